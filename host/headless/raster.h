@@ -1,0 +1,35 @@
+// A plain 32-bit pixel image (0xAARRGGBB) with the few operations the headless host needs.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace brelund::headless {
+
+struct Raster {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+
+  void resize(int w, int h, std::uint32_t fill);
+  std::uint32_t* row(int y) noexcept { return pixels.data() + static_cast<std::size_t>(y) * width; }
+  const std::uint32_t* row(int y) const noexcept {
+    return pixels.data() + static_cast<std::size_t>(y) * width;
+  }
+  // Fills [x0, x1) of row y, clipped.
+  void fill_span(int y, int x0, int x1, std::uint32_t argb) noexcept;
+};
+
+// OLE RGB (red in the low byte) to opaque ARGB and back.
+constexpr std::uint32_t argb_of_rgb(std::int32_t rgb) noexcept {
+  const auto v = static_cast<std::uint32_t>(rgb);
+  return 0xFF000000u | ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
+}
+constexpr std::int32_t rgb_of_argb(std::uint32_t argb) noexcept {
+  return static_cast<std::int32_t>(((argb >> 16) & 0xFFu) | (argb & 0xFF00u) | ((argb & 0xFFu) << 16));
+}
+
+// Twips to whole pixels: rounded to a whole number of twips, then divided by 15 truncating.
+int pixels_of_twips(float twips);
+
+}  // namespace brelund::headless

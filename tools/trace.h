@@ -1,0 +1,14 @@
+// Runs a trace script against one Boton on the headless host and prints every observable effect
+// as one JSON object per line.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace brelund::trace {
+
+// Returns the exit status: 0, or 2 when a line cannot be parsed (the message goes to `err`).
+// `folder` resolves relative file names in the script.
+int run(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder = ".");
+
+}  // namespace brelund::trace
