@@ -8,7 +8,7 @@
 #include "control/boton.h"
 #include "host/headless/children.h"
 #include "host/headless/platform.h"
-#include "host/headless/raster.h"
+#include "host/raster.h"
 #include "host/headless/surface.h"
 
 namespace brelund::headless {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "host/headless/raster.h"
+#include "host/raster.h"
 #include "host/host.h"
 
 namespace brelund::headless {

@@ -1,7 +1,7 @@
 #include "host/headless/form_render.h"
 
 #include "host/forms/form_bag.h"
-#include "host/headless/raster.h"
+#include "host/raster.h"
 #include "render/colour.h"
 
 namespace brelund::headless {

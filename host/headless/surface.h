@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "host/headless/raster.h"
+#include "host/canvas.h"
 #include "host/host.h"
 
 namespace brelund::headless {
@@ -17,7 +17,7 @@ class Surface final : public host::Surface {
 
   // The host side: size in twips (resets the scale to the client area in twips).
   void set_size(float width_twips, float height_twips);
-  const Raster& pixels() const noexcept { return raster_; }
+  const Raster& pixels() const noexcept { return canvas_.raster(); }
   const PictureRef& mask_picture() const noexcept { return mask_; }
   // True when pixel (x, y) of the control belongs to it (inside and not cut away by the mask).
   bool opaque_at(int x, int y) const noexcept;
@@ -38,8 +38,8 @@ class Surface final : public host::Surface {
   // host::Surface
   float width() override { return width_; }
   float height() override { return height_; }
-  float scale_width() override { return scale_w_; }
-  float scale_height() override { return scale_h_; }
+  float scale_width() override { return canvas_.scale_width(); }
+  float scale_height() override { return canvas_.scale_height(); }
   void set_scale_width(float v) override;
   void set_scale_height(float v) override;
   void set_draw_style(std::int16_t style) override { draw_style_ = style; }
@@ -66,9 +66,8 @@ class Surface final : public host::Surface {
 
  private:
   float width_ = 0, height_ = 0;
-  float scale_w_ = 0, scale_h_ = 0;
   std::int16_t draw_style_ = 0;
-  Raster raster_;
+  Canvas canvas_;
   PictureRef mask_;
   OleColor back_ = 0, fore_ = 0;
   Bool16 enabled_ = kTrue;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/headless/children.h"
-#include "host/headless/raster.h"
+#include "host/raster.h"
 
 namespace brelund::headless {
 

@@ -1,9 +1,9 @@
-#include "host/headless/raster.h"
+#include "host/raster.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace brelund::headless {
+namespace brelund {
 
 void Raster::resize(int w, int h, std::uint32_t fill) {
   width = std::max(w, 0);
@@ -26,4 +26,4 @@ int pixels_of_twips(float twips) {
   return static_cast<int>(std::min(r, kMax)) / 15;
 }
 
-}  // namespace brelund::headless
+}  // namespace brelund

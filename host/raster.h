@@ -1,10 +1,10 @@
-// A plain 32-bit pixel image (0xAARRGGBB) with the few operations the headless host needs.
+// A plain 32-bit pixel image (0xAARRGGBB): the retained drawing of every host's surface.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-namespace brelund::headless {
+namespace brelund {
 
 struct Raster {
   int width = 0;
@@ -32,4 +32,4 @@ constexpr std::int32_t rgb_of_argb(std::uint32_t argb) noexcept {
 // Twips to whole pixels: rounded to a whole number of twips, then divided by 15 truncating.
 int pixels_of_twips(float twips);
 
-}  // namespace brelund::headless
+}  // namespace brelund

@@ -1,0 +1,74 @@
+#include "host/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "host/error.h"
+
+namespace brelund {
+
+namespace {
+// Unit coordinates map to the pixel whose cell contains them (floor); far-off coordinates only
+// need to stay off the raster.
+int to_pixel(double units, double pixels_per_unit) {
+  return static_cast<int>(std::clamp(std::floor(units * pixels_per_unit), -1e6, 1e6));
+}
+
+void check_extent(float v) {
+  if (v == 0 || !std::isfinite(v)) throw Error(errors::kInvalidPropertyValue, "Invalid property value");
+}
+}  // namespace
+
+void Canvas::resize(float width_twips, float height_twips) {
+  const int w = pixels_of_twips(width_twips), h = pixels_of_twips(height_twips);
+  if (w != raster_.width || h != raster_.height) {
+    Raster next;
+    next.resize(w, h, 0xFF000000u);
+    for (int y = 0; y < std::min(h, raster_.height); ++y)
+      std::copy_n(raster_.row(y), std::min(w, raster_.width), next.row(y));
+    raster_ = std::move(next);
+  }
+  scale_w_ = static_cast<float>(w * 15);
+  scale_h_ = static_cast<float>(h * 15);
+}
+
+void Canvas::set_scale_width(float v) {
+  check_extent(v);
+  scale_w_ = v;
+}
+
+void Canvas::set_scale_height(float v) {
+  check_extent(v);
+  scale_h_ = v;
+}
+
+void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept {
+  if (raster_.width == 0 || raster_.height == 0) return;
+  const double kx = raster_.width / static_cast<double>(scale_w_);
+  const double ky = raster_.height / static_cast<double>(scale_h_);
+  const int px1 = to_pixel(x1, kx), py1 = to_pixel(y1, ky);
+  const int px2 = to_pixel(x2, kx), py2 = to_pixel(y2, ky);
+  const std::uint32_t c = argb_of_rgb(rgb);
+  if (py1 == py2) {  // a row: one span
+    if (px1 <= px2)
+      raster_.fill_span(py1, px1, px2, c);
+    else
+      raster_.fill_span(py1, px2 + 1, px1 + 1, c);
+    return;
+  }
+  if (px1 == px2) {  // a column
+    if (px1 < 0 || px1 >= raster_.width) return;
+    const int lo = py1 < py2 ? py1 : py2 + 1, hi = py1 < py2 ? py2 : py1 + 1;
+    for (int y = std::max(lo, 0); y < std::min(hi, raster_.height); ++y) raster_.row(y)[px1] = c;
+    return;
+  }
+  const int n = std::max(std::abs(px2 - px1), std::abs(py2 - py1));
+  for (int i = 0; i < n; ++i) {
+    const int x = px1 + static_cast<int>(std::lround(double(px2 - px1) * i / n));
+    const int y = py1 + static_cast<int>(std::lround(double(py2 - py1) * i / n));
+    if (x >= 0 && x < raster_.width && y >= 0 && y < raster_.height) raster_.row(y)[x] = c;
+  }
+}
+
+}  // namespace brelund
