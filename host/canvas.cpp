@@ -9,10 +9,11 @@
 namespace brelund {
 
 namespace {
-// Unit coordinates map to the pixel whose cell contains them (floor); far-off coordinates only
-// need to stay off the raster.
-int to_pixel(double units, double pixels_per_unit) {
-  return static_cast<int>(std::clamp(std::floor(units * pixels_per_unit), -1e6, 1e6));
+// Unit coordinates map to the pixel whose cell contains them (floor). Multiplying before dividing
+// keeps whole-unit positions exact, so the bottom edge (N units) never lands on the last row.
+// Far-off coordinates only need to stay off the raster.
+int to_pixel(double units, int pixels, double scale) {
+  return static_cast<int>(std::clamp(std::floor(units * pixels / scale), -1e6, 1e6));
 }
 
 void check_extent(float v) {
@@ -45,10 +46,9 @@ void Canvas::set_scale_height(float v) {
 
 void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept {
   if (raster_.width == 0 || raster_.height == 0) return;
-  const double kx = raster_.width / static_cast<double>(scale_w_);
-  const double ky = raster_.height / static_cast<double>(scale_h_);
-  const int px1 = to_pixel(x1, kx), py1 = to_pixel(y1, ky);
-  const int px2 = to_pixel(x2, kx), py2 = to_pixel(y2, ky);
+  const int w = raster_.width, h = raster_.height;
+  const int px1 = to_pixel(x1, w, scale_w_), py1 = to_pixel(y1, h, scale_h_);
+  const int px2 = to_pixel(x2, w, scale_w_), py2 = to_pixel(y2, h, scale_h_);
   const std::uint32_t c = argb_of_rgb(rgb);
   if (py1 == py2) {  // a row: one span
     if (px1 <= px2)
