@@ -8,6 +8,7 @@
 #include "host/forms/form_file.h"
 #include "host/headless/form_render.h"
 #include "host/png.h"
+#include "tools/gallery.h"
 #include "tools/trace.h"
 
 namespace {
@@ -15,7 +16,8 @@ namespace {
 int usage() {
   std::cerr << "usage: boton trace [SCRIPT]\n"
                "       boton render FORM -o PNG\n"
-               "       boton resave FORM -o FORM\n";
+               "       boton resave FORM -o FORM\n"
+               "       boton gallery -o PNG\n";
   return 2;
 }
 
@@ -53,5 +55,11 @@ int main(int argc, char** argv) {
   }
   if ((cmd == "render" || cmd == "resave") && argc == 5 && std::string(argv[3]) == "-o")
     return render(argv[2], argv[4], cmd == "resave");
+  if (cmd == "gallery" && argc == 4 && std::string(argv[2]) == "-o") {
+    const auto r = brelund::gallery::render();
+    brelund::png::write_file(argv[3], brelund::png::encode(r.width, r.height, r.pixels));
+    std::cout << argv[3] << '\n';
+    return 0;
+  }
   return usage();
 }

@@ -1,0 +1,10 @@
+// The looks of the button side by side: what `boton gallery` and `./run demo` show.
+#pragma once
+
+#include "host/raster.h"
+
+namespace brelund::gallery {
+
+Raster render();
+
+}  // namespace brelund::gallery
