@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "host/forms/base64.h"
+#include "host/forms/form_file.h"
+#include "host/headless/form_render.h"
+#include "host/png.h"
+
+namespace brelund {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Forms : public ::testing::Test {
+ protected:
+  Forms() : dir(fs::temp_directory_path() / ("brelund-forms-" + std::to_string(::getpid()))) {
+    fs::create_directories(dir / "icons");
+    const auto png = png::encode(2, 2, {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u, 0});
+    png::write_file((dir / "icons" / "p.png").string(), png);
+  }
+  ~Forms() override { fs::remove_all(dir); }
+
+  std::string write(const std::string& name, const std::string& text) {
+    std::ofstream((dir / name).string()) << text;
+    return (dir / name).string();
+  }
+  // The error message of opening a form with one control whose properties are `props`.
+  std::string error_of(const std::string& props, const std::string& extra = "") {
+    const std::string path = write("f.json", R"({"Controls":[{"Name":"B1")" + extra +
+                                                 R"(,"Properties":)" + props + "}]}");
+    try {
+      headless::FormInstance::open(forms::load(path), path);
+    } catch (const Error& e) {
+      return e.description();
+    }
+    return "";
+  }
+  fs::path dir;
+};
+
+TEST_F(Forms, BadInputIsNamedByFileControlAndKey) {
+  const auto has = [](const std::string& msg, std::initializer_list<const char*> parts) {
+    for (const char* p : parts)
+      if (msg.find(p) == std::string::npos) return ::testing::AssertionFailure() << msg << " lacks " << p;
+    return ::testing::AssertionSuccess();
+  };
+  EXPECT_TRUE(has(error_of(R"({"RoundSize":"x"})"), {"f.json", "\"B1\"", "\"RoundSize\"", "Type mismatch"}));
+  EXPECT_TRUE(has(error_of(R"({"MousePointer":99999})"), {"\"MousePointer\"", "Overflow"}));
+  EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"/etc/passwd"}})"), {"\"Picture\"", "relative"}));
+  EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"../x.png"}})"), {"\"Picture\"", "leaves"}));
+  EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"icons/../../x.png"}})"), {"leaves"}));
+  EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"missing.png"}})"), {"\"Picture\"", "missing.png"}));
+  EXPECT_TRUE(has(error_of(R"({"Picture":{"png":"!!!"}})"), {"\"Picture\"", "base64"}));
+  EXPECT_TRUE(has(error_of(R"({"Picture":{"png":"aGVsbG8="}})"), {"\"Picture\"", "not a PNG"}));
+  EXPECT_TRUE(has(error_of(R"({"Caption":[1,2]})"), {"\"Caption\"", "unsupported"}));
+  EXPECT_TRUE(has(error_of(R"({"Caption":")" + std::string(70000, 'a') + "\"}"), {"\"Caption\"", "longer"}));
+  EXPECT_TRUE(has(error_of("{}", R"(,"Width":"wide")"), {"\"B1\"", "\"Width\"", "number"}));
+  EXPECT_TRUE(has(error_of("{}", R"(,"Left":1e30)"), {"\"Left\"", "range"}));
+  const std::string bad = write("bad.json", "{\"Controls\": [");
+  try {
+    forms::load(bad);
+    ADD_FAILURE() << "malformed JSON accepted";
+  } catch (const Error& e) {
+    EXPECT_TRUE(has(e.description(), {"bad.json", "malformed JSON"}));
+  }
+  EXPECT_THROW(forms::load((dir / "none.json").string()), Error);
+}
+
+TEST_F(Forms, OversizedPicturesAreRefused) {
+  // A PNG header announcing 20000 x 20000 pixels: refused before any pixel is decoded.
+  std::vector<std::uint32_t> one(1, 0xFFFFFFFFu);
+  auto bytes = png::encode(1, 1, one);
+  const std::uint8_t big[8] = {0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20};
+  std::copy(big, big + 8, bytes.begin() + 16);
+  EXPECT_THROW(png::decode(bytes), Error);
+  const std::string props = R"({"Picture":{"png":")" + base64::encode(bytes) + "\"}}";
+  EXPECT_NE(error_of(props).find("Picture"), std::string::npos);
+}
+
+TEST_F(Forms, SaveLoadSaveIsByteStable) {
+  const std::string path = write("g.json", R"({
+    "Form": {"Caption": "G", "Width": 6000, "Height": 3000, "BackColor": "&H00008000&",
+             "Font": {"Name": "DejaVu Sans", "Size": 9}},
+    "Controls": [
+      {"Name": "A", "Left": 100, "Top": 100, "Default": true,
+       "Properties": {"Caption": "Sí", "Picture": {"file": "icons/p.png"}, "BackColor": "&H8000000F&",
+                      "Font": {"Name": "DejaVu Serif", "Size": 10, "Italic": true}}},
+      {"Name": "B", "Left": 100, "Top": 1200, "Width": 3000, "Height": 900, "Cancel": true,
+       "Properties": {"Caption": "", "Enabled": false, "ForeColor": 255, "RoundSize": -4, "Light": 0,
+                      "ToolTipText": "x", "CreateRegion": false, "Roundness3D": 0, "MousePointer": 2}}]})");
+  auto first = headless::FormInstance::open(forms::load(path), path);
+  const std::string saved1 = forms::to_json(first.capture());
+  const std::string path2 = write("g2.json", saved1);
+  auto second = headless::FormInstance::open(forms::load(path2), path2);
+  const std::string saved2 = forms::to_json(second.capture());
+  EXPECT_EQ(saved1, saved2);
+  const auto reloaded = forms::load(path2);
+  ASSERT_EQ(reloaded.controls.size(), 2u);
+  // Every key that differs from its default comes back; B's font is the ambient one.
+  EXPECT_EQ(reloaded.controls[1].properties.size(), 9u);
+  EXPECT_TRUE(reloaded.controls[0].is_default);
+  const auto& a = reloaded.controls[0].properties;
+  ASSERT_EQ(a.size(), 3u);  // Caption, Font, Picture: the loaded colour references equal the defaults
+  const auto pic = std::get<PictureRef>(a[2].second);
+  ASSERT_TRUE(pic);
+  EXPECT_EQ(pic->pixels[1], 0xFF00FF00u);
+}
+
+TEST_F(Forms, RenderShowsTheFormThroughTheCorners) {
+  const std::string path = write("r.json", R"({"Form":{"Width":3300,"Height":1200,"BackColor":"&H0000FF00&"},
+    "Controls":[{"Name":"A","Left":150,"Top":150,"Properties":{"BackColor":255}}]})");
+  auto fi = headless::FormInstance::open(forms::load(path), path);
+  const Raster r = fi.render();
+  EXPECT_EQ(r.width, 220);
+  EXPECT_EQ(rgb_of_argb(r.row(10)[10]), 0x00FF00);  // the corner shows the form
+  const std::int32_t face = rgb_of_argb(r.row(40)[60]);
+  EXPECT_GT(face & 0xFF, 200);  // the face is red
+  EXPECT_EQ(face >> 8, 0);
+}
+
+}  // namespace
+}  // namespace brelund
