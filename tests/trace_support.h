@@ -25,6 +25,13 @@ struct TraceResult {
       if (l.contains(key)) out.push_back(l[key]);
     return out;
   }
+  // Whole event lines, arguments included.
+  std::vector<json> events() const {
+    std::vector<json> out;
+    for (const auto& l : lines)
+      if (l.contains("event")) out.push_back(l);
+    return out;
+  }
   // The first-level keys in order, with events by name: "paint", "layout", "Click", ...
   std::vector<std::string> kinds() const {
     std::vector<std::string> out;

@@ -1,0 +1,188 @@
+// An independent model of the button's interaction (flags, looks painted, content offset, hover
+// timer and events in order), driven side by side with the control through long random
+// sequences of host notifications.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/headless/button.h"
+
+namespace brelund {
+namespace {
+
+using Effects = std::vector<std::string>;
+
+// Records what the control does, in the same vocabulary the model predicts.
+struct Recorder final : host::EventSink, host::Observer {
+  Effects effects;
+  headless::Button* button = nullptr;
+  void paint_begin(bool lit, bool pressed) override {
+    effects.push_back(std::string("paint ") + (lit ? "L" : "-") + (pressed ? "P" : "-"));
+  }
+  void laid_out() override {
+    effects.push_back("layout " + std::to_string(static_cast<int>(button->label().top()) - 330));
+  }
+  void Click() override { effects.push_back("Click"); }
+  void KeyDown(std::int16_t&, std::int16_t&) override { effects.push_back("KeyDown"); }
+  void KeyPress(std::int16_t&) override { effects.push_back("KeyPress"); }
+  void KeyUp(std::int16_t&, std::int16_t&) override { effects.push_back("KeyUp"); }
+  void MouseDown(std::int16_t&, std::int16_t&, float&, float&) override { effects.push_back("MouseDown"); }
+  void MouseMove(std::int16_t&, std::int16_t&, float&, float&) override { effects.push_back("MouseMove"); }
+  void MouseUp(std::int16_t&, std::int16_t&, float&, float&) override { effects.push_back("MouseUp"); }
+};
+
+// The model: the transition table written down independently of the control's code.
+struct Model {
+  bool H = false, P = false, timer = false, over = false, enabled = true;
+  bool is_default = false, is_cancel = false;
+  Effects fx;
+
+  void paint(bool lit_arg, bool pressed) {
+    fx.push_back(std::string("paint ") + (lit_arg || H ? "L" : "-") + (pressed ? "P" : "-"));
+  }
+  void layout() { fx.push_back(P ? "layout 15" : "layout 0"); }
+
+  void mouse_down(int b) {
+    fx.push_back("MouseDown");
+    P = false;
+    if (b == 1) {
+      H = true;
+      layout();
+      paint(false, true);
+      P = true;
+    }
+  }
+  void mouse_move(int b) {
+    if (b == 1) {
+      H = P = over;
+      paint(H, P);
+      layout();
+    } else if (over && b == 0 && !timer) {
+      paint(true, false);
+      timer = true;
+    }
+    fx.push_back("MouseMove");
+  }
+  void mouse_up(int b) {
+    if (b == 1) {
+      paint(false, false);
+      P = false;
+      layout();
+      if (over) fx.push_back("Click");
+    }
+    fx.push_back("MouseUp");
+  }
+  void key_down(int k) {
+    H = true;
+    if (k == 32 || (is_cancel && k == 27) || (is_default && k == 13)) {
+      P = true;
+      paint(false, true);
+      layout();
+    }
+    fx.push_back("KeyDown");
+  }
+  void key_up(int k) {
+    if (k == 13 || k == 32 || k == 27) {
+      P = false;
+      H = true;
+      paint(false, false);
+      layout();
+      fx.push_back("Click");
+    }
+    fx.push_back("KeyUp");
+  }
+  void access(int k) {
+    if (!enabled) return;
+    key_down(k);
+    key_up(k);
+  }
+  void focus(bool in, bool arg) {
+    H = in;
+    paint(arg, false);
+  }
+  void tick() {
+    if (timer && !over) {
+      paint(H, P);
+      timer = false;
+    }
+  }
+  void set_enabled(bool on) {  // a rebuilding setter: released look, lit through H
+    enabled = on;
+    paint(false, false);
+    layout();
+  }
+};
+
+void drive(std::uint32_t seed, int steps) {
+  Recorder rec;
+  headless::Button b(&rec, &rec, [](const Font&, const std::string&) { return headless::TextSize{29, 13}; });
+  rec.button = &b;
+  Boton& c = b.control();
+  c.InitProperties();
+  c.Show();
+  Model m;
+  std::mt19937 rng(seed);
+  const int buttons[] = {0, 1, 1, 1, 2, 3, 4};
+  const int keys[] = {32, 32, 13, 27, 65};
+  for (int i = 0; i < steps; ++i) {
+    rec.effects.clear();
+    m.fx.clear();
+    std::int16_t btn = static_cast<std::int16_t>(buttons[rng() % 7]), shift = 0;
+    std::int16_t key = static_cast<std::int16_t>(keys[rng() % 5]);
+    float x = 10, y = 10;
+    std::string what;
+    switch (rng() % 14) {
+      case 0: what = "down"; c.MouseDown(btn, shift, x, y); m.mouse_down(btn); break;
+      case 1: case 2: what = "move"; c.MouseMove(btn, shift, x, y); m.mouse_move(btn); break;
+      case 3: what = "up"; c.MouseUp(btn, shift, x, y); m.mouse_up(btn); break;
+      case 4: what = "keydown"; c.KeyDown(key, shift); m.key_down(key); break;
+      case 5: what = "keyup"; c.KeyUp(key, shift); m.key_up(key); break;
+      case 6: what = "access"; c.AccessKeyPress(key); m.access(key); break;
+      case 7: {
+        const int f = static_cast<int>(rng() % 4);
+        what = "focus";
+        if (f == 0) c.EnterFocus(); else if (f == 1) c.GotFocus(); else if (f == 2) c.ExitFocus(); else c.LostFocus();
+        m.focus(f < 2, f == 0);
+        break;
+      }
+      case 8: case 9: what = "tick"; b.tick(); m.tick(); break;
+      case 10: {
+        const int p = static_cast<int>(rng() % 3);
+        what = "pointer";
+        if (p == 0) b.pointer_over(); else if (p == 1) b.pointer_away(); else b.pointer_at(0, 0);  // a cut-away corner
+        m.over = p == 0;
+        break;
+      }
+      case 11: {
+        what = "extender";
+        m.is_default = rng() % 2;
+        m.is_cancel = rng() % 2;
+        b.surface().set_extender(m.is_default, m.is_cancel);
+        break;
+      }
+      case 12: {
+        what = "enabled";
+        const bool on = rng() % 3 != 0;
+        c.set_Enabled(to_bool16(on));
+        m.set_enabled(on);
+        // The rebuild also redraws the mask and tells the host; the model tracks the look only.
+        break;
+      }
+      default: what = "press"; c.KeyPress(key); m.fx.push_back("KeyPress"); break;
+    }
+    const BotonFields f = c.fields();
+    ASSERT_EQ(rec.effects, m.fx) << "step " << i << " (" << what << "), seed " << seed;
+    ASSERT_EQ(f.m_Highlighted != 0, m.H) << "step " << i << " (" << what << ")";
+    ASSERT_EQ(f.m_Pressed != 0, m.P) << "step " << i << " (" << what << ")";
+    ASSERT_EQ(b.timer().enabled(), m.timer) << "step " << i << " (" << what << ")";
+  }
+}
+
+TEST(InteractionModel, AgreesWithTheControlOverLongRandomSequences) {
+  for (std::uint32_t seed : {1u, 2u, 3u, 4u}) drive(seed, 30000);
+}
+
+}  // namespace
+}  // namespace brelund
