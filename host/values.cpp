@@ -4,20 +4,18 @@
 
 namespace brelund {
 
-namespace {
-std::uint32_t next_handle() {
+std::uint32_t new_picture_handle() {
   static std::atomic<std::uint32_t> counter{0};
   std::uint32_t h;
   do h = ++counter;
   while (h == 0);
   return h;
 }
-}  // namespace
 
 PictureRef make_picture(int width, int height, std::vector<std::uint32_t> pixels) {
   auto p = std::make_shared<Picture>();
   if (width > 0 && height > 0) {
-    p->handle = next_handle();
+    p->handle = new_picture_handle();
     p->width = width;
     p->height = height;
     p->pixels = std::move(pixels);

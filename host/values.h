@@ -54,6 +54,8 @@ using PictureRef = std::shared_ptr<const Picture>;
 
 // Makes a picture with a fresh non-zero handle; an image of 0 x 0 pixels gets handle 0.
 PictureRef make_picture(int width, int height, std::vector<std::uint32_t> pixels);
+// A fresh non-zero handle, for hosts that keep a picture's pixels themselves.
+std::uint32_t new_picture_handle();
 // A picture object that holds no image (handle 0).
 PictureRef make_empty_picture();
 

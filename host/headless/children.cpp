@@ -1,5 +1,7 @@
 #include "host/headless/children.h"
 
+#include <algorithm>
+
 #include "shape/region.h"
 
 namespace brelund::headless {
@@ -63,25 +65,80 @@ void MaskCanvas::set_height(float twips) {
   reshape();
 }
 
-void MaskCanvas::reshape() {
-  const int w = pixels_of_twips(width_), h = pixels_of_twips(height_);
-  // The persistent image keeps its content where the box still covers it; fresh area is white.
-  if (w == raster_.width && h == raster_.height) return;
-  Raster next;
-  next.resize(w, h, kWhite);
-  for (int y = 0; y < std::min(h, raster_.height); ++y)
-    std::copy_n(raster_.row(y), std::min(w, raster_.width), next.row(y));
-  raster_ = std::move(next);
+Picture& MaskCanvas::writable(bool keep_content) {
+  if (image_.use_count() > 1) {
+    std::shared_ptr<Picture> next;
+    if (spare_ && spare_.use_count() == 1) next = std::move(spare_);
+    else next = std::make_shared<Picture>();
+    if (keep_content || next->pixels.size() != image_->pixels.size()) next->pixels = image_->pixels;
+    next->width = image_->width;
+    next->height = image_->height;
+    // Each buffer is a picture of its own, with its own handle.
+    next->handle = image_->handle == 0 ? 0 : next->handle ? next->handle : new_picture_handle();
+    spare_ = std::move(image_);
+    image_ = std::move(next);
+  }
+  return *image_;
 }
 
-void MaskCanvas::clear() { std::fill(raster_.pixels.begin(), raster_.pixels.end(), kWhite); }
+void MaskCanvas::reshape() {
+  const int w = pixels_of_twips(width_), h = pixels_of_twips(height_);
+  if (w == image_->width && h == image_->height) return;
+  flush_clear();
+  // The persistent image keeps its content where the box still covers it; fresh area is white.
+  std::vector<std::uint32_t> next(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), kWhite);
+  for (int y = 0; y < std::min(h, image_->height); ++y)
+    std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width, std::min(w, image_->width),
+                next.data() + static_cast<std::size_t>(y) * w);
+  Picture& p = writable(false);
+  p.pixels = std::move(next);
+  p.width = w;
+  p.height = h;
+  p.handle = w > 0 && h > 0 ? (p.handle ? p.handle : new_picture_handle()) : 0;
+}
+
+void MaskCanvas::clear() { clear_pending_ = true; }
+
+void MaskCanvas::flush_clear() {
+  if (!clear_pending_) return;
+  clear_pending_ = false;
+  Picture& p = writable(false);
+  std::fill(p.pixels.begin(), p.pixels.end(), kWhite);
+}
 
 void MaskCanvas::fill_black(const shape::Region& region) {
-  shape::for_each_span(region, [&](int y, int l, int r) { raster_.fill_span(y, l, r, kBlack); });
+  Picture& p = writable(!clear_pending_);
+  const int w = p.width, h = p.height;
+  auto row = [&](int y) { return p.pixels.data() + static_cast<std::size_t>(y) * w; };
+  auto paint = [&](int y, int l, int r) {
+    l = std::clamp(l, 0, w);
+    r = std::clamp(r, 0, w);
+    if (l < r) std::fill(row(y) + l, row(y) + r, kBlack);
+  };
+  if (!clear_pending_) {
+    shape::for_each_span(region, [&](int y, int l, int r) {
+      if (y >= 0 && y < h) paint(y, l, r);
+    });
+    return;
+  }
+  // Clear and fill in one pass: rows arrive top to bottom, one span each, for the shapes we draw.
+  clear_pending_ = false;
+  int next = 0;
+  shape::for_each_span(region, [&](int y, int l, int r) {
+    if (y < 0 || y >= h) return;
+    if (y < next) {  // a second span on a row: already cleared, just paint it
+      paint(y, l, r);
+      return;
+    }
+    for (; next <= y; ++next) std::fill(row(next), row(next) + w, kWhite);
+    paint(y, l, r);
+  });
+  for (; next < h; ++next) std::fill(row(next), row(next) + w, kWhite);
 }
 
 PictureRef MaskCanvas::image() {
-  return make_picture(raster_.width, raster_.height, raster_.pixels);
+  flush_clear();
+  return image_;
 }
 
 }  // namespace brelund::headless

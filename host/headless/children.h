@@ -91,12 +91,19 @@ class MaskCanvas final : public host::MaskCanvas {
   void clear() override;
   void fill_black(const shape::Region& region) override;
   PictureRef image() override;
-  const Raster& raster() const noexcept { return raster_; }
 
  private:
+  // The persistent image is handed out as the mask picture itself, without a copy. While the
+  // surface still holds the last one, drawing goes to a second buffer, so a rebuild allocates
+  // nothing once both exist.
+  Picture& writable(bool keep_content);
+  void flush_clear();
   void reshape();
   float width_ = 0, height_ = 0;
-  Raster raster_;
+  std::shared_ptr<Picture> image_ = std::make_shared<Picture>();
+  std::shared_ptr<Picture> spare_;
+  // A clear is applied lazily: the next fill writes white and black in one pass over the rows.
+  bool clear_pending_ = false;
 };
 
 class Timer final : public host::Timer {

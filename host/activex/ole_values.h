@@ -1,0 +1,43 @@
+// The control's values in the automation world: VARIANTs, StdFont and StdPicture objects.
+// Converting an object and back gives the same object again (the cache), so that a client that
+// assigns a picture and reads it back holds the object it assigned, as automation clients expect.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <memory>
+#include <vector>
+
+#include "host/activex/com_ptr.h"
+#include "host/values.h"
+
+namespace brelund::ax {
+
+class ObjectCache {
+ public:
+  // VARIANT to the control's Variant; throws brelund::Error (type mismatch) for what it cannot hold.
+  Variant from_variant(const VARIANT& v);
+  // The control's Variant to a new VARIANT the caller owns.
+  void to_variant(const Variant& v, VARIANT* out);
+
+  FontRef font_of(IUnknown* unk);
+  ComPtr<IFontDisp> font_object(const FontRef& font);
+  PictureRef picture_of(IUnknown* unk);
+  ComPtr<IPictureDisp> picture_object(const PictureRef& picture);
+
+ private:
+  template <class Ref, class Obj>
+  struct Entry {
+    std::weak_ptr<const typename Ref::element_type> value;
+    ComPtr<Obj> object;
+  };
+  std::vector<Entry<FontRef, IFontDisp>> fonts_;
+  std::vector<Entry<PictureRef, IPictureDisp>> pictures_;
+};
+
+// A fresh GDI font for drawing or measuring text in the given font.
+HFONT create_gdi_font(const Font& font);
+
+}  // namespace brelund::ax

@@ -1,0 +1,30 @@
+// The stream form of a Boton's saved properties (IPersistStreamInit). Portable on purpose: it
+// is plain bytes, tested natively, and a container's stream may come from anywhere, so reading
+// checks every length against what is there before it trusts it.
+//
+// Layout (little-endian): "BRLB", u16 version, u16 entry count, u32 payload length, then per
+// entry: u16 key length, key (UTF-8), u8 tag, value.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "host/property_bag.h"
+
+namespace brelund::ax::stream_format {
+
+inline constexpr std::uint16_t kVersion = 1;
+inline constexpr std::size_t kHeaderSize = 12;
+
+std::vector<std::uint8_t> encode(const std::vector<host::MemoryPropertyBag::Entry>& entries);
+
+// The payload length announced by a header, or nullopt when the header is not ours or comes
+// from a newer version than this one reads.
+std::optional<std::uint32_t> payload_size(const std::uint8_t (&header)[kHeaderSize]);
+
+// Decodes a header and its payload; nullopt for anything malformed or truncated.
+std::optional<std::vector<host::MemoryPropertyBag::Entry>> decode(const std::uint8_t* data,
+                                                                  std::size_t size);
+
+}  // namespace brelund::ax::stream_format

@@ -1,0 +1,246 @@
+#include "host/activex/win32_host.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "host/activex/ole_values.h"
+#include "host/activex/text.h"
+#include "host/error.h"
+
+namespace brelund::ax {
+
+namespace {
+constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
+
+[[noreturn]] void host_failure(const char* what) {
+  throw Error(errors::kInvalidProcedureCall, std::string("Invalid procedure call or argument: ") + what);
+}
+}  // namespace
+
+// ---- Surface ----
+
+void Surface::set_window(HWND hwnd) {
+  hwnd_ = hwnd;
+  if (hwnd_) {
+    EnableWindow(hwnd_, enabled_ != 0);
+    apply_shape();
+  }
+}
+
+void Surface::set_size(float width_twips, float height_twips) {
+  width_ = width_twips;
+  height_ = height_twips;
+  canvas_.resize(width_twips, height_twips);
+}
+
+void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
+  canvas_.line(x1, y1, x2, y2, rgb);
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Surface::refresh() {
+  if (!hwnd_) return;
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  UpdateWindow(hwnd_);
+}
+
+void Surface::set_enabled(Bool16 v) {
+  enabled_ = v;
+  if (hwnd_) EnableWindow(hwnd_, v != 0);
+}
+
+void Surface::set_mouse_pointer(std::int16_t v) {
+  // The pointer shapes of the automation world: 0 to 15, and 99 for a custom icon.
+  if ((v < 0 || v > 15) && v != 99) throw Error(errors::kInvalidPropertyValue, "Invalid property value");
+  mouse_pointer_ = v;
+}
+
+void Surface::set_mask_picture(PictureRef mask) {
+  mask_ = std::move(mask);
+  apply_shape();
+}
+
+Region Surface::shape_region() const {
+  if (!mask_ || mask_->handle == 0) return {};
+  // One rectangle per horizontal run of mask pixels that are not white.
+  std::vector<RECT> rects;
+  for (int y = 0; y < mask_->height; ++y) {
+    const std::uint32_t* row = mask_->pixels.data() + static_cast<std::size_t>(y) * mask_->width;
+    for (int x = 0; x < mask_->width;) {
+      if ((row[x] & 0xFFFFFFu) == 0xFFFFFFu) {
+        ++x;
+        continue;
+      }
+      const int start = x;
+      while (x < mask_->width && (row[x] & 0xFFFFFFu) != 0xFFFFFFu) ++x;
+      rects.push_back({start, y, x, y + 1});
+    }
+  }
+  std::vector<std::byte> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+  auto* rd = reinterpret_cast<RGNDATA*>(data.data());
+  rd->rdh.dwSize = sizeof(RGNDATAHEADER);
+  rd->rdh.iType = RDH_RECTANGLES;
+  rd->rdh.nCount = static_cast<DWORD>(rects.size());
+  rd->rdh.rcBound = {0, 0, mask_->width, mask_->height};
+  std::copy(rects.begin(), rects.end(), reinterpret_cast<RECT*>(rd->Buffer));
+  Region rgn(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), rd));
+  if (!rgn) host_failure("ExtCreateRegion");
+  return rgn;
+}
+
+void Surface::apply_shape() {
+  if (!hwnd_ || !mask_) return;
+  Region rgn = shape_region();
+  // The window keeps the region it is given; on failure ours is still ours to delete.
+  if (SetWindowRgn(hwnd_, rgn.get(), TRUE)) rgn.release();
+}
+
+// ---- Label ----
+
+Label::Label() : font_(std::make_shared<Font>()) { measure(); }
+
+void Label::set_caption(const std::string& text) {
+  caption_ = text;
+  measure();
+}
+
+void Label::set_font(FontRef f) {
+  font_ = f ? std::move(f) : std::make_shared<Font>();
+  measure();
+}
+
+void Label::measure() {
+  // The caption sizes itself to its text in its own font, as a label with AutoSize does.
+  MemoryDc dc;
+  FontHandle font(create_gdi_font(*font_));
+  Selection sel(dc.get(), font.get());
+  const std::wstring text = widen(caption_);
+  SIZE s{};
+  if (!GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &s)) s = {};
+  if (text.empty()) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc.get(), &tm);
+    s.cy = tm.tmHeight;
+  }
+  size_ = s;
+}
+
+// ---- Image ----
+
+void Image::set_picture(PictureRef p) {
+  picture_ = std::move(p);
+  // The image takes its picture's natural size; without an image it keeps the size it had.
+  if (picture_ && picture_->handle != 0) {
+    width_ = static_cast<float>(picture_->width * 15);
+    height_ = static_cast<float>(picture_->height * 15);
+  }
+}
+
+// ---- MaskCanvas ----
+
+void MaskCanvas::set_width(float twips) {
+  width_ = twips;
+  reshape();
+}
+
+void MaskCanvas::set_height(float twips) {
+  height_ = twips;
+  reshape();
+}
+
+void MaskCanvas::reshape() {
+  const int w = pixels_of_twips(width_), h = pixels_of_twips(height_);
+  if (w == w_ && h == h_) return;
+  Bitmap next;
+  std::uint32_t* bits = nullptr;
+  if (w > 0 && h > 0) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* p = nullptr;
+    next = Bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
+    if (!next) host_failure("CreateDIBSection");
+    bits = static_cast<std::uint32_t*>(p);
+    std::fill(bits, bits + static_cast<std::size_t>(w) * h, kWhite);
+    // The persistent image keeps its content where the box still covers it.
+    GdiFlush();
+    for (int y = 0; y < std::min(h, h_); ++y)
+      std::copy_n(bits_ + static_cast<std::size_t>(y) * w_, std::min(w, w_),
+                  bits + static_cast<std::size_t>(y) * w);
+  }
+  // The DC's own 1x1 bitmap goes back in when there is no image, so the old one can be deleted.
+  HGDIOBJ previous = SelectObject(dc_.get(), next ? static_cast<HGDIOBJ>(next.get()) : original_);
+  if (!original_) original_ = previous;
+  dib_ = std::move(next);
+  bits_ = bits;
+  w_ = w;
+  h_ = h;
+}
+
+void MaskCanvas::clear() {
+  if (!bits_) return;
+  GdiFlush();
+  std::fill(bits_, bits_ + static_cast<std::size_t>(w_) * h_, kWhite);
+}
+
+void MaskCanvas::fill_black(const shape::Region& r) {
+  // The region is a temporary of this one fill; it is deleted when the fill is done.
+  Region rgn(r.kind == shape::Region::Kind::round_rect
+                 ? CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, r.ellipse_width,
+                                      r.ellipse_height)
+                 : CreateRectRgn(r.left, r.top, r.right, r.bottom));
+  if (!rgn) host_failure("CreateRoundRectRgn");
+  if (!bits_) return;  // a canvas of no pixels has nothing to fill
+  if (!FillRgn(dc_.get(), rgn.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))))
+    host_failure("FillRgn");
+}
+
+PictureRef MaskCanvas::image() {
+  GdiFlush();
+  std::vector<std::uint32_t> px(bits_, bits_ + static_cast<std::size_t>(w_) * h_);
+  for (auto& p : px) p |= 0xFF000000u;
+  return make_picture(w_, h_, std::move(px));
+}
+
+// ---- Timer ----
+
+void Timer::set_window(HWND hwnd) {
+  if (hwnd_ && enabled_) KillTimer(hwnd_, kId);
+  hwnd_ = hwnd;
+  sync();
+}
+
+void Timer::set_enabled(bool on) {
+  enabled_ = on;
+  sync();
+}
+
+void Timer::set_interval(std::int32_t ms) {
+  interval_ = ms;
+  sync();
+}
+
+void Timer::sync() {
+  if (!hwnd_) return;  // without a window the timer starts when the window exists
+  if (enabled_ && interval_ > 0)
+    SetTimer(hwnd_, kId, static_cast<UINT>(interval_), nullptr);
+  else
+    KillTimer(hwnd_, kId);
+}
+
+// ---- Platform ----
+
+OleColor Platform::get_sys_color(int index) {
+  return static_cast<OleColor>(GetSysColor(index));
+}
+
+host::ScreenPoint Platform::cursor_pos() {
+  POINT p{};
+  if (!GetCursorPos(&p)) host_failure("GetCursorPos");
+  return {p.x, p.y};
+}
+
+host::WindowHandle Platform::window_from_point(host::ScreenPoint p) {
+  return HandleToUlong(WindowFromPoint(POINT{p.x, p.y}));
+}
+
+}  // namespace brelund::ax

@@ -1,0 +1,172 @@
+// The Win32 side of the host contract: the control's window with its retained face, the
+// windowless caption and picture drawn over it, the mask canvas on a real GDI memory DC, the
+// window timer and the system's colours and pointer.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "host/activex/gdi.h"
+#include "host/canvas.h"
+#include "host/host.h"
+
+namespace brelund::ax {
+
+// What the surface asks of the container it sits in (through the COM object).
+class Site {
+ public:
+  virtual ~Site() = default;
+  virtual std::optional<bool> extender_bool(const wchar_t* name) = 0;
+  virtual FontRef ambient_font() = 0;
+  virtual void property_changed(std::string_view name) = 0;
+};
+
+class Surface final : public host::Surface {
+ public:
+  explicit Surface(Site& site) : site_(site) {}
+
+  void set_window(HWND hwnd);
+  HWND window() const noexcept { return hwnd_; }
+  void set_size(float width_twips, float height_twips);
+  const Raster& pixels() const noexcept { return canvas_.raster(); }
+  const PictureRef& mask() const noexcept { return mask_; }
+  // The opaque part of the control as a region in control pixels; null when all is opaque.
+  Region shape_region() const;
+
+  float width() override { return width_; }
+  float height() override { return height_; }
+  float scale_width() override { return canvas_.scale_width(); }
+  float scale_height() override { return canvas_.scale_height(); }
+  void set_scale_width(float v) override { canvas_.set_scale_width(v); }
+  void set_scale_height(float v) override { canvas_.set_scale_height(v); }
+  void set_draw_style(std::int16_t) override {}
+  void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
+  void refresh() override;
+  void set_mask_picture(PictureRef mask) override;
+  OleColor back_color() override { return back_; }
+  void set_back_color(OleColor c) override { back_ = c; }
+  OleColor fore_color() override { return fore_; }
+  void set_fore_color(OleColor c) override { fore_ = c; }
+  Bool16 enabled() override { return enabled_; }
+  void set_enabled(Bool16 v) override;
+  std::int16_t mouse_pointer() override { return mouse_pointer_; }
+  void set_mouse_pointer(std::int16_t v) override;
+  PictureRef mouse_icon() override { return mouse_icon_; }
+  void set_mouse_icon(PictureRef p) override { mouse_icon_ = std::move(p); }
+  host::WindowHandle hwnd() override { return HandleToUlong(hwnd_); }
+  std::optional<bool> extender_default() override { return site_.extender_bool(L"Default"); }
+  std::optional<bool> extender_cancel() override { return site_.extender_bool(L"Cancel"); }
+  FontRef ambient_font() override { return site_.ambient_font(); }
+  void property_changed(std::string_view name) override { site_.property_changed(name); }
+
+ private:
+  void apply_shape();
+  Site& site_;
+  HWND hwnd_ = nullptr;
+  float width_ = 0, height_ = 0;
+  Canvas canvas_;
+  PictureRef mask_;
+  OleColor back_ = 0, fore_ = 0;
+  Bool16 enabled_ = kTrue;
+  std::int16_t mouse_pointer_ = 0;
+  PictureRef mouse_icon_;
+};
+
+class Label final : public host::Label {
+ public:
+  Label();
+  std::string caption() override { return caption_; }
+  void set_caption(const std::string& text) override;
+  FontRef font() override { return font_; }
+  void set_font(FontRef f) override;
+  OleColor fore_color() override { return fore_; }
+  void set_fore_color(OleColor c) override { fore_ = c; }
+  std::string tool_tip_text() override { return tip_; }
+  void set_tool_tip_text(const std::string& text) override { tip_ = text; }
+  float left() override { return left_; }
+  void set_left(float v) override { left_ = v; }
+  float top() override { return top_; }
+  void set_top(float v) override { top_ = v; }
+  float width() override { return static_cast<float>(size_.cx * 15); }
+  float height() override { return static_cast<float>(size_.cy * 15); }
+
+ private:
+  void measure();
+  std::string caption_;
+  FontRef font_;
+  OleColor fore_ = 0;
+  std::string tip_;
+  float left_ = 0, top_ = 0;
+  SIZE size_{};
+};
+
+class Image final : public host::Image {
+ public:
+  PictureRef picture() override { return picture_; }
+  void set_picture(PictureRef p) override;
+  Bool16 visible() override { return visible_; }
+  void set_visible(Bool16 v) override { visible_ = v; }
+  Bool16 enabled() override { return enabled_; }
+  void set_enabled(Bool16 v) override { enabled_ = v; }
+  std::string tool_tip_text() override { return tip_; }
+  void set_tool_tip_text(const std::string& text) override { tip_ = text; }
+  float left() override { return left_; }
+  void set_left(float v) override { left_ = v; }
+  float top() override { return top_; }
+  void set_top(float v) override { top_ = v; }
+  float width() override { return width_; }
+  float height() override { return height_; }
+
+ private:
+  PictureRef picture_;
+  Bool16 visible_ = kFalse, enabled_ = kTrue;
+  std::string tip_;
+  float left_ = 120, top_ = 120, width_ = 250, height_ = 250;
+};
+
+// picMask: a white-backed persistent image on a memory DC, filled through the real gdi32
+// region functions.
+class MaskCanvas final : public host::MaskCanvas {
+ public:
+  void set_width(float twips) override;
+  void set_height(float twips) override;
+  void clear() override;
+  void fill_black(const shape::Region& region) override;
+  PictureRef image() override;
+
+ private:
+  void reshape();
+  float width_ = 0, height_ = 0;
+  int w_ = 0, h_ = 0;
+  Bitmap dib_;
+  std::uint32_t* bits_ = nullptr;
+  HGDIOBJ original_ = nullptr;
+  MemoryDc dc_;  // declared last: deleted before the bitmap it holds
+};
+
+class Timer final : public host::Timer {
+ public:
+  static constexpr UINT_PTR kId = 1;
+  void set_window(HWND hwnd);
+  bool enabled() override { return enabled_; }
+  void set_enabled(bool on) override;
+  std::int32_t interval() override { return interval_; }
+  void set_interval(std::int32_t ms) override;
+
+ private:
+  void sync();
+  HWND hwnd_ = nullptr;
+  bool enabled_ = false;
+  std::int32_t interval_ = 100;
+};
+
+class Platform final : public host::Platform {
+ public:
+  OleColor get_sys_color(int index) override;
+  host::ScreenPoint cursor_pos() override;
+  host::WindowHandle window_from_point(host::ScreenPoint p) override;
+};
+
+}  // namespace brelund::ax

@@ -1,0 +1,30 @@
+// Conversions between the control's value types and Qt's: fonts, pictures, colours, twips.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPixmap>
+#include <QRegion>
+
+#include "host/host.h"
+
+namespace brelund::qt {
+
+inline constexpr int kTwipsPerPixel = 15;
+inline float twips_of_pixels(double px) { return static_cast<float>(px * kTwipsPerPixel); }
+
+QFont to_qfont(const Font& f);
+FontRef from_qfont(const QFont& f);
+
+// An empty picture object (handle 0) becomes a null image and back; nothing stays nothing.
+QImage to_qimage(const Picture& p);
+PictureRef from_qimage(const QImage& img);
+
+// An OLE colour, system references resolved through the platform, as a QColor.
+QColor to_qcolor(host::Platform& platform, OleColor c);
+
+// The opaque part of a black-on-white mask picture: every pixel that is not white.
+QRegion mask_region(const Picture& mask);
+
+}  // namespace brelund::qt

@@ -1,0 +1,45 @@
+// The Wine test client of Brelund32.ocx: a few checks per subcommand, each failure printed
+// with what was expected, the exit code the number of failures.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace client {
+
+inline int g_failures = 0;
+
+inline void check(bool ok, const char* what, const std::string& detail = {}) {
+  if (ok) return;
+  ++g_failures;
+  std::printf("FAIL: %s%s%s\n", what, detail.empty() ? "" : ": ", detail.c_str());
+  std::fflush(stdout);
+}
+
+inline std::string hex(long v) {
+  char b[16];
+  std::snprintf(b, sizeof b, "0x%08lX", static_cast<unsigned long>(v));
+  return b;
+}
+
+template <class A, class B>
+void check_eq(const A& actual, const B& expected, const char* what) {
+  if (actual == expected) return;
+  check(false, what, "got " + std::to_string(actual) + ", want " + std::to_string(expected));
+}
+
+inline void check_hr(HRESULT hr, const char* what) {
+  check(SUCCEEDED(hr), what, "HRESULT " + hex(hr));
+}
+
+// Subcommands.
+int typelib_checks();     // the type library as published, and the member table against it
+int resource_checks(const wchar_t* ocx);
+int registry_checks(bool registered);
+int dispatch_checks();    // properties and methods through IDispatch, without a window
+int container_checks();   // in AtlAxWin: events, click, corners, persistence
+int roundrect_checks();   // shape::rasterize against CreateRoundRectRgn
+
+}  // namespace client

@@ -1,0 +1,251 @@
+// BotonWidget on the offscreen platform, driven like a user would: the pointer through the
+// platform (so Qt picks the widget under it, honours the mask and grabs the pointer during a
+// press), keys and focus through the window.
+#include <QLineEdit>
+#include <QTest>
+
+#include "host/qt/form_window.h"
+#include "recorder.h"
+
+using namespace brelund;
+using namespace brelund::qt;
+using namespace brelund::qt::test;
+
+class WidgetTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<FormWindow> form_;
+  BotonWidget* b_ = nullptr;
+  QLineEdit* edit_ = nullptr;
+  std::unique_ptr<EventLog> log_;
+  LookLog looks_;
+
+  QPoint centre() const { return b_->rect().center(); }
+  QPoint outside() const { return QPoint(-30, -30); }  // on the form, left of and above the button
+  QPoint on_form(QPoint p) const { return b_->mapTo(form_.get(), p); }
+  void press(QPoint p, Qt::MouseButton button = Qt::LeftButton) {
+    point_to(*b_, p);
+    QTest::mousePress(form_->windowHandle(), button, {}, on_form(p));
+  }
+  void release(QPoint p, Qt::MouseButton button = Qt::LeftButton) {
+    point_to(*b_, p);
+    QTest::mouseRelease(form_->windowHandle(), button, {}, on_form(p));
+  }
+  BotonFields fields() { return b_->control().fields(); }
+
+ private slots:
+  void init() {
+    form_ = std::make_unique<FormWindow>();
+    b_ = form_->addButton("B", 600, 600);
+    edit_ = new QLineEdit(form_.get());
+    edit_->setGeometry(10, 300, 100, 20);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    edit_->setFocus();
+    point_to(*form_, QPoint(5, 5));
+    log_ = std::make_unique<EventLog>(*b_);
+    b_->control().services().observer = &looks_;
+    looks_.looks.clear();
+  }
+  void cleanup() {
+    log_.reset();
+    form_.reset();
+  }
+
+  void click_without_moving() {
+    press(centre());
+    QCOMPARE(looks_.last(), "11");
+    QVERIFY(fields().m_Pressed);
+    release(centre());
+    QCOMPARE(log_->without_moves(), QStringList({"MouseDown 1 0 1470 420", "Click", "MouseUp 1 0 1470 420"}));
+    QCOMPARE(looks_.last(), "10");
+    QVERIFY(fields().m_Highlighted && !fields().m_Pressed);
+  }
+
+  void drag_out_and_back_in_then_release_inside() {
+    press(centre());
+    point_to(*b_, outside());
+    QCOMPARE(looks_.last(), "00");
+    QVERIFY(!fields().m_Highlighted && !fields().m_Pressed);
+    QVERIFY(log_->lines.last().startsWith("MouseMove 1 0 -450 -450"));
+    point_to(*b_, centre());
+    QCOMPARE(looks_.last(), "11");
+    QVERIFY(fields().m_Highlighted && fields().m_Pressed);
+    release(centre());
+    QCOMPARE(log_->without_moves().count("Click"), 1);
+  }
+
+  void release_outside_raises_no_click() {
+    press(centre());
+    release(outside());
+    QCOMPARE(log_->without_moves(),
+             QStringList({"MouseDown 1 0 1470 420", "MouseUp 1 0 -450 -450"}));
+    QCOMPARE(looks_.last(), "00");
+    QVERIFY(!fields().m_Pressed);
+  }
+
+  void corner_belongs_to_the_window_behind() {
+    // The top-left pixel is cut away by the default rounding: the form gets the press.
+    press(QPoint(0, 0));
+    release(QPoint(0, 0));
+    QCOMPARE(log_->without_moves(), QStringList());
+    QVERIFY(!b_->hoverTimerActive());
+  }
+
+  void caption_reports_its_own_coordinates_and_clicks() {
+    CaptionView& caption = b_->captionView();
+    const QPoint p = caption.mapTo(b_, QPoint(2, 3));
+    press(p);
+    release(p);
+    QCOMPARE(log_->without_moves(), QStringList({"MouseDown 1 0 30 45", "Click", "MouseUp 1 0 30 45"}));
+  }
+
+  void right_button_neither_presses_nor_clicks() {
+    press(centre(), Qt::RightButton);
+    release(centre(), Qt::RightButton);
+    QCOMPARE(log_->without_moves(), QStringList({"MouseDown 2 0 1470 420", "MouseUp 2 0 1470 420"}));
+    QVERIFY(!fields().m_Pressed);
+    QVERIFY(!looks_.looks.contains("11"));
+  }
+
+  void slot_change_to_an_argument_reaches_the_control() {
+    log_->on_mouse_down = [](short& button, short&, float&, float&) { button = 0; };
+    press(centre());
+    QVERIFY(!fields().m_Pressed);
+    QVERIFY(!looks_.looks.contains("11"));
+    QCOMPARE(log_->without_moves().first(), "MouseDown 0 0 1470 420");
+  }
+
+  void space_presses_and_releases_a_focused_button() {
+    b_->setFocus();
+    QVERIFY(fields().m_Highlighted);
+    QTest::keyPress(b_, Qt::Key_Space);
+    QVERIFY(fields().m_Pressed);
+    QCOMPARE(looks_.last(), "11");
+    // Held down: the platform repeats the press, and its repeated releases are not releases.
+    for (int i = 0; i < 3; ++i) {
+      QKeyEvent up(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ", true);
+      QApplication::sendEvent(b_, &up);
+      QKeyEvent down(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ", true);
+      QApplication::sendEvent(b_, &down);
+    }
+    QTest::keyRelease(b_, Qt::Key_Space);
+    QCOMPARE(log_->lines.count("KeyDown 32 0"), 4);
+    QCOMPARE(log_->lines.count("Click"), 1);
+    QCOMPARE(log_->lines.mid(log_->lines.size() - 2), QStringList({"Click", "KeyUp 32 0"}));
+    QVERIFY(!fields().m_Pressed && fields().m_Highlighted);
+  }
+
+  void enter_on_the_focused_default_button_presses_it() {
+    form_->setDefaultButton(b_);
+    b_->setFocus();
+    QTest::keyPress(b_, Qt::Key_Return);
+    QVERIFY(fields().m_Pressed);
+    QTest::keyRelease(b_, Qt::Key_Return);
+    QCOMPARE(log_->lines, QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
+  }
+
+  void enter_on_a_focused_button_that_is_not_default_clicks_without_press() {
+    b_->setFocus();
+    QTest::keyClick(b_, Qt::Key_Return);
+    QVERIFY(!looks_.looks.contains("11"));
+    QCOMPARE(log_->lines.count("Click"), 1);
+  }
+
+  void enter_and_escape_elsewhere_work_the_default_and_cancel_buttons() {
+    BotonWidget* other = form_->addButton("C", 600, 2000);
+    EventLog other_log(*other);
+    form_->setDefaultButton(b_);
+    form_->setCancelButton(other);
+    edit_->setFocus();
+    QTest::keyClick(edit_, Qt::Key_Return);
+    QCOMPARE(log_->lines, QStringList({"KeyDown 13 0", "Click", "KeyUp 13 0"}));
+    QTest::keyClick(edit_, Qt::Key_Escape);
+    QCOMPARE(other_log.lines, QStringList({"KeyDown 27 0", "Click", "KeyUp 27 0"}));
+    QCOMPARE(log_->lines.size(), 3);
+    // One default button per form: naming another takes the part away.
+    form_->setDefaultButton(other);
+    QVERIFY(!b_->isDefault());
+  }
+
+  void escape_on_the_focused_cancel_button_presses_it() {
+    form_->setCancelButton(b_);
+    b_->setFocus();
+    QTest::keyPress(b_, Qt::Key_Escape);
+    QVERIFY(fields().m_Pressed);
+    QCOMPARE(looks_.last(), "11");
+    QTest::keyRelease(b_, Qt::Key_Escape);
+    QCOMPARE(log_->lines.count("Click"), 1);
+  }
+
+  void focus_lights_and_leaving_unlights() {
+    b_->setFocus();
+    QVERIFY(fields().m_Highlighted);
+    QCOMPARE(looks_.looks, QStringList({"10", "10"}));
+    edit_->setFocus();
+    QVERIFY(!fields().m_Highlighted);
+    QCOMPARE(looks_.looks, QStringList({"10", "10", "00", "00"}));
+  }
+
+  void hover_lights_and_goes_within_two_timer_periods() {
+    const QImage unlit = b_->face();
+    point_to(*b_, centre());
+    QVERIFY(b_->hoverTimerActive());
+    QCOMPARE(looks_.looks, QStringList({"10"}));
+    QVERIFY(b_->face() != unlit);
+    // Moving on the caption is still over the control: nothing more is painted.
+    point_to(*b_, b_->captionView().geometry().center());
+    QTest::qWait(250);
+    QVERIFY(b_->hoverTimerActive());
+    QCOMPARE(looks_.looks.size(), 1);
+    point_to(*form_, QPoint(5, 5));
+    const int period = b_->control().services().timer.interval();
+    QTRY_VERIFY_WITH_TIMEOUT(!b_->hoverTimerActive(), 2 * period + 400);
+    QCOMPARE(looks_.looks, QStringList({"10", "00"}));
+    QCOMPARE(b_->face(), unlit);
+  }
+
+  void property_changes_repaint_at_once() {
+    const QImage before = b_->grab().toImage();
+    QVERIFY(b_->setProperty("BackColor", 0x0000C0));
+    const QImage after = b_->grab().toImage();
+    const QColor c = after.pixelColor(centre());
+    QVERIFY2(c.red() > 150 && c.green() < 80 && c.blue() < 80, qPrintable(c.name()));
+    QVERIFY(after != before);
+    QCOMPARE(b_->property("BackColor").toInt(), 0x0000C0);
+
+    const QRegion rounded = b_->mask();
+    QVERIFY(b_->setProperty("RoundSize", 50));
+    QVERIFY(b_->mask() != rounded);
+    QVERIFY(!b_->mask().contains(QPoint(3, 3)));
+    QVERIFY(b_->setProperty("CreateRegion", false));
+    QVERIFY(b_->mask().contains(QPoint(0, 0)));
+
+    const int narrow = b_->captionView().width();
+    QVERIFY(b_->setProperty("Caption", "A much longer caption"));
+    QVERIFY(b_->captionView().width() > narrow);
+    QCOMPARE(b_->property("Caption").toString(), "A much longer caption");
+  }
+
+  void failures_become_the_error_signal() {
+    QVERIFY(b_->setProperty("MousePointer", 42));
+    QVERIFY(b_->setProperty("MousePointer", 70000));
+    QCOMPARE(log_->lines, QStringList({"error 380 Invalid property value", "error 6 Overflow"}));
+    QCOMPARE(b_->property("MousePointer").toInt(), 0);
+  }
+
+  void disabled_button_ignores_the_pointer_and_access_keys() {
+    b_->setProperty("Enabled", false);
+    QVERIFY(!b_->isEnabled());
+    press(centre());
+    release(centre());
+    b_->accessKeyPress(13);
+    QCOMPARE(log_->without_moves(), QStringList());
+  }
+};
+
+QTEST_MAIN(WidgetTest)
+#include "widget_test.moc"
