@@ -26,8 +26,14 @@ TEST(EventStorm, MillionNotificationsAgreeWithTheModelInFlatMemory) {
     if (i > warm_up) peak = std::max(peak, resident_kib());
   });
   ASSERT_GT(baseline, 0);
+#if defined(BRELUND_SANITIZED)
+  // AddressSanitizer holds freed blocks in quarantine, so resident memory grows by design; there
+  // the leak checker at exit is what proves nothing accumulates.
+  (void)peak;
+#else
   // Nothing the control does per notification may accumulate: no growth beyond allocator noise.
   EXPECT_LT(peak - baseline, 512) << "resident memory grew from " << baseline << " KiB to " << peak << " KiB";
+#endif
 }
 
 }  // namespace
