@@ -29,7 +29,11 @@ void for_each_span(const Region& in, Fn&& fn) {
   const int ew = std::min(right - left, std::abs(in.ellipse_width));
   const int eh = std::min(bottom - top, std::abs(in.ellipse_height));
   if (ew < 2 || eh < 2) {
-    if (left >= right || top >= bottom) return;
+    // The smaller rectangle is made like any rectangle region: its corners are put in order
+    // again, so a zero width or height (now -1) covers the row or column before the origin.
+    detail::normalise(left, right);
+    detail::normalise(top, bottom);
+    if (left == right || top == bottom) return;
     for (int y = top; y < bottom; ++y) fn(y, left, right);
     return;
   }

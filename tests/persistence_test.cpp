@@ -8,7 +8,6 @@ namespace {
 using testing::json;
 using testing::trace;
 
-constexpr int kFace = 212 + 208 * 256 + 200 * 65536;
 const std::int32_t kFaceRef = static_cast<std::int32_t>(0x8000000F);
 const std::int32_t kTextRef = static_cast<std::int32_t>(0x80000012);
 

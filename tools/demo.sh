@@ -11,3 +11,9 @@ if [ -f "$root/examples/gallery.json" ]; then
   "$build/boton" render "$root/examples/gallery.json" -o "$out/gallery-form.png" >/dev/null
   echo "Example form rendered to $out/gallery-form.png"
 fi
+# With a display, the example form also opens in a real Qt window; its events print as JSON lines
+# to a log. It runs in the background and closes by itself after five minutes.
+if [ -n "${DISPLAY:-}" ] && [ -x "$build/boton-qt" ] && [ -f "$root/examples/gallery.json" ]; then
+  timeout 300 "$build/boton-qt" "$root/examples/gallery.json" >"$out/gallery-qt-events.jsonl" 2>/dev/null &
+  echo "Example form opened in a Qt window (pid $!); its events go to $out/gallery-qt-events.jsonl"
+fi

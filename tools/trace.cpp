@@ -115,7 +115,11 @@ class Runner final : public host::Observer {
   }
 
  private:
-  void emit(const json& j) { out_ << j.dump() << '\n'; }
+  // Captions, tooltips and error texts may hold bytes that are not UTF-8 (an error quoting bad
+  // input does); they are shown with U+FFFD rather than ending the run.
+  void emit(const json& j) {
+    out_ << j.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
+  }
   void error(int number, const std::string& description, int line) {
     emit(json{{"error", {{"number", number}, {"description", description}, {"line", line}}}});
   }

@@ -230,7 +230,7 @@ Form parse(const std::string& text, const std::string& folder, const std::string
   json doc;
   try {
     doc = json::parse(text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {  // also out_of_range: a number too large for a double
     cx.fail(std::string("malformed JSON: ") + e.what());
   }
   if (!doc.is_object()) cx.fail("expected a JSON object with \"Form\" and \"Controls\"");
@@ -282,7 +282,7 @@ Properties parse_properties(const std::string& text, const std::string& folder,
   json doc;
   try {
     doc = json::parse(text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {  // also out_of_range: a number too large for a double
     cx.fail(std::string("malformed JSON: ") + e.what());
   }
   if (!doc.is_object()) cx.fail("expected a JSON object of saved properties");

@@ -1,0 +1,41 @@
+# Installs the library for applications outside this tree: the headers under include/brelund
+# (folders kept, since the code includes "control/boton.h"), the core, the form files and, when
+# built, the Qt host, with a package config so that find_package(Brelund) gives Brelund::Core,
+# Brelund::Forms and Brelund::Qt.
+include(CMakePackageConfigHelpers)
+
+set(BRELUND_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Brelund)
+set(brelund_installed brelund_core brelund_forms)
+set_target_properties(brelund_core PROPERTIES EXPORT_NAME Core)
+set_target_properties(brelund_forms PROPERTIES EXPORT_NAME Forms)
+set(BRELUND_WITH_QT OFF)
+if(TARGET brelund_qt)
+  list(APPEND brelund_installed brelund_qt)
+  set(BRELUND_WITH_QT ON)
+endif()
+
+install(TARGETS ${brelund_installed} EXPORT BrelundTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/brelund)
+
+set(brelund_header_dirs control render shape input host/forms)
+if(BRELUND_WITH_QT)
+  list(APPEND brelund_header_dirs host/qt)
+endif()
+foreach(dir IN LISTS brelund_header_dirs)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/brelund/${dir}
+    FILES_MATCHING PATTERN "*.h")
+endforeach()
+# The host contract itself: only the files directly in host/, not the other hosts' folders.
+file(GLOB brelund_host_headers ${PROJECT_SOURCE_DIR}/host/*.h)
+install(FILES ${brelund_host_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/brelund/host)
+
+install(EXPORT BrelundTargets NAMESPACE Brelund:: FILE BrelundTargets.cmake
+  DESTINATION ${BRELUND_CMAKE_DIR})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/BrelundConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/BrelundConfig.cmake INSTALL_DESTINATION ${BRELUND_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/BrelundConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/BrelundConfig.cmake ${PROJECT_BINARY_DIR}/BrelundConfigVersion.cmake
+  DESTINATION ${BRELUND_CMAKE_DIR})
