@@ -13,7 +13,10 @@ namespace {
 // keeps whole-unit positions exact, so the bottom edge (N units) never lands on the last row.
 // Far-off coordinates only need to stay off the raster.
 int to_pixel(double units, int pixels, double scale) {
-  return static_cast<int>(std::clamp(std::floor(units * pixels / scale), -1e6, 1e6));
+  const double p = std::clamp(units * pixels / scale, -1e6, 1e6);  // NaN stays NaN
+  if (!(p == p)) return -1;
+  const int i = static_cast<int>(p);
+  return i - (p < i);  // floor, without a library call
 }
 
 void check_extent(float v) {
@@ -21,7 +24,14 @@ void check_extent(float v) {
 }
 }  // namespace
 
+void Canvas::flush() const noexcept {
+  if (pending_.y < 0) return;
+  raster_.fill_span(pending_.y, pending_.x0, pending_.x1, pending_.argb);
+  pending_.y = -1;
+}
+
 void Canvas::resize(float width_twips, float height_twips) {
+  flush();
   const int w = pixels_of_twips(width_twips), h = pixels_of_twips(height_twips);
   if (w != raster_.width || h != raster_.height) {
     Raster next;
@@ -48,15 +58,20 @@ void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept
   if (raster_.width == 0 || raster_.height == 0) return;
   const int w = raster_.width, h = raster_.height;
   const int px1 = to_pixel(x1, w, scale_w_), py1 = to_pixel(y1, h, scale_h_);
-  const int px2 = to_pixel(x2, w, scale_w_), py2 = to_pixel(y2, h, scale_h_);
+  const int px2 = x2 == x1 ? px1 : to_pixel(x2, w, scale_w_);
+  const int py2 = y2 == y1 ? py1 : to_pixel(y2, h, scale_h_);
   const std::uint32_t c = argb_of_rgb(rgb);
-  if (py1 == py2) {  // a row: one span
-    if (px1 <= px2)
-      raster_.fill_span(py1, px1, px2, c);
-    else
-      raster_.fill_span(py1, px2 + 1, px1 + 1, c);
+  if (py1 == py2) {  // a row: one span, clipped
+    int x0 = px1 <= px2 ? px1 : px2 + 1, x1 = px1 <= px2 ? px2 : px1 + 1;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, w);
+    if (py1 < 0 || py1 >= h || x0 >= x1) return;
+    const bool covers = pending_.y == py1 && x0 <= pending_.x0 && x1 >= pending_.x1;
+    if (!covers) flush();
+    pending_ = {py1, x0, x1, c};
     return;
   }
+  flush();
   if (px1 == px2) {  // a column
     if (px1 < 0 || px1 >= raster_.width) return;
     const int lo = py1 < py2 ? py1 : py2 + 1, hi = py1 < py2 ? py2 : py1 + 1;

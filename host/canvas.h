@@ -23,11 +23,28 @@ class Canvas {
   // Solid one-pixel line in the current scale, colour as OLE RGB.
   void line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept;
 
-  const Raster& raster() const noexcept { return raster_; }
-  Raster& raster() noexcept { return raster_; }
+  // The drawing so far (pending work is applied first).
+  const Raster& raster() const noexcept {
+    flush();
+    return raster_;
+  }
+  Raster& raster() noexcept {
+    flush();
+    return raster_;
+  }
 
  private:
-  Raster raster_;
+  // A row span is held back until a line lands elsewhere: the face draws about one and a half
+  // rows per pixel row, and a later row over the same pixels would hide an earlier one entirely.
+  // Holding the last one back writes every pixel once without changing a single drawn pixel.
+  struct Pending {
+    int y = -1, x0 = 0, x1 = 0;
+    std::uint32_t argb = 0;
+  };
+  void flush() const noexcept;
+
+  mutable Raster raster_;
+  mutable Pending pending_;
   float scale_w_ = 0, scale_h_ = 0;
 };
 

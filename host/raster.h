@@ -1,6 +1,7 @@
 // A plain 32-bit pixel image (0xAARRGGBB): the retained drawing of every host's surface.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +20,10 @@ struct Raster {
   // Fills [x0, x1) of row y, clipped.
   void fill_span(int y, int x0, int x1, std::uint32_t argb) noexcept;
 };
+
+// Fills n pixels with one value, 16 bytes at a time where the processor allows: the one loop
+// that every face, mask and clear spends its time in.
+void fill_pixels(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept;
 
 // OLE RGB (red in the low byte) to opaque ARGB and back.
 constexpr std::uint32_t argb_of_rgb(std::int32_t rgb) noexcept {

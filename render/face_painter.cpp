@@ -16,14 +16,25 @@ struct Rgb {
   std::int32_t r, g, b;
 };
 
-struct Tone {
+// Per-line change of each component in a band.
+struct Step {
   double r, g, b;
 };
 
-// One step of a band: the sum goes to 16 bits (failing on overflow) and is floored at zero.
-double stepped(double c, double step) { return FloorAtZero(to_i16(c + step)); }
+// The current colour. It is always a whole number within 16 bits: the base and the tones passed
+// their 16-bit conversions when they were derived, and every band step converts again.
+struct Colour {
+  std::int16_t r, g, b;
+  std::int32_t rgb() const noexcept { return RGB(r, g, b); }
+};
 
-std::int32_t compose(const Tone& c) { return RGB(to_i16(c.r), to_i16(c.g), to_i16(c.b)); }
+Colour colour_of(const Rgb& c) { return {to_i16(c.r), to_i16(c.g), to_i16(c.b)}; }
+
+// One step of a band: each sum goes to 16 bits (failing on overflow) and is floored at zero.
+Colour stepped(const Colour& c, const Step& s) {
+  return {FloorAtZero(to_i16(c.r + s.r)), FloorAtZero(to_i16(c.g + s.g)),
+          FloorAtZero(to_i16(c.b + s.b))};
+}
 
 // Puts the surface's scale back however the paint ends. The normal path restores explicitly so
 // that a failing host call is reported; during unwinding the first error is the one that counts.
@@ -96,44 +107,47 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
   if (!(f > 0)) f = 0.01;
   const double nf = n * f;
   const double bottom_edge = (1 - f) * n;
-  const Tone top_step{sub32(base.r, light.r) / nf, sub32(base.g, light.g) / nf,
+  const Step top_step{sub32(base.r, light.r) / nf, sub32(base.g, light.g) / nf,
                       sub32(base.b, light.b) / nf};
-  const Tone bottom_step{sub32(dark.r, base.r) / nf, sub32(dark.g, base.g) / nf,
+  const Step bottom_step{sub32(dark.r, base.r) / nf, sub32(dark.g, base.g) / nf,
                          sub32(dark.b, base.b) / nf};
-  Tone c{static_cast<double>(light.r), static_cast<double>(light.g),
-         static_cast<double>(light.b)};
+  Colour c = colour_of(light);
+  std::int32_t rgb = c.rgb();
   for (std::int32_t i = 0; i <= n; ++i) {
     const std::int32_t y = look.pressed ? n - i : i;
     const auto fy = static_cast<float>(y);
-    s.line(0, fy, 1, fy, compose(c));
-    const Tone* step = nf > y ? &top_step : bottom_edge < y ? &bottom_step : nullptr;
-    if (step) c = {stepped(c.r, step->r), stepped(c.g, step->g), stepped(c.b, step->b)};
+    s.line(0, fy, 1, fy, rgb);
+    const Step* step = nf > y ? &top_step : bottom_edge < y ? &bottom_step : nullptr;
+    if (step) {
+      c = stepped(c, *step);
+      rgb = c.rgb();
+    }
   }
 
   // E. Edge columns, each pulled in a little further than the one drawn before it.
   s.set_scale_width(static_cast<float>(m));
-  const Tone left_step{sub32(base.r, light.r) / 5.0, sub32(base.g, light.g) / 5.0,
+  const Step left_step{sub32(base.r, light.r) / 5.0, sub32(base.g, light.g) / 5.0,
                        sub32(base.b, light.b) / 5.0};
-  const Tone right_step{sub32(dark.r, base.r) / 5.0, sub32(dark.g, base.g) / 5.0,
+  const Step right_step{sub32(dark.r, base.r) / 5.0, sub32(dark.g, base.g) / 5.0,
                         sub32(dark.b, base.b) / 5.0};
-  const Tone base_tone{static_cast<double>(base.r), static_cast<double>(base.g),
-                       static_cast<double>(base.b)};
+  const Colour base_tone = colour_of(base);
   c = base_tone;
   double inset = 0;
+  // The right band is where x exceeds ScaleWidth - 5. Nothing else runs while the columns are
+  // drawn, so the extent read once here is the one each column would read.
+  const float right_edge = s.scale_width() - 5;
   for (std::int32_t i = 0; i <= m; ++i) {
     const std::int32_t x = look.pressed ? m - i : i;
-    const Tone* step = x <= f                          ? &left_step
-                       : s.scale_width() - 5 < x ? &right_step
-                                                       : nullptr;
+    const Step* step = x <= f ? &left_step : right_edge < x ? &right_step : nullptr;
     if (!step) {
       c = base_tone;
       continue;
     }
-    c = {stepped(c.r, step->r), stepped(c.g, step->g), stepped(c.b, step->b)};
+    c = stepped(c, *step);
     inset += s.scale_height() * f / m;
     const auto fx = static_cast<float>(x);
     s.line(fx, static_cast<float>(inset), fx, static_cast<float>(s.scale_height() - inset),
-           compose(c));
+           c.rgb());
   }
 
   // F. Restore the entry extents as whole numbers.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "control/numeric.h"
@@ -27,6 +28,17 @@ TEST(Numeric, ConversionsRoundHalfToEven) {
   EXPECT_EQ(num::to_i32(-3.5), -4);
   EXPECT_EQ(num::to_i32(49.5), 50);
   EXPECT_EQ(num::to_i32(295.5), 296);
+}
+
+TEST(Numeric, RoundingAgreesWithTheLibraryAcrossMagnitudes) {
+  // The inlined rounding must pick what the default rounding mode picks, halves and all.
+  for (double v : {0.5, 1.5, 2.5, -0.5, -1.5, -2.5, 4503599627370495.5, -4503599627370495.5,
+                   4503599627370497.0, 0.49999999999999994, -0.49999999999999994, 1e300, -0.0})
+    EXPECT_EQ(num::round_half_even(v), std::nearbyint(v)) << v;
+  for (int i = -20000; i <= 20000; ++i) {
+    const double v = i / 8.0;
+    EXPECT_EQ(num::round_half_even(v), std::nearbyint(v)) << v;
+  }
 }
 
 TEST(Numeric, SixteenBitBoundsAreExact) {

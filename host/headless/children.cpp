@@ -103,7 +103,7 @@ void MaskCanvas::flush_clear() {
   if (!clear_pending_) return;
   clear_pending_ = false;
   Picture& p = writable(false);
-  std::fill(p.pixels.begin(), p.pixels.end(), kWhite);
+  fill_pixels(p.pixels.data(), p.pixels.size(), kWhite);
 }
 
 void MaskCanvas::fill_black(const shape::Region& region) {
@@ -113,7 +113,7 @@ void MaskCanvas::fill_black(const shape::Region& region) {
   auto paint = [&](int y, int l, int r) {
     l = std::clamp(l, 0, w);
     r = std::clamp(r, 0, w);
-    if (l < r) std::fill(row(y) + l, row(y) + r, kBlack);
+    if (l < r) fill_pixels(row(y) + l, static_cast<std::size_t>(r - l), kBlack);
   };
   if (!clear_pending_) {
     shape::for_each_span(region, [&](int y, int l, int r) {
@@ -123,6 +123,9 @@ void MaskCanvas::fill_black(const shape::Region& region) {
   }
   // Clear and fill in one pass: rows arrive top to bottom, one span each, for the shapes we draw.
   clear_pending_ = false;
+  auto put = [](std::uint32_t* at, int count, std::uint32_t value) {
+    fill_pixels(at, static_cast<std::size_t>(count), value);
+  };
   int next = 0;
   shape::for_each_span(region, [&](int y, int l, int r) {
     if (y < 0 || y >= h) return;
@@ -130,10 +133,15 @@ void MaskCanvas::fill_black(const shape::Region& region) {
       paint(y, l, r);
       return;
     }
-    for (; next <= y; ++next) std::fill(row(next), row(next) + w, kWhite);
-    paint(y, l, r);
+    for (; next < y; ++next) put(row(next), w, kWhite);
+    // This row: white, black, white, each pixel written once.
+    const int cl = std::clamp(l, 0, w), cr = std::clamp(r, cl, w);
+    put(row(y), cl, kWhite);
+    put(row(y) + cl, cr - cl, kBlack);
+    put(row(y) + cr, w - cr, kWhite);
+    next = y + 1;
   });
-  for (; next < h; ++next) std::fill(row(next), row(next) + w, kWhite);
+  for (; next < h; ++next) put(row(next), w, kWhite);
 }
 
 PictureRef MaskCanvas::image() {

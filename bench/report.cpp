@@ -1,0 +1,204 @@
+// Turns Google Benchmark's JSON into the table we read: every figure of ours as a multiple of the
+// fill limit and of each peer at the same pixel size, and the targets we hold ourselves to,
+// reported as met or missed (never asserted: a slow machine is not a failed build).
+//
+// Usage: bench_report RESULTS.json [--json OUT.json]
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+double to_ns(double value, const std::string& unit) {
+  if (unit == "us") return value * 1e3;
+  if (unit == "ms") return value * 1e6;
+  if (unit == "s") return value * 1e9;
+  return value;
+}
+
+struct Results {
+  std::map<std::string, double> ns;  // name -> real time per iteration
+  std::optional<double> get(const std::string& name) const {
+    auto it = ns.find(name);
+    return it == ns.end() ? std::nullopt : std::optional<double>(it->second);
+  }
+  // A peer's faster way of drawing the face at this size.
+  std::optional<double> best(const std::string& peer, const std::string& size) const {
+    auto a = get(peer + "/rows/" + size), b = get(peer + "/gradient/" + size);
+    if (a && b) return std::min(*a, *b);
+    return a ? a : b;
+  }
+};
+
+std::string time_text(double ns) {
+  char buf[32];
+  if (ns >= 1e6) std::snprintf(buf, sizeof buf, "%9.2f ms", ns / 1e6);
+  else if (ns >= 1e3) std::snprintf(buf, sizeof buf, "%9.2f us", ns / 1e3);
+  else std::snprintf(buf, sizeof buf, "%9.1f ns", ns);
+  return buf;
+}
+
+std::string ratio_text(std::optional<double> r) {
+  if (!r) return "       -";
+  char buf[32];
+  std::snprintf(buf, sizeof buf, *r < 0.1 ? "%7.4fx" : "%7.2fx", *r);
+  return buf;
+}
+
+std::optional<double> ratio(std::optional<double> a, std::optional<double> b) {
+  if (!a || !b || *b <= 0) return std::nullopt;
+  return *a / *b;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--json")) {
+    std::cerr << "usage: bench_report RESULTS.json [--json OUT.json]\n";
+    return 2;
+  }
+  std::ifstream in(argv[1]);
+  if (!in) {
+    std::cerr << "bench_report: cannot read " << argv[1] << '\n';
+    return 1;
+  }
+  const json raw = json::parse(in);
+  Results r;
+  json figures = json::object();
+  for (const auto& b : raw.at("benchmarks")) {
+    if (b.contains("error_occurred") && b["error_occurred"].get<bool>()) {
+      std::cerr << "bench_report: " << b["name"].get<std::string>() << " failed: "
+                << b.value("error_message", std::string("?")) << '\n';
+      continue;
+    }
+    // With repetitions, the mean of the repetitions stands for the benchmark.
+    const bool mean = b.value("run_type", std::string("iteration")) == "aggregate" &&
+                      b.value("aggregate_name", std::string()) == "mean";
+    if (!mean && b.value("run_type", std::string("iteration")) != "iteration") continue;
+    const std::string name = mean ? b["run_name"].get<std::string>() : b["name"].get<std::string>();
+    const std::string unit = b["time_unit"];
+    r.ns[name] = to_ns(b["real_time"].get<double>(), unit);
+    figures[name] = {{"real_ns", r.ns[name]},
+                     {"cpu_ns", to_ns(b["cpu_time"].get<double>(), unit)},
+                     {"iterations", b["iterations"]}};
+  }
+
+  const std::vector<std::string> sizes{"197x57", "400x120", "1920x1080"};
+  const std::vector<std::pair<std::string, std::string>> ours{
+      {"paint", "PaintFace alone (GotFocus/LostFocus)"},
+      {"rebuild", "CreaNuevaRegion: mask, face, layout"},
+      {"drag", "drag step: MouseMove Button 1, over"},
+      {"hover", "hover move while Timer1 runs"}};
+  json ratios = json::object();
+  json targets = json::array();
+  auto target = [&](const std::string& what, std::optional<double> value, double limit) {
+    if (!value) return;
+    targets.push_back({{"target", what}, {"value", *value}, {"limit", limit}, {"met", *value <= limit}});
+  };
+
+  std::printf("Brelund benchmarks (real time per operation; captions measured by a constant\n"
+              "except in form1000, which uses FreeType as the form host does)\n\n");
+  std::printf("%-28s %12s %8s %8s %8s  %s\n", "benchmark", "time", "x fill", "x cairo", "x qt",
+              "what");
+  for (const auto& size : sizes) {
+    const auto fill = r.get("limit/fill/" + size);
+    const auto cairo = r.best("cairo", size), qt = r.best("qt", size);
+    std::printf("-- %s pixels %s\n", size.c_str(), std::string(60, '-').c_str());
+    for (const auto& [key, what] : ours) {
+      const std::string name = "ours/" + key + "/" + size;
+      const auto t = r.get(name);
+      if (!t) continue;
+      const auto rf = ratio(t, fill), rc = ratio(t, cairo), rq = ratio(t, qt);
+      std::printf("%-28s %12s %8s %8s %8s  %s\n", name.c_str(), time_text(*t).c_str(),
+                  ratio_text(rf).c_str(), ratio_text(rc).c_str(), ratio_text(rq).c_str(), what.c_str());
+      json j = json::object();
+      if (rf) j["fill"] = *rf;
+      if (rc) j["cairo_best"] = *rc;
+      if (rq) j["qt_best"] = *rq;
+      for (const char* peer : {"cairo/rows/", "cairo/gradient/", "qt/rows/", "qt/gradient/"})
+        if (auto rp = ratio(t, r.get(peer + size))) j[std::string(peer).substr(0, std::string(peer).size() - 1)] = *rp;
+      ratios[name] = j;
+    }
+    for (const char* peer : {"cairo/rows/", "cairo/gradient/", "qt/rows/", "qt/gradient/"}) {
+      const std::string name = peer + size;
+      if (auto t = r.get(name)) {
+        const auto rf = ratio(t, fill);
+        std::printf("%-28s %12s %8s %8s %8s  %s\n", name.c_str(), time_text(*t).c_str(),
+                    ratio_text(rf).c_str(), "", "", "peer: same look, rounded clip");
+        if (rf) ratios[name] = {{"fill", *rf}};
+      }
+    }
+    for (const char* part : {"parts/mask/"}) {
+      const std::string name = part + size;
+      if (auto t = r.get(name)) {
+        const auto rf = ratio(t, fill);
+        std::printf("%-28s %12s %8s %8s %8s  %s\n", name.c_str(), time_text(*t).c_str(),
+                    ratio_text(rf).c_str(), "", "", "the rebuild's mask step: clear, fill, hand over");
+        if (rf) ratios[name] = {{"fill", *rf}};
+      }
+    }
+    if (fill)
+      std::printf("%-28s %12s %8s %8s %8s  %s\n", ("limit/fill/" + size).c_str(),
+                  time_text(*fill).c_str(), "1.00x", "", "", "std::fill of width*height uint32");
+    if (auto wide = r.get("limit/fill_O3/" + size)) {
+      const auto rf = ratio(wide, fill);
+      std::printf("%-28s %12s %8s %8s %8s  %s\n", ("limit/fill_O3/" + size).c_str(),
+                  time_text(*wide).c_str(), ratio_text(rf).c_str(), "", "",
+                  "the same fill built at -O3 (vectorised), for reference");
+      if (rf) ratios["limit/fill_O3/" + size] = {{"fill", *rf}};
+      for (const auto& [key, what] : ours)
+        if (auto rw = ratio(r.get("ours/" + key + "/" + size), wide))
+          ratios["ours/" + key + "/" + size]["fill_O3"] = *rw;
+    }
+
+    target("rebuild within 3x fill at " + size, ratio(r.get("ours/rebuild/" + size), fill), 3.0);
+    target("drag step within 4x fill at " + size, ratio(r.get("ours/drag/" + size), fill), 4.0);
+    target("paint faster than cairo at " + size, ratio(r.get("ours/paint/" + size), cairo), 1.0);
+    target("paint faster than Qt at " + size, ratio(r.get("ours/paint/" + size), qt), 1.0);
+  }
+  std::printf("-- not bound to a pixel size %s\n", std::string(48, '-').c_str());
+  const std::vector<std::pair<std::string, std::string>> other{
+      {"ours/save13", "WriteProperties, all 13 keys, MemoryPropertyBag"},
+      {"ours/load13", "ReadProperties, all 13 keys (includes the Picture rebuild)"},
+      {"ours/form1000/parse", "forms::parse of 1000 buttons"},
+      {"ours/form1000/open", "FormInstance::open: ReadProperties + Show x 1000"},
+      {"ours/form1000/save", "capture + forms::to_json"},
+      {"ours/form1000/all", "parse + open + capture + to_json"}};
+  for (const auto& [name, what] : other)
+    if (auto t = r.get(name))
+      std::printf("%-28s %12s %8s %8s %8s  %s\n", name.c_str(), time_text(*t).c_str(), "", "", "",
+                  what.c_str());
+
+  std::printf("\nTargets (reported, not enforced)\n");
+  for (const auto& t : targets)
+    std::printf("  %-40s %7.2fx (limit %.0fx)  %s\n", t["target"].get<std::string>().c_str(),
+                t["value"].get<double>(), t["limit"].get<double>(),
+                t["met"].get<bool>() ? "met" : "MISSED");
+
+  if (argc == 4) {
+    json out{{"context", raw.value("context", json::object())},
+             {"notes",
+              {{"time", "real time per operation, nanoseconds"},
+               {"text_measure",
+                "ours/paint, rebuild, drag, hover, save13, load13: constant caption measure; "
+                "ours/form1000/*: FreeType (FormInstance creates its buttons)"},
+               {"peers", "ratios named cairo_best / qt_best compare with the faster of rows and gradient"}}},
+             {"figures", figures},
+             {"ratios", ratios},
+             {"targets", targets}};
+    std::ofstream f(argv[3]);
+    f << out.dump(2) << '\n';
+    if (!f) {
+      std::cerr << "bench_report: cannot write " << argv[3] << '\n';
+      return 1;
+    }
+  }
+  return 0;
+}
