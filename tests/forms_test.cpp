@@ -108,6 +108,22 @@ TEST_F(Forms, SaveLoadSaveIsByteStable) {
   EXPECT_EQ(pic->pixels[1], 0xFF00FF00u);
 }
 
+TEST_F(Forms, TextThatIsNotUtf8IsRefusedOnSaveAndTheOldFileKept) {
+  forms::Form form;
+  form.controls.push_back({"B1", 0, 0, 2955, 855, false, false, {{"Caption", std::string("\xF8x")}}});
+  const std::string path = write("keep.json", "old");
+  try {
+    forms::save(form, path);
+    ADD_FAILURE() << "saved text that is not UTF-8";
+  } catch (const Error& e) {
+    EXPECT_NE(e.description().find("key \"Caption\""), std::string::npos) << e.description();
+  }
+  std::ifstream in(path);
+  std::string kept;
+  in >> kept;
+  EXPECT_EQ(kept, "old");
+}
+
 TEST_F(Forms, RenderShowsTheFormThroughTheCorners) {
   const std::string path = write("r.json", R"({"Form":{"Width":3300,"Height":1200,"BackColor":"&H0000FF00&"},
     "Controls":[{"Name":"A","Left":150,"Top":150,"Properties":{"BackColor":255}}]})");

@@ -326,13 +326,48 @@ std::string to_json(const Form& form) {
                             {"Cancel", c.is_cancel},
                             {"Properties", props}});
   }
-  return json{{"Form", f}, {"Controls", controls}}.dump(2) + "\n";
+  try {
+    return json{{"Form", f}, {"Controls", controls}}.dump(2) + "\n";
+  } catch (const json::type_error&) {
+    // Only text that is not UTF-8 fails here; name where it is rather than writing it mangled.
+    auto check = [](const json& j, const std::string& control, const std::string& key) {
+      try {
+        (void)j.dump();
+      } catch (const json::type_error&) {
+        throw Error(errors::kInvalidPropertyValue,
+                    where("form", control, key) + ": text is not valid UTF-8; nothing was saved");
+      }
+    };
+    for (const auto& [k, v] : f.items()) check(v, "", "Form." + k);
+    for (std::size_t i = 0; i < form.controls.size(); ++i) {
+      check(controls[i]["Name"], "#" + std::to_string(i + 1), "Name");
+      for (const auto& [k, v] : controls[i]["Properties"].items()) check(v, form.controls[i].name, k);
+    }
+    throw Error(errors::kInvalidPropertyValue, "form: text is not valid UTF-8; nothing was saved");
+  }
 }
 
 void save(const Form& form, const std::string& path) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << to_json(form);
-  if (!out) throw Error(75, path + ": cannot write the form file");
+  // The text is complete before the file is touched, and it replaces the old file in one step,
+  // so a failed save leaves the previous form as it was.
+  const std::string text = to_json(form);
+  const std::string temp = path + ".saving";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+      std::error_code ec;
+      fs::remove(temp, ec);
+      throw Error(75, path + ": cannot write the form file");
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, path, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    throw Error(75, path + ": cannot replace the form file");
+  }
 }
 
 }  // namespace brelund::forms
