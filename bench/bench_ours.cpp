@@ -36,7 +36,10 @@ void paint(benchmark::State& state, Size size) {
   bool focused = false;
   for (auto _ : state) {
     // Each focus change paints the face once and lays nothing out.
-    if (focused) ctl.LostFocus(); else ctl.GotFocus();
+    if (focused)
+      ctl.LostFocus();
+    else
+      ctl.GotFocus();
     focused = !focused;
     benchmark::DoNotOptimize(b->surface().pixels().pixels.data());
   }

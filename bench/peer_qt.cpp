@@ -52,10 +52,10 @@ void paint(benchmark::State& state, Size size) {
       p.fillRect(0, 0, size.width, size.height, g);
     } else {
       for (int y = 0; y < size.height; ++y) {
-        const QColor c = y < band                 ? mixed(look, look.light_tone(), 1 - y / band)
-                         : y > size.height - band ? mixed(look, look.dark_tone(),
-                                                          (y - (size.height - band)) / band)
-                                                  : colour(look.base);
+        const QColor c = y < band ? mixed(look, look.light_tone(), 1 - y / band)
+                         : y > size.height - band
+                             ? mixed(look, look.dark_tone(), (y - (size.height - band)) / band)
+                             : colour(look.base);
         p.fillRect(0, y, size.width, 1, c);
       }
     }

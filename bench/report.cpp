@@ -39,9 +39,12 @@ struct Results {
 
 std::string time_text(double ns) {
   char buf[32];
-  if (ns >= 1e6) std::snprintf(buf, sizeof buf, "%9.2f ms", ns / 1e6);
-  else if (ns >= 1e3) std::snprintf(buf, sizeof buf, "%9.2f us", ns / 1e3);
-  else std::snprintf(buf, sizeof buf, "%9.1f ns", ns);
+  if (ns >= 1e6)
+    std::snprintf(buf, sizeof buf, "%9.2f ms", ns / 1e6);
+  else if (ns >= 1e3)
+    std::snprintf(buf, sizeof buf, "%9.2f us", ns / 1e3);
+  else
+    std::snprintf(buf, sizeof buf, "%9.1f ns", ns);
   return buf;
 }
 
@@ -74,8 +77,8 @@ int main(int argc, char** argv) {
   json figures = json::object();
   for (const auto& b : raw.at("benchmarks")) {
     if (b.contains("error_occurred") && b["error_occurred"].get<bool>()) {
-      std::cerr << "bench_report: " << b["name"].get<std::string>() << " failed: "
-                << b.value("error_message", std::string("?")) << '\n';
+      std::cerr << "bench_report: " << b["name"].get<std::string>()
+                << " failed: " << b.value("error_message", std::string("?")) << '\n';
       continue;
     }
     // With repetitions, the mean of the repetitions stands for the benchmark.
@@ -100,11 +103,13 @@ int main(int argc, char** argv) {
   json targets = json::array();
   auto target = [&](const std::string& what, std::optional<double> value, double limit) {
     if (!value) return;
-    targets.push_back({{"target", what}, {"value", *value}, {"limit", limit}, {"met", *value <= limit}});
+    targets.push_back(
+        {{"target", what}, {"value", *value}, {"limit", limit}, {"met", *value <= limit}});
   };
 
-  std::printf("Brelund benchmarks (real time per operation; captions measured by a constant\n"
-              "except in form1000, which uses FreeType as the form host does)\n\n");
+  std::printf(
+      "Brelund benchmarks (real time per operation; captions measured by a constant\n"
+      "except in form1000, which uses FreeType as the form host does)\n\n");
   std::printf("%-28s %12s %8s %8s %8s  %s\n", "benchmark", "time", "x fill", "x cairo", "x qt",
               "what");
   for (const auto& size : sizes) {
@@ -117,13 +122,15 @@ int main(int argc, char** argv) {
       if (!t) continue;
       const auto rf = ratio(t, fill), rc = ratio(t, cairo), rq = ratio(t, qt);
       std::printf("%-28s %12s %8s %8s %8s  %s\n", name.c_str(), time_text(*t).c_str(),
-                  ratio_text(rf).c_str(), ratio_text(rc).c_str(), ratio_text(rq).c_str(), what.c_str());
+                  ratio_text(rf).c_str(), ratio_text(rc).c_str(), ratio_text(rq).c_str(),
+                  what.c_str());
       json j = json::object();
       if (rf) j["fill"] = *rf;
       if (rc) j["cairo_best"] = *rc;
       if (rq) j["qt_best"] = *rq;
       for (const char* peer : {"cairo/rows/", "cairo/gradient/", "qt/rows/", "qt/gradient/"})
-        if (auto rp = ratio(t, r.get(peer + size))) j[std::string(peer).substr(0, std::string(peer).size() - 1)] = *rp;
+        if (auto rp = ratio(t, r.get(peer + size)))
+          j[std::string(peer).substr(0, std::string(peer).size() - 1)] = *rp;
       ratios[name] = j;
     }
     for (const char* peer : {"cairo/rows/", "cairo/gradient/", "qt/rows/", "qt/gradient/"}) {
@@ -140,7 +147,8 @@ int main(int argc, char** argv) {
       if (auto t = r.get(name)) {
         const auto rf = ratio(t, fill);
         std::printf("%-28s %12s %8s %8s %8s  %s\n", name.c_str(), time_text(*t).c_str(),
-                    ratio_text(rf).c_str(), "", "", "the rebuild's mask step: clear, fill, hand over");
+                    ratio_text(rf).c_str(), "", "",
+                    "the rebuild's mask step: clear, fill, hand over");
         if (rf) ratios[name] = {{"fill", *rf}};
       }
     }
@@ -189,7 +197,8 @@ int main(int argc, char** argv) {
                {"text_measure",
                 "ours/paint, rebuild, drag, hover, save13, load13: constant caption measure; "
                 "ours/form1000/*: FreeType (FormInstance creates its buttons)"},
-               {"peers", "ratios named cairo_best / qt_best compare with the faster of rows and gradient"}}},
+               {"peers",
+                "ratios named cairo_best / qt_best compare with the faster of rows and gradient"}}},
              {"figures", figures},
              {"ratios", ratios},
              {"targets", targets}};

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-
 namespace brelund::bench {
 
 struct Size {

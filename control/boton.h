@@ -35,8 +35,8 @@ class Boton {
   Boton& operator=(const Boton&) = delete;
 
   BotonFields fields() const noexcept {
-    return {m_Highlighted, m_Pressed, m_ForeColor,    m_BackColor,
-            m_Roundness3D, m_CreateRegion, m_Light, m_RoundSize};
+    return {m_Highlighted, m_Pressed,      m_ForeColor, m_BackColor,
+            m_Roundness3D, m_CreateRegion, m_Light,     m_RoundSize};
   }
   host::Services& services() noexcept { return host_; }
 

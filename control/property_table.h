@@ -19,7 +19,7 @@ struct Member {
   std::int32_t dispid;
   MemberKind kind;
   ValueType type;
-  bool by_reference;  // assigned by reference (set) rather than by value (let)
+  bool by_reference;                    // assigned by reference (set) rather than by value (let)
   Variant (*get)(Boton&);               // property read or method call; null for void methods
   void (*put)(Boton&, const Variant&);  // property write; converts by the control's rules
   void (*call)(Boton&);                 // void methods only

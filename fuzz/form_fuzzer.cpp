@@ -3,8 +3,8 @@
 // to the same bytes (the stability that form files promise).
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "fuzz/fuzz_support.h"
@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   if (again != saved) {
-    std::fprintf(stderr, "saving a loaded save changed it:\n%s\n---\n%s\n", saved.c_str(), again.c_str());
+    std::fprintf(stderr, "saving a loaded save changed it:\n%s\n---\n%s\n", saved.c_str(),
+                 again.c_str());
     std::abort();
   }
   return 0;

@@ -2,9 +2,9 @@
 // with SyntaxError), then the whole script run against a control. Scripts that would touch files
 // outside the scratch folder or ask for gigabytes or minutes are skipped: those are the user's
 // choice to make, not faults.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cmath>
 #include <sstream>
 #include <string>
 #include <string_view>

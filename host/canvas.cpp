@@ -20,7 +20,8 @@ int to_pixel(double units, int pixels, double scale) {
 }
 
 void check_extent(float v) {
-  if (v == 0 || !std::isfinite(v)) throw Error(errors::kInvalidPropertyValue, "Invalid property value");
+  if (v == 0 || !std::isfinite(v))
+    throw Error(errors::kInvalidPropertyValue, "Invalid property value");
 }
 }  // namespace
 

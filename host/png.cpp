@@ -111,7 +111,8 @@ PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels
   png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  if (png_get_rowbytes(png, info) != static_cast<std::size_t>(w) * 4) png_error(png, "unsupported pixel format");
+  if (png_get_rowbytes(png, info) != static_cast<std::size_t>(w) * 4)
+    png_error(png, "unsupported pixel format");
   // Interlaced images need all rows in memory at once.
   image.resize(static_cast<std::size_t>(w) * h * 4);
   rows.resize(h);
@@ -134,9 +135,9 @@ std::vector<std::uint8_t> read_file(const std::string& path, std::size_t max_byt
   in.seekg(0, std::ios::end);
   const auto size = static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0));
   if (size > max_bytes)
-    throw Error(errors::kInvalidPropertyValue,
-                "File too large: " + path + " (" + std::to_string(size) + " bytes, limit " +
-                    std::to_string(max_bytes) + ")");
+    throw Error(errors::kInvalidPropertyValue, "File too large: " + path + " (" +
+                                                   std::to_string(size) + " bytes, limit " +
+                                                   std::to_string(max_bytes) + ")");
   in.seekg(0);
   std::vector<std::uint8_t> bytes(size);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
@@ -146,7 +147,8 @@ std::vector<std::uint8_t> read_file(const std::string& path, std::size_t max_byt
 
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw Error(75, "Path/File access error: " + path);
 }
 

@@ -10,7 +10,8 @@ namespace {
 bool key_equals(std::string_view a, std::string_view b) {
   // Keys are compared without regard to case, as the automation property bags do.
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
   });
 }
 }  // namespace

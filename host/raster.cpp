@@ -22,7 +22,8 @@ void fill_sse2(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
 #define BRELUND_FILL_AVX2 1
 // Built for AVX2 on its own and chosen at run time, so the library still runs on any x86-64.
-[[gnu::target("avx2")]] void fill_avx2(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
+[[gnu::target("avx2")]] void fill_avx2(std::uint32_t* p, std::size_t n,
+                                       std::uint32_t value) noexcept {
   const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v);
@@ -39,7 +40,9 @@ Fill choose_fill() noexcept {
 #if defined(__SSE2__)
   return fill_sse2;
 #else
-  return [](std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept { std::fill(p, p + n, value); };
+  return [](std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
+    std::fill(p, p + n, value);
+  };
 #endif
 }
 

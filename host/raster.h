@@ -31,7 +31,8 @@ constexpr std::uint32_t argb_of_rgb(std::int32_t rgb) noexcept {
   return 0xFF000000u | ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
 }
 constexpr std::int32_t rgb_of_argb(std::uint32_t argb) noexcept {
-  return static_cast<std::int32_t>(((argb >> 16) & 0xFFu) | (argb & 0xFF00u) | ((argb & 0xFFu) << 16));
+  return static_cast<std::int32_t>(((argb >> 16) & 0xFFu) | (argb & 0xFF00u) |
+                                   ((argb & 0xFFu) << 16));
 }
 
 // Twips to whole pixels: rounded to a whole number of twips, then divided by 15 truncating.

@@ -18,8 +18,7 @@ void Boton::MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float
 
 void Boton::MouseMove(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) {
   if (Button == 1) {
-    const Bool16 over =
-        to_bool16(Util::CursorOverWindow(host_.platform, host_.surface.hwnd()));
+    const Bool16 over = to_bool16(Util::CursorOverWindow(host_.platform, host_.surface.hwnd()));
     m_Highlighted = over;
     m_Pressed = over;
     PaintFace(m_Highlighted, m_Pressed);

@@ -98,8 +98,8 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
   if (!s.enabled()) {
     light = base;
     base = dark;
-    label.set_fore_color(RGB(floored(add32(base.r, 50)), floored(add32(base.g, 50)),
-                             floored(add32(base.b, 50))));
+    label.set_fore_color(
+        RGB(floored(add32(base.r, 50)), floored(add32(base.g, 50)), floored(add32(base.b, 50))));
   }
 
   // D. Row gradient, one full-width line per row unit, N + 1 rows.

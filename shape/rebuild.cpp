@@ -15,9 +15,9 @@ void Boton::CreaNuevaRegion() {
   mask.clear();
   const std::int32_t w = num::div32(num::to_i32(surface.width()), design::kTwipsPerPixel);
   const std::int32_t h = num::div32(num::to_i32(surface.height()), design::kTwipsPerPixel);
-  const shape::Region region = CreateRegion() ? shape::round_rect_region(0, 0, w, h, RoundSize(),
-                                                                          RoundSize())
-                                              : shape::rect_region(0, 0, w, h);
+  const shape::Region region = CreateRegion()
+                                   ? shape::round_rect_region(0, 0, w, h, RoundSize(), RoundSize())
+                                   : shape::rect_region(0, 0, w, h);
   mask.fill_black(region);
   surface.set_mask_picture(mask.image());
   PaintFace(kFalse, kFalse);

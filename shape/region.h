@@ -15,7 +15,9 @@ struct Region {
   int ellipse_width = 0, ellipse_height = 0;     // round_rect only
 };
 
-inline Region rect_region(int l, int t, int r, int b) { return {Region::Kind::rect, l, t, r, b, 0, 0}; }
+inline Region rect_region(int l, int t, int r, int b) {
+  return {Region::Kind::rect, l, t, r, b, 0, 0};
+}
 inline Region round_rect_region(int l, int t, int r, int b, int ew, int eh) {
   return {Region::Kind::round_rect, l, t, r, b, ew, eh};
 }

@@ -8,7 +8,7 @@ namespace {
 
 TEST(Colour, SplitColorTruncatesSignedValues) {
   EXPECT_EQ(SplitColor(0x00C8A064), (Colores{0x64, 0xA0, 0xC8}));
-  EXPECT_EQ(SplitColor(-1), (Colores{255, 0, 0}));  // a red face, not white
+  EXPECT_EQ(SplitColor(-1), (Colores{255, 0, 0}));                 // a red face, not white
   EXPECT_EQ(SplitColor(0x7F123456), (Colores{0x56, 0x34, 0x12}));  // top byte ignored
   EXPECT_EQ(SplitColor(0), (Colores{0, 0, 0}));
 }
@@ -29,7 +29,8 @@ TEST(Colour, SystemColourReferencesResolveThroughTheirLowByte) {
   platform.set_sys_color(15, 0x123456);
   platform.set_sys_color(254, 0x0000FF);
   EXPECT_EQ(SysColorToRgb(platform, static_cast<OleColor>(0x8000000F)), 0x123456);
-  EXPECT_EQ(SysColorToRgb(platform, static_cast<OleColor>(0xFFFF000F)), 0x123456);  // upper bits ignored
+  EXPECT_EQ(SysColorToRgb(platform, static_cast<OleColor>(0xFFFF000F)),
+            0x123456);                               // upper bits ignored
   EXPECT_EQ(SysColorToRgb(platform, -2), 0x0000FF);  // index 254
   EXPECT_EQ(SysColorToRgb(platform, -1), -1);        // not a reference
   EXPECT_EQ(SysColorToRgb(platform, 0x7F00FF00), 0x7F00FF00);

@@ -28,8 +28,8 @@ class Forms : public ::testing::Test {
   }
   // The error message of opening a form with one control whose properties are `props`.
   std::string error_of(const std::string& props, const std::string& extra = "") {
-    const std::string path = write("f.json", R"({"Controls":[{"Name":"B1")" + extra +
-                                                 R"(,"Properties":)" + props + "}]}");
+    const std::string path = write(
+        "f.json", R"({"Controls":[{"Name":"B1")" + extra + R"(,"Properties":)" + props + "}]}");
     try {
       headless::FormInstance::open(forms::load(path), path);
     } catch (const Error& e) {
@@ -43,19 +43,23 @@ class Forms : public ::testing::Test {
 TEST_F(Forms, BadInputIsNamedByFileControlAndKey) {
   const auto has = [](const std::string& msg, std::initializer_list<const char*> parts) {
     for (const char* p : parts)
-      if (msg.find(p) == std::string::npos) return ::testing::AssertionFailure() << msg << " lacks " << p;
+      if (msg.find(p) == std::string::npos)
+        return ::testing::AssertionFailure() << msg << " lacks " << p;
     return ::testing::AssertionSuccess();
   };
-  EXPECT_TRUE(has(error_of(R"({"RoundSize":"x"})"), {"f.json", "\"B1\"", "\"RoundSize\"", "Type mismatch"}));
+  EXPECT_TRUE(has(error_of(R"({"RoundSize":"x"})"),
+                  {"f.json", "\"B1\"", "\"RoundSize\"", "Type mismatch"}));
   EXPECT_TRUE(has(error_of(R"({"MousePointer":99999})"), {"\"MousePointer\"", "Overflow"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"/etc/passwd"}})"), {"\"Picture\"", "relative"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"../x.png"}})"), {"\"Picture\"", "leaves"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"icons/../../x.png"}})"), {"leaves"}));
-  EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"missing.png"}})"), {"\"Picture\"", "missing.png"}));
+  EXPECT_TRUE(
+      has(error_of(R"({"Picture":{"file":"missing.png"}})"), {"\"Picture\"", "missing.png"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"png":"!!!"}})"), {"\"Picture\"", "base64"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"png":"aGVsbG8="}})"), {"\"Picture\"", "not a PNG"}));
   EXPECT_TRUE(has(error_of(R"({"Caption":[1,2]})"), {"\"Caption\"", "unsupported"}));
-  EXPECT_TRUE(has(error_of(R"({"Caption":")" + std::string(70000, 'a') + "\"}"), {"\"Caption\"", "longer"}));
+  EXPECT_TRUE(has(error_of(R"({"Caption":")" + std::string(70000, 'a') + "\"}"),
+                  {"\"Caption\"", "longer"}));
   EXPECT_TRUE(has(error_of("{}", R"(,"Width":"wide")"), {"\"B1\"", "\"Width\"", "number"}));
   EXPECT_TRUE(has(error_of("{}", R"(,"Left":1e30)"), {"\"Left\"", "range"}));
   const std::string bad = write("bad.json", "{\"Controls\": [");
@@ -102,7 +106,8 @@ TEST_F(Forms, SaveLoadSaveIsByteStable) {
   EXPECT_EQ(reloaded.controls[1].properties.size(), 9u);
   EXPECT_TRUE(reloaded.controls[0].is_default);
   const auto& a = reloaded.controls[0].properties;
-  ASSERT_EQ(a.size(), 3u);  // Caption, Font, Picture: the loaded colour references equal the defaults
+  ASSERT_EQ(a.size(),
+            3u);  // Caption, Font, Picture: the loaded colour references equal the defaults
   const auto pic = std::get<PictureRef>(a[2].second);
   ASSERT_TRUE(pic);
   EXPECT_EQ(pic->pixels[1], 0xFF00FF00u);
@@ -110,7 +115,8 @@ TEST_F(Forms, SaveLoadSaveIsByteStable) {
 
 TEST_F(Forms, TextThatIsNotUtf8IsRefusedOnSaveAndTheOldFileKept) {
   forms::Form form;
-  form.controls.push_back({"B1", 0, 0, 2955, 855, false, false, {{"Caption", std::string("\xF8x")}}});
+  form.controls.push_back(
+      {"B1", 0, 0, 2955, 855, false, false, {{"Caption", std::string("\xF8x")}}});
   const std::string path = write("keep.json", "old");
   try {
     forms::save(form, path);
@@ -125,7 +131,8 @@ TEST_F(Forms, TextThatIsNotUtf8IsRefusedOnSaveAndTheOldFileKept) {
 }
 
 TEST_F(Forms, RenderShowsTheFormThroughTheCorners) {
-  const std::string path = write("r.json", R"({"Form":{"Width":3300,"Height":1200,"BackColor":"&H0000FF00&"},
+  const std::string path =
+      write("r.json", R"({"Form":{"Width":3300,"Height":1200,"BackColor":"&H0000FF00&"},
     "Controls":[{"Name":"A","Left":150,"Top":150,"Properties":{"BackColor":255}}]})");
   auto fi = headless::FormInstance::open(forms::load(path), path);
   const Raster r = fi.render();

@@ -30,9 +30,15 @@ struct Recorder final : host::EventSink, host::Observer {
   void KeyDown(std::int16_t&, std::int16_t&) override { effects.push_back("KeyDown"); }
   void KeyPress(std::int16_t&) override { effects.push_back("KeyPress"); }
   void KeyUp(std::int16_t&, std::int16_t&) override { effects.push_back("KeyUp"); }
-  void MouseDown(std::int16_t&, std::int16_t&, float&, float&) override { effects.push_back("MouseDown"); }
-  void MouseMove(std::int16_t&, std::int16_t&, float&, float&) override { effects.push_back("MouseMove"); }
-  void MouseUp(std::int16_t&, std::int16_t&, float&, float&) override { effects.push_back("MouseUp"); }
+  void MouseDown(std::int16_t&, std::int16_t&, float&, float&) override {
+    effects.push_back("MouseDown");
+  }
+  void MouseMove(std::int16_t&, std::int16_t&, float&, float&) override {
+    effects.push_back("MouseMove");
+  }
+  void MouseUp(std::int16_t&, std::int16_t&, float&, float&) override {
+    effects.push_back("MouseUp");
+  }
 };
 
 // The model: the transition table written down independently of the control's code.
@@ -122,7 +128,9 @@ struct Model {
 inline void drive(std::uint32_t seed, long steps, bool properties = false,
                   const std::function<void(long)>& probe = {}) {
   Recorder rec;
-  headless::Button b(&rec, &rec, [](const Font&, const std::string&) { return headless::TextSize{29, 13}; });
+  headless::Button b(&rec, &rec, [](const Font&, const std::string&) {
+    return headless::TextSize{29, 13};
+  });
   rec.button = &b;
   Boton& c = b.control();
   c.InitProperties();
@@ -145,24 +153,66 @@ inline void drive(std::uint32_t seed, long steps, bool properties = false,
     // business, not the model's, so the model reads it.
     m.over = pointer == 0 || (pointer == 2 && b.surface().opaque_at(0, 0));
     switch (rng() % (properties ? 15 : 14)) {
-      case 0: what = "down"; c.MouseDown(btn, shift, x, y); m.mouse_down(btn); break;
-      case 1: case 2: what = "move"; c.MouseMove(btn, shift, x, y); m.mouse_move(btn); break;
-      case 3: what = "up"; c.MouseUp(btn, shift, x, y); m.mouse_up(btn); break;
-      case 4: what = "keydown"; c.KeyDown(key, shift); m.key_down(key); break;
-      case 5: what = "keyup"; c.KeyUp(key, shift); m.key_up(key); break;
-      case 6: what = "access"; c.AccessKeyPress(key); m.access(key); break;
+      case 0:
+        what = "down";
+        c.MouseDown(btn, shift, x, y);
+        m.mouse_down(btn);
+        break;
+      case 1:
+      case 2:
+        what = "move";
+        c.MouseMove(btn, shift, x, y);
+        m.mouse_move(btn);
+        break;
+      case 3:
+        what = "up";
+        c.MouseUp(btn, shift, x, y);
+        m.mouse_up(btn);
+        break;
+      case 4:
+        what = "keydown";
+        c.KeyDown(key, shift);
+        m.key_down(key);
+        break;
+      case 5:
+        what = "keyup";
+        c.KeyUp(key, shift);
+        m.key_up(key);
+        break;
+      case 6:
+        what = "access";
+        c.AccessKeyPress(key);
+        m.access(key);
+        break;
       case 7: {
         const int f = static_cast<int>(rng() % 4);
         what = "focus";
-        if (f == 0) c.EnterFocus(); else if (f == 1) c.GotFocus(); else if (f == 2) c.ExitFocus(); else c.LostFocus();
+        if (f == 0)
+          c.EnterFocus();
+        else if (f == 1)
+          c.GotFocus();
+        else if (f == 2)
+          c.ExitFocus();
+        else
+          c.LostFocus();
         m.focus(f < 2, f == 0);
         break;
       }
-      case 8: case 9: what = "tick"; b.tick(); m.tick(); break;
+      case 8:
+      case 9:
+        what = "tick";
+        b.tick();
+        m.tick();
+        break;
       case 10: {
         pointer = static_cast<int>(rng() % 3);
         what = "pointer";
-        if (pointer == 0) b.pointer_over(); else if (pointer == 1) b.pointer_away(); else b.pointer_at(0, 0);
+        if (pointer == 0)
+          b.pointer_over();
+        else if (pointer == 1)
+          b.pointer_away();
+        else
+          b.pointer_at(0, 0);
         break;
       }
       case 11: {
@@ -180,15 +230,29 @@ inline void drive(std::uint32_t seed, long steps, bool properties = false,
         // The rebuild also redraws the mask and tells the host; the model tracks the look only.
         break;
       }
-      case 13: what = "press"; c.KeyPress(key); m.fx.push_back("KeyPress"); break;
+      case 13:
+        what = "press";
+        c.KeyPress(key);
+        m.fx.push_back("KeyPress");
+        break;
       default: {
         what = "property";
         switch (rng() % 5) {
-          case 0: c.set_Caption(std::string(rng() % 40, 'x')); break;
-          case 1: c.set_BackColor(static_cast<OleColor>(rng())); break;
-          case 2: c.set_RoundSize(static_cast<std::int32_t>(rng() % 300) - 20); break;
-          case 3: c.set_Light(static_cast<std::int32_t>(rng() % 200) - 100); break;
-          default: c.set_Picture(rng() % 2 ? make_picture(16, 16, {}) : nullptr); break;
+          case 0:
+            c.set_Caption(std::string(rng() % 40, 'x'));
+            break;
+          case 1:
+            c.set_BackColor(static_cast<OleColor>(rng()));
+            break;
+          case 2:
+            c.set_RoundSize(static_cast<std::int32_t>(rng() % 300) - 20);
+            break;
+          case 3:
+            c.set_Light(static_cast<std::int32_t>(rng() % 200) - 100);
+            break;
+          default:
+            c.set_Picture(rng() % 2 ? make_picture(16, 16, {}) : nullptr);
+            break;
         }
         m.paint(false, false);  // every one of them rebuilds: released, lit through the flag
         m.layout();

@@ -34,10 +34,11 @@ Tail run(const std::string& steps) {
 }
 
 TEST(Mouse, RoadOfOneClick) {
-  const auto t = run("pointer over\nmouse move 0 0 10 10\nmouse down 1 0 10 10\nmouse up 1 0 10 10\n"
-                     "pointer away\ntick\ntick\nstate\n");
-  EXPECT_EQ(t.kinds, (Kinds{"paint", "MouseMove", "MouseDown", "layout", "paint", "paint", "layout", "Click",
-                            "MouseUp", "paint", "state"}));
+  const auto t =
+      run("pointer over\nmouse move 0 0 10 10\nmouse down 1 0 10 10\nmouse up 1 0 10 10\n"
+          "pointer away\ntick\ntick\nstate\n");
+  EXPECT_EQ(t.kinds, (Kinds{"paint", "MouseMove", "MouseDown", "layout", "paint", "paint", "layout",
+                            "Click", "MouseUp", "paint", "state"}));
   EXPECT_EQ(t.looks, (std::vector<std::string>{"lit", "lit+pressed", "lit", "lit"}));
   const auto s = t.r.last("state");
   EXPECT_EQ(s["m_Highlighted"], -1);  // the click leaves the face lit
@@ -47,13 +48,16 @@ TEST(Mouse, RoadOfOneClick) {
 }
 
 TEST(Mouse, DragOutAndBackIn) {
-  const auto out = run("pointer over\nmouse down 1 0 5 5\npointer away\nmouse move 1 0 -90 5\nmouse up 1 0 -90 5\nstate\n");
-  EXPECT_EQ(out.kinds, (Kinds{"MouseDown", "layout", "paint", "paint", "layout", "MouseMove", "paint", "layout",
-                              "MouseUp", "state"}));
+  const auto out =
+      run("pointer over\nmouse down 1 0 5 5\npointer away\nmouse move 1 0 -90 5\nmouse up 1 0 -90 "
+          "5\nstate\n");
+  EXPECT_EQ(out.kinds, (Kinds{"MouseDown", "layout", "paint", "paint", "layout", "MouseMove",
+                              "paint", "layout", "MouseUp", "state"}));
   EXPECT_EQ(out.looks, (std::vector<std::string>{"lit+pressed", "plain", "plain"}));
   EXPECT_EQ(out.r.last("state")["m_Highlighted"], 0);
-  const auto back = run("pointer over\nmouse down 1 0 5 5\npointer away\nmouse move 1 0 -90 5\npointer over\n"
-                        "mouse move 1 0 5 5\nmouse up 1 0 5 5\n");
+  const auto back =
+      run("pointer over\nmouse down 1 0 5 5\npointer away\nmouse move 1 0 -90 5\npointer over\n"
+          "mouse move 1 0 5 5\nmouse up 1 0 5 5\n");
   EXPECT_EQ(back.looks, (std::vector<std::string>{"lit+pressed", "plain", "lit+pressed", "lit"}));
   EXPECT_EQ(back.r.all("layout")[3]["Label"], json::parse("[1275,345]"));  // pressed position
   EXPECT_EQ(back.kinds[back.kinds.size() - 2], "Click");
@@ -69,7 +73,8 @@ TEST(Mouse, OtherButtonsAndReleasesWithoutPress) {
   const auto corner = run("pointer at 0 0\nmouse down 1 0 0 0\nmouse up 1 0 0 0\n");
   EXPECT_EQ(std::count(corner.kinds.begin(), corner.kinds.end(), "Click"), 0);
   const auto label = run("pointer over\nmouse down 1 0 3 4 on Label\nmouse up 1 0 3 4 on Label\n");
-  EXPECT_EQ(label.r.events()[0], json::parse(R"({"event":"MouseDown","Button":1,"Shift":0,"X":3,"Y":4})"));
+  EXPECT_EQ(label.r.events()[0],
+            json::parse(R"({"event":"MouseDown","Button":1,"Shift":0,"X":3,"Y":4})"));
   EXPECT_EQ(std::count(label.kinds.begin(), label.kinds.end(), "Click"), 1);
 }
 
@@ -79,15 +84,16 @@ TEST(Mouse, HandlerChangesAreWhatTheControlSees) {
   EXPECT_EQ(t.r.events()[0]["Button"], 0);
   EXPECT_EQ(t.r.last("state")["m_Pressed"], 0);
   // A handler may call back into the control, even rebuild it, in the middle of a step.
-  const auto re = run("on MouseDown call CreaNuevaRegion\npointer over\nmouse down 1 0 5 5\nstate\n");
+  const auto re =
+      run("on MouseDown call CreaNuevaRegion\npointer over\nmouse down 1 0 5 5\nstate\n");
   EXPECT_EQ(re.kinds, (Kinds{"mask", "paint", "layout", "MouseDown", "layout", "paint", "state"}));
   EXPECT_EQ(re.r.last("state")["m_Pressed"], -1);
 }
 
 TEST(Keyboard, SpaceEnterAndEscape) {
   const auto space = run("key down 32 0\nkey down 32 0\nkey up 32 0\n");
-  EXPECT_EQ(space.kinds, (Kinds{"paint", "layout", "KeyDown", "paint", "layout", "KeyDown", "paint", "layout",
-                                "Click", "KeyUp"}));
+  EXPECT_EQ(space.kinds, (Kinds{"paint", "layout", "KeyDown", "paint", "layout", "KeyDown", "paint",
+                                "layout", "Click", "KeyUp"}));
   EXPECT_EQ(space.r.all("layout")[1]["Label"], json::parse("[1275,345]"));
   const auto enter = run("key down 13 0\nkey up 13 0\n");
   EXPECT_EQ(enter.kinds, (Kinds{"KeyDown", "paint", "layout", "Click", "KeyUp"}));
@@ -102,38 +108,45 @@ TEST(Keyboard, SpaceEnterAndEscape) {
 
 TEST(Keyboard, AccessKeys) {
   const auto enter = run("extender default True cancel False\nkey access 13\n");
-  EXPECT_EQ(enter.kinds, (Kinds{"paint", "layout", "KeyDown", "paint", "layout", "Click", "KeyUp"}));
+  EXPECT_EQ(enter.kinds,
+            (Kinds{"paint", "layout", "KeyDown", "paint", "layout", "Click", "KeyUp"}));
   EXPECT_EQ(enter.r.events()[0], json::parse(R"({"event":"KeyDown","KeyCode":13,"Shift":0})"));
-  const auto disabled = run("extender default True cancel False\nlet Enabled False\nkey access 13\n");
+  const auto disabled =
+      run("extender default True cancel False\nlet Enabled False\nkey access 13\n");
   EXPECT_EQ(disabled.kinds.back(), "changed");
-  const auto zeroed = run("extender default True cancel False\non KeyDown set KeyCode 0\nkey access 13\n");
+  const auto zeroed =
+      run("extender default True cancel False\non KeyDown set KeyCode 0\nkey access 13\n");
   EXPECT_EQ(std::count(zeroed.kinds.begin(), zeroed.kinds.end(), "Click"), 0);
   EXPECT_EQ(zeroed.r.events().back(), json::parse(R"({"event":"KeyUp","KeyCode":0,"Shift":0})"));
 }
 
 TEST(Keyboard, HostWithoutDefaultOrCancelStillPressesOnSpace) {
   const auto t = run("extender none\nkey down 32 0\nkey up 32 0\nkey access 27\n");
-  EXPECT_EQ(t.kinds, (Kinds{"paint", "layout", "KeyDown", "paint", "layout", "Click", "KeyUp", "KeyDown",
-                            "paint", "layout", "Click", "KeyUp"}));
+  EXPECT_EQ(t.kinds, (Kinds{"paint", "layout", "KeyDown", "paint", "layout", "Click", "KeyUp",
+                            "KeyDown", "paint", "layout", "Click", "KeyUp"}));
   EXPECT_TRUE(t.r.all("error").empty());
 }
 
 TEST(Hover, EnterRestAndLeave) {
-  const auto t = run("pointer over\nmouse move 0 0 1 1\nmouse move 0 0 2 2\ntick 3\npointer away\ntick\ntick\nstate\n");
+  const auto t =
+      run("pointer over\nmouse move 0 0 1 1\nmouse move 0 0 2 2\ntick 3\npointer "
+          "away\ntick\ntick\nstate\n");
   EXPECT_EQ(t.kinds, (Kinds{"paint", "MouseMove", "MouseMove", "paint", "state"}));
   EXPECT_EQ(t.looks, (std::vector<std::string>{"lit", "plain"}));
   const auto right = run("pointer over\nmouse move 2 0 1 1\nstate\n");
   EXPECT_FALSE(right.r.last("state")["Timer1"].get<bool>());
   const auto corner = run("pointer at 0 0\nmouse move 0 0 0 0\nstate\n");
   EXPECT_FALSE(corner.r.last("state")["Timer1"].get<bool>());
-  const auto held = run("key down 32 0\nfocus lost\npointer over\nmouse move 0 0 1 1\npointer away\ntick\n");
+  const auto held =
+      run("key down 32 0\nfocus lost\npointer over\nmouse move 0 0 1 1\npointer away\ntick\n");
   EXPECT_EQ(held.looks.back(), "pressed");  // the leave paint follows the flags
 }
 
 TEST(Focus, PairsInEitherOrder) {
   const auto t = run("focus enter\nfocus got\nfocus lost\nfocus exit\n");
   EXPECT_EQ(t.looks, (std::vector<std::string>{"lit", "lit", "plain", "plain"}));
-  const auto hovering = run("pointer over\nmouse move 0 0 1 1\nfocus got\nfocus lost\npointer away\ntick\n");
+  const auto hovering =
+      run("pointer over\nmouse move 0 0 1 1\nfocus got\nfocus lost\npointer away\ntick\n");
   EXPECT_EQ(hovering.looks, (std::vector<std::string>{"lit", "lit", "plain", "plain"}));
 }
 

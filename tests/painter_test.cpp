@@ -45,7 +45,9 @@ class Painter : public ::testing::Test {
   std::vector<Line> lines;
 };
 
-std::vector<int> repeat(int value, int n) { return std::vector<int>(static_cast<std::size_t>(n), value); }
+std::vector<int> repeat(int value, int n) {
+  return std::vector<int>(static_cast<std::size_t>(n), value);
+}
 std::vector<int> cat(std::vector<int> a, const std::vector<int>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
@@ -126,7 +128,7 @@ TEST_F(Painter, BevelAndLightExtremes) {
   paint(false, false, -45);  // shaded the other way round
   EXPECT_EQ(row_greys().front(), 155);
   EXPECT_EQ(row_greys().back(), 232);
-  paint(true, false, -45);  // and the lit look darkens it
+  paint(true, false, -45);          // and the lit look darkens it
   EXPECT_EQ(row_greys()[25], 174);  // base 178, middle band 4 below it as in the example
 }
 

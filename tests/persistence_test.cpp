@@ -56,9 +56,9 @@ TEST(Persistence, KeysRoundTripInOrder) {
   auto r = trace("new\nread " + set + "\nwrite\nstate\n");
   EXPECT_TRUE(r.all("error").empty());
   const auto bag = r.last("bag");
-  EXPECT_EQ(keys_of(bag), (std::vector<std::string>{"Caption", "Enabled", "Font", "MousePointer", "BackColor",
-                                                    "ForeColor", "RoundSize", "Light", "ToolTipText",
-                                                    "CreateRegion", "Roundness3D"}));
+  EXPECT_EQ(keys_of(bag), (std::vector<std::string>{"Caption", "Enabled", "Font", "MousePointer",
+                                                    "BackColor", "ForeColor", "RoundSize", "Light",
+                                                    "ToolTipText", "CreateRegion", "Roundness3D"}));
   EXPECT_EQ(bag[0][1], "");
   EXPECT_EQ(bag[5][1], 65280);
   EXPECT_EQ(bag[7][1], -3);
@@ -72,12 +72,15 @@ TEST(Persistence, DisabledControlSavesTheAssignedForeColor) {
   const auto bag = s.last("bag");
   ASSERT_EQ(bag.size(), 2u);
   EXPECT_EQ(bag[1], json::parse(R"(["ForeColor",255])"));
-  auto back = trace("new\nread {\"Enabled\":false,\"ForeColor\":255}\nshow\nlet Enabled True\nget ForeColor\n");
+  auto back = trace(
+      "new\nread {\"Enabled\":false,\"ForeColor\":255}\nshow\nlet Enabled True\nget ForeColor\n");
   EXPECT_EQ(back.last("value"), 255);
 }
 
 TEST(Persistence, ConversionsFollowTheControlsRules) {
-  auto r = trace("new\nread {\"BackColor\":\"&H8000000F\",\"RoundSize\":\" 12 \",\"Light\":2.5,\"CreateRegion\":\"False\"}\nstate\n");
+  auto r = trace(
+      "new\nread {\"BackColor\":\"&H8000000F\",\"RoundSize\":\" 12 "
+      "\",\"Light\":2.5,\"CreateRegion\":\"False\"}\nstate\n");
   const auto s = r.last("state");
   EXPECT_EQ(s["m_BackColor"], kFaceRef);
   EXPECT_EQ(s["m_RoundSize"], 12);
@@ -87,7 +90,9 @@ TEST(Persistence, ConversionsFollowTheControlsRules) {
 
 TEST(Persistence, AFailingKeyStopsTheLoadWhereItIs) {
   // RoundSize fails: the keys before it are loaded, the ones after keep their values.
-  auto r = trace("new\ninit\nread {\"Caption\":\"A\",\"BackColor\":255,\"RoundSize\":\"big\",\"Light\":1}\nstate\n");
+  auto r = trace(
+      "new\ninit\nread "
+      "{\"Caption\":\"A\",\"BackColor\":255,\"RoundSize\":\"big\",\"Light\":1}\nstate\n");
   const auto e = r.last("error");
   EXPECT_EQ(e["number"], 13);
   EXPECT_EQ(e["description"], "Type mismatch");

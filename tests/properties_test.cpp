@@ -31,9 +31,9 @@ TEST(Properties, NewInstanceState) {
 }
 
 TEST(Properties, RebuildingSettersRebuildThenNotify) {
-  for (const char* set : {"Caption \"x\"", "Enabled True", "Font font \"DejaVu Sans\" 12",
-                          "Picture nothing", "BackColor 255", "RoundSize 3", "Light 10",
-                          "CreateRegion False", "Roundness3D 5"}) {
+  for (const char* set :
+       {"Caption \"x\"", "Enabled True", "Font font \"DejaVu Sans\" 12", "Picture nothing",
+        "BackColor 255", "RoundSize 3", "Light 10", "CreateRegion False", "Roundness3D 5"}) {
     auto r = trace(kShown + "let " + set + "\n");
     const auto k = r.kinds();
     ASSERT_GE(k.size(), 4u) << set;
@@ -43,7 +43,8 @@ TEST(Properties, RebuildingSettersRebuildThenNotify) {
 }
 
 TEST(Properties, PlainSettersOnlyNotify) {
-  for (const char* set : {"ForeColor 255", "ToolTipText \"tip\"", "MousePointer 11", "MouseIcon nothing"}) {
+  for (const char* set :
+       {"ForeColor 255", "ToolTipText \"tip\"", "MousePointer 11", "MouseIcon nothing"}) {
     auto r = trace(kShown + "let " + set + "\n");
     EXPECT_EQ(r.kinds().back(), "changed") << set;
     EXPECT_EQ(r.kinds()[r.kinds().size() - 2], "layout") << set;  // from the show, not the setter
@@ -60,20 +61,25 @@ TEST(Properties, SameValueTwiceRebuildsAndNotifiesTwice) {
 }
 
 TEST(Properties, ColoursAreHeldTwice) {
-  auto r = trace(kShown + "syscolor 18 &H112233\nlet BackColor &H8000000F\nget BackColor\ncall BackColorOriginal\n"
-                 "let ForeColor &H80000012\nget ForeColor\nlet Enabled False\nget ForeColor\n"
-                 "let Enabled True\nget ForeColor\n");
+  auto r = trace(
+      kShown +
+      "syscolor 18 &H112233\nlet BackColor &H8000000F\nget BackColor\ncall BackColorOriginal\n"
+      "let ForeColor &H80000012\nget ForeColor\nlet Enabled False\nget ForeColor\n"
+      "let Enabled True\nget ForeColor\n");
   const auto v = r.all("value");
   ASSERT_EQ(v.size(), 5u);
   EXPECT_EQ(v[0], kFace);
   EXPECT_EQ(v[1], static_cast<std::int32_t>(0x8000000F));
   EXPECT_EQ(v[2], 0x112233);
   EXPECT_EQ(v[3], r.all("paint")[r.all("paint").size() - 2]["caption"]);  // disabled caption colour
-  EXPECT_EQ(v[4], static_cast<std::int32_t>(0x80000012));  // enabling hands over m_ForeColor unresolved
+  EXPECT_EQ(v[4],
+            static_cast<std::int32_t>(0x80000012));  // enabling hands over m_ForeColor unresolved
 }
 
 TEST(Properties, ForeColorWhileDisabledChangesAtOnceUntilTheNextPaint) {
-  auto r = trace(kShown + "let Enabled False\nlet ForeColor 255\nget ForeColor\nlet Light 45\nget ForeColor\n");
+  auto r =
+      trace(kShown +
+            "let Enabled False\nlet ForeColor 255\nget ForeColor\nlet Light 45\nget ForeColor\n");
   const auto v = r.all("value");
   EXPECT_EQ(v[0], 255);
   EXPECT_EQ(v[1], r.all("paint").back()["caption"]);
@@ -83,8 +89,11 @@ TEST(Properties, ForeColorWhileDisabledChangesAtOnceUntilTheNextPaint) {
 }
 
 TEST(Properties, ValuesAreStoredUncheckedAndBadConversionsReported) {
-  auto r = trace(kShown + "let RoundSize -5\nget RoundSize\nlet Light 0\nget Light\nlet Roundness3D -1\nget Roundness3D\n"
-                 "let RoundSize \"abc\"\nlet RoundSize 3000000000\nlet MousePointer 42\nlet Caption nothing\n");
+  auto r = trace(kShown +
+                 "let RoundSize -5\nget RoundSize\nlet Light 0\nget Light\nlet Roundness3D -1\nget "
+                 "Roundness3D\n"
+                 "let RoundSize \"abc\"\nlet RoundSize 3000000000\nlet MousePointer 42\nlet "
+                 "Caption nothing\n");
   const auto v = r.all("value");
   EXPECT_EQ(v[0], -5);
   EXPECT_EQ(v[1], 0);
@@ -98,7 +107,8 @@ TEST(Properties, ValuesAreStoredUncheckedAndBadConversionsReported) {
 }
 
 TEST(Properties, ToolTipGoesToBothChildren) {
-  auto s = trace(kShown + "let ToolTipText \"hola\"\nstate\nlet ToolTipText \"\"\nstate\n").all("state");
+  auto s =
+      trace(kShown + "let ToolTipText \"hola\"\nstate\nlet ToolTipText \"\"\nstate\n").all("state");
   EXPECT_EQ(s[0]["Label"]["ToolTipText"], "hola");
   EXPECT_EQ(s[0]["Pic"]["ToolTipText"], "hola");
   EXPECT_EQ(s[1]["Pic"]["ToolTipText"], "");

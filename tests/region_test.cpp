@@ -42,7 +42,7 @@ TEST(Region, RoundedCornersAreSymmetricAndCutAway) {
   EXPECT_EQ(rows.at(28).second, 196);
   for (int y = 0; y < 56; ++y) {
     const auto [l, r] = rows.at(y);
-    EXPECT_EQ(l, 196 - r) << "row " << y;           // left/right mirror
+    EXPECT_EQ(l, 196 - r) << "row " << y;                // left/right mirror
     EXPECT_EQ(rows.at(55 - y).first, l) << "row " << y;  // top/bottom mirror
     if (y > 0 && y <= 10) {
       EXPECT_LE(l, rows.at(y - 1).first);  // insets shrink toward the middle
@@ -54,7 +54,8 @@ TEST(Region, EllipseLargerThanTheButtonIsClampedNotRejected) {
   const auto huge = rows_of(round_rect_region(0, 0, 40, 20, 2000, 2000));
   const auto exact = rows_of(round_rect_region(0, 0, 40, 20, 39, 19));
   EXPECT_EQ(huge, exact);
-  EXPECT_EQ(rows_of(round_rect_region(0, 0, 40, 20, -12, -12)), rows_of(round_rect_region(0, 0, 40, 20, 12, 12)));
+  EXPECT_EQ(rows_of(round_rect_region(0, 0, 40, 20, -12, -12)),
+            rows_of(round_rect_region(0, 0, 40, 20, 12, 12)));
   // Large ellipses on large buttons take the heap path and still give one span per row.
   EXPECT_EQ(rows_of(round_rect_region(0, 0, 3000, 2000, 1500, 1500)).size(), 1999u);
 }

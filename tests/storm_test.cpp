@@ -32,7 +32,8 @@ TEST(EventStorm, MillionNotificationsAgreeWithTheModelInFlatMemory) {
   (void)peak;
 #else
   // Nothing the control does per notification may accumulate: no growth beyond allocator noise.
-  EXPECT_LT(peak - baseline, 512) << "resident memory grew from " << baseline << " KiB to " << peak << " KiB";
+  EXPECT_LT(peak - baseline, 512) << "resident memory grew from " << baseline << " KiB to " << peak
+                                  << " KiB";
 #endif
 }
 

@@ -41,7 +41,7 @@ TEST(Canvas, ColumnsExcludeTheirEndPoint) {
   EXPECT_EQ(at(c, 1, 1), 0);
   EXPECT_EQ(at(c, 1, 2), 0x0000FF);
   EXPECT_EQ(at(c, 1, 5), 0x0000FF);
-  EXPECT_EQ(at(c, 1, 6), 0);  // the end point is not painted
+  EXPECT_EQ(at(c, 1, 6), 0);         // the end point is not painted
   c.line(45, 90, 45, 30, 0x00FF00);  // upward: start included, end excluded
   EXPECT_EQ(at(c, 3, 6), 0x00FF00);
   EXPECT_EQ(at(c, 3, 2), 0);

@@ -22,8 +22,10 @@ PictureRef disc() {
   for (int y = 0; y < n; ++y)
     for (int x = 0; x < n; ++x) {
       const int dx = 2 * x - n + 1, dy = 2 * y - n + 1, r2 = dx * dx + dy * dy;
-      if (r2 < 15 * 15) px[y * n + x] = 0xFFF0C020u;
-      else if (r2 < 19 * 19) px[y * n + x] = 0xFFC06010u;
+      if (r2 < 15 * 15)
+        px[y * n + x] = 0xFFF0C020u;
+      else if (r2 < 19 * 19)
+        px[y * n + x] = 0xFFC06010u;
     }
   return make_picture(n, n, std::move(px));
 }

@@ -40,10 +40,9 @@ json number(float f) {
 }
 
 json font_json(const Font& f) {
-  return json{{"Name", f.name},           {"Size", number(f.size)},
-              {"Bold", f.bold},           {"Italic", f.italic},
-              {"Underline", f.underline}, {"Strikethrough", f.strikethrough},
-              {"Weight", f.weight},       {"Charset", f.charset}};
+  return json{{"Name", f.name},     {"Size", number(f.size)},   {"Bold", f.bold},
+              {"Italic", f.italic}, {"Underline", f.underline}, {"Strikethrough", f.strikethrough},
+              {"Weight", f.weight}, {"Charset", f.charset}};
 }
 
 json value_json(const Variant& v) {
@@ -58,7 +57,8 @@ json value_json(const Variant& v) {
     json operator()(const FontRef& f) const { return f ? font_json(*f) : json(nullptr); }
     json operator()(const PictureRef& p) const {
       if (!p) return nullptr;
-      return json{{"picture", {{"handle", p->handle != 0}, {"width", p->width}, {"height", p->height}}}};
+      return json{
+          {"picture", {{"handle", p->handle != 0}, {"width", p->width}, {"height", p->height}}}};
     }
   };
   return std::visit(Visitor{}, v);
@@ -86,7 +86,8 @@ class Sink final : public host::EventSink {
 
 class Runner final : public host::Observer {
  public:
-  Runner(std::ostream& out, std::string folder) : out_(out), folder_(std::move(folder)), sink_(*this) {}
+  Runner(std::ostream& out, std::string folder)
+      : out_(out), folder_(std::move(folder)), sink_(*this) {}
 
   void execute(const Command& c);
 
@@ -99,8 +100,11 @@ class Runner final : public host::Observer {
 
   // host::Observer
   void paint_begin(bool lit, bool pressed) override {
-    paint_ = json{{"lit", lit}, {"pressed", pressed}, {"disabled", !b_->surface().enabled()},
-                  {"rows", json::array()}, {"columns", json::array()}};
+    paint_ = json{{"lit", lit},
+                  {"pressed", pressed},
+                  {"disabled", !b_->surface().enabled()},
+                  {"rows", json::array()},
+                  {"columns", json::array()}};
     painting_ = true;
   }
   void paint_end() override {
@@ -128,7 +132,8 @@ class Runner final : public host::Observer {
     if (!s.ok()) error(s.number, s.description, c.line);
   }
   std::string path_of(const std::string& p) const {
-    return std::filesystem::path(p).is_absolute() ? p : (std::filesystem::path(folder_) / p).string();
+    return std::filesystem::path(p).is_absolute() ? p
+                                                  : (std::filesystem::path(folder_) / p).string();
   }
   Variant make_value(const ValueSpec& v);
   void create();
@@ -160,8 +165,10 @@ void Runner::event(const char* name, Args args, json line) {
   }
   json ev{{"event", name}};
   for (auto& [k, v] : line.items()) {
-    if (auto s = args.shorts.find(k); s != args.shorts.end()) ev[k] = *s->second;
-    else if (auto f = args.floats.find(k); f != args.floats.end()) ev[k] = number(*f->second);
+    if (auto s = args.shorts.find(k); s != args.shorts.end())
+      ev[k] = *s->second;
+    else if (auto f = args.floats.find(k); f != args.floats.end())
+      ev[k] = number(*f->second);
   }
   emit(ev);
 }
@@ -217,9 +224,11 @@ void Runner::mask_line(const PictureRef& m) {
     json spans = json::array();
     int x = 0;
     while (x < w) {
-      while (x < w && (m->pixels[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu) == 0xFFFFFFu) ++x;
+      while (x < w && (m->pixels[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu) == 0xFFFFFFu)
+        ++x;
       const int from = x;
-      while (x < w && (m->pixels[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu) != 0xFFFFFFu) ++x;
+      while (x < w && (m->pixels[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu) != 0xFFFFFFu)
+        ++x;
       if (x > from) {
         spans.push_back({from, x});
         opaque += x - from;
@@ -227,20 +236,26 @@ void Runner::mask_line(const PictureRef& m) {
     }
     rows.push_back(std::move(spans));
   }
-  emit(json{{"mask", {{"width", w}, {"height", h}, {"opaque", opaque}, {"rows", std::move(rows)}}}});
+  emit(
+      json{{"mask", {{"width", w}, {"height", h}, {"opaque", opaque}, {"rows", std::move(rows)}}}});
 }
 
 Variant Runner::make_value(const ValueSpec& v) {
   switch (v.kind) {
     case ValueSpec::Kind::number: {
       const double d = v.number;
-      if (d == std::nearbyint(d) && d >= INT32_MIN && d <= INT32_MAX) return static_cast<std::int32_t>(d);
+      if (d == std::nearbyint(d) && d >= INT32_MIN && d <= INT32_MAX)
+        return static_cast<std::int32_t>(d);
       return d;
     }
-    case ValueSpec::Kind::string: return v.text;
-    case ValueSpec::Kind::boolean: return v.flag;
-    case ValueSpec::Kind::nothing: return Nothing{};
-    case ValueSpec::Kind::picture_empty: return make_empty_picture();
+    case ValueSpec::Kind::string:
+      return v.text;
+    case ValueSpec::Kind::boolean:
+      return v.flag;
+    case ValueSpec::Kind::nothing:
+      return Nothing{};
+    case ValueSpec::Kind::picture_empty:
+      return make_empty_picture();
     case ValueSpec::Kind::picture_size: {
       // A recognisable test image: a blue tile with a one-pixel white frame.
       std::vector<std::uint32_t> px(static_cast<std::size_t>(v.width) * v.height, 0xFF2050C0u);
@@ -252,7 +267,8 @@ Variant Runner::make_value(const ValueSpec& v) {
     }
     case ValueSpec::Kind::picture_file:
       return png::decode(png::read_file(path_of(v.text), forms::kMaxFileBytes));
-    case ValueSpec::Kind::font: return std::make_shared<const Font>(v.font);
+    case ValueSpec::Kind::font:
+      return std::make_shared<const Font>(v.font);
   }
   return {};
 }
@@ -263,20 +279,34 @@ void Runner::state() {
   auto& l = b_->label();
   auto& p = b_->pic();
   emit(json{{"state",
-             {{"m_Highlighted", f.m_Highlighted}, {"m_Pressed", f.m_Pressed},
-              {"m_BackColor", f.m_BackColor}, {"m_ForeColor", f.m_ForeColor},
-              {"m_RoundSize", f.m_RoundSize}, {"m_Light", f.m_Light},
-              {"m_Roundness3D", f.m_Roundness3D}, {"m_CreateRegion", f.m_CreateRegion},
-              {"Timer1", b_->timer().enabled()}, {"Enabled", s.enabled() != 0},
-              {"BackColor", s.back_color()}, {"ScaleWidth", number(s.scale_width())},
+             {{"m_Highlighted", f.m_Highlighted},
+              {"m_Pressed", f.m_Pressed},
+              {"m_BackColor", f.m_BackColor},
+              {"m_ForeColor", f.m_ForeColor},
+              {"m_RoundSize", f.m_RoundSize},
+              {"m_Light", f.m_Light},
+              {"m_Roundness3D", f.m_Roundness3D},
+              {"m_CreateRegion", f.m_CreateRegion},
+              {"Timer1", b_->timer().enabled()},
+              {"Enabled", s.enabled() != 0},
+              {"BackColor", s.back_color()},
+              {"ScaleWidth", number(s.scale_width())},
               {"ScaleHeight", number(s.scale_height())},
               {"Label",
-               {{"Caption", l.caption()}, {"ForeColor", l.fore_color()}, {"ToolTipText", l.tool_tip_text()},
-                {"Left", number(l.left())}, {"Top", number(l.top())}, {"Width", number(l.width())},
+               {{"Caption", l.caption()},
+                {"ForeColor", l.fore_color()},
+                {"ToolTipText", l.tool_tip_text()},
+                {"Left", number(l.left())},
+                {"Top", number(l.top())},
+                {"Width", number(l.width())},
                 {"Height", number(l.height())}}},
               {"Pic",
-               {{"Visible", p.visible() != 0}, {"Enabled", p.enabled() != 0}, {"ToolTipText", p.tool_tip_text()},
-                {"Left", number(p.left())}, {"Top", number(p.top())}, {"Width", number(p.width())},
+               {{"Visible", p.visible() != 0},
+                {"Enabled", p.enabled() != 0},
+                {"ToolTipText", p.tool_tip_text()},
+                {"Left", number(p.left())},
+                {"Top", number(p.top())},
+                {"Width", number(p.width())},
                 {"Height", number(p.height())}}}}}});
 }
 
@@ -320,7 +350,8 @@ void Runner::execute(const Command& c) {
         if (!in) throw Error(53, "File not found: " + c.text);
         std::stringstream ss;
         ss << in.rdbuf();
-        props = forms::parse_properties(ss.str(), std::filesystem::path(path_of(c.text)).parent_path().string(), c.text);
+        props = forms::parse_properties(
+            ss.str(), std::filesystem::path(path_of(c.text)).parent_path().string(), c.text);
       }
       host::MemoryPropertyBag bag(std::move(props));
       ctl.ReadProperties(bag);
@@ -332,7 +363,8 @@ void Runner::execute(const Command& c) {
     for (const auto& [k, val] : bag.entries()) entries.push_back({k, value_json(val)});
     emit(json{{"bag", entries}});
   } else if (v == "size") {
-    guarded_run(c, [&] { b_->resize(static_cast<float>(c.numbers[0]), static_cast<float>(c.numbers[1])); });
+    guarded_run(
+        c, [&] { b_->resize(static_cast<float>(c.numbers[0]), static_cast<float>(c.numbers[1])); });
   } else if (v == "show") {
     guarded_run(c, [&] { ctl.Show(); });
   } else if (v == "let") {
@@ -354,29 +386,41 @@ void Runner::execute(const Command& c) {
       std::int16_t button = i16(c.numbers[0]), shift = i16(c.numbers[1]);
       float x = static_cast<float>(c.numbers[2]), y = static_cast<float>(c.numbers[3]);
       // Caption and picture notifications reach the same steps with the same argument storage.
-      if (c.sub == "down") ctl.MouseDown(button, shift, x, y);
-      else if (c.sub == "move") ctl.MouseMove(button, shift, x, y);
-      else ctl.MouseUp(button, shift, x, y);
+      if (c.sub == "down")
+        ctl.MouseDown(button, shift, x, y);
+      else if (c.sub == "move")
+        ctl.MouseMove(button, shift, x, y);
+      else
+        ctl.MouseUp(button, shift, x, y);
     });
   } else if (v == "pointer") {
-    if (c.sub == "over") b_->pointer_over();
-    else if (c.sub == "away") b_->pointer_away();
-    else guarded_run(c, [&] { b_->pointer_at(num::to_i32(c.numbers[0]), num::to_i32(c.numbers[1])); });
+    if (c.sub == "over")
+      b_->pointer_over();
+    else if (c.sub == "away")
+      b_->pointer_away();
+    else
+      guarded_run(c, [&] { b_->pointer_at(num::to_i32(c.numbers[0]), num::to_i32(c.numbers[1])); });
   } else if (v == "key") {
     guarded_run(c, [&] {
       std::int16_t code = i16(c.numbers[0]);
       if (c.sub == "press") return ctl.KeyPress(code);
       if (c.sub == "access") return ctl.AccessKeyPress(code);
       std::int16_t shift = i16(c.numbers[1]);
-      if (c.sub == "down") ctl.KeyDown(code, shift);
-      else ctl.KeyUp(code, shift);
+      if (c.sub == "down")
+        ctl.KeyDown(code, shift);
+      else
+        ctl.KeyUp(code, shift);
     });
   } else if (v == "focus") {
     guarded_run(c, [&] {
-      if (c.sub == "enter") ctl.EnterFocus();
-      else if (c.sub == "got") ctl.GotFocus();
-      else if (c.sub == "exit") ctl.ExitFocus();
-      else ctl.LostFocus();
+      if (c.sub == "enter")
+        ctl.EnterFocus();
+      else if (c.sub == "got")
+        ctl.GotFocus();
+      else if (c.sub == "exit")
+        ctl.ExitFocus();
+      else
+        ctl.LostFocus();
     });
   } else if (v == "tick") {
     for (long n = static_cast<long>(c.numbers[0]); n > 0; --n) {
@@ -384,14 +428,19 @@ void Runner::execute(const Command& c) {
       if (!s.ok()) error(s.number, s.description, c.line);
     }
   } else if (v == "extender") {
-    if (c.sub == "none") b_->surface().set_extender(std::nullopt, std::nullopt);
-    else b_->surface().set_extender(*c.flag_a, *c.flag_b);
+    if (c.sub == "none")
+      b_->surface().set_extender(std::nullopt, std::nullopt);
+    else
+      b_->surface().set_extender(*c.flag_a, *c.flag_b);
   } else if (v == "syscolor") {
-    guarded_run(c, [&] { b_->platform().set_sys_color(static_cast<int>(c.numbers[0]), num::to_i32(c.numbers[1])); });
+    guarded_run(c, [&] {
+      b_->platform().set_sys_color(static_cast<int>(c.numbers[0]), num::to_i32(c.numbers[1]));
+    });
   } else if (v == "ambient") {
     b_->surface().set_ambient_font(std::make_shared<const Font>(c.value.font));
   } else if (v == "label") {
-    b_->label().pin_size(std::pair{static_cast<float>(c.numbers[0]), static_cast<float>(c.numbers[1])});
+    b_->label().pin_size(
+        std::pair{static_cast<float>(c.numbers[0]), static_cast<float>(c.numbers[1])});
   } else if (v == "state") {
     state();
   } else if (v == "snapshot") {

@@ -60,14 +60,16 @@ std::vector<Token> tokenize(std::string_view s, int line) {
 bool iequals(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }
 
 class Reader {
  public:
-  Reader(std::vector<Token> t, std::size_t start, int line) : t_(std::move(t)), i_(start), line_(line) {}
+  Reader(std::vector<Token> t, std::size_t start, int line)
+      : t_(std::move(t)), i_(start), line_(line) {}
 
   [[noreturn]] void fail(const std::string& what) const { throw SyntaxError(line_, what); }
   bool done() const { return i_ >= t_.size(); }
@@ -101,7 +103,8 @@ class Reader {
     fail(std::string("expected True or False for ") + what);
   }
   std::string string(const char* what) {
-    if (done() || t_[i_].kind != Token::Kind::string) fail(std::string("expected a quoted ") + what);
+    if (done() || t_[i_].kind != Token::Kind::string)
+      fail(std::string("expected a quoted ") + what);
     return t_[i_++].text;
   }
   std::string string_or_word(const char* what) {
@@ -146,7 +149,8 @@ ValueSpec value(Reader& r) {
     } else {
       v.kind = ValueSpec::Kind::picture_size;
       const double w = r.number("picture width"), h = r.number("picture height");
-      if (w < 1 || h < 1 || w > 4096 || h > 4096 || w != static_cast<int>(w) || h != static_cast<int>(h))
+      if (w < 1 || h < 1 || w > 4096 || h > 4096 || w != static_cast<int>(w) ||
+          h != static_cast<int>(h))
         r.fail("a picture is 1 to 4096 whole pixels each way");
       v.width = static_cast<int>(w);
       v.height = static_cast<int>(h);
@@ -213,7 +217,8 @@ Command command(Reader& r) {
     c.numbers = {r.number("Button"), r.number("Shift"), r.number("X"), r.number("Y")};
     if (r.accept("on")) {
       c.target = r.word("Label or Pic");
-      if (c.target != "Label" && c.target != "Pic") r.fail("a pointer notification is on Label or Pic");
+      if (c.target != "Label" && c.target != "Pic")
+        r.fail("a pointer notification is on Label or Pic");
     }
   } else if (v == "pointer") {
     c.sub = sub_of({"over", "away", "at"});
@@ -250,8 +255,8 @@ Command command(Reader& r) {
     c.numbers = {r.number("width"), r.number("height")};
   } else if (v == "on") {
     c.text = r.word("an event name");
-    static const char* events[] = {"Click", "KeyDown", "KeyPress", "KeyUp", "MouseDown",
-                                   "MouseMove", "MouseUp", "Resize"};
+    static const char* events[] = {"Click",     "KeyDown",   "KeyPress", "KeyUp",
+                                   "MouseDown", "MouseMove", "MouseUp",  "Resize"};
     bool known = false;
     for (const char* e : events) known = known || c.text == e;
     if (!known) r.fail("unknown event \"" + c.text + "\"");

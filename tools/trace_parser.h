@@ -25,7 +25,16 @@ class SyntaxError : public std::runtime_error {
 
 // A value on the right of `let` or `set`.
 struct ValueSpec {
-  enum class Kind { number, string, boolean, nothing, picture_size, picture_empty, picture_file, font };
+  enum class Kind {
+    number,
+    string,
+    boolean,
+    nothing,
+    picture_size,
+    picture_empty,
+    picture_file,
+    font
+  };
   Kind kind = Kind::number;
   double number = 0;
   std::string text;  // string, file path or font name

@@ -24,9 +24,9 @@ int main(int argc, char** argv) {
   QObject::connect(ok, &brelund::qt::BotonWidget::click, [&] { ++ok_clicks; });
   QObject::connect(cancel, &brelund::qt::BotonWidget::click, [&] { ++cancel_clicks; });
   // The application may change an event's argument: its slot runs inside the event.
-  QObject::connect(ok, &brelund::qt::BotonWidget::keyDown, ok,
-                   [](short& code, short&) { std::printf("KeyDown %d\n", code); },
-                   Qt::DirectConnection);
+  QObject::connect(
+      ok, &brelund::qt::BotonWidget::keyDown, ok,
+      [](short& code, short&) { std::printf("KeyDown %d\n", code); }, Qt::DirectConnection);
   form.show();
 
   if (argc > 1 && QString(argv[1]) == "--self-test") {

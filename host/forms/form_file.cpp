@@ -23,7 +23,8 @@ struct Context {
   std::string folder;
   std::string control;
   std::string key;
-  [[noreturn]] void fail(const std::string& what, int number = errors::kInvalidPropertyValue) const {
+  [[noreturn]] void fail(const std::string& what,
+                         int number = errors::kInvalidPropertyValue) const {
     throw Error(number, where(file, control, key) + ": " + what);
   }
 };
@@ -56,7 +57,8 @@ FontRef parse_font(const json& j, const Context& cx) {
     if (k == "Name") {
       f.name = checked_string(v, cx);
     } else if (k == "Size") {
-      if (!v.is_number() || !(v.get<double>() > 0) || v.get<double>() > 2048) cx.fail("font size out of range");
+      if (!v.is_number() || !(v.get<double>() > 0) || v.get<double>() > 2048)
+        cx.fail("font size out of range");
       f.size = v.get<double>();
     } else if (k == "Bold") {
       f.bold = checked_bool(v, cx);
@@ -139,7 +141,8 @@ Variant parse_value(const json& j, const Context& cx) {
       if (j.contains("png") || j.contains("file")) return parse_picture(j, cx);
       return parse_font(j, cx);
     default:
-      cx.fail("unsupported value (arrays and binary data are not property values)", errors::kTypeMismatch);
+      cx.fail("unsupported value (arrays and binary data are not property values)",
+              errors::kTypeMismatch);
   }
 }
 
@@ -154,12 +157,18 @@ Control parse_control(const json& j, Context cx) {
   for (const auto& [k, v] : j.items()) {
     cx.key = k;
     if (k == "Name") continue;
-    if (k == "Left") c.left = checked_twips(v, cx);
-    else if (k == "Top") c.top = checked_twips(v, cx);
-    else if (k == "Width") c.width = checked_twips(v, cx);
-    else if (k == "Height") c.height = checked_twips(v, cx);
-    else if (k == "Default") c.is_default = checked_bool(v, cx);
-    else if (k == "Cancel") c.is_cancel = checked_bool(v, cx);
+    if (k == "Left")
+      c.left = checked_twips(v, cx);
+    else if (k == "Top")
+      c.top = checked_twips(v, cx);
+    else if (k == "Width")
+      c.width = checked_twips(v, cx);
+    else if (k == "Height")
+      c.height = checked_twips(v, cx);
+    else if (k == "Default")
+      c.is_default = checked_bool(v, cx);
+    else if (k == "Cancel")
+      c.is_cancel = checked_bool(v, cx);
     else if (k == "Properties") {
       if (!v.is_object()) cx.fail("expected an object of saved properties");
       for (const auto& [pk, pv] : v.items()) {
@@ -185,10 +194,9 @@ std::string colour_text(OleColor c) {
 }
 
 json font_json(const Font& f) {
-  return json{{"Name", f.name},           {"Size", f.size},
-              {"Bold", f.bold},           {"Italic", f.italic},
-              {"Underline", f.underline}, {"Strikethrough", f.strikethrough},
-              {"Weight", f.weight},       {"Charset", f.charset}};
+  return json{{"Name", f.name},     {"Size", f.size},           {"Bold", f.bold},
+              {"Italic", f.italic}, {"Underline", f.underline}, {"Strikethrough", f.strikethrough},
+              {"Weight", f.weight}, {"Charset", f.charset}};
 }
 
 json value_json(const std::string& key, const Variant& v) {
@@ -207,8 +215,9 @@ json value_json(const std::string& key, const Variant& v) {
     json operator()(const FontRef& f) const { return f ? font_json(*f) : json(nullptr); }
     json operator()(const PictureRef& p) const {
       if (!p) return nullptr;
-      const std::string data =
-          p->handle == 0 ? std::string() : base64::encode(png::encode(p->width, p->height, p->pixels));
+      const std::string data = p->handle == 0
+                                   ? std::string()
+                                   : base64::encode(png::encode(p->width, p->height, p->pixels));
       return json{{"png", data}};
     }
   };
@@ -241,17 +250,22 @@ Form parse(const std::string& text, const std::string& folder, const std::string
     if (!it->is_object()) cx.fail("expected an object");
     for (const auto& [k, v] : it->items()) {
       cx.key = "Form." + k;
-      if (k == "Caption") form.caption = checked_string(v, cx);
-      else if (k == "Width") form.width = checked_twips(v, cx);
-      else if (k == "Height") form.height = checked_twips(v, cx);
+      if (k == "Caption")
+        form.caption = checked_string(v, cx);
+      else if (k == "Width")
+        form.width = checked_twips(v, cx);
+      else if (k == "Height")
+        form.height = checked_twips(v, cx);
       else if (k == "BackColor") {
         try {
           form.back_color = convert::to_int32(parse_value(v, cx));
         } catch (const Error& e) {
           cx.fail(e.description(), e.number());
         }
-      } else if (k == "Font") form.font = parse_font(v, cx);
-      else cx.fail("unknown form attribute");
+      } else if (k == "Font")
+        form.font = parse_font(v, cx);
+      else
+        cx.fail("unknown form attribute");
     }
   }
   cx.key.clear();
@@ -341,7 +355,8 @@ std::string to_json(const Form& form) {
     for (const auto& [k, v] : f.items()) check(v, "", "Form." + k);
     for (std::size_t i = 0; i < form.controls.size(); ++i) {
       check(controls[i]["Name"], "#" + std::to_string(i + 1), "Name");
-      for (const auto& [k, v] : controls[i]["Properties"].items()) check(v, form.controls[i].name, k);
+      for (const auto& [k, v] : controls[i]["Properties"].items())
+        check(v, form.controls[i].name, k);
     }
     throw Error(errors::kInvalidPropertyValue, "form: text is not valid UTF-8; nothing was saved");
   }

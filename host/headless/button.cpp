@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "control/design.h"
-#include "host/png.h"
 #include "host/headless/text.h"
+#include "host/png.h"
 #include "render/colour.h"
 
 namespace brelund::headless {

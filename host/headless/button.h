@@ -8,8 +8,8 @@
 #include "control/boton.h"
 #include "host/headless/children.h"
 #include "host/headless/platform.h"
-#include "host/raster.h"
 #include "host/headless/surface.h"
+#include "host/raster.h"
 
 namespace brelund::headless {
 
@@ -50,10 +50,18 @@ class Button {
   // Forwards to the application's sink, which may be changed after creation.
   struct Forward final : host::EventSink {
     host::EventSink* target = nullptr;
-    void Click() override { if (target) target->Click(); }
-    void KeyDown(std::int16_t& k, std::int16_t& s) override { if (target) target->KeyDown(k, s); }
-    void KeyPress(std::int16_t& k) override { if (target) target->KeyPress(k); }
-    void KeyUp(std::int16_t& k, std::int16_t& s) override { if (target) target->KeyUp(k, s); }
+    void Click() override {
+      if (target) target->Click();
+    }
+    void KeyDown(std::int16_t& k, std::int16_t& s) override {
+      if (target) target->KeyDown(k, s);
+    }
+    void KeyPress(std::int16_t& k) override {
+      if (target) target->KeyPress(k);
+    }
+    void KeyUp(std::int16_t& k, std::int16_t& s) override {
+      if (target) target->KeyUp(k, s);
+    }
     void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
       if (target) target->MouseDown(b, s, x, y);
     }
@@ -63,7 +71,9 @@ class Button {
     void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
       if (target) target->MouseUp(b, s, x, y);
     }
-    void Resize() override { if (target) target->Resize(); }
+    void Resize() override {
+      if (target) target->Resize();
+    }
   };
 
   Surface surface_;

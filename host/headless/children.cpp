@@ -29,9 +29,7 @@ void Label::remeasure() {
   if (measure_fn_) measured_ = measure_fn_(*font_, caption_);
 }
 
-float Label::width() {
-  return pinned_ ? pinned_->first : static_cast<float>(measured_.width * 15);
-}
+float Label::width() { return pinned_ ? pinned_->first : static_cast<float>(measured_.width * 15); }
 float Label::height() {
   return pinned_ ? pinned_->second : static_cast<float>(measured_.height * 15);
 }
@@ -68,8 +66,10 @@ void MaskCanvas::set_height(float twips) {
 Picture& MaskCanvas::writable(bool keep_content) {
   if (image_.use_count() > 1) {
     std::shared_ptr<Picture> next;
-    if (spare_ && spare_.use_count() == 1) next = std::move(spare_);
-    else next = std::make_shared<Picture>();
+    if (spare_ && spare_.use_count() == 1)
+      next = std::move(spare_);
+    else
+      next = std::make_shared<Picture>();
     if (keep_content || next->pixels.size() != image_->pixels.size()) next->pixels = image_->pixels;
     next->width = image_->width;
     next->height = image_->height;
@@ -86,10 +86,11 @@ void MaskCanvas::reshape() {
   if (w == image_->width && h == image_->height) return;
   flush_clear();
   // The persistent image keeps its content where the box still covers it; fresh area is white.
-  std::vector<std::uint32_t> next(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), kWhite);
+  std::vector<std::uint32_t> next(static_cast<std::size_t>(w) * static_cast<std::size_t>(h),
+                                  kWhite);
   for (int y = 0; y < std::min(h, image_->height); ++y)
-    std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width, std::min(w, image_->width),
-                next.data() + static_cast<std::size_t>(y) * w);
+    std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,
+                std::min(w, image_->width), next.data() + static_cast<std::size_t>(y) * w);
   Picture& p = writable(false);
   p.pixels = std::move(next);
   p.width = w;

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "host/raster.h"
 #include "host/host.h"
+#include "host/raster.h"
 
 namespace brelund::headless {
 
@@ -26,7 +26,6 @@ class Label final : public host::Label {
   void pin_size(std::optional<std::pair<float, float>> twips) { pinned_ = twips; }
 
   std::function<void(OleColor)> on_fore_color;  // a tool's hook
-
 
   std::string caption() override { return caption_; }
   void set_caption(const std::string& text) override;

@@ -47,7 +47,8 @@ const std::array<OleColor, 31>& default_system_colors() {
 }
 
 void Platform::set_sys_color(int index, OleColor rgb_value) {
-  if (index < 0 || index > 255) throw Error(errors::kInvalidProcedureCall, "Invalid procedure call or argument");
+  if (index < 0 || index > 255)
+    throw Error(errors::kInvalidProcedureCall, "Invalid procedure call or argument");
   get_sys_color(0);  // make sure the table is filled before one entry changes
   colors_[static_cast<std::size_t>(index)] = rgb_value;
 }
@@ -64,12 +65,14 @@ OleColor Platform::get_sys_color(int index) {
 }
 
 host::ScreenPoint Platform::cursor_pos() {
-  if (failing_) throw Error(errors::kNotSupported, "Object doesn't support this property or method");
+  if (failing_)
+    throw Error(errors::kNotSupported, "Object doesn't support this property or method");
   return pointer_;
 }
 
 host::WindowHandle Platform::window_from_point(host::ScreenPoint p) {
-  if (failing_) throw Error(errors::kNotSupported, "Object doesn't support this property or method");
+  if (failing_)
+    throw Error(errors::kNotSupported, "Object doesn't support this property or method");
   if (control_.opaque_at(p.x - origin_.x, p.y - origin_.y)) return control_.hwnd();
   if (p.x >= 0 && p.y >= 0 && p.x < form_.x && p.y < form_.y) return kFormWindow;
   return 0;

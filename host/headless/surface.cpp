@@ -31,7 +31,8 @@ void Surface::set_mask_picture(PictureRef mask) {
 
 void Surface::set_mouse_pointer(std::int16_t v) {
   // The host's pointer shapes: 0 to 15, and 99 for a custom icon.
-  if ((v < 0 || v > 15) && v != 99) throw Error(errors::kInvalidPropertyValue, "Invalid property value");
+  if ((v < 0 || v > 15) && v != 99)
+    throw Error(errors::kInvalidPropertyValue, "Invalid property value");
   mouse_pointer_ = v;
 }
 

@@ -8,9 +8,7 @@
 namespace brelund::qt {
 
 namespace {
-QPixmap pixmap_of(const PictureRef& p) {
-  return p ? QPixmap::fromImage(to_qimage(*p)) : QPixmap();
-}
+QPixmap pixmap_of(const PictureRef& p) { return p ? QPixmap::fromImage(to_qimage(*p)) : QPixmap(); }
 }  // namespace
 
 QString BotonWidget::Caption() {
@@ -50,7 +48,8 @@ QPixmap BotonWidget::MouseIcon() {
 }
 // A null pixmap clears the icon (Nothing); any other is a picture of its own.
 void BotonWidget::set_MouseIcon(const QPixmap& icon) {
-  deliver([&] { control_->set_MouseIcon(icon.isNull() ? PictureRef{} : from_qimage(icon.toImage())); });
+  deliver(
+      [&] { control_->set_MouseIcon(icon.isNull() ? PictureRef{} : from_qimage(icon.toImage())); });
 }
 
 int BotonWidget::MousePointer() {

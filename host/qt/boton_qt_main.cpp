@@ -26,9 +26,7 @@ json number(float f) {
   return std::strtod(std::string(buf, res.ptr).c_str(), nullptr);
 }
 
-void print(const json& line) {
-  std::cout << line.dump() << '\n' << std::flush;
-}
+void print(const json& line) { std::cout << line.dump() << '\n' << std::flush; }
 
 void trace_events(BotonWidget* b) {
   const std::string name = b->objectName().toStdString();
@@ -54,11 +52,14 @@ void trace_events(BotonWidget* b) {
   QObject::connect(b, &BotonWidget::click, b, [line] { print(line("Click")); });
   QObject::connect(b, &BotonWidget::keyDown, b, key("KeyDown"), Qt::DirectConnection);
   QObject::connect(b, &BotonWidget::keyUp, b, key("KeyUp"), Qt::DirectConnection);
-  QObject::connect(b, &BotonWidget::keyPress, b, [line](short& ascii) {
-    json j = line("KeyPress");
-    j["KeyAscii"] = ascii;
-    print(j);
-  }, Qt::DirectConnection);
+  QObject::connect(
+      b, &BotonWidget::keyPress, b,
+      [line](short& ascii) {
+        json j = line("KeyPress");
+        j["KeyAscii"] = ascii;
+        print(j);
+      },
+      Qt::DirectConnection);
   QObject::connect(b, &BotonWidget::mouseDown, b, mouse("MouseDown"), Qt::DirectConnection);
   QObject::connect(b, &BotonWidget::mouseMove, b, mouse("MouseMove"), Qt::DirectConnection);
   QObject::connect(b, &BotonWidget::mouseUp, b, mouse("MouseUp"), Qt::DirectConnection);

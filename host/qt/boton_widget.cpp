@@ -38,7 +38,8 @@ class BotonWidget::Sink final : public host::EventSink {
   BotonWidget& w_;
 };
 
-BotonWidget::BotonWidget(QWidget* parent, FontRef ambient) : BotonWidget(parent, std::move(ambient), Start::init) {}
+BotonWidget::BotonWidget(QWidget* parent, FontRef ambient)
+    : BotonWidget(parent, std::move(ambient), Start::init) {}
 
 BotonWidget::BotonWidget(QWidget* parent, FontRef ambient, Start start)
     : QWidget(parent),
@@ -137,8 +138,9 @@ void BotonWidget::paintEvent(QPaintEvent* e) {
   const Raster& r = surface_.canvas().raster();
   QPainter p(this);
   p.setClipRegion(e->region());
-  p.drawImage(0, 0, QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height,
-                           r.width * 4, QImage::Format_ARGB32));
+  p.drawImage(0, 0,
+              QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height,
+                     r.width * 4, QImage::Format_ARGB32));
 }
 
 void BotonWidget::resizeEvent(QResizeEvent*) {
@@ -159,9 +161,15 @@ void BotonWidget::pointer(PointerAction action, QMouseEvent& e, QPointF at) {
   float x = twips_of_pixels(at.x()), y = twips_of_pixels(at.y());
   deliver([&] {
     switch (action) {
-      case PointerAction::down: control_->MouseDown(button, shift, x, y); break;
-      case PointerAction::move: control_->MouseMove(button, shift, x, y); break;
-      case PointerAction::up: control_->MouseUp(button, shift, x, y); break;
+      case PointerAction::down:
+        control_->MouseDown(button, shift, x, y);
+        break;
+      case PointerAction::move:
+        control_->MouseMove(button, shift, x, y);
+        break;
+      case PointerAction::up:
+        control_->MouseUp(button, shift, x, y);
+        break;
     }
   });
 }
@@ -173,9 +181,15 @@ void BotonWidget::child_pointer(ForwardingView& view, bool enabled, PointerActio
   pointer(action, e, enabled ? e.position() : view.mapToParent(e.position()));
 }
 
-void BotonWidget::mousePressEvent(QMouseEvent* e) { pointer(PointerAction::down, *e, e->position()); }
-void BotonWidget::mouseMoveEvent(QMouseEvent* e) { pointer(PointerAction::move, *e, e->position()); }
-void BotonWidget::mouseReleaseEvent(QMouseEvent* e) { pointer(PointerAction::up, *e, e->position()); }
+void BotonWidget::mousePressEvent(QMouseEvent* e) {
+  pointer(PointerAction::down, *e, e->position());
+}
+void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
+  pointer(PointerAction::move, *e, e->position());
+}
+void BotonWidget::mouseReleaseEvent(QMouseEvent* e) {
+  pointer(PointerAction::up, *e, e->position());
+}
 // The control handles no double click: Qt reports it in place of the second press, and the
 // control sees only the release that follows, as it would on the desktop.
 void BotonWidget::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }

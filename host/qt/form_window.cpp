@@ -32,7 +32,8 @@ FormWindow::FormWindow(const forms::Form& form, const std::string& file, QWidget
   resize(pixels_of_twips(form_.width), pixels_of_twips(form_.height));
   paint_background(*this, form_.back_color);
   form_.controls.clear();
-  for (const auto& entry : form.controls) adopt(BotonWidget::load(entry, file, form_.font, this), entry);
+  for (const auto& entry : form.controls)
+    adopt(BotonWidget::load(entry, file, form_.font, this), entry);
 }
 
 void FormWindow::adopt(BotonWidget* b, forms::Control entry) {

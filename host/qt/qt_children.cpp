@@ -130,7 +130,8 @@ void Image::set_top(float v) {
 }
 
 void Image::place() {
-  view_.setGeometry(child_pixel(left_), child_pixel(top_), child_pixel(width_), child_pixel(height_));
+  view_.setGeometry(child_pixel(left_), child_pixel(top_), child_pixel(width_),
+                    child_pixel(height_));
   view_.update();
 }
 
@@ -161,7 +162,9 @@ void MaskCanvas::fill_black(const shape::Region& region) {
   shape::for_each_span(region, [&](int y, int l, int r) { raster_.fill_span(y, l, r, kBlack); });
 }
 
-PictureRef MaskCanvas::image() { return make_picture(raster_.width, raster_.height, raster_.pixels); }
+PictureRef MaskCanvas::image() {
+  return make_picture(raster_.width, raster_.height, raster_.pixels);
+}
 
 Timer::Timer(std::function<void()> on_tick) {
   QObject::connect(&timer_, &QTimer::timeout, std::move(on_tick));

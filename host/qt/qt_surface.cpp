@@ -19,7 +19,9 @@ void Surface::set_size(float width_twips, float height_twips) {
   widget_.resize(canvas_.raster().width, canvas_.raster().height);
 }
 
-void Surface::set_ambient_font(FontRef f) { ambient_ = f ? std::move(f) : std::make_shared<Font>(); }
+void Surface::set_ambient_font(FontRef f) {
+  ambient_ = f ? std::move(f) : std::make_shared<Font>();
+}
 
 void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
   canvas_.line(x1, y1, x2, y2, rgb);
@@ -47,7 +49,8 @@ void Surface::set_enabled(Bool16 v) {
 
 void Surface::set_mouse_pointer(std::int16_t v) {
   // The host's pointer shapes: 0 to 15, and 99 for a custom icon.
-  if ((v < 0 || v > 15) && v != 99) throw Error(errors::kInvalidPropertyValue, "Invalid property value");
+  if ((v < 0 || v > 15) && v != 99)
+    throw Error(errors::kInvalidPropertyValue, "Invalid property value");
   mouse_pointer_ = v;
   apply_cursor();
 }
@@ -59,10 +62,10 @@ void Surface::set_mouse_icon(PictureRef p) {
 
 void Surface::apply_cursor() {
   static constexpr Qt::CursorShape kShapes[16] = {
-      Qt::ArrowCursor,     Qt::ArrowCursor,     Qt::CrossCursor,   Qt::IBeamCursor,
-      Qt::ArrowCursor,     Qt::SizeAllCursor,   Qt::SizeBDiagCursor, Qt::SizeVerCursor,
-      Qt::SizeFDiagCursor, Qt::SizeHorCursor,   Qt::UpArrowCursor, Qt::WaitCursor,
-      Qt::ForbiddenCursor, Qt::BusyCursor,      Qt::WhatsThisCursor, Qt::SizeAllCursor};
+      Qt::ArrowCursor,     Qt::ArrowCursor,   Qt::CrossCursor,     Qt::IBeamCursor,
+      Qt::ArrowCursor,     Qt::SizeAllCursor, Qt::SizeBDiagCursor, Qt::SizeVerCursor,
+      Qt::SizeFDiagCursor, Qt::SizeHorCursor, Qt::UpArrowCursor,   Qt::WaitCursor,
+      Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor, Qt::SizeAllCursor};
   if (mouse_pointer_ == 0) {
     widget_.unsetCursor();
   } else if (mouse_pointer_ == 99) {

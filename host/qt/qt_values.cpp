@@ -11,7 +11,8 @@ QFont to_qfont(const Font& f) {
   QFont q(QString::fromStdString(f.name));
   if (f.size > 0) q.setPointSizeF(f.size);
   // The weight carries boldness in the automation font; Bold alone still wins when set.
-  q.setWeight(f.bold ? QFont::Bold : static_cast<QFont::Weight>(std::clamp<int>(f.weight, 100, 900)));
+  q.setWeight(f.bold ? QFont::Bold
+                     : static_cast<QFont::Weight>(std::clamp<int>(f.weight, 100, 900)));
   q.setItalic(f.italic);
   q.setUnderline(f.underline);
   q.setStrikeOut(f.strikethrough);

@@ -32,8 +32,12 @@ class HeadlessLog final : public host::EventSink {
     if (zero_button) b = 0;
     mouse("MouseDown", b, s, x, y);
   }
-  void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override { mouse("MouseMove", b, s, x, y); }
-  void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override { mouse("MouseUp", b, s, x, y); }
+  void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+    mouse("MouseMove", b, s, x, y);
+  }
+  void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+    mouse("MouseUp", b, s, x, y);
+  }
 
  private:
   void key(const char* n, short k, short s) { lines << QString("%1 %2 %3").arg(n).arg(k).arg(s); }
@@ -136,60 +140,148 @@ void step(Side& s, const QString& line) {
       Boton& c = s.control();
       std::int16_t v1 = a.size() > 1 ? static_cast<std::int16_t>(n(1)) : 0, v2 = 0;
       float x = a.size() > 2 ? static_cast<float>(n(2)) : 1500.f, y = 300.f;
-      if (op == "show") c.Show();
-      else if (op == "down") c.MouseDown(v1, v2, x, y);
-      else if (op == "move") c.MouseMove(v1, v2, x, y);
-      else if (op == "up") c.MouseUp(v1, v2, x, y);
-      else if (op == "keydown") c.KeyDown(v1, v2);
-      else if (op == "keyup") c.KeyUp(v1, v2);
-      else if (op == "keypress") c.KeyPress(v1);
-      else if (op == "access") c.AccessKeyPress(v1);
-      else if (line == "focus enter") c.EnterFocus();
-      else if (line == "focus got") c.GotFocus();
-      else if (line == "focus lost") c.LostFocus();
-      else if (line == "focus exit") c.ExitFocus();
+      if (op == "show")
+        c.Show();
+      else if (op == "down")
+        c.MouseDown(v1, v2, x, y);
+      else if (op == "move")
+        c.MouseMove(v1, v2, x, y);
+      else if (op == "up")
+        c.MouseUp(v1, v2, x, y);
+      else if (op == "keydown")
+        c.KeyDown(v1, v2);
+      else if (op == "keyup")
+        c.KeyUp(v1, v2);
+      else if (op == "keypress")
+        c.KeyPress(v1);
+      else if (op == "access")
+        c.AccessKeyPress(v1);
+      else if (line == "focus enter")
+        c.EnterFocus();
+      else if (line == "focus got")
+        c.GotFocus();
+      else if (line == "focus lost")
+        c.LostFocus();
+      else if (line == "focus exit")
+        c.ExitFocus();
       else if (op == "let") {
         const Member* m = find_member(a[1].toStdString());
         bool number = false;
         const int value = a[2].toInt(&number);
-        if (!number) m->put(c, a[2].toStdString());
-        else if (m->type == ValueType::boolean) m->put(c, value != 0);
-        else m->put(c, static_cast<std::int32_t>(value));
-      } else throw std::logic_error("bad step " + line.toStdString());
+        if (!number)
+          m->put(c, a[2].toStdString());
+        else if (m->type == ValueType::boolean)
+          m->put(c, value != 0);
+        else
+          m->put(c, static_cast<std::int32_t>(value));
+      } else
+        throw std::logic_error("bad step " + line.toStdString());
     });
   }
-  if (!st.ok()) s.errors << QString("%1 %2").arg(st.number).arg(QString::fromStdString(st.description));
+  if (!st.ok())
+    s.errors << QString("%1 %2").arg(st.number).arg(QString::fromStdString(st.description));
 }
 
 const char* const kScript[] = {
-    "show", "pointer over", "move 0", "move 0", "tick", "pointer away", "tick", "tick",
+    "show",
+    "pointer over",
+    "move 0",
+    "move 0",
+    "tick",
+    "pointer away",
+    "tick",
+    "tick",
     // press, drag out and back in, release inside
-    "pointer over", "down 1", "move 1", "pointer away", "move 1", "pointer over", "move 1", "up 1",
+    "pointer over",
+    "down 1",
+    "move 1",
+    "pointer away",
+    "move 1",
+    "pointer over",
+    "move 1",
+    "up 1",
     // release outside, a release over a cut-away corner, other buttons
-    "down 1", "pointer away", "move 1", "up 1", "pointer at 0 0", "down 1", "up 1", "move 0",
-    "pointer over", "down 2", "move 3", "up 2",
+    "down 1",
+    "pointer away",
+    "move 1",
+    "up 1",
+    "pointer at 0 0",
+    "down 1",
+    "up 1",
+    "move 0",
+    "pointer over",
+    "down 2",
+    "move 3",
+    "up 2",
     // keys, the extender's default and cancel, access keys
-    "keydown 32", "keypress 32", "keydown 32", "keyup 32", "keydown 13", "keyup 13", "keydown 65",
-    "keyup 65", "extender 1 1", "keydown 13", "keyup 13", "keydown 27", "keyup 27", "access 27",
-    "access 13", "access 65",
+    "keydown 32",
+    "keypress 32",
+    "keydown 32",
+    "keyup 32",
+    "keydown 13",
+    "keyup 13",
+    "keydown 65",
+    "keyup 65",
+    "extender 1 1",
+    "keydown 13",
+    "keyup 13",
+    "keydown 27",
+    "keyup 27",
+    "access 27",
+    "access 13",
+    "access 65",
     // focus, hover leaving with flags set
-    "focus enter", "focus got", "keydown 32", "pointer away", "tick", "keyup 32", "focus lost",
-    "focus exit", "pointer over", "move 0", "tick",
+    "focus enter",
+    "focus got",
+    "keydown 32",
+    "pointer away",
+    "tick",
+    "keyup 32",
+    "focus lost",
+    "focus exit",
+    "pointer over",
+    "move 0",
+    "tick",
     // properties: look, shape, size, enabled state, a failing assignment
-    "let BackColor 255", "let RoundSize 40", "let Light 80", "let Roundness3D 5",
-    "resize 3600 1200", "let CreateRegion 0", "pointer at 0 0", "down 1", "up 1",
-    "let CreateRegion 1", "let Enabled 0", "access 13", "let Enabled 1", "let MousePointer 42",
-    "let Caption Hola", "let ForeColor -2147483630",
+    "let BackColor 255",
+    "let RoundSize 40",
+    "let Light 80",
+    "let Roundness3D 5",
+    "resize 3600 1200",
+    "let CreateRegion 0",
+    "pointer at 0 0",
+    "down 1",
+    "up 1",
+    "let CreateRegion 1",
+    "let Enabled 0",
+    "access 13",
+    "let Enabled 1",
+    "let MousePointer 42",
+    "let Caption Hola",
+    "let ForeColor -2147483630",
     // an application that cancels the press from its handler
-    "zero 1", "pointer over", "down 1", "move 1", "up 1", "zero 0",
+    "zero 1",
+    "pointer over",
+    "down 1",
+    "move 1",
+    "up 1",
+    "zero 0",
 };
 
 QString describe(Side& s) {
   const BotonFields f = s.control().fields();
   return QString("H=%1 P=%2 fore=%3 back=%4 r3d=%5 region=%6 light=%7 round=%8 | %9 | %10 | %11")
-      .arg(f.m_Highlighted).arg(f.m_Pressed).arg(f.m_ForeColor).arg(f.m_BackColor)
-      .arg(f.m_Roundness3D).arg(f.m_CreateRegion).arg(f.m_Light).arg(f.m_RoundSize)
-      .arg(s.events().join(",")).arg(s.looks.looks.join(",")).arg(s.errors.join(","));
+      .arg(f.m_Highlighted)
+      .arg(f.m_Pressed)
+      .arg(f.m_ForeColor)
+      .arg(f.m_BackColor)
+      .arg(f.m_Roundness3D)
+      .arg(f.m_CreateRegion)
+      .arg(f.m_Light)
+      .arg(f.m_RoundSize)
+      .arg(s.events().join(","))
+      .arg(s.looks.looks.join(","))
+      .arg(s.errors.join(","));
 }
 
 bool same_pixels(const PictureRef& a, const PictureRef& b) {
@@ -227,7 +319,8 @@ class ConformanceTest : public QObject {
       const QString where = QString("after \"%1\"").arg(line);
       QVERIFY2(describe(h) == describe(q),
                qPrintable(where + "\nheadless: " + describe(h) + "\nqt:       " + describe(q)));
-      QVERIFY2(h.face().width == q.face().width && h.face().pixels == q.face().pixels, qPrintable(where));
+      QVERIFY2(h.face().width == q.face().width && h.face().pixels == q.face().pixels,
+               qPrintable(where));
       QVERIFY2(same_pixels(h.mask(), q.mask()), qPrintable(where));
     }
     // The script did reach the interesting places.
@@ -269,8 +362,8 @@ class ConformanceTest : public QObject {
     const QImage shot(png);
     QCOMPARE(shot.size(), QSize(400, 160));  // the form's 6000 x 2400 twips
     const QColor green(0, 128, 0);
-    QCOMPARE(shot.pixelColor(30, 40), green);        // Aceptar's top-left corner
-    QVERIFY(shot.pixelColor(45, 68) != green);       // inside Aceptar
+    QCOMPARE(shot.pixelColor(30, 40), green);   // Aceptar's top-left corner
+    QVERIFY(shot.pixelColor(45, 68) != green);  // inside Aceptar
     // A form that cannot be loaded is refused with the reason.
     p.start(BRELUND_QT_CLI, {dir.filePath("missing.json")});
     QVERIFY(p.waitForFinished(30000));

@@ -28,10 +28,13 @@ class EventLog : public QObject {
         lines << QString("%1 %2 %3").arg(name).arg(k).arg(s);
       };
     };
-    connect(&w, &BotonWidget::click, this, [this] { lines << "Click"; }, Qt::DirectConnection);
-    connect(&w, &BotonWidget::resized, this, [this] { lines << "Resize"; }, Qt::DirectConnection);
-    connect(&w, &BotonWidget::keyPress, this,
-            [this](short& k) { lines << QString("KeyPress %1").arg(k); }, Qt::DirectConnection);
+    connect(
+        &w, &BotonWidget::click, this, [this] { lines << "Click"; }, Qt::DirectConnection);
+    connect(
+        &w, &BotonWidget::resized, this, [this] { lines << "Resize"; }, Qt::DirectConnection);
+    connect(
+        &w, &BotonWidget::keyPress, this,
+        [this](short& k) { lines << QString("KeyPress %1").arg(k); }, Qt::DirectConnection);
     connect(&w, &BotonWidget::keyDown, this, key("KeyDown"), Qt::DirectConnection);
     connect(&w, &BotonWidget::keyUp, this, key("KeyUp"), Qt::DirectConnection);
     connect(&w, &BotonWidget::mouseDown, this, mouse("MouseDown"), Qt::DirectConnection);

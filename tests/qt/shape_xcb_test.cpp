@@ -75,7 +75,8 @@ class ShapeTest : public QObject {
     QCursor::setPos(form_->mapToGlobal(inside));
     QTRY_COMPARE(QCursor::pos(), form_->mapToGlobal(inside));
     QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, {}, inside);
-    QCOMPARE(log.without_moves(), QStringList({"MouseDown 1 0 225 420", "Click", "MouseUp 1 0 225 420"}));
+    QCOMPARE(log.without_moves(),
+             QStringList({"MouseDown 1 0 225 420", "Click", "MouseUp 1 0 225 420"}));
     QCOMPARE(form_presses.presses, 1);
   }
 };

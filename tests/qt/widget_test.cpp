@@ -61,7 +61,8 @@ class WidgetTest : public QObject {
     QCOMPARE(looks_.last(), "11");
     QVERIFY(fields().m_Pressed);
     release(centre());
-    QCOMPARE(log_->without_moves(), QStringList({"MouseDown 1 0 225 420", "Click", "MouseUp 1 0 225 420"}));
+    QCOMPARE(log_->without_moves(),
+             QStringList({"MouseDown 1 0 225 420", "Click", "MouseUp 1 0 225 420"}));
     QCOMPARE(looks_.last(), "10");
     QVERIFY(fields().m_Highlighted && !fields().m_Pressed);
   }
@@ -101,7 +102,8 @@ class WidgetTest : public QObject {
     const QPoint p = caption.mapTo(b_, QPoint(2, 3));
     press(p);
     release(p);
-    QCOMPARE(log_->without_moves(), QStringList({"MouseDown 1 0 30 45", "Click", "MouseUp 1 0 30 45"}));
+    QCOMPARE(log_->without_moves(),
+             QStringList({"MouseDown 1 0 30 45", "Click", "MouseUp 1 0 30 45"}));
   }
 
   void right_button_neither_presses_nor_clicks() {
