@@ -17,7 +17,9 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-bool iequals(std::string_view a, std::string_view b) {
+}  // namespace
+
+bool iequals(std::string_view a, std::string_view b) noexcept {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
     if (std::tolower(static_cast<unsigned char>(a[i])) !=
@@ -25,6 +27,8 @@ bool iequals(std::string_view a, std::string_view b) {
       return false;
   return true;
 }
+
+namespace {
 
 std::optional<double> parse_radix(std::string_view digits, int base) {
   bool force_long = false;

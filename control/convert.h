@@ -23,6 +23,9 @@ PictureRef to_picture(const Variant& v);
 // is -1 (an Integer), "&HFFFF&" is 65535; leading and trailing blanks are allowed.
 std::optional<double> parse_number(std::string_view text);
 
+// Names (keys, members, keywords) compare without regard to ASCII case, as automation does.
+bool iequals(std::string_view a, std::string_view b) noexcept;
+
 // Value equality as a property bag compares a value with its default: numbers by value across
 // their widths, fonts by their attributes, pictures by identity.
 bool same_value(const Variant& a, const Variant& b);

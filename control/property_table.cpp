@@ -70,14 +70,8 @@ const std::array<Member, 16> kMembers{{
 std::span<const Member> members() { return kMembers; }
 
 const Member* find_member(std::string_view name) {
-  for (const Member& m : kMembers) {
-    if (m.name.size() != name.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < name.size() && same; ++i)
-      same = std::tolower(static_cast<unsigned char>(m.name[i])) ==
-             std::tolower(static_cast<unsigned char>(name[i]));
-    if (same) return &m;
-  }
+  for (const Member& m : kMembers)
+    if (convert::iequals(m.name, name)) return &m;
   return nullptr;
 }
 

@@ -57,15 +57,6 @@ std::vector<Token> tokenize(std::string_view s, int line) {
   return out;
 }
 
-bool iequals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 class Reader {
  public:
   Reader(std::vector<Token> t, std::size_t start, int line)
@@ -80,7 +71,7 @@ class Reader {
     return t_[i_++].text;
   }
   bool accept(std::string_view w) {
-    if (!done() && t_[i_].kind == Token::Kind::word && iequals(t_[i_].text, w)) {
+    if (!done() && t_[i_].kind == Token::Kind::word && convert::iequals(t_[i_].text, w)) {
       ++i_;
       return true;
     }
@@ -137,7 +128,7 @@ ValueSpec value(Reader& r) {
     v.text = r.string("string");
   } else if (r.accept("True") || r.accept("False")) {
     v.kind = ValueSpec::Kind::boolean;
-    v.flag = iequals(t->text, "True");
+    v.flag = convert::iequals(t->text, "True");
   } else if (r.accept("nothing")) {
     v.kind = ValueSpec::Kind::nothing;
   } else if (r.accept("picture")) {
