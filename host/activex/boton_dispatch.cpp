@@ -1,7 +1,5 @@
 // IDispatch and the dual vtable of _Boton. Both go through the control's one member table, so
 // names, dispatch ids and conversions cannot drift apart between the two ways in.
-#include <cwctype>
-
 #include "host/activex/boton_object.h"
 #include "host/activex/text.h"
 

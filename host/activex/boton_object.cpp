@@ -91,21 +91,14 @@ FontRef BotonObject::ambient_font() {
       }
     }
   }
-  if (!font) {
-    auto f = std::make_shared<Font>();
-    f->name = "MS Sans Serif";
-    font = f;
-  }
+  if (!font) font = label_.default_font();
   // Only a container's answer is kept; without a site the next one may know better.
   if (site_) ambient_font_ = font;
   return font;
 }
 
-void BotonObject::property_changed(std::string_view) {
-  dirty_ = true;
-  if (auto notify = site_.query<IPropertyNotifySink>(IID_IPropertyNotifySink))
-    notify->OnChanged(DISPID_UNKNOWN);
-}
+// The container learns of changes through IsDirty when it comes to save.
+void BotonObject::property_changed(std::string_view) { dirty_ = true; }
 
 // ---- IConnectionPointContainer ----
 

@@ -46,8 +46,9 @@ class BotonObject final : public _Boton,
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** out) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
                                           DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* excep, UINT* arg_err) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
+                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                                   UINT* arg_err) override;
   // _Boton (the dual interface's vtable; each goes through the same member table as Invoke)
   HRESULT STDMETHODCALLTYPE get_Caption(BSTR* v) override;
   HRESULT STDMETHODCALLTYPE put_Caption(BSTR v) override;

@@ -1,5 +1,7 @@
 // The OLE control side: client site, in-place activation in the container's window, extents,
 // mnemonics for a default or cancel button, and drawing for containers that print or preview.
+#include <cmath>
+
 #include "host/activex/boton_object.h"
 #include "typelib/registration.h"
 
@@ -7,7 +9,9 @@ namespace brelund::ax {
 
 namespace {
 constexpr LONG kHimetricPerInch = 2540;
-float twips_of_himetric(LONG v) { return static_cast<float>(std::lround(v * 1440.0 / kHimetricPerInch)); }
+float twips_of_himetric(LONG v) {
+  return static_cast<float>(std::lround(v * 1440.0 / kHimetricPerInch));
+}
 LONG himetric_of_twips(float v) { return std::lround(v * kHimetricPerInch / 1440.0); }
 }  // namespace
 
@@ -49,15 +53,15 @@ HRESULT BotonObject::GetUserType(DWORD, LPOLESTR* type) {
   return OLE_S_USEREG;
 }
 
-HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT pos) {
+HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
+                            LPCRECT pos) {
   switch (verb) {
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE:
-      return com_call([&] {
-        activate(site ? site : site_.get(), parent, pos, verb == OLEIVERB_UIACTIVATE);
-      });
+      return com_call(
+          [&] { activate(site ? site : site_.get(), parent, pos, verb == OLEIVERB_UIACTIVATE); });
     case OLEIVERB_HIDE:
       if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
       return S_OK;

@@ -41,7 +41,8 @@ class BagAdapter final : public host::PropertyBag {
 
 void write_all(IStream& s, const std::vector<std::uint8_t>& bytes) {
   ULONG done = 0;
-  if (FAILED(s.Write(bytes.data(), static_cast<ULONG>(bytes.size()), &done)) || done != bytes.size())
+  if (FAILED(s.Write(bytes.data(), static_cast<ULONG>(bytes.size()), &done)) ||
+      done != bytes.size())
     throw Error(errors::kInvalidProcedureCall, "The stream refused the properties");
 }
 

@@ -7,6 +7,8 @@
 
 #include "host/activex/boton_object.h"
 #include "host/activex/text.h"
+// The colour helpers keep their published name RGB, which windows.h takes as a macro.
+#undef RGB
 #include "render/colour.h"
 
 namespace brelund::ax {
@@ -80,10 +82,14 @@ void unregister_window_class() noexcept {
 void BotonObject::activate(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui) {
   ensure_initialised();
   if (!hwnd_) {
-    RECT r = pos ? *pos : RECT{0, 0, pixels_of_twips(surface_.width()), pixels_of_twips(surface_.height())};
-    ComPtr<IOleInPlaceSite> ips = ComPtr<IOleClientSite>(site).query<IOleInPlaceSite>(IID_IOleInPlaceSite);
+    RECT r =
+        pos ? *pos
+            : RECT{0, 0, pixels_of_twips(surface_.width()), pixels_of_twips(surface_.height())};
+    ComPtr<IOleInPlaceSite> ips =
+        ComPtr<IOleClientSite>(site).query<IOleInPlaceSite>(IID_IOleInPlaceSite);
     if (ips) {
-      if (ips->CanInPlaceActivate() != S_OK) throw Error(errors::kNotSupported, "The container refuses activation");
+      if (ips->CanInPlaceActivate() != S_OK)
+        throw Error(errors::kNotSupported, "The container refuses activation");
       ips->OnInPlaceActivate();
       HWND w = nullptr;
       if (SUCCEEDED(ips->GetWindow(&w)) && w) parent = w;
@@ -126,7 +132,8 @@ void BotonObject::destroy_window() noexcept {
 void BotonObject::paint(HDC dc, int x, int y) {
   Raster face = surface_.pixels();
   if (pic_.visible()) {
-    if (const PictureRef p = pic_.picture(); p && p->handle != 0) blend(face, *p, px(pic_.left()), px(pic_.top()));
+    if (const PictureRef p = pic_.picture(); p && p->handle != 0)
+      blend(face, *p, px(pic_.left()), px(pic_.top()));
   }
   SavedDc saved(dc);
   // Only the button's own pixels are drawn: what the mask cuts away stays the container's.
@@ -149,7 +156,8 @@ void BotonObject::paint(HDC dc, int x, int y) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, static_cast<COLORREF>(SysColorToRgb(platform_, label_.fore_color())));
     const std::wstring text = widen(label_.caption());
-    TextOutW(dc, x + px(label_.left()), y + px(label_.top()), text.c_str(), static_cast<int>(text.size()));
+    TextOutW(dc, x + px(label_.left()), y + px(label_.top()), text.c_str(),
+             static_cast<int>(text.size()));
   }
 }
 
@@ -158,8 +166,11 @@ void BotonObject::pointer(UINT msg, WPARAM wp, LPARAM lp) {
   float X = static_cast<float>(mx * 15), Y = static_cast<float>(my * 15);
   // Over the caption or the picture the coordinates are the child's own, as the control's
   // children report them.
-  auto inside = [&](float l, float t, float w, float h) { return X >= l && Y >= t && X < l + w && Y < t + h; };
-  if (pic_.visible() && pic_.enabled() && inside(pic_.left(), pic_.top(), pic_.width(), pic_.height())) {
+  auto inside = [&](float l, float t, float w, float h) {
+    return X >= l && Y >= t && X < l + w && Y < t + h;
+  };
+  if (pic_.visible() && pic_.enabled() &&
+      inside(pic_.left(), pic_.top(), pic_.width(), pic_.height())) {
     X -= pic_.left();
     Y -= pic_.top();
   } else if (inside(label_.left(), label_.top(), label_.width(), label_.height())) {
@@ -169,17 +180,34 @@ void BotonObject::pointer(UINT msg, WPARAM wp, LPARAM lp) {
   std::int16_t shift = shift_state();
   std::int16_t button = 0;
   switch (msg) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: button = 1; break;
-    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_RBUTTONUP: button = 2; break;
-    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_MBUTTONUP: button = 4; break;
-    case WM_LBUTTONUP: button = 1; break;
-    default: button = buttons_of(wp); break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      button = 1;
+      break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+      button = 2;
+      break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+      button = 4;
+      break;
+    case WM_LBUTTONUP:
+      button = 1;
+      break;
+    default:
+      button = buttons_of(wp);
+      break;
   }
   switch (msg) {
     case WM_MOUSEMOVE:
       control_->MouseMove(button, shift, X, Y);
       break;
-    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
       if (GetCapture() == hwnd_) ReleaseCapture();
       control_->MouseUp(button, shift, X, Y);
       break;
@@ -205,9 +233,15 @@ LRESULT BotonObject::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
       status = guarded([&] { pointer(msg, wp, lp); });
       return 0;
     case WM_KEYDOWN: {

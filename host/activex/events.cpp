@@ -81,7 +81,8 @@ HRESULT EventPoint::EnumConnections(IEnumConnections** out) {
 void EventPoint::fire(DISPID id, std::vector<VARIANTARG> args) {
   if (frozen_ > 0 || sinks_.empty()) return;
   std::reverse(args.begin(), args.end());
-  DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+  DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()),
+                    0};
   // A handler may unadvise (or advise) while it runs: raise to the sinks present at the start.
   const std::vector<Connection> targets = sinks_;
   for (const Connection& c : targets) {
@@ -100,9 +101,15 @@ void EventPoint::Click() { fire(1, {}); }
 void EventPoint::KeyDown(std::int16_t& k, std::int16_t& s) { fire(2, {by_ref(k), by_ref(s)}); }
 void EventPoint::KeyPress(std::int16_t& k) { fire(3, {by_ref(k)}); }
 void EventPoint::KeyUp(std::int16_t& k, std::int16_t& s) { fire(4, {by_ref(k), by_ref(s)}); }
-void EventPoint::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) { mouse(5, b, s, x, y); }
-void EventPoint::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) { mouse(6, b, s, x, y); }
-void EventPoint::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) { mouse(7, b, s, x, y); }
+void EventPoint::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  mouse(5, b, s, x, y);
+}
+void EventPoint::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  mouse(6, b, s, x, y);
+}
+void EventPoint::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  mouse(7, b, s, x, y);
+}
 void EventPoint::Resize() { fire(8, {}); }
 
 }  // namespace brelund::ax

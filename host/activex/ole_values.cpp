@@ -45,8 +45,7 @@ PictureRef picture_from_ipicture(IPicture* pic) {
   {
     MemoryDc dc;
     Selection sel(dc.get(), dib.get());
-    if (FAILED(pic->Render(dc.get(), 0, 0, w, h, 0, hh, hw, -hh, nullptr)))
-      errors::type_mismatch();
+    if (FAILED(pic->Render(dc.get(), 0, 0, w, h, 0, hh, hw, -hh, nullptr))) errors::type_mismatch();
     GdiFlush();
   }
   std::vector<std::uint32_t> px(bits, bits + static_cast<std::size_t>(w) * h);
@@ -77,7 +76,8 @@ FontRef ObjectCache::font_of(IUnknown* unk) {
   if (!font) errors::type_mismatch();
   ComPtr<IUnknown> identity = ComPtr<IUnknown>(unk).query<IUnknown>(IID_IUnknown);
   for (auto& e : fonts_) {
-    if (auto v = e.value.lock(); v && e.object.query<IUnknown>(IID_IUnknown).get() == identity.get())
+    if (auto v = e.value.lock();
+        v && e.object.query<IUnknown>(IID_IUnknown).get() == identity.get())
       return v;
   }
   auto f = std::make_shared<Font>();
@@ -113,7 +113,8 @@ ComPtr<IFontDisp> ObjectCache::font_object(const FontRef& font) {
   fd.fUnderline = font->underline;
   fd.fStrikethrough = font->strikethrough;
   ComPtr<IFontDisp> obj;
-  if (FAILED(OleCreateFontIndirect(&fd, IID_IFontDisp, obj.put_void()))) throw Error(7, "Out of memory");
+  if (FAILED(OleCreateFontIndirect(&fd, IID_IFontDisp, obj.put_void())))
+    throw Error(7, "Out of memory");
   std::erase_if(fonts_, [](auto& e) { return e.value.expired(); });
   fonts_.push_back({font, obj});
   return obj;

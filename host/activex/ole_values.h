@@ -17,7 +17,8 @@ namespace brelund::ax {
 
 class ObjectCache {
  public:
-  // VARIANT to the control's Variant; throws brelund::Error (type mismatch) for what it cannot hold.
+  // VARIANT to the control's Variant; throws brelund::Error (type mismatch) for what it cannot
+  // hold.
   Variant from_variant(const VARIANT& v);
   // The control's Variant to a new VARIANT the caller owns.
   void to_variant(const Variant& v, VARIANT* out);

@@ -102,9 +102,16 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
 }
 
 extern "C" HRESULT WINAPI DllUnregisterServer() {
-  const HRESULT tlb = UnRegisterTypeLib(LIBID_Brelund, 1, 0, LOCALE_NEUTRAL, SYS_WIN64);
+#ifdef _WIN64
+  constexpr SYSKIND kSysKind = SYS_WIN64;
+#else
+  constexpr SYSKIND kSysKind = SYS_WIN32;
+#endif
+  const HRESULT tlb = UnRegisterTypeLib(LIBID_Brelund, 1, 0, LOCALE_NEUTRAL, kSysKind);
   const HRESULT hr = com_call([] { unregister_class(); });
   if (FAILED(hr)) return SELFREG_E_CLASS;
   // A type library that was never registered is no failure of unregistration.
-  return FAILED(tlb) && tlb != TYPE_E_REGISTRYACCESS && tlb != TYPE_E_LIBNOTREGISTERED ? SELFREG_E_TYPELIB : S_OK;
+  return FAILED(tlb) && tlb != TYPE_E_REGISTRYACCESS && tlb != TYPE_E_LIBNOTREGISTERED
+             ? SELFREG_E_TYPELIB
+             : S_OK;
 }

@@ -8,7 +8,16 @@ namespace brelund::ax::stream_format {
 namespace {
 
 enum Tag : std::uint8_t {
-  kEmpty = 0, kNothing, kBool, kInt16, kInt32, kDouble, kString, kFont, kNoPicture, kPicture
+  kEmpty = 0,
+  kNothing,
+  kBool,
+  kInt16,
+  kInt32,
+  kDouble,
+  kString,
+  kFont,
+  kNoPicture,
+  kPicture
 };
 // Pictures larger than this are refused on reading rather than allocated.
 constexpr std::uint64_t kMaxPixels = 16u * 1024 * 1024;
@@ -103,13 +112,42 @@ bool read_value(Reader& r, Variant& v) {
   std::uint8_t tag = 0;
   if (!r.get(tag)) return false;
   switch (tag) {
-    case kEmpty: v = std::monostate{}; return true;
-    case kNothing: v = Nothing{}; return true;
-    case kBool: { std::uint8_t b = 0; if (!r.get(b) || b > 1) return false; v = b != 0; return true; }
-    case kInt16: { std::int16_t x = 0; if (!r.get(x)) return false; v = x; return true; }
-    case kInt32: { std::int32_t x = 0; if (!r.get(x)) return false; v = x; return true; }
-    case kDouble: { double x = 0; if (!r.get(x)) return false; v = x; return true; }
-    case kString: { std::string s; if (!r.text(s)) return false; v = std::move(s); return true; }
+    case kEmpty:
+      v = std::monostate{};
+      return true;
+    case kNothing:
+      v = Nothing{};
+      return true;
+    case kBool: {
+      std::uint8_t b = 0;
+      if (!r.get(b) || b > 1) return false;
+      v = b != 0;
+      return true;
+    }
+    case kInt16: {
+      std::int16_t x = 0;
+      if (!r.get(x)) return false;
+      v = x;
+      return true;
+    }
+    case kInt32: {
+      std::int32_t x = 0;
+      if (!r.get(x)) return false;
+      v = x;
+      return true;
+    }
+    case kDouble: {
+      double x = 0;
+      if (!r.get(x)) return false;
+      v = x;
+      return true;
+    }
+    case kString: {
+      std::string s;
+      if (!r.text(s)) return false;
+      v = std::move(s);
+      return true;
+    }
     case kFont: {
       auto f = std::make_shared<Font>();
       std::uint8_t flags = 0;
@@ -123,7 +161,9 @@ bool read_value(Reader& r, Variant& v) {
       v = FontRef(std::move(f));
       return true;
     }
-    case kNoPicture: v = make_empty_picture(); return true;
+    case kNoPicture:
+      v = make_empty_picture();
+      return true;
     case kPicture: {
       std::int32_t w = 0, h = 0;
       if (!r.get(w) || !r.get(h) || w <= 0 || h <= 0) return false;
@@ -135,7 +175,8 @@ bool read_value(Reader& r, Variant& v) {
       v = make_picture(w, h, std::move(px));
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -18,7 +18,8 @@ inline std::wstring widen(std::string_view s) {
 
 inline std::string narrow(const wchar_t* s, std::size_t len) {
   if (!s || len == 0) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(len), out.data(), n, nullptr, nullptr);
   return out;

@@ -13,7 +13,8 @@ namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 
 [[noreturn]] void host_failure(const char* what) {
-  throw Error(errors::kInvalidProcedureCall, std::string("Invalid procedure call or argument: ") + what);
+  throw Error(errors::kInvalidProcedureCall,
+              std::string("Invalid procedure call or argument: ") + what);
 }
 }  // namespace
 
@@ -51,7 +52,8 @@ void Surface::set_enabled(Bool16 v) {
 
 void Surface::set_mouse_pointer(std::int16_t v) {
   // The pointer shapes of the automation world: 0 to 15, and 99 for a custom icon.
-  if ((v < 0 || v > 15) && v != 99) throw Error(errors::kInvalidPropertyValue, "Invalid property value");
+  if ((v < 0 || v > 15) && v != 99)
+    throw Error(errors::kInvalidPropertyValue, "Invalid property value");
   mouse_pointer_ = v;
 }
 
@@ -97,7 +99,15 @@ void Surface::apply_shape() {
 
 // ---- Label ----
 
-Label::Label() : font_(std::make_shared<Font>()) { measure(); }
+// The caption's font as the designer left it, the containers' usual default: a new button in a
+// container without an ambient font then saves no font of its own.
+FontRef Label::default_font() {
+  auto f = std::make_shared<Font>();
+  f->name = "MS Sans Serif";
+  return f;
+}
+
+Label::Label() : font_(default_font()) { measure(); }
 
 void Label::set_caption(const std::string& text) {
   caption_ = text;
@@ -105,7 +115,7 @@ void Label::set_caption(const std::string& text) {
 }
 
 void Label::set_font(FontRef f) {
-  font_ = f ? std::move(f) : std::make_shared<Font>();
+  font_ = f ? std::move(f) : default_font();
   measure();
 }
 
@@ -184,10 +194,10 @@ void MaskCanvas::clear() {
 
 void MaskCanvas::fill_black(const shape::Region& r) {
   // The region is a temporary of this one fill; it is deleted when the fill is done.
-  Region rgn(r.kind == shape::Region::Kind::round_rect
-                 ? CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, r.ellipse_width,
-                                      r.ellipse_height)
-                 : CreateRectRgn(r.left, r.top, r.right, r.bottom));
+  Region rgn(
+      r.kind == shape::Region::Kind::round_rect
+          ? CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, r.ellipse_width, r.ellipse_height)
+          : CreateRectRgn(r.left, r.top, r.right, r.bottom));
   if (!rgn) host_failure("CreateRoundRectRgn");
   if (!bits_) return;  // a canvas of no pixels has nothing to fill
   if (!FillRgn(dc_.get(), rgn.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))))
@@ -229,9 +239,7 @@ void Timer::sync() {
 
 // ---- Platform ----
 
-OleColor Platform::get_sys_color(int index) {
-  return static_cast<OleColor>(GetSysColor(index));
-}
+OleColor Platform::get_sys_color(int index) { return static_cast<OleColor>(GetSysColor(index)); }
 
 host::ScreenPoint Platform::cursor_pos() {
   POINT p{};

@@ -77,6 +77,8 @@ class Surface final : public host::Surface {
 class Label final : public host::Label {
  public:
   Label();
+  // The font a caption has before anyone sets one; also the ambient font without a container.
+  static FontRef default_font();
   std::string caption() override { return caption_; }
   void set_caption(const std::string& text) override;
   FontRef font() override { return font_; }

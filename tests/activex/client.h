@@ -35,11 +35,13 @@ inline void check_hr(HRESULT hr, const char* what) {
 }
 
 // Subcommands.
-int typelib_checks();     // the type library as published, and the member table against it
+int typelib_checks();  // the type library as published, and the member table against it
 int resource_checks(const wchar_t* ocx);
 int registry_checks(bool registered);
-int dispatch_checks();    // properties and methods through IDispatch, without a window
-int container_checks();   // in AtlAxWin: events, click, corners, persistence
-int roundrect_checks();   // shape::rasterize against CreateRoundRectRgn
+int dispatch_checks();  // properties and methods through IDispatch, without a window
+void stream_persistence_checks();
+void bag_and_site_checks();  // IPersistPropertyBag, and a client site's extender and ambient font
+int container_checks();      // in AtlAxWin: events, click, corners, persistence
+int roundrect_checks();      // shape::rasterize against CreateRoundRectRgn
 
 }  // namespace client

@@ -1,5 +1,7 @@
 #include "client_com.h"
 
+#include "host/activex/gdi.h"
+
 namespace client {
 
 DISPID dispid_of(IDispatch* d, const wchar_t* name) {
@@ -20,13 +22,15 @@ void get(IDispatch* d, const wchar_t* name, VARIANT* out, HRESULT* hr) {
 HRESULT put(IDispatch* d, const wchar_t* name, VARIANT value, WORD kind, EXCEPINFO* ei) {
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS p{&value, &named, 1, 1};
-  return d->Invoke(dispid_of(d, name), IID_NULL, LOCALE_USER_DEFAULT, kind, &p, nullptr, ei, nullptr);
+  return d->Invoke(dispid_of(d, name), IID_NULL, LOCALE_USER_DEFAULT, kind, &p, nullptr, ei,
+                   nullptr);
 }
 
 HRESULT call(IDispatch* d, DISPID id, VARIANT* result) {
   DISPPARAMS none{};
   if (result) VariantInit(result);
-  return d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, result, nullptr, nullptr);
+  return d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, result, nullptr,
+                   nullptr);
 }
 
 long get_long(IDispatch* d, const wchar_t* name) {
@@ -89,7 +93,8 @@ DWORD advise(IUnknown* control, Sink& sink) {
       ComPtr<IUnknown>(control).query<IConnectionPointContainer>(IID_IConnectionPointContainer);
   ComPtr<IConnectionPoint> cp;
   DWORD cookie = 0;
-  check(cpc && SUCCEEDED(cpc->FindConnectionPoint(DIID___Boton, cp.put())), "connection point for __Boton");
+  check(cpc && SUCCEEDED(cpc->FindConnectionPoint(DIID___Boton, cp.put())),
+        "connection point for __Boton");
   if (cp) check_hr(cp->Advise(static_cast<IDispatch*>(&sink), &cookie), "Advise");
   return cookie;
 }
@@ -102,17 +107,16 @@ std::vector<unsigned> draw(IUnknown* control, int w, int h, unsigned background)
   BITMAPINFO bi{};
   bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bmp);
+  brelund::ax::Bitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  brelund::ax::MemoryDc dc;
+  brelund::ax::Selection sel(dc.get(), bmp.get());
   std::copy(out.begin(), out.end(), static_cast<unsigned*>(bits));
   RECTL r{0, 0, w, h};
-  check_hr(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &r, nullptr, nullptr, 0), "Draw");
+  check_hr(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.get(), &r, nullptr,
+                      nullptr, 0),
+           "Draw");
   GdiFlush();
   for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<unsigned*>(bits)[i] & 0xFFFFFFu;
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bmp);
   return out;
 }
 

@@ -9,7 +9,8 @@ namespace {
 
 using AxInit = BOOL(WINAPI*)();
 using AxGetControl = HRESULT(WINAPI*)(HWND, IUnknown**);
-using AxCreateControlEx = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**, IUnknown**, REFIID, IUnknown*);
+using AxCreateControlEx = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**, IUnknown**,
+                                           REFIID, IUnknown*);
 
 void pump(int ms) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
@@ -66,14 +67,16 @@ int container_checks() {
   check(init && get_control && create_ex && init(), "Wine's ATL host");
   if (!init || !get_control || !create_ex) return 1;
 
-  HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
-                              50, 50, 420, 300, nullptr, nullptr, nullptr, nullptr);
-  HWND host = CreateWindowExW(0, L"AtlAxWin", L"Brelund.Boton", WS_CHILD | WS_VISIBLE, 20, 20, 197, 57,
-                              form, nullptr, nullptr, nullptr);
+  HWND form =
+      CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 50,
+                      50, 420, 300, nullptr, nullptr, nullptr, nullptr);
+  HWND host = CreateWindowExW(0, L"AtlAxWin", L"Brelund.Boton", WS_CHILD | WS_VISIBLE, 20, 20, 197,
+                              57, form, nullptr, nullptr, nullptr);
   check(host != nullptr, "AtlAxWin window");
   pump(200);
   ComPtr<IUnknown> control;
-  check(host && SUCCEEDED(get_control(host, control.put())) && control, "the container made the control");
+  check(host && SUCCEEDED(get_control(host, control.put())) && control,
+        "the container made the control");
   if (!control) return 1;
   ComPtr<IDispatch> d = control.query<IDispatch>(IID_IDispatch);
   HWND ctl = control_window(control.get());
@@ -89,14 +92,40 @@ int container_checks() {
   check(rc.right == 160 && rc.bottom == 50, "the control follows the container's size");
   check(sink.count(8) >= 1, "Resize raised");
 
+  // Hover: the pointer over the button lights it and starts Timer1; once the pointer has gone,
+  // the next tick finds it elsewhere (GetCursorPos, WindowFromPoint) and paints it unlit again.
+  auto brightness = [&] {
+    std::vector<unsigned> px = draw(control.get(), 160, 50, 0);
+    const unsigned c = px[25 * 160 + 80];
+    return ((c >> 16) & 255) + ((c >> 8) & 255) + (c & 255);
+  };
+  const unsigned resting = brightness();
+  POINT over{80, 25};
+  ClientToScreen(ctl, &over);
+  SetCursorPos(over.x, over.y);
+  pump(50);
+  SendMessageW(ctl, WM_MOUSEMOVE, 0, MAKELPARAM(80, 25));
+  const unsigned lit = brightness();
+  check(lit > resting, "the pointer over the button lights it");
+  SetCursorPos(5, 5);
+  pump(400);
+  check(brightness() == resting, "a timer tick after the pointer left paints it unlit");
+
   // A click over the button raises Click, between MouseDown and MouseUp.
   sink.clear();
   click_at(ctl, 80, 25);
   check_eq(sink.count(1), 1, "Click raised");
   check(sink.count(5) == 1 && sink.count(7) == 1, "MouseDown and MouseUp raised");
-  check(!sink.events.empty() && sink.events[0].id == 5 && sink.events[0].ints.size() == 2 &&
-            sink.events[0].ints[0] == 1,
-        "MouseDown first, with Button 1");
+  // Pointer moves may come in between; the press, the click and the release keep their order.
+  std::vector<DISPID> order;
+  long button = -1;
+  for (const EventRecord& e : sink.events) {
+    if (e.id == 6) continue;
+    order.push_back(e.id);
+    if (e.id == 5 && !e.ints.empty()) button = e.ints[0];
+  }
+  check(order == std::vector<DISPID>{5, 1, 7}, "MouseDown, Click, MouseUp in this order");
+  check_eq(button, 1L, "MouseDown with Button 1");
   check(sink.all_by_reference, "mouse arguments by reference");
 
   // A press is shown pressed; a handler that sets Button to 0 in MouseDown stops the press.
@@ -132,10 +161,12 @@ int container_checks() {
   HWND host2 = CreateWindowExW(0, L"AtlAxWin", L"", WS_CHILD | WS_VISIBLE, 20, 120, 197, 57, form,
                                nullptr, nullptr, nullptr);
   ComPtr<IUnknown> container2, control2;
-  check_hr(create_ex(L"Brelund.Boton", host2, stream.get(), container2.put(), control2.put(), IID_NULL, nullptr),
+  check_hr(create_ex(L"Brelund.Boton", host2, stream.get(), container2.put(), control2.put(),
+                     IID_NULL, nullptr),
            "AtlAxCreateControlEx with saved properties");
   ComPtr<IDispatch> d2 = control2.query<IDispatch>(IID_IDispatch);
-  check(d2 && get_string(d2.get(), L"Caption") == L"Desde el contenedor", "Caption loaded by the container");
+  check(d2 && get_string(d2.get(), L"Caption") == L"Desde el contenedor",
+        "Caption loaded by the container");
   check(d2 && get_long(d2.get(), L"RoundSize") == 12, "RoundSize loaded by the container");
 
   d2.reset();

@@ -7,8 +7,9 @@
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::printf("usage: boton_ax_client typelib|resources OCX|registered|unregistered|dispatch|"
-                "container|roundrect\n");
+    std::printf(
+        "usage: boton_ax_client typelib|resources OCX|registered|unregistered|dispatch|"
+        "container|roundrect\n");
     return 2;
   }
   if (FAILED(OleInitialize(nullptr))) {
@@ -17,14 +18,22 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring cmd = argv[1];
   int rc = 2;
-  if (cmd == L"typelib") rc = client::typelib_checks();
-  else if (cmd == L"resources" && argc > 2) rc = client::resource_checks(argv[2]);
-  else if (cmd == L"registered") rc = client::registry_checks(true);
-  else if (cmd == L"unregistered") rc = client::registry_checks(false);
-  else if (cmd == L"dispatch") rc = client::dispatch_checks();
-  else if (cmd == L"container") rc = client::container_checks();
-  else if (cmd == L"roundrect") rc = client::roundrect_checks();
-  else std::printf("unknown subcommand\n");
+  if (cmd == L"typelib")
+    rc = client::typelib_checks();
+  else if (cmd == L"resources" && argc > 2)
+    rc = client::resource_checks(argv[2]);
+  else if (cmd == L"registered")
+    rc = client::registry_checks(true);
+  else if (cmd == L"unregistered")
+    rc = client::registry_checks(false);
+  else if (cmd == L"dispatch")
+    rc = client::dispatch_checks();
+  else if (cmd == L"container")
+    rc = client::container_checks();
+  else if (cmd == L"roundrect")
+    rc = client::roundrect_checks();
+  else
+    std::printf("unknown subcommand\n");
   OleUninitialize();
   if (rc == 0 && client::g_failures == 0) std::printf("ok\n");
   return rc != 0 ? rc : client::g_failures;

@@ -1,8 +1,10 @@
 // The library's resources, exports and registry entries.
+#include <windows.h>
 #include <winver.h>
 
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "client.h"
 #include "host/activex/com_ptr.h"
@@ -21,7 +23,8 @@ std::set<std::string> export_names(HMODULE m) {
   if (!dir.VirtualAddress) return names;
   auto* exp = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
   auto* rva = reinterpret_cast<const DWORD*>(base + exp->AddressOfNames);
-  for (DWORD i = 0; i < exp->NumberOfNames; ++i) names.insert(reinterpret_cast<const char*>(base + rva[i]));
+  for (DWORD i = 0; i < exp->NumberOfNames; ++i)
+    names.insert(reinterpret_cast<const char*>(base + rva[i]));
   check_eq(exp->NumberOfFunctions, 4ul, "exactly four exported functions");
   return names;
 }
@@ -37,7 +40,8 @@ std::wstring version_string(const std::vector<BYTE>& block, const wchar_t* name,
 std::wstring reg_string(const std::wstring& key, const wchar_t* value) {
   wchar_t buf[512];
   DWORD size = sizeof buf;
-  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), value, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), value, RRF_RT_REG_SZ, nullptr, buf, &size) !=
+      ERROR_SUCCESS)
     return L"<missing>";
   return buf;
 }
@@ -83,14 +87,16 @@ int resource_checks(const wchar_t* ocx) {
   check(bmp != nullptr, "toolbox bitmap 30000");
   if (bmp) {
     auto* bi = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(m, bmp)));
-    check(bi->biWidth == 16 && bi->biHeight == 15 && bi->biBitCount == 24, "toolbox bitmap 16 x 15, 24 bits");
+    check(bi->biWidth == 16 && bi->biHeight == 15 && bi->biBitCount == 24,
+          "toolbox bitmap 16 x 15, 24 bits");
   }
   FreeLibrary(m);
 
   DWORD ignored = 0;
   std::vector<BYTE> block(GetFileVersionInfoSizeW(ocx, &ignored));
-  check(!block.empty() && GetFileVersionInfoW(ocx, 0, static_cast<DWORD>(block.size()), block.data()),
-        "version block");
+  check(
+      !block.empty() && GetFileVersionInfoW(ocx, 0, static_cast<DWORD>(block.size()), block.data()),
+      "version block");
   if (block.empty()) return 1;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT len = 0;
@@ -103,7 +109,8 @@ int resource_checks(const wchar_t* ocx) {
   check(tr && len >= 4 && tr[0] == 0x0409 && tr[1] == 1200, "language 0x0409, code page 1200");
   bool found = false;
   check(version_string(block, L"FileVersion", &found) == L"1.00", "FileVersion shown as 1.00");
-  check(version_string(block, L"ProductVersion", &found) == L"1.00", "ProductVersion shown as 1.00");
+  check(version_string(block, L"ProductVersion", &found) == L"1.00",
+        "ProductVersion shown as 1.00");
   check(version_string(block, L"InternalName", &found) == L"Brelund32", "InternalName");
   check(version_string(block, L"OriginalFilename", &found) == L"Brelund32.ocx", "OriginalFilename");
   const std::wstring self = version_string(block, L"OLESelfRegister", &found);
@@ -121,12 +128,15 @@ int registry_checks(bool registered) {
     check(!key_exists(L"Interface\\" + guid(IID__Boton)), "interface removed");
     return 0;
   }
-  check(reg_string(cls + L"\\InprocServer32", L"ThreadingModel") == L"Apartment", "apartment threading");
+  check(reg_string(cls + L"\\InprocServer32", L"ThreadingModel") == L"Apartment",
+        "apartment threading");
   check(key_exists(cls + L"\\Control"), "marked as a control");
   const std::wstring bmp = reg_string(cls + L"\\ToolboxBitmap32", nullptr);
   check(bmp.size() > 7 && bmp.ends_with(L"Brelund32.ocx, 30000"), "toolbox bitmap 30000");
-  check(reg_string(cls + L"\\MiscStatus\\1", nullptr) == std::to_wstring(0x00029191), "miscellaneous status");
-  check(reg_string(cls + L"\\TypeLib", nullptr) == guid(LIBID_Brelund), "class names its type library");
+  check(reg_string(cls + L"\\MiscStatus\\1", nullptr) == std::to_wstring(0x00029191),
+        "miscellaneous status");
+  check(reg_string(cls + L"\\TypeLib", nullptr) == guid(LIBID_Brelund),
+        "class names its type library");
   check(reg_string(cls + L"\\Version", nullptr) == L"1.0", "type library version");
   check(key_exists(cls + L"\\Interface\\" + guid(IID__Boton)), "default interface id");
   check(reg_string(cls + L"\\EventInterface", nullptr) == guid(DIID___Boton), "event interface id");

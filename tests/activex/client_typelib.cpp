@@ -1,6 +1,7 @@
 // The published type library, resources, exports and registry entries, read back as a client
 // sees them. The member checks walk the control's own member table, so the IDL and the table
 // cannot disagree without this failing.
+#include <windows.h>
 #include <oleauto.h>
 
 #include <set>
@@ -35,28 +36,44 @@ std::wstring ref_name(ITypeInfo* ti, HREFTYPE ref) {
 // What a property of the given kind looks like in the type library.
 std::wstring type_text(ITypeInfo* ti, const TYPEDESC& t) {
   switch (t.vt) {
-    case VT_PTR: return L"*" + type_text(ti, *t.lptdesc);
-    case VT_USERDEFINED: return ref_name(ti, t.hreftype);
-    case VT_BSTR: return L"BSTR";
-    case VT_BOOL: return L"VARIANT_BOOL";
-    case VT_I2: return L"short";
-    case VT_I4: return L"long";
-    case VT_R4: return L"float";
-    default: return L"vt" + std::to_wstring(t.vt);
+    case VT_PTR:
+      return L"*" + type_text(ti, *t.lptdesc);
+    case VT_USERDEFINED:
+      return ref_name(ti, t.hreftype);
+    case VT_BSTR:
+      return L"BSTR";
+    case VT_BOOL:
+      return L"VARIANT_BOOL";
+    case VT_I2:
+      return L"short";
+    case VT_I4:
+      return L"long";
+    case VT_R4:
+      return L"float";
+    default:
+      return L"vt" + std::to_wstring(t.vt);
   }
 }
 
 std::wstring expected_type(brelund::ValueType t) {
   using brelund::ValueType;
   switch (t) {
-    case ValueType::string: return L"BSTR";
-    case ValueType::boolean: return L"VARIANT_BOOL";
-    case ValueType::font: return L"*IFontDisp";
-    case ValueType::picture: return L"*IPictureDisp";
-    case ValueType::int16: return L"short";
-    case ValueType::ole_color: return L"OLE_COLOR";
-    case ValueType::int32: return L"long";
-    case ValueType::none: return L"";
+    case ValueType::string:
+      return L"BSTR";
+    case ValueType::boolean:
+      return L"VARIANT_BOOL";
+    case ValueType::font:
+      return L"*IFontDisp";
+    case ValueType::picture:
+      return L"*IPictureDisp";
+    case ValueType::int16:
+      return L"short";
+    case ValueType::ole_color:
+      return L"OLE_COLOR";
+    case ValueType::int32:
+      return L"long";
+    case ValueType::none:
+      return L"";
   }
   return L"";
 }
@@ -71,8 +88,10 @@ void check_vtable(ITypeInfo* iface) {
   for (const brelund::Member& m : brelund::members()) {
     const std::string what = std::string(m.name);
     std::vector<INVOKEKIND> kinds;
-    if (m.kind == brelund::MemberKind::method) kinds = {INVOKE_FUNC};
-    else kinds = {INVOKE_PROPERTYGET, m.by_reference ? INVOKE_PROPERTYPUTREF : INVOKE_PROPERTYPUT};
+    if (m.kind == brelund::MemberKind::method)
+      kinds = {INVOKE_FUNC};
+    else
+      kinds = {INVOKE_PROPERTYGET, m.by_reference ? INVOKE_PROPERTYPUTREF : INVOKE_PROPERTYPUT};
     for (INVOKEKIND kind : kinds) {
       FUNCDESC* fd = nullptr;
       if (index >= nfuncs || FAILED(iface->GetFuncDesc(index, &fd))) {
@@ -93,8 +112,8 @@ void check_vtable(ITypeInfo* iface) {
         const bool out = kind == INVOKE_PROPERTYGET || kind == INVOKE_FUNC;
         const USHORT want = out ? (PARAMFLAG_FOUT | PARAMFLAG_FRETVAL) : PARAMFLAG_FIN;
         check(p.paramdesc.wParamFlags == want, "parameter direction", what);
-        const std::wstring base = expected_type(m.type == brelund::ValueType::none
-                                                    ? brelund::ValueType::int32 : m.type);
+        const std::wstring base =
+            expected_type(m.type == brelund::ValueType::none ? brelund::ValueType::int32 : m.type);
         check(type_text(iface, p.tdesc) == (out ? L"*" + base : base), "parameter type",
               what + " " + utf8(type_text(iface, p.tdesc)));
         // Parameters carry no names: only the member's own name comes back.
@@ -114,14 +133,25 @@ void check_events(ITypeInfo* ev) {
   TYPEATTR* ta = nullptr;
   ev->GetTypeAttr(&ta);
   check(ta->typekind == TKIND_DISPATCH, "__Boton is a dispinterface");
-  check((ta->wTypeFlags & TYPEFLAG_FHIDDEN) != 0, "__Boton hidden", hex(ta->wTypeFlags));
+  check((ta->wTypeFlags & (TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE)) ==
+            (TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE),
+        "__Boton hidden and not extensible", hex(ta->wTypeFlags));
+  check(ta->wMajorVerNum == 1 && ta->wMinorVerNum == 0, "__Boton version 1.0");
   check_eq(ta->cFuncs, 8, "__Boton has eight events");
   ev->ReleaseTypeAttr(ta);
-  struct Event { const wchar_t* name; std::vector<std::wstring> params; };
+  struct Event {
+    const wchar_t* name;
+    std::vector<std::wstring> params;
+  };
   const std::wstring m[] = {L"*short", L"*short", L"*float", L"*float"};
-  const Event events[] = {{L"Click", {}}, {L"KeyDown", {L"*short", L"*short"}}, {L"KeyPress", {L"*short"}},
-                          {L"KeyUp", {L"*short", L"*short"}}, {L"MouseDown", {m, m + 4}},
-                          {L"MouseMove", {m, m + 4}}, {L"MouseUp", {m, m + 4}}, {L"Resize", {}}};
+  const Event events[] = {{L"Click", {}},
+                          {L"KeyDown", {L"*short", L"*short"}},
+                          {L"KeyPress", {L"*short"}},
+                          {L"KeyUp", {L"*short", L"*short"}},
+                          {L"MouseDown", {m, m + 4}},
+                          {L"MouseMove", {m, m + 4}},
+                          {L"MouseUp", {m, m + 4}},
+                          {L"Resize", {}}};
   for (UINT i = 0; i < 8; ++i) {
     FUNCDESC* fd = nullptr;
     if (FAILED(ev->GetFuncDesc(i, &fd))) return check(false, "event missing");
@@ -129,11 +159,13 @@ void check_events(ITypeInfo* ev) {
     check_eq(fd->memid, static_cast<MEMBERID>(i + 1), (what + " dispatch id").c_str());
     check(name_of(ev, fd->memid) == events[i].name, "event name", what);
     check(fd->elemdescFunc.tdesc.vt == VT_VOID, "event returns nothing", what);
-    check_eq(static_cast<std::size_t>(fd->cParams), events[i].params.size(), (what + " parameters").c_str());
+    check_eq(static_cast<std::size_t>(fd->cParams), events[i].params.size(),
+             (what + " parameters").c_str());
     for (SHORT p = 0; p < fd->cParams && p < static_cast<SHORT>(events[i].params.size()); ++p) {
       const ELEMDESC& e = fd->lprgelemdescParam[p];
       check(type_text(ev, e.tdesc) == events[i].params[p], "event parameter by reference", what);
-      check(e.paramdesc.wParamFlags == (PARAMFLAG_FIN | PARAMFLAG_FOUT), "event parameter in/out", what);
+      check(e.paramdesc.wParamFlags == (PARAMFLAG_FIN | PARAMFLAG_FOUT), "event parameter in/out",
+            what);
     }
     ev->ReleaseFuncDesc(fd);
   }
@@ -148,7 +180,8 @@ void check_coclass(ITypeInfo* co) {
   check(ta->wMajorVerNum == 1 && ta->wMinorVerNum == 0, "Boton version 1.0");
   co->ReleaseTypeAttr(ta);
   const std::pair<const wchar_t*, INT> impls[] = {
-      {L"_Boton", IMPLTYPEFLAG_FDEFAULT}, {L"__Boton", IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE}};
+      {L"_Boton", IMPLTYPEFLAG_FDEFAULT},
+      {L"__Boton", IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE}};
   for (UINT i = 0; i < 2; ++i) {
     HREFTYPE ref = 0;
     INT flags = 0;
@@ -205,21 +238,34 @@ int typelib_checks() {
   for (UINT i = 0; i < 4 && i < lib->GetTypeInfoCount(); ++i) {
     Bstr n;
     lib->GetDocumentation(static_cast<INT>(i), n.put(), nullptr, nullptr, nullptr);
-    check(n.get() && std::wstring(n.get()) == order[i], "type order", utf8(n.get() ? n.get() : L""));
+    check(n.get() && std::wstring(n.get()) == order[i], "type order",
+          utf8(n.get() ? n.get() : L""));
   }
 
   ComPtr<ITypeInfo> disp, iface, ev, co, rec;
   lib->GetTypeInfoOfGuid(IID__Boton, disp.put());
+  // The dispatch view and the vtable view of the dual interface; the automation flag is the
+  // vtable view's (the dispatch view of a dual interface is automation by nature).
+  const WORD want =
+      TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
   TYPEATTR* ta = nullptr;
   disp->GetTypeAttr(&ta);
-  const WORD want = TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE |
-                    TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE;
-  check(ta->wTypeFlags == want, "_Boton flags", hex(ta->wTypeFlags));
+  check((ta->wTypeFlags & ~TYPEFLAG_FOLEAUTOMATION) == want, "_Boton flags", hex(ta->wTypeFlags));
+  check(ta->typekind == TKIND_DISPATCH && ta->wMajorVerNum == 1 && ta->wMinorVerNum == 0,
+        "_Boton is a dispatch interface, version 1.0");
   disp->ReleaseTypeAttr(ta);
   HREFTYPE ref = 0;
   check_hr(disp->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref), "_Boton has a vtable view");
   disp->GetRefTypeInfo(ref, iface.put());
-  if (iface) check_vtable(iface.get());
+  if (iface) {
+    iface->GetTypeAttr(&ta);
+    const WORD vt_want =
+        TYPEFLAG_FDUAL | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION;
+    check((ta->wTypeFlags & vt_want) == vt_want,
+          "_Boton vtable view is dual, hidden, not extensible, automation", hex(ta->wTypeFlags));
+    iface->ReleaseTypeAttr(ta);
+    check_vtable(iface.get());
+  }
   // Names resolve to the published ids through the type information too.
   for (const brelund::Member& m : brelund::members()) {
     std::wstring w(m.name.begin(), m.name.end());

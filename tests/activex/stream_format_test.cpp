@@ -1,0 +1,100 @@
+// The stream form of the saved properties: what is written reads back the same, and what a
+// container hands us from elsewhere (another version, cut short, lying about its lengths) is
+// refused rather than trusted.
+#include <gtest/gtest.h>
+
+#include "control/convert.h"
+#include "host/activex/stream_format.h"
+
+namespace brelund::ax {
+namespace {
+
+using Entries = std::vector<host::MemoryPropertyBag::Entry>;
+
+Entries sample() {
+  auto font = std::make_shared<Font>();
+  font->name = "Tahoma";
+  font->size = 9.75;
+  font->bold = true;
+  font->underline = true;
+  font->weight = 700;
+  return {{"Caption", std::string("Bot\xC3\xB3n")},
+          {"Enabled", false},
+          {"Font", FontRef(font)},
+          {"MousePointer", std::int16_t{-3}},
+          {"Picture", make_picture(2, 1, {0xFF102030u, 0x00000000u})},
+          {"MouseIcon", make_empty_picture()},
+          {"BackColor", std::int32_t{-2147483633}},
+          {"Light", 2.5},
+          {"ToolTipText", Nothing{}}};
+}
+
+TEST(StreamFormat, EveryKindOfValueReadsBackEqual) {
+  const Entries in = sample();
+  const auto bytes = stream_format::encode(in);
+  const auto out = stream_format::decode(bytes.data(), bytes.size());
+  ASSERT_TRUE(out);
+  ASSERT_EQ(out->size(), in.size());
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    EXPECT_EQ((*out)[i].first, in[i].first);
+    const auto& a = in[i].second;
+    const auto& b = (*out)[i].second;
+    EXPECT_EQ(a.index(), b.index()) << in[i].first;
+    if (const auto* p = std::get_if<PictureRef>(&a)) {
+      const auto& q = std::get<PictureRef>(b);
+      EXPECT_EQ((*p)->width, q->width);
+      EXPECT_EQ((*p)->pixels, q->pixels);
+      EXPECT_EQ((*p)->handle == 0, q->handle == 0);
+    } else if (const auto* f = std::get_if<FontRef>(&a)) {
+      EXPECT_EQ(**f, *std::get<FontRef>(b));
+    } else {
+      EXPECT_TRUE(convert::same_value(a, b)) << in[i].first;
+    }
+  }
+}
+
+TEST(StreamFormat, HeaderAnnouncesThePayloadAndRefusesOthers) {
+  const auto bytes = stream_format::encode(sample());
+  std::uint8_t header[stream_format::kHeaderSize];
+  std::copy_n(bytes.begin(), sizeof header, header);
+  ASSERT_TRUE(stream_format::payload_size(header));
+  EXPECT_EQ(*stream_format::payload_size(header), bytes.size() - sizeof header);
+  header[4] = stream_format::kVersion + 1;  // a newer version than this one reads
+  EXPECT_FALSE(stream_format::payload_size(header));
+  header[4] = stream_format::kVersion;
+  header[0] = 'X';
+  EXPECT_FALSE(stream_format::payload_size(header));
+}
+
+TEST(StreamFormat, EveryTruncationIsRefused) {
+  const auto bytes = stream_format::encode(sample());
+  for (std::size_t n = 0; n < bytes.size(); ++n)
+    EXPECT_FALSE(stream_format::decode(bytes.data(), n)) << "cut at " << n;
+}
+
+TEST(StreamFormat, LyingLengthsAndTagsAreRefused) {
+  const Entries one{{"Caption", std::string("abc")}};
+  auto bytes = stream_format::encode(one);
+  // The string length (after u16 key length, key and tag) claims more than there is.
+  auto lying = bytes;
+  const std::size_t len_at = stream_format::kHeaderSize + 2 + 7 + 1;
+  lying[len_at + 3] = 0x7F;
+  EXPECT_FALSE(stream_format::decode(lying.data(), lying.size()));
+  auto unknown_tag = bytes;
+  unknown_tag[len_at - 1] = 0xEE;
+  EXPECT_FALSE(stream_format::decode(unknown_tag.data(), unknown_tag.size()));
+  // A picture that claims a huge size is refused before anything is allocated for it.
+  const Entries pic{{"Picture", make_picture(1, 1, {0xFF000000u})}};
+  auto huge = stream_format::encode(pic);
+  const std::size_t w_at = stream_format::kHeaderSize + 2 + 7 + 1;
+  huge[w_at + 2] = 0xFF;  // width 0x00FF0001
+  huge[w_at + 6] = 0xFF;  // height 0x00FF0001
+  EXPECT_FALSE(stream_format::decode(huge.data(), huge.size()));
+  // Extra bytes after the announced entries are not ours either.
+  auto extra = bytes;
+  extra.push_back(0);
+  EXPECT_FALSE(stream_format::decode(extra.data(), extra.size()));
+}
+
+}  // namespace
+}  // namespace brelund::ax

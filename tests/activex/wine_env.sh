@@ -1,0 +1,73 @@
+# Shared by the ActiveX tests and `./run wine`: the project's own Wine prefix under the build
+# folder, a private X display when there is none, and Brelund32.ocx registered in the prefix.
+# Source it with AX_BUILD (the cross build folder) and AX_PREFIX (the Wine prefix) set.
+
+export WINEPREFIX="$AX_PREFIX"
+export WINEDEBUG=-all
+# No Mono/Gecko installers, no desktop menus, and a crash ends the program instead of waiting
+# in the debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
+AX_OCX="$AX_BUILD/Brelund32.ocx"
+AX_CLIENT="$AX_BUILD/boton_ax_client.exe"
+AX_XVFB_PID=""
+
+# The Windows form of a Unix path on Wine's Z: drive.
+ax_winpath() { local p; p=$(readlink -f "$1"); printf 'Z:%s' "${p//\//\\}"; }
+
+ax_cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$AX_XVFB_PID" ]; then
+    kill "$AX_XVFB_PID" 2>/dev/null || true
+    wait "$AX_XVFB_PID" 2>/dev/null || true
+    AX_XVFB_PID=""
+  fi
+}
+
+# Makes the prefix once per build folder; later calls find it ready. A lock keeps two callers
+# from booting it at the same time.
+ax_prefix() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.brelund-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      timeout 300 wineboot -i >/dev/null 2>&1 || true
+      wineserver -w
+      [ -f "$WINEPREFIX/system.reg" ] || { echo "wine prefix could not be made" >&2; exit 1; }
+      touch "$WINEPREFIX/.brelund-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Starts Xvfb on the first free display unless one is set and reachable.
+ax_display() {
+  if [ -n "${DISPLAY:-}" ] && [ -z "${AX_FORCE_XVFB:-}" ]; then return 0; fi
+  local n
+  for n in $(seq 91 160); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
+    AX_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$AX_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$AX_XVFB_PID" 2>/dev/null || true
+    AX_XVFB_PID=""
+  done
+  echo "no X display could be started" >&2
+  return 1
+}
+
+ax_register() { timeout 120 wine regsvr32 /s "$(ax_winpath "$AX_OCX")"; }
+ax_unregister() { timeout 120 wine regsvr32 /u /s "$(ax_winpath "$AX_OCX")"; }
+
+# Sets everything up; the caller's exit cleans up what was started.
+ax_start() {
+  trap ax_cleanup EXIT
+  ax_prefix
+  ax_display
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w
+}
