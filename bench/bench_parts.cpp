@@ -4,14 +4,14 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/sizes.h"
-#include "host/headless/children.h"
+#include "host/mask_image.h"
 #include "shape/region.h"
 
 namespace brelund::bench {
 namespace {
 
 void mask_step(benchmark::State& state, Size size) {
-  headless::MaskCanvas mask;
+  MaskImage mask;
   mask.set_width(size.width_twips());
   mask.set_height(size.height_twips());
   const auto region = shape::round_rect_region(0, 0, size.width, size.height, 20, 20);

@@ -28,7 +28,7 @@ foreach(dir IN LISTS brelund_header_dirs)
     FILES_MATCHING PATTERN "*.h")
 endforeach()
 # The host contract itself: only the files directly in host/, not the other hosts' folders.
-file(GLOB brelund_host_headers ${PROJECT_SOURCE_DIR}/host/*.h)
+file(GLOB brelund_host_headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/*.h)
 install(FILES ${brelund_host_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/brelund/host)
 
 install(EXPORT BrelundTargets NAMESPACE Brelund:: FILE BrelundTargets.cmake

@@ -107,24 +107,15 @@ FontRef Label::default_font() {
   return f;
 }
 
-Label::Label() : font_(default_font()) { measure(); }
+Label::Label() : StoredLabel(default_font()) { changed(host::Change::text); }
 
-void Label::set_caption(const std::string& text) {
-  caption_ = text;
-  measure();
-}
-
-void Label::set_font(FontRef f) {
-  font_ = f ? std::move(f) : default_font();
-  measure();
-}
-
-void Label::measure() {
+void Label::changed(host::Change what) {
+  if (what != host::Change::text) return;
   // The caption sizes itself to its text in its own font, as a label with AutoSize does.
   MemoryDc dc;
-  FontHandle font(create_gdi_font(*font_));
+  FontHandle font(create_gdi_font(*this->font()));
   Selection sel(dc.get(), font.get());
-  const std::wstring text = widen(caption_);
+  const std::wstring text = widen(caption());
   SIZE s{};
   if (!GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &s)) s = {};
   if (text.empty()) {
@@ -132,18 +123,7 @@ void Label::measure() {
     GetTextMetricsW(dc.get(), &tm);
     s.cy = tm.tmHeight;
   }
-  size_ = s;
-}
-
-// ---- Image ----
-
-void Image::set_picture(PictureRef p) {
-  picture_ = std::move(p);
-  // The image takes its picture's natural size; without an image it keeps the size it had.
-  if (picture_ && picture_->handle != 0) {
-    width_ = static_cast<float>(picture_->width * 15);
-    height_ = static_cast<float>(picture_->height * 15);
-  }
+  measured(static_cast<float>(s.cx * 15), static_cast<float>(s.cy * 15));
 }
 
 // ---- MaskCanvas ----

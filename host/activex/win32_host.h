@@ -11,6 +11,7 @@
 #include "host/activex/gdi.h"
 #include "host/canvas.h"
 #include "host/host.h"
+#include "host/stored_children.h"
 
 namespace brelund::ax {
 
@@ -74,59 +75,18 @@ class Surface final : public host::Surface {
   PictureRef mouse_icon_;
 };
 
-class Label final : public host::Label {
+class Label final : public host::StoredLabel {
  public:
   Label();
   // The font a caption has before anyone sets one; also the ambient font without a container.
   static FontRef default_font();
-  std::string caption() override { return caption_; }
-  void set_caption(const std::string& text) override;
-  FontRef font() override { return font_; }
-  void set_font(FontRef f) override;
-  OleColor fore_color() override { return fore_; }
-  void set_fore_color(OleColor c) override { fore_ = c; }
-  std::string tool_tip_text() override { return tip_; }
-  void set_tool_tip_text(const std::string& text) override { tip_ = text; }
-  float left() override { return left_; }
-  void set_left(float v) override { left_ = v; }
-  float top() override { return top_; }
-  void set_top(float v) override { top_ = v; }
-  float width() override { return static_cast<float>(size_.cx * 15); }
-  float height() override { return static_cast<float>(size_.cy * 15); }
 
  private:
-  void measure();
-  std::string caption_;
-  FontRef font_;
-  OleColor fore_ = 0;
-  std::string tip_;
-  float left_ = 0, top_ = 0;
-  SIZE size_{};
+  void changed(host::Change what) override;
 };
 
-class Image final : public host::Image {
- public:
-  PictureRef picture() override { return picture_; }
-  void set_picture(PictureRef p) override;
-  Bool16 visible() override { return visible_; }
-  void set_visible(Bool16 v) override { visible_ = v; }
-  Bool16 enabled() override { return enabled_; }
-  void set_enabled(Bool16 v) override { enabled_ = v; }
-  std::string tool_tip_text() override { return tip_; }
-  void set_tool_tip_text(const std::string& text) override { tip_ = text; }
-  float left() override { return left_; }
-  void set_left(float v) override { left_ = v; }
-  float top() override { return top_; }
-  void set_top(float v) override { top_ = v; }
-  float width() override { return width_; }
-  float height() override { return height_; }
-
- private:
-  PictureRef picture_;
-  Bool16 visible_ = kFalse, enabled_ = kTrue;
-  std::string tip_;
-  float left_ = 120, top_ = 120, width_ = 250, height_ = 250;
-};
+// Pic keeps its state only: the control window draws it over the face.
+class Image final : public host::StoredImage {};
 
 // picMask: a white-backed persistent image on a memory DC, filled through the real gdi32
 // region functions.

@@ -9,6 +9,7 @@
 #include "host/headless/children.h"
 #include "host/headless/platform.h"
 #include "host/headless/surface.h"
+#include "host/mask_image.h"
 #include "host/raster.h"
 
 namespace brelund::headless {
@@ -26,7 +27,7 @@ class Button {
   Surface& surface() noexcept { return surface_; }
   Label& label() noexcept { return label_; }
   Image& pic() noexcept { return pic_; }
-  MaskCanvas& mask() noexcept { return mask_; }
+  MaskImage& mask() noexcept { return mask_; }
   Timer& timer() noexcept { return timer_; }
   Platform& platform() noexcept { return platform_; }
   void set_events(host::EventSink* events) { sink_.target = events; }
@@ -79,7 +80,7 @@ class Button {
   Surface surface_;
   Label label_;
   Image pic_;
-  MaskCanvas mask_;
+  MaskImage mask_;
   Timer timer_;
   Platform platform_;
   Forward sink_;

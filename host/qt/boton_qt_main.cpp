@@ -103,17 +103,15 @@ int main(int argc, char** argv) {
   window->show();
 
   if (!screenshot.isEmpty()) {
-    int status = 0;
     // Once the window has been shown and painted: grab what the form shows and quit.
     QTimer::singleShot(200, &app, [&] {
       const QPixmap shot = window->grab();
-      if (!shot.save(screenshot, "PNG")) {
-        std::cerr << "boton-qt: cannot write " << screenshot.toStdString() << '\n';
-        status = 1;
-      } else {
+      const bool saved = shot.save(screenshot, "PNG");
+      if (saved)
         std::cerr << screenshot.toStdString() << '\n';
-      }
-      app.exit(status);
+      else
+        std::cerr << "boton-qt: cannot write " << screenshot.toStdString() << '\n';
+      app.exit(saved ? 0 : 1);
     });
   }
   return QApplication::exec();

@@ -16,6 +16,7 @@
 
 #include "control/boton.h"
 #include "host/forms/form_file.h"
+#include "host/mask_image.h"
 #include "host/qt/qt_children.h"
 #include "host/qt/qt_platform.h"
 #include "host/qt/qt_surface.h"
@@ -153,7 +154,7 @@ class BotonWidget : public QWidget {
   PictureView* picture_view_;
   Label label_;
   Image pic_;
-  MaskCanvas mask_;
+  MaskImage mask_;
   Timer timer_;
   std::unique_ptr<Sink> sink_;
   std::unique_ptr<Boton> control_;

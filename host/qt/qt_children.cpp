@@ -7,13 +7,8 @@
 
 #include "host/error.h"
 #include "host/qt/qt_values.h"
-#include "shape/region.h"
 
 namespace brelund::qt {
-
-namespace {
-constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
-}
 
 int child_pixel(float twips) { return static_cast<int>(std::floor(twips / kTwipsPerPixel)); }
 
@@ -47,123 +42,64 @@ void PictureView::paintEvent(QPaintEvent*) {
 }
 
 Label::Label(CaptionView& view, host::Platform& platform)
-    : view_(view), platform_(platform), font_(std::make_shared<Font>()) {
-  view_.setFont(to_qfont(*font_));
-  remeasure();
+    : StoredLabel(std::make_shared<const Font>()), view_(view), platform_(platform) {
+  changed(host::Change::text);
 }
 
-void Label::set_caption(const std::string& text) {
-  caption_ = text;
-  view_.text = QString::fromStdString(text);
-  remeasure();
-}
-
-void Label::set_font(FontRef f) {
-  font_ = f ? std::move(f) : std::make_shared<Font>();
-  view_.setFont(to_qfont(*font_));
-  remeasure();
-}
-
-void Label::set_fore_color(OleColor c) {
-  fore_ = c;
-  restyle();
+void Label::changed(host::Change what) {
+  switch (what) {
+    case host::Change::text: {
+      view_.text = QString::fromStdString(caption());
+      view_.setFont(to_qfont(*font()));
+      const QFontMetrics m(view_.font());
+      view_.resize(m.horizontalAdvance(view_.text), m.height());
+      measured(twips_of_pixels(view_.width()), twips_of_pixels(view_.height()));
+      view_.update();
+      break;
+    }
+    case host::Change::colour:
+      restyle();
+      break;
+    case host::Change::tip:
+      view_.setToolTip(QString::fromStdString(tool_tip_text()));
+      break;
+    case host::Change::position:
+      view_.move(child_pixel(left()), child_pixel(top()));
+      break;
+    default:
+      break;
+  }
 }
 
 void Label::restyle() {
-  view_.color = to_qcolor(platform_, fore_);
+  view_.color = to_qcolor(platform_, fore_color());
   view_.update();
 }
 
-void Label::set_tool_tip_text(const std::string& text) {
-  tip_ = text;
-  view_.setToolTip(QString::fromStdString(text));
-}
-
-void Label::set_left(float v) {
-  left_ = v;
-  view_.move(child_pixel(left_), child_pixel(top_));
-}
-
-void Label::set_top(float v) {
-  top_ = v;
-  view_.move(child_pixel(left_), child_pixel(top_));
-}
-
-void Label::remeasure() {
-  const QFontMetrics m(view_.font());
-  view_.resize(m.horizontalAdvance(view_.text), m.height());
-  view_.update();
-}
-
-float Label::width() { return twips_of_pixels(view_.width()); }
-float Label::height() { return twips_of_pixels(view_.height()); }
-
-void Image::set_picture(PictureRef p) {
-  picture_ = std::move(p);
-  view_.image = picture_ ? to_qimage(*picture_) : QImage();
-  // The image takes its picture's natural size; without an image it keeps the size it had.
-  if (!view_.image.isNull()) {
-    width_ = twips_of_pixels(view_.image.width());
-    height_ = twips_of_pixels(view_.image.height());
+void Image::changed(host::Change what) {
+  switch (what) {
+    case host::Change::picture:
+      view_.image = picture() ? to_qimage(*picture()) : QImage();
+      place();
+      break;
+    case host::Change::visibility:
+      view_.setVisible(visible() != 0);
+      break;
+    case host::Change::tip:
+      view_.setToolTip(QString::fromStdString(tool_tip_text()));
+      break;
+    case host::Change::position:
+      place();
+      break;
+    default:
+      break;
   }
-  place();
-}
-
-void Image::set_visible(Bool16 v) {
-  visible_ = v;
-  view_.setVisible(v != 0);
-}
-
-void Image::set_tool_tip_text(const std::string& text) {
-  tip_ = text;
-  view_.setToolTip(QString::fromStdString(text));
-}
-
-void Image::set_left(float v) {
-  left_ = v;
-  place();
-}
-
-void Image::set_top(float v) {
-  top_ = v;
-  place();
 }
 
 void Image::place() {
-  view_.setGeometry(child_pixel(left_), child_pixel(top_), child_pixel(width_),
-                    child_pixel(height_));
+  view_.setGeometry(child_pixel(left()), child_pixel(top()), child_pixel(width()),
+                    child_pixel(height()));
   view_.update();
-}
-
-void MaskCanvas::set_width(float twips) {
-  width_ = twips;
-  reshape();
-}
-
-void MaskCanvas::set_height(float twips) {
-  height_ = twips;
-  reshape();
-}
-
-void MaskCanvas::reshape() {
-  const int w = pixels_of_twips(width_), h = pixels_of_twips(height_);
-  // The persistent image keeps its content where the box still covers it; fresh area is white.
-  if (w == raster_.width && h == raster_.height) return;
-  Raster next;
-  next.resize(w, h, kWhite);
-  for (int y = 0; y < std::min(h, raster_.height); ++y)
-    std::copy_n(raster_.row(y), std::min(w, raster_.width), next.row(y));
-  raster_ = std::move(next);
-}
-
-void MaskCanvas::clear() { std::fill(raster_.pixels.begin(), raster_.pixels.end(), kWhite); }
-
-void MaskCanvas::fill_black(const shape::Region& region) {
-  shape::for_each_span(region, [&](int y, int l, int r) { raster_.fill_span(y, l, r, kBlack); });
-}
-
-PictureRef MaskCanvas::image() {
-  return make_picture(raster_.width, raster_.height, raster_.pixels);
 }
 
 Timer::Timer(std::function<void()> on_tick) {

@@ -13,6 +13,7 @@
 
 #include "host/host.h"
 #include "host/raster.h"
+#include "host/stored_children.h"
 
 namespace brelund::qt {
 
@@ -56,80 +57,27 @@ class PictureView final : public ForwardingView {
 };
 
 // Label: caption, font and colour shown by a CaptionView sized to its text.
-class Label final : public host::Label {
+class Label final : public host::StoredLabel {
  public:
   Label(CaptionView& view, host::Platform& platform);
   // Resolves the colour again (a system colour may have changed) and redraws.
   void restyle();
 
-  std::string caption() override { return caption_; }
-  void set_caption(const std::string& text) override;
-  FontRef font() override { return font_; }
-  void set_font(FontRef f) override;
-  OleColor fore_color() override { return fore_; }
-  void set_fore_color(OleColor c) override;
-  std::string tool_tip_text() override { return tip_; }
-  void set_tool_tip_text(const std::string& text) override;
-  float left() override { return left_; }
-  void set_left(float v) override;
-  float top() override { return top_; }
-  void set_top(float v) override;
-  float width() override;
-  float height() override;
-
  private:
-  void remeasure();
+  void changed(host::Change what) override;
   CaptionView& view_;
   host::Platform& platform_;
-  std::string caption_;
-  FontRef font_;
-  OleColor fore_ = 0;
-  std::string tip_;
-  float left_ = 0, top_ = 0;
 };
 
 // Pic: shows its picture at the picture's natural size.
-class Image final : public host::Image {
+class Image final : public host::StoredImage {
  public:
   explicit Image(PictureView& view) : view_(view) {}
 
-  PictureRef picture() override { return picture_; }
-  void set_picture(PictureRef p) override;
-  Bool16 visible() override { return visible_; }
-  void set_visible(Bool16 v) override;
-  Bool16 enabled() override { return enabled_; }
-  void set_enabled(Bool16 v) override { enabled_ = v; }
-  std::string tool_tip_text() override { return tip_; }
-  void set_tool_tip_text(const std::string& text) override;
-  float left() override { return left_; }
-  void set_left(float v) override;
-  float top() override { return top_; }
-  void set_top(float v) override;
-  float width() override { return width_; }
-  float height() override { return height_; }
-
  private:
+  void changed(host::Change what) override;
   void place();
   PictureView& view_;
-  PictureRef picture_;
-  Bool16 visible_ = kFalse, enabled_ = kTrue;
-  std::string tip_;
-  float left_ = 120, top_ = 120, width_ = 250, height_ = 250;
-};
-
-// picMask: a hidden persistent image, white where the control is cut away.
-class MaskCanvas final : public host::MaskCanvas {
- public:
-  void set_width(float twips) override;
-  void set_height(float twips) override;
-  void clear() override;
-  void fill_black(const shape::Region& region) override;
-  PictureRef image() override;
-
- private:
-  void reshape();
-  float width_ = 0, height_ = 0;
-  Raster raster_;
 };
 
 class Timer final : public host::Timer {
