@@ -10,7 +10,20 @@
 
 namespace brelund::host {
 
-enum class Change { text, colour, tip, position, picture, visibility, enabled };
+// What changed in a stored child or surface, for the host to show it.
+enum class Change {
+  text,
+  colour,
+  tip,
+  position,
+  picture,
+  visibility,
+  enabled,
+  size,
+  drawing,
+  mask,
+  pointer
+};
 
 class StoredLabel : public Label {
  public:

@@ -23,20 +23,26 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 void Surface::set_window(HWND hwnd) {
   hwnd_ = hwnd;
   if (hwnd_) {
-    EnableWindow(hwnd_, enabled_ != 0);
+    EnableWindow(hwnd_, enabled() != 0);
     apply_shape();
   }
 }
 
-void Surface::set_size(float width_twips, float height_twips) {
-  width_ = width_twips;
-  height_ = height_twips;
-  canvas_.resize(width_twips, height_twips);
-}
-
-void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
-  canvas_.line(x1, y1, x2, y2, rgb);
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+void Surface::changed(host::Change what) {
+  if (!hwnd_) return;
+  switch (what) {
+    case host::Change::drawing:
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      break;
+    case host::Change::enabled:
+      EnableWindow(hwnd_, enabled() != 0);
+      break;
+    case host::Change::mask:
+      apply_shape();
+      break;
+    default:
+      break;
+  }
 }
 
 void Surface::refresh() {
@@ -45,36 +51,20 @@ void Surface::refresh() {
   UpdateWindow(hwnd_);
 }
 
-void Surface::set_enabled(Bool16 v) {
-  enabled_ = v;
-  if (hwnd_) EnableWindow(hwnd_, v != 0);
-}
-
-void Surface::set_mouse_pointer(std::int16_t v) {
-  // The pointer shapes of the automation world: 0 to 15, and 99 for a custom icon.
-  if ((v < 0 || v > 15) && v != 99)
-    throw Error(errors::kInvalidPropertyValue, "Invalid property value");
-  mouse_pointer_ = v;
-}
-
-void Surface::set_mask_picture(PictureRef mask) {
-  mask_ = std::move(mask);
-  apply_shape();
-}
-
 Region Surface::shape_region() const {
-  if (!mask_ || mask_->handle == 0) return {};
+  const PictureRef& mask = mask_picture();
+  if (!mask || mask->handle == 0) return {};
   // One rectangle per horizontal run of mask pixels that are not white.
   std::vector<RECT> rects;
-  for (int y = 0; y < mask_->height; ++y) {
-    const std::uint32_t* row = mask_->pixels.data() + static_cast<std::size_t>(y) * mask_->width;
-    for (int x = 0; x < mask_->width;) {
+  for (int y = 0; y < mask->height; ++y) {
+    const std::uint32_t* row = mask->pixels.data() + static_cast<std::size_t>(y) * mask->width;
+    for (int x = 0; x < mask->width;) {
       if ((row[x] & 0xFFFFFFu) == 0xFFFFFFu) {
         ++x;
         continue;
       }
       const int start = x;
-      while (x < mask_->width && (row[x] & 0xFFFFFFu) != 0xFFFFFFu) ++x;
+      while (x < mask->width && (row[x] & 0xFFFFFFu) != 0xFFFFFFu) ++x;
       rects.push_back({start, y, x, y + 1});
     }
   }
@@ -83,7 +73,7 @@ Region Surface::shape_region() const {
   rd->rdh.dwSize = sizeof(RGNDATAHEADER);
   rd->rdh.iType = RDH_RECTANGLES;
   rd->rdh.nCount = static_cast<DWORD>(rects.size());
-  rd->rdh.rcBound = {0, 0, mask_->width, mask_->height};
+  rd->rdh.rcBound = {0, 0, mask->width, mask->height};
   std::copy(rects.begin(), rects.end(), reinterpret_cast<RECT*>(rd->Buffer));
   Region rgn(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), rd));
   if (!rgn) host_failure("ExtCreateRegion");
@@ -91,7 +81,7 @@ Region Surface::shape_region() const {
 }
 
 void Surface::apply_shape() {
-  if (!hwnd_ || !mask_) return;
+  if (!hwnd_ || !mask_picture()) return;
   Region rgn = shape_region();
   // The window keeps the region it is given; on failure ours is still ours to delete.
   if (SetWindowRgn(hwnd_, rgn.get(), TRUE)) rgn.release();

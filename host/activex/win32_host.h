@@ -12,6 +12,7 @@
 #include "host/canvas.h"
 #include "host/host.h"
 #include "host/stored_children.h"
+#include "host/stored_surface.h"
 
 namespace brelund::ax {
 
@@ -24,38 +25,16 @@ class Site {
   virtual void property_changed(std::string_view name) = 0;
 };
 
-class Surface final : public host::Surface {
+class Surface final : public host::StoredSurface {
  public:
   explicit Surface(Site& site) : site_(site) {}
 
   void set_window(HWND hwnd);
   HWND window() const noexcept { return hwnd_; }
-  void set_size(float width_twips, float height_twips);
-  const Raster& pixels() const noexcept { return canvas_.raster(); }
-  const PictureRef& mask() const noexcept { return mask_; }
   // The opaque part of the control as a region in control pixels; null when all is opaque.
   Region shape_region() const;
 
-  float width() override { return width_; }
-  float height() override { return height_; }
-  float scale_width() override { return canvas_.scale_width(); }
-  float scale_height() override { return canvas_.scale_height(); }
-  void set_scale_width(float v) override { canvas_.set_scale_width(v); }
-  void set_scale_height(float v) override { canvas_.set_scale_height(v); }
-  void set_draw_style(std::int16_t) override {}
-  void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
   void refresh() override;
-  void set_mask_picture(PictureRef mask) override;
-  OleColor back_color() override { return back_; }
-  void set_back_color(OleColor c) override { back_ = c; }
-  OleColor fore_color() override { return fore_; }
-  void set_fore_color(OleColor c) override { fore_ = c; }
-  Bool16 enabled() override { return enabled_; }
-  void set_enabled(Bool16 v) override;
-  std::int16_t mouse_pointer() override { return mouse_pointer_; }
-  void set_mouse_pointer(std::int16_t v) override;
-  PictureRef mouse_icon() override { return mouse_icon_; }
-  void set_mouse_icon(PictureRef p) override { mouse_icon_ = std::move(p); }
   host::WindowHandle hwnd() override { return HandleToUlong(hwnd_); }
   std::optional<bool> extender_default() override { return site_.extender_bool(L"Default"); }
   std::optional<bool> extender_cancel() override { return site_.extender_bool(L"Cancel"); }
@@ -63,16 +42,10 @@ class Surface final : public host::Surface {
   void property_changed(std::string_view name) override { site_.property_changed(name); }
 
  private:
+  void changed(host::Change what) override;
   void apply_shape();
   Site& site_;
   HWND hwnd_ = nullptr;
-  float width_ = 0, height_ = 0;
-  Canvas canvas_;
-  PictureRef mask_;
-  OleColor back_ = 0, fore_ = 0;
-  Bool16 enabled_ = kTrue;
-  std::int16_t mouse_pointer_ = 0;
-  PictureRef mouse_icon_;
 };
 
 class Label final : public host::StoredLabel {

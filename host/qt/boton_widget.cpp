@@ -122,7 +122,7 @@ forms::Properties BotonWidget::saveProperties() {
 }
 
 QImage BotonWidget::face() const {
-  const Raster& r = surface_.canvas().raster();
+  const Raster& r = surface_.pixels();
   if (r.width == 0 || r.height == 0) return {};
   return QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height, r.width * 4,
                 QImage::Format_ARGB32)
@@ -130,12 +130,12 @@ QImage BotonWidget::face() const {
 }
 
 QSize BotonWidget::sizeHint() const {
-  const Raster& r = surface_.canvas().raster();
+  const Raster& r = surface_.pixels();
   return {r.width, r.height};
 }
 
 void BotonWidget::paintEvent(QPaintEvent* e) {
-  const Raster& r = surface_.canvas().raster();
+  const Raster& r = surface_.pixels();
   QPainter p(this);
   p.setClipRegion(e->region());
   p.drawImage(0, 0,
@@ -146,7 +146,7 @@ void BotonWidget::paintEvent(QPaintEvent* e) {
 void BotonWidget::resizeEvent(QResizeEvent*) {
   // A size that the application or a layout gives the widget is the control's new extent; the
   // sizes we set ourselves through setExtent are already the surface's.
-  const Raster& r = surface_.canvas().raster();
+  const Raster& r = surface_.pixels();
   if (width() == r.width && height() == r.height) return;
   setExtent(twips_of_pixels(width()), twips_of_pixels(height()));
 }

@@ -109,7 +109,7 @@ struct QtSide final : Side {
       if (on) b = 0;
     };
   }
-  const Raster& face() override { return w->surface().canvas().raster(); }
+  const Raster& face() override { return w->surface().pixels(); }
   PictureRef mask() override { return w->surface().mask_picture(); }
   QStringList& events() override { return log.lines; }
   QSize size() override { return w->size(); }
