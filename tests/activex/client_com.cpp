@@ -4,6 +4,14 @@
 
 namespace client {
 
+ComPtr<IDispatch> create_boton() {
+  ComPtr<IDispatch> d;
+  check_hr(
+      CoCreateInstance(CLSID_Boton, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.put_void()),
+      "CoCreateInstance Brelund.Boton");
+  return d;
+}
+
 DISPID dispid_of(IDispatch* d, const wchar_t* name) {
   LPOLESTR n = const_cast<LPOLESTR>(name);
   DISPID id = DISPID_UNKNOWN;

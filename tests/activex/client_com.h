@@ -60,6 +60,9 @@ class Sink final : public IDispatch {
   ULONG refs_ = 1;
 };
 
+// A new control, created the way a script or container creates it: by its class, in process.
+ComPtr<IDispatch> create_boton();
+
 // Advises the sink on the control's __Boton connection point; returns the cookie.
 DWORD advise(IUnknown* control, Sink& sink);
 

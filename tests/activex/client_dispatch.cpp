@@ -10,14 +10,6 @@ namespace client {
 
 namespace {
 
-ComPtr<IDispatch> create() {
-  ComPtr<IDispatch> d;
-  check_hr(
-      CoCreateInstance(CLSID_Boton, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.put_void()),
-      "CoCreateInstance Brelund.Boton");
-  return d;
-}
-
 void names_and_ids(IDispatch* d) {
   for (const brelund::Member& m : brelund::members()) {
     const std::wstring name(m.name.begin(), m.name.end());
@@ -232,13 +224,13 @@ void lifetime() {
 
 int dispatch_checks() {
   {
-    ComPtr<IDispatch> d = create();
+    ComPtr<IDispatch> d = create_boton();
     if (!d) return 1;
     names_and_ids(d.get());
     properties(d.get());
   }
   {
-    ComPtr<IDispatch> d = create();
+    ComPtr<IDispatch> d = create_boton();
     rebuild_and_events(d.get());
   }
   stream_persistence_checks();

@@ -9,14 +9,6 @@ namespace client {
 
 namespace {
 
-ComPtr<IDispatch> create() {
-  ComPtr<IDispatch> d;
-  check_hr(
-      CoCreateInstance(CLSID_Boton, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.put_void()),
-      "CoCreateInstance Brelund.Boton");
-  return d;
-}
-
 // A container's property bag: what was written, by name.
 class Bag final : public IPropertyBag {
  public:
@@ -146,7 +138,7 @@ class Site final : public IOleClientSite, public IOleControlSite, public IDispat
 }  // namespace
 
 void stream_persistence_checks() {
-  ComPtr<IDispatch> a = create();
+  ComPtr<IDispatch> a = create_boton();
   ComPtr<IPersistStreamInit> pa = a.query<IPersistStreamInit>(IID_IPersistStreamInit);
   check_hr(pa->InitNew(), "InitNew");
   check(pa->InitNew() == CO_E_ALREADYINITIALIZED, "a second InitNew is refused");
@@ -181,7 +173,7 @@ void stream_persistence_checks() {
   pa->GetSizeMax(&max);
   check(max.QuadPart == end.QuadPart, "GetSizeMax is the saved size");
   stream->Seek({}, STREAM_SEEK_SET, nullptr);
-  ComPtr<IDispatch> b = create();
+  ComPtr<IDispatch> b = create_boton();
   ComPtr<IPersistStreamInit> pb = b.query<IPersistStreamInit>(IID_IPersistStreamInit);
   check_hr(pb->Load(stream.get()), "Load from the stream");
   check(get_string(b.get(), L"Caption") == L"Guardado", "Caption loaded");
@@ -211,7 +203,7 @@ void stream_persistence_checks() {
     CreateStreamOnHGlobal(nullptr, TRUE, bad.put());
     bad->Write(junk, static_cast<ULONG>(std::strlen(junk) + 1), nullptr);
     bad->Seek({}, STREAM_SEEK_SET, nullptr);
-    ComPtr<IDispatch> c = create();
+    ComPtr<IDispatch> c = create_boton();
     check(FAILED(c.query<IPersistStreamInit>(IID_IPersistStreamInit)->Load(bad.get())),
           "a bad stream is refused");
   }
@@ -220,7 +212,7 @@ void stream_persistence_checks() {
 void bag_and_site_checks() {
   // Only what differs from its default is written; a new object reads it all back.
   Bag bag;
-  ComPtr<IDispatch> a = create();
+  ComPtr<IDispatch> a = create_boton();
   ComPtr<IPersistPropertyBag> pa = a.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
   check(pa && SUCCEEDED(pa->InitNew()), "IPersistPropertyBag InitNew");
   VARIANT s = string_value(L"Bolsa");
@@ -233,7 +225,7 @@ void bag_and_site_checks() {
   for (const wchar_t* key :
        {L"RoundSize", L"Light", L"Enabled", L"BackColor", L"CreateRegion", L"Font"})
     check(!bag.values.count(key), "keys at their defaults are not written");
-  ComPtr<IDispatch> b = create();
+  ComPtr<IDispatch> b = create_boton();
   ComPtr<IPersistPropertyBag> pb = b.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
   check(pb && SUCCEEDED(pb->Load(&bag, nullptr)), "Load from a property bag");
   check(get_string(b.get(), L"Caption") == L"Bolsa", "Caption from the bag");
@@ -244,7 +236,7 @@ void bag_and_site_checks() {
   VARIANT word = string_value(L"mucho");
   bad.Write(L"RoundSize", &word);
   VariantClear(&word);
-  ComPtr<IDispatch> c = create();
+  ComPtr<IDispatch> c = create_boton();
   check(c.query<IPersistPropertyBag>(IID_IPersistPropertyBag)->Load(&bad, nullptr) ==
             MAKE_HRESULT(1, FACILITY_CONTROL, 13),
         "a bad value in the bag fails with type mismatch");
@@ -263,7 +255,7 @@ void bag_and_site_checks() {
   ComPtr<IFontDisp> ambient;
   OleCreateFontIndirect(&fd, IID_IFontDisp, ambient.put_void());
   Site site(ambient.get());
-  ComPtr<IDispatch> d = create();
+  ComPtr<IDispatch> d = create_boton();
   ComPtr<IOleObject> ole = d.query<IOleObject>(IID_IOleObject);
   check_hr(ole->SetClientSite(&site), "SetClientSite");
   Bag empty;
