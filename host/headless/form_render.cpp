@@ -25,8 +25,10 @@ FormInstance FormInstance::open(forms::Form form, const std::string& file) {
 
 Raster FormInstance::render() {
   Raster out;
-  Button probe;  // only for the platform's colour table
-  const OleColor bg = SysColorToRgb(probe.platform(), form.back_color);
+  // The form's own background resolves through the same system colours as its buttons.
+  Surface form_surface;
+  Platform platform(form_surface);
+  const OleColor bg = SysColorToRgb(platform, form.back_color);
   out.resize(pixels_of_twips(form.width), pixels_of_twips(form.height), argb_of_rgb(bg));
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     const auto& entry = form.controls[i];
