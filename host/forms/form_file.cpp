@@ -187,6 +187,19 @@ Control parse_control(const json& j, Context cx) {
   return c;
 }
 
+// The text as one JSON object, or an error saying what is wrong with it.
+json parse_object(const std::string& text, const Context& cx, const char* not_an_object) {
+  if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
+  json doc;
+  try {
+    doc = json::parse(text);
+  } catch (const json::exception& e) {  // also out_of_range: a number too large for a double
+    cx.fail(std::string("malformed JSON: ") + e.what());
+  }
+  if (!doc.is_object()) cx.fail(not_an_object);
+  return doc;
+}
+
 std::string colour_text(OleColor c) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "&H%08X&", static_cast<unsigned>(c));
@@ -235,14 +248,7 @@ std::string where(const std::string& file, const std::string& control, const std
 
 Form parse(const std::string& text, const std::string& folder, const std::string& name) {
   Context cx{name, folder, "", ""};
-  if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
-  json doc;
-  try {
-    doc = json::parse(text);
-  } catch (const json::exception& e) {  // also out_of_range: a number too large for a double
-    cx.fail(std::string("malformed JSON: ") + e.what());
-  }
-  if (!doc.is_object()) cx.fail("expected a JSON object with \"Form\" and \"Controls\"");
+  const json doc = parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"");
   Form form;
   form.font = std::make_shared<const Font>();
   if (auto it = doc.find("Form"); it != doc.end()) {
@@ -292,14 +298,7 @@ Form parse(const std::string& text, const std::string& folder, const std::string
 Properties parse_properties(const std::string& text, const std::string& folder,
                             const std::string& name) {
   Context cx{name, folder, "", ""};
-  if (text.size() > kMaxFileBytes) cx.fail("text is larger than the limit");
-  json doc;
-  try {
-    doc = json::parse(text);
-  } catch (const json::exception& e) {  // also out_of_range: a number too large for a double
-    cx.fail(std::string("malformed JSON: ") + e.what());
-  }
-  if (!doc.is_object()) cx.fail("expected a JSON object of saved properties");
+  const json doc = parse_object(text, cx, "expected a JSON object of saved properties");
   Properties out;
   for (const auto& [k, v] : doc.items()) {
     cx.key = k;
