@@ -55,6 +55,30 @@ void fill_pixels(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept 
   fill(p, n, value);
 }
 
+void blend(Raster& dst, const std::uint32_t* src, int w, int h, int x0, int y0) noexcept {
+  for (int y = 0; y < h; ++y) {
+    const int dy = y0 + y;
+    if (dy < 0 || dy >= dst.height) continue;
+    for (int x = 0; x < w; ++x) {
+      const int dx = x0 + x;
+      if (dx < 0 || dx >= dst.width) continue;
+      const std::uint32_t s = src[static_cast<std::size_t>(y) * w + x];
+      const unsigned a = s >> 24;
+      if (a == 0) continue;
+      std::uint32_t& d = dst.row(dy)[dx];
+      if (a == 255) {
+        d = s;
+        continue;
+      }
+      auto mix = [&](int shift) {
+        return ((((s >> shift) & 0xFF) * a + ((d >> shift) & 0xFF) * (255 - a) + 127) / 255)
+               << shift;
+      };
+      d = (d & 0xFF000000u) | mix(16) | mix(8) | mix(0);
+    }
+  }
+}
+
 void Raster::resize(int w, int h, std::uint32_t fill) {
   width = std::max(w, 0);
   height = std::max(h, 0);

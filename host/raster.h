@@ -25,6 +25,13 @@ struct Raster {
 // that every face, mask and clear spends its time in.
 void fill_pixels(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept;
 
+// Draws w x h straight-alpha ARGB pixels over dst with their top-left corner at (x0, y0),
+// blending by alpha and clipped: how every host puts a picture over the face.
+void blend(Raster& dst, const std::uint32_t* src, int w, int h, int x0, int y0) noexcept;
+inline void blend(Raster& dst, const Raster& src, int x0, int y0) noexcept {
+  blend(dst, src.pixels.data(), src.width, src.height, x0, y0);
+}
+
 // OLE RGB (red in the low byte) to opaque ARGB and back.
 constexpr std::uint32_t argb_of_rgb(std::int32_t rgb) noexcept {
   const auto v = static_cast<std::uint32_t>(rgb);

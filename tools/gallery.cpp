@@ -68,7 +68,7 @@ Raster render() {
     b.control().Show();
     cells[i].setup(b);
     const int col = static_cast<int>(i) % kColumns, row = static_cast<int>(i) / kColumns;
-    headless::blit(out, b.compose(), 24 + col * kCellW, 24 + row * kCellH);
+    blend(out, b.compose(), 24 + col * kCellW, 24 + row * kCellH);
   }
   return out;
 }

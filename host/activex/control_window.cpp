@@ -56,20 +56,6 @@ std::int16_t buttons_of(WPARAM wp) {
   return b;
 }
 
-// Draws ARGB pixels, skipping transparent ones, onto a raster (the picture over the face).
-void blend(Raster& dst, const Picture& src, int x0, int y0) {
-  for (int y = 0; y < src.height; ++y) {
-    const int dy = y0 + y;
-    if (dy < 0 || dy >= dst.height) continue;
-    for (int x = 0; x < src.width; ++x) {
-      const int dx = x0 + x;
-      const std::uint32_t s = src.pixels[static_cast<std::size_t>(y) * src.width + x];
-      if (dx < 0 || dx >= dst.width || (s >> 24) == 0) continue;
-      dst.row(dy)[dx] = s | 0xFF000000u;
-    }
-  }
-}
-
 int px(float twips) { return static_cast<int>(std::floor(twips / 15.0f)); }
 
 }  // namespace
@@ -133,7 +119,7 @@ void BotonObject::paint(HDC dc, int x, int y) {
   Raster face = surface_.pixels();
   if (pic_.visible()) {
     if (const PictureRef p = pic_.picture(); p && p->handle != 0)
-      blend(face, *p, px(pic_.left()), px(pic_.top()));
+      blend(face, p->pixels.data(), p->width, p->height, px(pic_.left()), px(pic_.top()));
   }
   SavedDc saved(dc);
   // Only the button's own pixels are drawn: what the mask cuts away stays the container's.

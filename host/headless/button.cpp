@@ -49,13 +49,8 @@ Raster Button::compose() {
   Raster out = surface_.pixels();
   auto px = [](float twips) { return static_cast<int>(std::floor(twips / 15.0f)); };
   if (pic_.visible()) {
-    if (const PictureRef p = pic_.picture(); p && p->handle != 0) {
-      Raster img;
-      img.width = p->width;
-      img.height = p->height;
-      img.pixels = p->pixels;
-      blit(out, img, px(pic_.left()), px(pic_.top()));
-    }
+    if (const PictureRef p = pic_.picture(); p && p->handle != 0)
+      blend(out, p->pixels.data(), p->width, p->height, px(pic_.left()), px(pic_.top()));
   }
   if (FontRef font = label_.font()) {
     const OleColor rgb = SysColorToRgb(platform_, label_.fore_color());
@@ -71,30 +66,6 @@ Raster Button::compose() {
 void Button::snapshot(const std::string& png_path) {
   const Raster r = compose();
   png::write_file(png_path, png::encode(r.width, r.height, r.pixels));
-}
-
-void blit(Raster& dst, const Raster& src, int x0, int y0) {
-  for (int y = 0; y < src.height; ++y) {
-    const int dy = y0 + y;
-    if (dy < 0 || dy >= dst.height) continue;
-    for (int x = 0; x < src.width; ++x) {
-      const int dx = x0 + x;
-      if (dx < 0 || dx >= dst.width) continue;
-      const std::uint32_t s = src.row(y)[x];
-      const unsigned a = s >> 24;
-      if (a == 0) continue;
-      std::uint32_t& d = dst.row(dy)[dx];
-      if (a == 255) {
-        d = s;
-        continue;
-      }
-      auto mix = [&](int shift) {
-        return ((((s >> shift) & 0xFF) * a + ((d >> shift) & 0xFF) * (255 - a) + 127) / 255)
-               << shift;
-      };
-      d = (d & 0xFF000000u) | mix(16) | mix(8) | mix(0);
-    }
-  }
 }
 
 }  // namespace brelund::headless

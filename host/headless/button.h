@@ -87,7 +87,4 @@ class Button {
   std::unique_ptr<Boton> control_;
 };
 
-// Draws a composed control onto a larger image at (x, y) pixels, honouring its transparency.
-void blit(Raster& dst, const Raster& src, int x, int y);
-
 }  // namespace brelund::headless

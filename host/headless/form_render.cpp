@@ -32,7 +32,7 @@ Raster FormInstance::render() {
   out.resize(pixels_of_twips(form.width), pixels_of_twips(form.height), argb_of_rgb(bg));
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     const auto& entry = form.controls[i];
-    blit(out, buttons[i]->compose(), pixels_of_twips(entry.left), pixels_of_twips(entry.top));
+    blend(out, buttons[i]->compose(), pixels_of_twips(entry.left), pixels_of_twips(entry.top));
   }
   return out;
 }
