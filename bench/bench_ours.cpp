@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "bench/sizes.h"
-#include "control/boton.h"
-#include "host/forms/form_file.h"
-#include "host/headless/button.h"
-#include "host/headless/form_render.h"
-#include "host/property_bag.h"
+#include "brelund/boton.h"
+#include "brelund/forms.h"
+#include "brelund/headless/button.h"
+#include "brelund/headless/form.h"
+#include "host/common/property_bag.h"
 
 namespace brelund::bench {
 namespace {

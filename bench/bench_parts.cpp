@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/sizes.h"
-#include "host/mask_image.h"
+#include "host/common/mask_image.h"
 #include "shape/region.h"
 
 namespace brelund::bench {

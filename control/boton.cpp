@@ -1,4 +1,4 @@
-#include "control/boton.h"
+#include "brelund/boton.h"
 
 #include "render/face_painter.h"
 #include "render/layout.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/values.h"
+#include "brelund/values.h"
 
 namespace brelund::convert {
 

@@ -2,7 +2,7 @@
 // the first property event. Hosts call apply_design() once, right after creating the children.
 #pragma once
 
-#include "host/host.h"
+#include "brelund/host.h"
 
 namespace brelund::design {
 

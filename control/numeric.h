@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "host/error.h"
+#include "brelund/error.h"
 
 namespace brelund::num {
 

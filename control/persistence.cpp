@@ -1,7 +1,7 @@
 // Saving and loading the thirteen keys. Loads go key by key in a fixed order and stop at the
 // first value that cannot be converted: the keys before it keep their new values, the ones after
 // keep theirs, and the failure goes to the host.
-#include "control/boton.h"
+#include "brelund/boton.h"
 #include "control/convert.h"
 #include "control/design.h"
 #include "render/colour.h"

@@ -1,7 +1,7 @@
 // The property surface. Each setter writes its one store, updates what depends on it, rebuilds
 // when the look or shape changes, and tells the host last. No setter checks or compares: the same
 // value assigned twice rebuilds and notifies twice, which designers and scripts rely on.
-#include "control/boton.h"
+#include "brelund/boton.h"
 #include "render/colour.h"
 
 namespace brelund {

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "control/boton.h"
+#include "brelund/boton.h"
 
 namespace brelund {
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "brelund/forms.h"
 #include "fuzz/fuzz_support.h"
-#include "host/forms/form_file.h"
 
 using namespace brelund;
 

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-#include "host/png.h"
+#include "host/common/png.h"
 
 namespace brelund::fuzz {
 

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "brelund/forms.h"
+#include "brelund/headless/button.h"
 #include "control/convert.h"
 #include "fuzz/fuzz_support.h"
-#include "host/forms/form_file.h"
-#include "host/headless/button.h"
-#include "host/property_bag.h"
+#include "host/common/property_bag.h"
 
 using namespace brelund;
 

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "fuzz/fuzz_support.h"
-#include "tools/trace.h"
-#include "tools/trace_parser.h"
+#include "trace/trace.h"
+#include "trace/trace_parser.h"
 
 using namespace brelund;
 

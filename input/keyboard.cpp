@@ -1,6 +1,6 @@
 // Keyboard press and release. Space always presses; Escape and Enter press only the form's cancel
 // and default button. Releasing any of the three raises Click.
-#include "control/boton.h"
+#include "brelund/boton.h"
 
 namespace brelund {
 

@@ -1,6 +1,6 @@
 // Press, drag and release of the left button. The application's handler runs first on a press
 // and may change Button: the step reads the argument only after raising MouseDown.
-#include "control/boton.h"
+#include "brelund/boton.h"
 #include "input/util.h"
 
 namespace brelund {

@@ -1,7 +1,7 @@
 // Module Util: the pointer test shared by the hover, drag and click steps.
 #pragma once
 
-#include "host/host.h"
+#include "brelund/host.h"
 
 namespace brelund::Util {
 

@@ -1,6 +1,6 @@
 #include "render/colour.h"
 
-#include "host/host.h"
+#include "brelund/host.h"
 
 namespace brelund {
 

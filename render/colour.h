@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/values.h"
+#include "brelund/values.h"
 
 namespace brelund {
 namespace host {

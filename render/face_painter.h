@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/host.h"
+#include "brelund/host.h"
 
 namespace brelund::render {
 

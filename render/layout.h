@@ -2,7 +2,7 @@
 // when a picture is loaded, one pixel right and down while the button is held.
 #pragma once
 
-#include "host/host.h"
+#include "brelund/host.h"
 
 namespace brelund::render {
 

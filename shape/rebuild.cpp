@@ -1,6 +1,6 @@
 // The full rebuild: the rounded mask on the hidden canvas, handed to the surface as its mask
 // picture, then the face and the layout.
-#include "control/boton.h"
+#include "brelund/boton.h"
 #include "control/design.h"
 #include "control/numeric.h"
 #include "shape/region.h"

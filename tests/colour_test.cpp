@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/headless/button.h"
+#include "brelund/headless/button.h"
 #include "render/colour.h"
 
 namespace brelund {

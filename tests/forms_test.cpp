@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/forms/base64.h"
-#include "host/forms/form_file.h"
-#include "host/headless/form_render.h"
-#include "host/png.h"
+#include "brelund/forms.h"
+#include "brelund/headless/form.h"
+#include "host/common/forms/base64.h"
+#include "host/common/png.h"
 
 namespace brelund {
 namespace {

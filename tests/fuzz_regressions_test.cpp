@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "host/error.h"
-#include "host/forms/form_file.h"
-#include "tools/trace.h"
+#include "brelund/error.h"
+#include "brelund/forms.h"
+#include "trace/trace.h"
 
 namespace brelund {
 namespace {

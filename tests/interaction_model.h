@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/headless/button.h"
+#include "brelund/headless/button.h"
 
 namespace brelund::testing {
 

@@ -1,7 +1,7 @@
 // The mask the rebuild hands to the surface, and what the pointer test makes of it.
 #include <gtest/gtest.h>
 
-#include "host/headless/button.h"
+#include "brelund/headless/button.h"
 #include "input/util.h"
 #include "trace_support.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "host/headless/button.h"
+#include "brelund/headless/button.h"
 #include "render/face_painter.h"
 
 namespace brelund {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "host/canvas.h"
-#include "host/error.h"
+#include "brelund/error.h"
+#include "host/common/canvas.h"
 
 namespace brelund {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/trace.h"
+#include "trace/trace.h"
 
 namespace brelund::testing {
 

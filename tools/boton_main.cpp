@@ -5,11 +5,11 @@
 #include <iostream>
 #include <string>
 
-#include "host/forms/form_file.h"
-#include "host/headless/form_render.h"
-#include "host/png.h"
+#include "brelund/forms.h"
+#include "brelund/headless/form.h"
+#include "host/common/png.h"
 #include "tools/gallery.h"
-#include "tools/trace.h"
+#include "trace/trace.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "host/headless/button.h"
-#include "host/png.h"
+#include "brelund/headless/button.h"
+#include "host/common/png.h"
 
 namespace brelund::gallery {
 

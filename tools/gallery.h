@@ -1,7 +1,7 @@
 // The looks of the button side by side: what `boton gallery` and `./run demo` show.
 #pragma once
 
-#include "host/raster.h"
+#include "brelund/raster.h"
 
 namespace brelund::gallery {
 

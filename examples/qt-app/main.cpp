@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "host/qt/form_window.h"
+#include "brelund/qt/form_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <memory>
 
-#include "control/boton.h"
+#include "brelund/boton.h"
 #include "control/property_table.h"
 #include "host/activex/com_ptr.h"
 #include "host/activex/events.h"

@@ -4,7 +4,7 @@
 #include "host/activex/boton_object.h"
 #include "host/activex/stream_format.h"
 #include "host/activex/text.h"
-#include "host/property_bag.h"
+#include "host/common/property_bag.h"
 
 namespace brelund::ax {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/activex/com_ptr.h"
-#include "host/host.h"
+#include "brelund/host.h"
 
 namespace brelund::ax {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host/activex/com_ptr.h"
-#include "host/error.h"
+#include "brelund/error.h"
 
 namespace brelund::ax {
 

@@ -6,7 +6,7 @@
 
 #include "host/activex/gdi.h"
 #include "host/activex/text.h"
-#include "host/error.h"
+#include "brelund/error.h"
 
 namespace brelund::ax {
 
@@ -25,7 +25,7 @@ Bitmap make_dib(int w, int h, std::uint32_t** bits) {
   bi.bmiHeader.biCompression = BI_RGB;
   void* p = nullptr;
   Bitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
-  if (!bmp) throw Error(7, "Out of memory");
+  if (!bmp) throw Error(errors::kOutOfMemory, "Out of memory");
   *bits = static_cast<std::uint32_t*>(p);
   return bmp;
 }
@@ -114,7 +114,7 @@ ComPtr<IFontDisp> ObjectCache::font_object(const FontRef& font) {
   fd.fStrikethrough = font->strikethrough;
   ComPtr<IFontDisp> obj;
   if (FAILED(OleCreateFontIndirect(&fd, IID_IFontDisp, obj.put_void())))
-    throw Error(7, "Out of memory");
+    throw Error(errors::kOutOfMemory, "Out of memory");
   std::erase_if(fonts_, [](auto& e) { return e.value.expired(); });
   fonts_.push_back({font, obj});
   return obj;
@@ -153,7 +153,7 @@ ComPtr<IPictureDisp> ObjectCache::picture_object(const PictureRef& picture) {
   }
   ComPtr<IPictureDisp> obj;
   if (FAILED(OleCreatePictureIndirect(&pd, IID_IPictureDisp, TRUE, obj.put_void())))
-    throw Error(7, "Out of memory");
+    throw Error(errors::kOutOfMemory, "Out of memory");
   bmp.release();  // the picture object owns the bitmap now
   std::erase_if(pictures_, [](auto& e) { return e.value.expired(); });
   pictures_.push_back({picture, obj});

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/activex/com_ptr.h"
-#include "host/values.h"
+#include "brelund/values.h"
 
 namespace brelund::ax {
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "host/property_bag.h"
+#include "host/common/property_bag.h"
 
 namespace brelund::ax::stream_format {
 

@@ -5,7 +5,8 @@
 
 #include "host/activex/ole_values.h"
 #include "host/activex/text.h"
-#include "host/error.h"
+#include "brelund/error.h"
+#include "shape/region.h"
 
 namespace brelund::ax {
 

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "host/activex/gdi.h"
-#include "host/canvas.h"
-#include "host/host.h"
-#include "host/stored_children.h"
-#include "host/stored_surface.h"
+#include "host/common/canvas.h"
+#include "brelund/host.h"
+#include "host/common/stored_children.h"
+#include "host/common/stored_surface.h"
 
 namespace brelund::ax {
 

@@ -1,10 +1,10 @@
-#include "host/headless/button.h"
+#include "brelund/headless/button.h"
 
 #include <cmath>
 
 #include "control/design.h"
+#include "host/common/png.h"
 #include "host/headless/text.h"
-#include "host/png.h"
 #include "render/colour.h"
 
 namespace brelund::headless {

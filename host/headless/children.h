@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "host/host.h"
-#include "host/raster.h"
-#include "host/stored_children.h"
+#include "brelund/host.h"
+#include "brelund/raster.h"
+#include "host/common/stored_children.h"
 
 namespace brelund::headless {
 

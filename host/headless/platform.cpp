@@ -1,6 +1,6 @@
 #include "host/headless/platform.h"
 
-#include "host/error.h"
+#include "brelund/error.h"
 
 namespace brelund::headless {
 

@@ -4,8 +4,8 @@
 
 #include <array>
 
+#include "brelund/host.h"
 #include "host/headless/surface.h"
-#include "host/host.h"
 
 namespace brelund::headless {
 

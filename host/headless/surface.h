@@ -6,17 +6,12 @@
 #include <optional>
 #include <string>
 
-#include "host/stored_surface.h"
+#include "host/common/stored_surface.h"
 
 namespace brelund::headless {
 
 class Surface final : public host::StoredSurface {
  public:
-  void set_extender(std::optional<bool> is_default, std::optional<bool> is_cancel) {
-    default_ = is_default;
-    cancel_ = is_cancel;
-  }
-  void set_ambient_font(FontRef f) { ambient_ = std::move(f); }
   void set_hwnd(host::WindowHandle h) { hwnd_ = h; }
 
   // Hooks for tools that show what happens; none by default.
@@ -33,9 +28,6 @@ class Surface final : public host::StoredSurface {
     if (on_refresh) on_refresh();
   }
   host::WindowHandle hwnd() override { return hwnd_; }
-  std::optional<bool> extender_default() override { return default_; }
-  std::optional<bool> extender_cancel() override { return cancel_; }
-  FontRef ambient_font() override { return ambient_; }
   void property_changed(std::string_view name) override {
     if (on_property_changed) on_property_changed(name);
   }
@@ -45,8 +37,6 @@ class Surface final : public host::StoredSurface {
     if (what == host::Change::mask && on_mask) on_mask(mask_picture());
   }
   host::WindowHandle hwnd_ = 2;
-  std::optional<bool> default_ = false, cancel_ = false;
-  FontRef ambient_ = std::make_shared<const Font>();
 };
 
 }  // namespace brelund::headless

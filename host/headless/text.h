@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "brelund/raster.h"
 #include "host/headless/children.h"
-#include "host/raster.h"
 
 namespace brelund::headless {
 

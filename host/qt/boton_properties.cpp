@@ -1,8 +1,8 @@
 // The published properties of BotonWidget: Qt types on the outside, the control's members inside.
 // Readers answer a neutral value and setters change nothing more when the control fails; the
 // failure itself is reported like every other (warning and error signal).
+#include "brelund/qt/boton_widget.h"
 #include "control/numeric.h"
-#include "host/qt/boton_widget.h"
 #include "host/qt/qt_values.h"
 
 namespace brelund::qt {

@@ -10,8 +10,8 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "host/forms/form_file.h"
-#include "host/qt/form_window.h"
+#include "brelund/forms.h"
+#include "brelund/qt/form_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/qt/boton_widget.h"
+#include "brelund/qt/boton_widget.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -6,11 +6,11 @@
 #include <QPainter>
 #include <QtDebug>
 
+#include "brelund/raster.h"
 #include "control/design.h"
-#include "host/forms/form_bag.h"
+#include "host/common/forms/form_bag.h"
 #include "host/qt/qt_input.h"
 #include "host/qt/qt_values.h"
-#include "host/raster.h"
 
 namespace brelund::qt {
 

@@ -1,11 +1,11 @@
-#include "host/qt/form_window.h"
+#include "brelund/qt/form_window.h"
 
 #include <QKeyEvent>
 #include <QPalette>
 
+#include "brelund/raster.h"
 #include "control/design.h"
 #include "host/qt/qt_values.h"
-#include "host/raster.h"
 
 namespace brelund::qt {
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <cmath>
 
-#include "host/error.h"
+#include "brelund/error.h"
 #include "host/qt/qt_values.h"
 
 namespace brelund::qt {

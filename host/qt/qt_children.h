@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "host/host.h"
-#include "host/raster.h"
-#include "host/stored_children.h"
+#include "brelund/host.h"
+#include "brelund/raster.h"
+#include "host/common/stored_children.h"
 
 namespace brelund::qt {
 

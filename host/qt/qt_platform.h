@@ -5,7 +5,7 @@
 #include <QPalette>
 #include <QWidget>
 
-#include "host/host.h"
+#include "brelund/host.h"
 
 namespace brelund::qt {
 

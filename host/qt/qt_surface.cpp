@@ -8,12 +8,7 @@
 
 namespace brelund::qt {
 
-Surface::Surface(QWidget& widget, host::WindowHandle hwnd)
-    : widget_(widget), hwnd_(hwnd), ambient_(std::make_shared<Font>()) {}
-
-void Surface::set_ambient_font(FontRef f) {
-  ambient_ = f ? std::move(f) : std::make_shared<Font>();
-}
+Surface::Surface(QWidget& widget, host::WindowHandle hwnd) : widget_(widget), hwnd_(hwnd) {}
 
 void Surface::changed(host::Change what) {
   switch (what) {

@@ -8,7 +8,7 @@
 
 #include <QWidget>
 
-#include "host/stored_surface.h"
+#include "host/common/stored_surface.h"
 
 namespace brelund::qt {
 
@@ -16,19 +16,10 @@ class Surface final : public host::StoredSurface {
  public:
   Surface(QWidget& widget, host::WindowHandle hwnd);
 
-  void set_extender(std::optional<bool> is_default, std::optional<bool> is_cancel) {
-    default_ = is_default;
-    cancel_ = is_cancel;
-  }
-  void set_ambient_font(FontRef f);
-
   std::function<void(std::string_view)> on_property_changed;
 
   void refresh() override { widget_.update(); }
   host::WindowHandle hwnd() override { return hwnd_; }
-  std::optional<bool> extender_default() override { return default_; }
-  std::optional<bool> extender_cancel() override { return cancel_; }
-  FontRef ambient_font() override { return ambient_; }
   void property_changed(std::string_view name) override;
 
  private:
@@ -37,8 +28,6 @@ class Surface final : public host::StoredSurface {
   void apply_cursor();
   QWidget& widget_;
   host::WindowHandle hwnd_;
-  std::optional<bool> default_ = false, cancel_ = false;
-  FontRef ambient_;
 };
 
 }  // namespace brelund::qt

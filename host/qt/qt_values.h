@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <QRegion>
 
-#include "host/host.h"
+#include "brelund/host.h"
 
 namespace brelund::qt {
 

@@ -6,10 +6,10 @@
 #include <QTest>
 #include <sstream>
 
+#include "brelund/forms.h"
+#include "brelund/headless/form.h"
+#include "brelund/qt/form_window.h"
 #include "control/property_table.h"
-#include "host/forms/form_file.h"
-#include "host/headless/form_render.h"
-#include "host/qt/form_window.h"
 #include "recorder.h"
 
 using namespace brelund;

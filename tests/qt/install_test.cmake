@@ -17,13 +17,13 @@ function(run)
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
-foreach(f include/brelund/control/boton.h include/brelund/host/host.h
-          include/brelund/host/qt/boton_widget.h include/brelund/host/forms/form_file.h)
+foreach(f include/brelund/boton.h include/brelund/host.h
+          include/brelund/qt/boton_widget.h include/brelund/forms.h)
   if(NOT EXISTS ${prefix}/${f})
     message(FATAL_ERROR "install_test: ${f} was not installed")
   endif()
 endforeach()
-if(EXISTS ${prefix}/include/brelund/host/headless)
+if(EXISTS ${prefix}/include/host/headless)
   message(FATAL_ERROR "install_test: the headless host's headers were installed")
 endif()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/qt-app -B ${WORK_DIR}/app -G Ninja

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "host/qt/boton_widget.h"
+#include "brelund/qt/boton_widget.h"
 
 namespace brelund::qt::test {
 

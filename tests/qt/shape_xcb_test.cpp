@@ -3,8 +3,8 @@
 #include <QScreen>
 #include <QTest>
 
-#include "host/forms/form_file.h"
-#include "host/qt/form_window.h"
+#include "brelund/forms.h"
+#include "brelund/qt/form_window.h"
 #include "recorder.h"
 
 using namespace brelund;

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "host/qt/form_window.h"
+#include "brelund/qt/form_window.h"
 #include "recorder.h"
 
 using namespace brelund;

@@ -1,0 +1,90 @@
+#include "host/common/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "brelund/error.h"
+
+namespace brelund {
+
+namespace {
+// Unit coordinates map to the pixel whose cell contains them (floor). Multiplying before dividing
+// keeps whole-unit positions exact, so the bottom edge (N units) never lands on the last row.
+// Far-off coordinates only need to stay off the raster.
+int to_pixel(double units, int pixels, double scale) {
+  const double p = std::clamp(units * pixels / scale, -1e6, 1e6);  // NaN stays NaN
+  if (!(p == p)) return -1;
+  const int i = static_cast<int>(p);
+  return i - (p < i);  // floor, without a library call
+}
+
+void check_extent(float v) {
+  if (v == 0 || !std::isfinite(v))
+    throw Error(errors::kInvalidPropertyValue, "Invalid property value");
+}
+}  // namespace
+
+void Canvas::flush() const noexcept {
+  if (pending_.y < 0) return;
+  raster_.fill_span(pending_.y, pending_.x0, pending_.x1, pending_.argb);
+  pending_.y = -1;
+}
+
+void Canvas::resize(float width_twips, float height_twips) {
+  flush();
+  const int w = pixels_of_twips(width_twips), h = pixels_of_twips(height_twips);
+  if (w != raster_.width || h != raster_.height) {
+    Raster next;
+    next.resize(w, h, 0xFF000000u);
+    for (int y = 0; y < std::min(h, raster_.height); ++y)
+      std::copy_n(raster_.row(y), std::min(w, raster_.width), next.row(y));
+    raster_ = std::move(next);
+  }
+  scale_w_ = static_cast<float>(w * 15);
+  scale_h_ = static_cast<float>(h * 15);
+}
+
+void Canvas::set_scale_width(float v) {
+  check_extent(v);
+  scale_w_ = v;
+}
+
+void Canvas::set_scale_height(float v) {
+  check_extent(v);
+  scale_h_ = v;
+}
+
+void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept {
+  if (raster_.width == 0 || raster_.height == 0) return;
+  const int w = raster_.width, h = raster_.height;
+  const int px1 = to_pixel(x1, w, scale_w_), py1 = to_pixel(y1, h, scale_h_);
+  const int px2 = x2 == x1 ? px1 : to_pixel(x2, w, scale_w_);
+  const int py2 = y2 == y1 ? py1 : to_pixel(y2, h, scale_h_);
+  const std::uint32_t c = argb_of_rgb(rgb);
+  if (py1 == py2) {  // a row: one span, clipped
+    int x0 = px1 <= px2 ? px1 : px2 + 1, x1 = px1 <= px2 ? px2 : px1 + 1;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, w);
+    if (py1 < 0 || py1 >= h || x0 >= x1) return;
+    const bool covers = pending_.y == py1 && x0 <= pending_.x0 && x1 >= pending_.x1;
+    if (!covers) flush();
+    pending_ = {py1, x0, x1, c};
+    return;
+  }
+  flush();
+  if (px1 == px2) {  // a column
+    if (px1 < 0 || px1 >= raster_.width) return;
+    const int lo = py1 < py2 ? py1 : py2 + 1, hi = py1 < py2 ? py2 : py1 + 1;
+    for (int y = std::max(lo, 0); y < std::min(hi, raster_.height); ++y) raster_.row(y)[px1] = c;
+    return;
+  }
+  const int n = std::max(std::abs(px2 - px1), std::abs(py2 - py1));
+  for (int i = 0; i < n; ++i) {
+    const int x = px1 + static_cast<int>(std::lround(double(px2 - px1) * i / n));
+    const int y = py1 + static_cast<int>(std::lround(double(py2 - py1) * i / n));
+    if (x >= 0 && x < raster_.width && y >= 0 && y < raster_.height) raster_.row(y)[x] = c;
+  }
+}
+
+}  // namespace brelund

@@ -1,0 +1,41 @@
+#include "host/common/forms/form_bag.h"
+
+#include "host/common/property_bag.h"
+
+namespace brelund::forms {
+
+namespace {
+// Remembers the key being read, so that a failure can say which key it was.
+class TrackingBag final : public host::PropertyBag {
+ public:
+  explicit TrackingBag(const Properties& p) : bag_(p) {}
+  Variant read_property(std::string_view key, const Variant& def) override {
+    last_key = key;
+    return bag_.read_property(key, def);
+  }
+  void write_property(std::string_view key, const Variant& value, const Variant& def) override {
+    bag_.write_property(key, value, def);
+  }
+  std::string last_key;
+
+ private:
+  host::MemoryPropertyBag bag_;
+};
+}  // namespace
+
+void read_properties(Boton& control, const Control& entry, const std::string& file) {
+  TrackingBag bag(entry.properties);
+  try {
+    control.ReadProperties(bag);
+  } catch (const Error& e) {
+    throw Error(e.number(), where(file, entry.name, bag.last_key) + ": " + e.description());
+  }
+}
+
+Properties write_properties(Boton& control) {
+  host::MemoryPropertyBag bag;
+  control.WriteProperties(bag);
+  return bag.entries();
+}
+
+}  // namespace brelund::forms

@@ -1,0 +1,172 @@
+#include "host/common/instance.h"
+
+#include <utility>
+
+#include "control/design.h"
+#include "host/common/forms/form_bag.h"
+
+namespace brelund::host {
+
+// Stands between the control and the application: hands every event on, then ends the control's
+// step if the handler destroyed (or retired) the control. The flag is copied before the handler
+// runs, because the guard itself goes with the instance.
+class Instance::Guard final : public EventSink {
+ public:
+  Guard(EventSink& app, std::shared_ptr<bool> alive) : app_(app), alive_(std::move(alive)) {}
+
+  void Click() override {
+    raise([](EventSink& a) { a.Click(); });
+  }
+  void KeyDown(std::int16_t& k, std::int16_t& s) override {
+    raise([&](EventSink& a) { a.KeyDown(k, s); });
+  }
+  void KeyPress(std::int16_t& k) override {
+    raise([&](EventSink& a) { a.KeyPress(k); });
+  }
+  void KeyUp(std::int16_t& k, std::int16_t& s) override {
+    raise([&](EventSink& a) { a.KeyUp(k, s); });
+  }
+  void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+    raise([&](EventSink& a) { a.MouseDown(b, s, x, y); });
+  }
+  void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+    raise([&](EventSink& a) { a.MouseMove(b, s, x, y); });
+  }
+  void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
+    raise([&](EventSink& a) { a.MouseUp(b, s, x, y); });
+  }
+  void Resize() override {
+    raise([](EventSink& a) { a.Resize(); });
+  }
+
+ private:
+  template <class F>
+  void raise(F&& f) {
+    // An event raised by a control that is already gone (a step that went on after a retire)
+    // must not reach the application either.
+    if (!*alive_) throw ControlGone{};
+    const std::shared_ptr<bool> alive = alive_;
+    f(app_);
+    if (!*alive) throw ControlGone{};
+  }
+
+  EventSink& app_;
+  std::shared_ptr<bool> alive_;
+};
+
+namespace {
+Services designed(StoredSurface& surface, Label& label, Image& pic, MaskCanvas& mask, Timer& timer,
+                  Platform& platform, EventSink& events, Observer* observer) {
+  surface.set_size(design::kWidth, design::kHeight);
+  Services s{surface, label, pic, mask, timer, platform, events, observer};
+  design::apply_design(s);
+  return s;
+}
+}  // namespace
+
+Instance::Instance(StoredSurface& surface, Label& label, Image& pic, MaskCanvas& mask, Timer& timer,
+                   Platform& platform, EventSink& application, Observer* observer)
+    : surface_(surface),
+      pic_(pic),
+      timer_(timer),
+      guard_(std::make_unique<Guard>(application, alive_)),
+      control_(designed(surface, label, pic, mask, timer, platform, *guard_, observer)) {}
+
+Instance::~Instance() { retire(); }
+
+template <class F>
+Status Instance::step(F&& f) {
+  if (retired()) return {0, {}, true};
+  return guarded(std::forward<F>(f));
+}
+
+Status Instance::init() {
+  return step([&] { control_.InitProperties(); });
+}
+
+Status Instance::load(PropertyBag& bag) {
+  return step([&] { control_.ReadProperties(bag); });
+}
+
+Status Instance::load(const forms::Control& entry, const std::string& file) {
+  return step([&] {
+    surface_.set_extender(entry.is_default, entry.is_cancel);
+    surface_.set_size(entry.width, entry.height);
+    forms::read_properties(control_, entry, file);
+  });
+}
+
+Status Instance::save(PropertyBag& bag) {
+  return step([&] { control_.WriteProperties(bag); });
+}
+
+Status Instance::resize(float width_twips, float height_twips) {
+  return step([&] {
+    surface_.set_size(width_twips, height_twips);
+    control_.Resize();
+  });
+}
+
+Status Instance::show() {
+  return step([&] { control_.Show(); });
+}
+
+Status Instance::focus_in() {
+  if (focused_) return {};
+  focused_ = true;
+  Status first = step([&] { control_.EnterFocus(); });
+  if (first.gone) return first;
+  Status second = step([&] { control_.GotFocus(); });
+  return first.ok() ? second : first;
+}
+
+Status Instance::focus_out() {
+  if (!focused_) return {};
+  focused_ = false;
+  Status first = step([&] { control_.LostFocus(); });
+  if (first.gone) return first;
+  Status second = step([&] { control_.ExitFocus(); });
+  return first.ok() ? second : first;
+}
+
+Status Instance::pointer(PointerAction action, PointerTarget target, std::int16_t button,
+                         std::int16_t shift, float x, float y) {
+  return step([&] {
+    if (target == PointerTarget::picture && pic_.enabled() == 0) {
+      x += pic_.left();
+      y += pic_.top();
+    }
+    switch (action) {
+      case PointerAction::down:
+        return control_.MouseDown(button, shift, x, y);
+      case PointerAction::move:
+        return control_.MouseMove(button, shift, x, y);
+      case PointerAction::up:
+        return control_.MouseUp(button, shift, x, y);
+    }
+  });
+}
+
+Status Instance::key_down(std::int16_t key_code, std::int16_t shift) {
+  return step([&] { control_.KeyDown(key_code, shift); });
+}
+
+Status Instance::key_press(std::int16_t key_ascii) {
+  return step([&] { control_.KeyPress(key_ascii); });
+}
+
+Status Instance::key_up(std::int16_t key_code, std::int16_t shift) {
+  return step([&] { control_.KeyUp(key_code, shift); });
+}
+
+Status Instance::access_key(std::int16_t key_ascii) {
+  return step([&] { control_.AccessKeyPress(key_ascii); });
+}
+
+Status Instance::tick() {
+  return step([&] {
+    if (timer_.enabled()) control_.Timer1_Timer();
+  });
+}
+
+}  // namespace brelund::host

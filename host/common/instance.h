@@ -1,0 +1,90 @@
+// One control as a host holds it: the Boton built on the host's surface and children with the
+// design settings, and every step a host takes with it, written once. A host only translates its
+// platform: it turns a mouse press into pointer(down, target, ...), a focus change into
+// focus_in()/focus_out(), and so on, and reports the Status each step returns.
+//
+// Events are synchronous and the application's handler may destroy the control (an OK button
+// that closes its dialog). After every event the instance checks that it still exists; if not,
+// the control's step ends at once (no field written, no paint, no further event) and the host's
+// step returns a Status with `gone` set, after which the host must not touch the control or
+// anything it owned.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "brelund/boton.h"
+#include "brelund/forms.h"
+#include "host/common/stored_surface.h"
+
+namespace brelund::host {
+
+enum class PointerAction { down, move, up };
+// Where a pointer notification arrived: the surface itself, or the caption or picture on it,
+// with that child's own coordinates.
+enum class PointerTarget { surface, caption, picture };
+
+class Instance {
+ public:
+  // Creates the control on the host's objects and applies the design settings; nothing is drawn.
+  // `application` receives the events; `observer` sees paints and layouts (tools only).
+  Instance(StoredSurface& surface, Label& label, Image& pic, MaskCanvas& mask, Timer& timer,
+           Platform& platform, EventSink& application, Observer* observer = nullptr);
+  // Destroying the instance inside an event ends that event's step when the handler returns.
+  ~Instance();
+  Instance(const Instance&) = delete;
+  Instance& operator=(const Instance&) = delete;
+
+  Boton& control() noexcept { return control_; }
+
+  // Marks the control as gone while the object itself lives on (a COM object that the container
+  // released but that holds itself for the step in progress): every later event ends its step.
+  void retire() noexcept { *alive_ = false; }
+  bool retired() const noexcept { return !*alive_; }
+
+  Status init();
+  Status load(PropertyBag& bag);
+  // A form file's entry: extender, extent and its saved property set. A failure names the file,
+  // the control and the key; the keys before it keep their new values.
+  Status load(const forms::Control& entry, const std::string& file);
+  Status save(PropertyBag& bag);
+  // The host's side of a resize: the new extent in twips, then the Resize notification.
+  Status resize(float width_twips, float height_twips);
+  Status show();
+
+  // The focus arrives and leaves in pairs: EnterFocus then GotFocus; LostFocus then ExitFocus.
+  // A repeated call without the opposite one in between does nothing.
+  Status focus_in();
+  Status focus_out();
+  bool focused() const noexcept { return focused_; }
+
+  // A pointer notification with its target's coordinates in twips. The caption forwards to the
+  // control's handlers as they are; a disabled picture does not report on its own, so its press
+  // reaches the surface with the surface's coordinates.
+  Status pointer(PointerAction action, PointerTarget target, std::int16_t button,
+                 std::int16_t shift, float x, float y);
+
+  Status key_down(std::int16_t key_code, std::int16_t shift);
+  Status key_press(std::int16_t key_ascii);
+  Status key_up(std::int16_t key_code, std::int16_t shift);
+  Status access_key(std::int16_t key_ascii);
+  // One period of Timer1: ticks the control while the timer is enabled.
+  Status tick();
+
+ private:
+  class Guard;
+  template <class F>
+  Status step(F&& f);
+
+  StoredSurface& surface_;
+  Image& pic_;
+  Timer& timer_;
+  // Shared with the event in progress, which keeps it after the instance is gone.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  std::unique_ptr<Guard> guard_;
+  Boton control_;
+  bool focused_ = false;
+};
+
+}  // namespace brelund::host

@@ -1,0 +1,110 @@
+#include "host/common/mask_image.h"
+
+#include <algorithm>
+
+#include "shape/region.h"
+
+namespace brelund {
+
+namespace {
+constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
+}
+
+void MaskImage::set_width(float twips) {
+  width_ = twips;
+  reshape();
+}
+
+void MaskImage::set_height(float twips) {
+  height_ = twips;
+  reshape();
+}
+
+Picture& MaskImage::writable(bool keep_content) {
+  if (image_.use_count() > 1) {
+    std::shared_ptr<Picture> next;
+    if (spare_ && spare_.use_count() == 1)
+      next = std::move(spare_);
+    else
+      next = std::make_shared<Picture>();
+    if (keep_content || next->pixels.size() != image_->pixels.size()) next->pixels = image_->pixels;
+    next->width = image_->width;
+    next->height = image_->height;
+    // Each buffer is a picture of its own, with its own handle.
+    next->handle = image_->handle == 0 ? 0 : next->handle ? next->handle : new_picture_handle();
+    spare_ = std::move(image_);
+    image_ = std::move(next);
+  }
+  return *image_;
+}
+
+void MaskImage::reshape() {
+  const int w = pixels_of_twips(width_), h = pixels_of_twips(height_);
+  if (w == image_->width && h == image_->height) return;
+  flush_clear();
+  // The persistent image keeps its content where the box still covers it; fresh area is white.
+  std::vector<std::uint32_t> next(static_cast<std::size_t>(w) * static_cast<std::size_t>(h),
+                                  kWhite);
+  for (int y = 0; y < std::min(h, image_->height); ++y)
+    std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,
+                std::min(w, image_->width), next.data() + static_cast<std::size_t>(y) * w);
+  Picture& p = writable(false);
+  p.pixels = std::move(next);
+  p.width = w;
+  p.height = h;
+  p.handle = w > 0 && h > 0 ? (p.handle ? p.handle : new_picture_handle()) : 0;
+}
+
+void MaskImage::clear() { clear_pending_ = true; }
+
+void MaskImage::flush_clear() {
+  if (!clear_pending_) return;
+  clear_pending_ = false;
+  Picture& p = writable(false);
+  fill_pixels(p.pixels.data(), p.pixels.size(), kWhite);
+}
+
+void MaskImage::fill_black(const shape::Region& region) {
+  Picture& p = writable(!clear_pending_);
+  const int w = p.width, h = p.height;
+  auto row = [&](int y) { return p.pixels.data() + static_cast<std::size_t>(y) * w; };
+  auto paint = [&](int y, int l, int r) {
+    l = std::clamp(l, 0, w);
+    r = std::clamp(r, 0, w);
+    if (l < r) fill_pixels(row(y) + l, static_cast<std::size_t>(r - l), kBlack);
+  };
+  if (!clear_pending_) {
+    shape::for_each_span(region, [&](int y, int l, int r) {
+      if (y >= 0 && y < h) paint(y, l, r);
+    });
+    return;
+  }
+  // Clear and fill in one pass: rows arrive top to bottom, one span each, for the shapes we draw.
+  clear_pending_ = false;
+  auto put = [](std::uint32_t* at, int count, std::uint32_t value) {
+    fill_pixels(at, static_cast<std::size_t>(count), value);
+  };
+  int next = 0;
+  shape::for_each_span(region, [&](int y, int l, int r) {
+    if (y < 0 || y >= h) return;
+    if (y < next) {  // a second span on a row: already cleared, just paint it
+      paint(y, l, r);
+      return;
+    }
+    for (; next < y; ++next) put(row(next), w, kWhite);
+    // This row: white, black, white, each pixel written once.
+    const int cl = std::clamp(l, 0, w), cr = std::clamp(r, cl, w);
+    put(row(y), cl, kWhite);
+    put(row(y) + cl, cr - cl, kBlack);
+    put(row(y) + cr, w - cr, kWhite);
+    next = y + 1;
+  });
+  for (; next < h; ++next) put(row(next), w, kWhite);
+}
+
+PictureRef MaskImage::image() {
+  flush_clear();
+  return image_;
+}
+
+}  // namespace brelund

@@ -1,0 +1,34 @@
+// The hidden mask canvas of hosts without a graphics system of their own: a persistent image in
+// memory, white where the control is cut away, filled with the shared round-rectangle rasterizer.
+#pragma once
+
+#include <memory>
+
+#include "brelund/host.h"
+#include "brelund/raster.h"
+
+namespace brelund {
+
+class MaskImage final : public host::MaskCanvas {
+ public:
+  void set_width(float twips) override;
+  void set_height(float twips) override;
+  void clear() override;
+  void fill_black(const shape::Region& region) override;
+  PictureRef image() override;
+
+ private:
+  // The persistent image is handed out as the mask picture itself, without a copy. While the
+  // surface still holds the last one, drawing goes to a second buffer, so a rebuild allocates
+  // nothing once both exist.
+  Picture& writable(bool keep_content);
+  void flush_clear();
+  void reshape();
+  float width_ = 0, height_ = 0;
+  std::shared_ptr<Picture> image_ = std::make_shared<Picture>();
+  std::shared_ptr<Picture> spare_;
+  // A clear is applied lazily: the next fill writes white and black in one pass over the rows.
+  bool clear_pending_ = false;
+};
+
+}  // namespace brelund

@@ -1,0 +1,118 @@
+// Boton: the push button with a shaded face and rounded, click-through corners. The control owns
+// only its eight fields; everything visible lives in the host's objects (host/host.h), which it
+// drives from the host's notifications and its public members.
+//
+// Every member and entry point reports failure by throwing brelund::Error; whatever it changed
+// before the failure stays changed, as automation clients expect. Hosts catch at their boundary
+// (see brelund::guarded).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "brelund/host.h"
+
+namespace brelund {
+
+// The instance fields, in their declaration order; a snapshot for tools and tests.
+struct BotonFields {
+  Bool16 m_Highlighted = kFalse;
+  Bool16 m_Pressed = kFalse;
+  OleColor m_ForeColor = 0;
+  OleColor m_BackColor = 0;
+  std::int32_t m_Roundness3D = 0;
+  Bool16 m_CreateRegion = kFalse;
+  std::int32_t m_Light = 0;
+  std::int32_t m_RoundSize = 0;
+  friend bool operator==(const BotonFields&, const BotonFields&) = default;
+};
+
+class Boton {
+ public:
+  // The host has created the four children with the design settings (control/design.h).
+  explicit Boton(host::Services services) noexcept : host_(services) {}
+  Boton(const Boton&) = delete;
+  Boton& operator=(const Boton&) = delete;
+
+  BotonFields fields() const noexcept {
+    return {m_Highlighted, m_Pressed,      m_ForeColor, m_BackColor,
+            m_Roundness3D, m_CreateRegion, m_Light,     m_RoundSize};
+  }
+  host::Services& services() noexcept { return host_; }
+
+  // ---- the public members, in the order of their slots ----
+  std::string Caption();
+  void set_Caption(const std::string& text);
+  Bool16 Enabled();
+  void set_Enabled(Bool16 value);
+  FontRef Font();
+  void set_Font(FontRef font);
+  PictureRef MouseIcon();
+  void set_MouseIcon(PictureRef picture);
+  std::int16_t MousePointer();
+  void set_MousePointer(std::int16_t value);
+  PictureRef Picture();
+  void set_Picture(PictureRef picture);
+  void Refresh();
+  OleColor BackColor();
+  void set_BackColor(OleColor color);
+  OleColor ForeColor();
+  void set_ForeColor(OleColor color);
+  std::int32_t RoundSize() const noexcept { return m_RoundSize; }
+  void set_RoundSize(std::int32_t value);
+  std::int32_t Light() const noexcept { return m_Light; }
+  void set_Light(std::int32_t value);
+  std::string ToolTipText();
+  void set_ToolTipText(const std::string& text);
+  std::int32_t BackColorOriginal() const noexcept { return m_BackColor; }
+  // Full rebuild: mask, face (released, lit only through m_Highlighted), layout.
+  void CreaNuevaRegion();
+  Bool16 CreateRegion() const noexcept { return m_CreateRegion; }
+  void set_CreateRegion(Bool16 value);
+  std::int32_t Roundness3D() const noexcept { return m_Roundness3D; }
+  void set_Roundness3D(std::int32_t value);
+
+  // ---- host notifications ----
+  void InitProperties();
+  void ReadProperties(host::PropertyBag& bag);
+  void WriteProperties(host::PropertyBag& bag);
+  void Resize();
+  void Show();
+
+  void EnterFocus();
+  void GotFocus();
+  void ExitFocus();
+  void LostFocus();
+
+  // Pointer notifications on the surface. A host forwards those of the caption and the picture
+  // to the same entry points with the child's own coordinates and the same argument storage.
+  void MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y);
+  void MouseMove(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y);
+  void MouseUp(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y);
+
+  void KeyDown(std::int16_t& KeyCode, std::int16_t& Shift);
+  void KeyPress(std::int16_t& KeyAscii);
+  void KeyUp(std::int16_t& KeyCode, std::int16_t& Shift);
+  void AccessKeyPress(std::int16_t& KeyAscii);
+
+  void Timer1_Timer();
+
+ private:
+  void PaintFace(Bool16 Highlighted, Bool16 Pressed);
+  void LayoutContent();
+  void hover_step(std::int16_t button);
+  void notify(const char* name) { host_.surface.property_changed(name); }
+
+  host::Services host_;
+
+  Bool16 m_Highlighted = kFalse;
+  Bool16 m_Pressed = kFalse;
+  OleColor m_ForeColor = 0;
+  OleColor m_BackColor = 0;
+  std::int32_t m_Roundness3D = 0;
+  Bool16 m_CreateRegion = kFalse;
+  std::int32_t m_Light = 0;
+  std::int32_t m_RoundSize = 0;
+};
+
+}  // namespace brelund

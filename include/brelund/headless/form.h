@@ -1,0 +1,27 @@
+// A whole form on the headless host: its buttons created and loaded from the form file, and the
+// form drawn with every button composed at its place.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "brelund/forms.h"
+#include "brelund/headless/button.h"
+
+namespace brelund::headless {
+
+struct FormInstance {
+  forms::Form form;
+  std::string file;
+  std::vector<std::unique_ptr<Button>> buttons;
+
+  // Creates every button, loads its saved set and shows it. Throws the first failure, naming the
+  // file, the control and the key.
+  static FormInstance open(forms::Form form, const std::string& file);
+  Raster render();
+  // The form as it would be saved now: every control's WriteProperties.
+  forms::Form capture();
+};
+
+}  // namespace brelund::headless
