@@ -45,6 +45,26 @@ void Canvas::resize(float width_twips, float height_twips) {
   scale_h_ = static_cast<float>(h * 15);
 }
 
+void Canvas::begin_rows() noexcept {
+  const int w = raster_.width;
+  if (w == 0 || raster_.height == 0) {
+    row_x0_ = row_x1_ = 0;
+    return;
+  }
+  // The same ends line() gives a row from x = 0 to x = 1.
+  const int px1 = to_pixel(0, w, scale_w_), px2 = to_pixel(1, w, scale_w_);
+  row_x0_ = std::max(px1 <= px2 ? px1 : px2 + 1, 0);
+  row_x1_ = std::min(px1 <= px2 ? px2 : px1 + 1, w);
+}
+
+void Canvas::row(float y, OleColor rgb) noexcept {
+  const int py = to_pixel(y, raster_.height, scale_h_);
+  if (py < 0 || py >= raster_.height || row_x0_ >= row_x1_) return;
+  const bool covers = pending_.y == py && row_x0_ <= pending_.x0 && row_x1_ >= pending_.x1;
+  if (!covers) flush();
+  pending_ = {py, row_x0_, row_x1_, argb_of_rgb(rgb)};
+}
+
 void Canvas::set_scale_width(float v) {
   check_extent(v);
   scale_w_ = v;

@@ -8,6 +8,9 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace brelund::headless {
@@ -90,29 +93,97 @@ FT_F26Dot6 pixel_size_26_6(const Font& f) {
   return static_cast<FT_F26Dot6>(std::lround(px * 64));
 }
 
+// Walks the glyphs of a caption with the faces' lock held. `load` is FT_LOAD_RENDER when the
+// glyphs are drawn; measuring needs only the hinted advances, which loading without rendering
+// gives the same.
 template <class Glyph>
-TextSize walk(const Font& font, const std::string& utf8, Glyph&& glyph) {
-  auto& faces = Faces::instance();
-  std::lock_guard lock(faces.mutex);
-  FT_Face face = faces.face(face_file(font));
+TextSize walk_locked(FT_Face face, const Font& font, const std::string& utf8, FT_Int32 load,
+                     Glyph&& glyph) {
   if (!face) return {};
   FT_Set_Char_Size(face, 0, pixel_size_26_6(font), 72, 72);
   const int ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
   const int line = static_cast<int>((face->size->metrics.height + 63) >> 6);
   long pen = 0;
   for (char32_t cp : decode_utf8(utf8)) {
-    if (FT_Load_Char(face, cp, FT_LOAD_RENDER) != 0) continue;
+    if (FT_Load_Char(face, cp, load) != 0) continue;
     glyph(face->glyph, static_cast<int>(pen >> 6), ascent);
     pen += face->glyph->advance.x;
   }
   return {static_cast<int>((pen + 63) >> 6), line};
 }
 
+// A form of many buttons measures the same few captions again and again, and running the
+// hinting program of every glyph costs far more than drawing a face; sizes are therefore kept by
+// face file, pixel size and text. Bounded so that a stream of distinct captions cannot grow it
+// without end.
+class MeasureCache {
+ public:
+  static constexpr std::size_t kMaxEntries = 4096;
+  static constexpr std::size_t kMaxTextBytes = 256;  // longer captions are measured each time
+
+  std::optional<TextSize> find(const std::string& key) const {
+    auto it = sizes_.find(key);
+    return it == sizes_.end() ? std::nullopt : std::optional<TextSize>(it->second);
+  }
+  void put(std::string key, TextSize size) {
+    if (sizes_.size() >= kMaxEntries) sizes_.clear();
+    sizes_.emplace(std::move(key), size);
+  }
+  std::size_t bytes() const noexcept {
+    std::size_t n = sizes_.bucket_count() * sizeof(void*);
+    for (const auto& [key, size] : sizes_)
+      n += sizeof(std::pair<const std::string, TextSize>) + 2 * sizeof(void*) +
+           (key.capacity() > 15 ? key.capacity() + 1 : 0);
+    return n;
+  }
+
+ private:
+  std::unordered_map<std::string, TextSize> sizes_;
+};
+
+MeasureCache& measure_cache() {
+  static MeasureCache cache;
+  return cache;
+}
+
 }  // namespace
 
 TextSize measure_text(const Font& font, const std::string& utf8) {
-  return walk(font, utf8, [](FT_GlyphSlot, int, int) {});
+  auto& faces = Faces::instance();
+  std::lock_guard lock(faces.mutex);
+  const std::string file = face_file(font);
+  const FT_F26Dot6 px = pixel_size_26_6(font);
+  if (utf8.size() > MeasureCache::kMaxTextBytes)
+    return walk_locked(faces.face(file), font, utf8, FT_LOAD_DEFAULT,
+                       [](FT_GlyphSlot, int, int) {});
+  std::string key = file;
+  key += '\0';
+  key += std::to_string(px);
+  key += '\0';
+  key += utf8;
+  if (auto hit = measure_cache().find(key)) return *hit;
+  const TextSize size =
+      walk_locked(faces.face(file), font, utf8, FT_LOAD_DEFAULT, [](FT_GlyphSlot, int, int) {});
+  // A missing face measures as empty; that is not kept, so fonts installed later still count.
+  if (faces.face(file)) measure_cache().put(std::move(key), size);
+  return size;
 }
+
+std::size_t measure_cache_bytes() {
+  auto& faces = Faces::instance();
+  std::lock_guard lock(faces.mutex);
+  return measure_cache().bytes();
+}
+
+namespace {
+template <class Glyph>
+TextSize walk(const Font& font, const std::string& utf8, Glyph&& glyph) {
+  auto& faces = Faces::instance();
+  std::lock_guard lock(faces.mutex);
+  return walk_locked(faces.face(face_file(font)), font, utf8, FT_LOAD_RENDER,
+                     std::forward<Glyph>(glyph));
+}
+}  // namespace
 
 void draw_text(Raster& dst, int x, int y, const Font& font, const std::string& utf8,
                std::uint32_t argb) {
