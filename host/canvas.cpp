@@ -96,7 +96,10 @@ void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept
   if (px1 == px2) {  // a column
     if (px1 < 0 || px1 >= raster_.width) return;
     const int lo = py1 < py2 ? py1 : py2 + 1, hi = py1 < py2 ? py2 : py1 + 1;
-    for (int y = std::max(lo, 0); y < std::min(hi, raster_.height); ++y) raster_.row(y)[px1] = c;
+    const int y0 = std::max(lo, 0), y1 = std::min(hi, raster_.height);
+    if (y0 >= y1) return;
+    std::uint32_t* p = raster_.row(y0) + px1;
+    for (int y = y0; y < y1; ++y, p += raster_.width) *p = c;
     return;
   }
   const int n = std::max(std::abs(px2 - px1), std::abs(py2 - py1));

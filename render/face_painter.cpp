@@ -33,7 +33,8 @@ struct Colour {
 Colour colour_of(const Rgb& c) { return {to_i16(c.r), to_i16(c.g), to_i16(c.b)}; }
 
 // One step of a band: each sum goes to 16 bits (failing on overflow) and is floored at zero.
-Colour stepped(const Colour& c, const Step& s) {
+// Inlined into both passes: it runs for every row of the two shaded bands.
+[[gnu::always_inline]] inline Colour stepped(const Colour& c, const Step& s) {
   return {FloorAtZero(to_i16(c.r + s.r)), FloorAtZero(to_i16(c.g + s.g)),
           FloorAtZero(to_i16(c.b + s.b))};
 }
