@@ -16,6 +16,8 @@ class MaskImage final : public host::MaskCanvas {
   void clear() override;
   void fill_black(const shape::Region& region) override;
   PictureRef image() override;
+  // Pixel bytes this canvas keeps: the image and, once a rebuild has needed it, the second buffer.
+  std::size_t bytes_held() const noexcept;
 
  private:
   // The persistent image is handed out as the mask picture itself, without a copy. While the

@@ -111,7 +111,11 @@ void blend(Raster& dst, const std::uint32_t* src, int w, int h, int x0, int y0) 
 void Raster::resize(int w, int h, std::uint32_t fill) {
   width = std::max(w, 0);
   height = std::max(h, 0);
-  pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
+  // Sized first and filled wide: assign() would write the value in a scalar loop.
+  const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  pixels.clear();
+  pixels.resize(n);
+  fill_pixels(pixels.data(), n, fill);
 }
 
 void Raster::fill_span(int y, int x0, int x1, std::uint32_t argb) noexcept {

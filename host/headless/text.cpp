@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -93,9 +92,7 @@ FT_F26Dot6 pixel_size_26_6(const Font& f) {
   return static_cast<FT_F26Dot6>(std::lround(px * 64));
 }
 
-// Walks the glyphs of a caption with the faces' lock held. `load` is FT_LOAD_RENDER when the
-// glyphs are drawn; measuring needs only the hinted advances, which loading without rendering
-// gives the same.
+// Walks the glyphs of a caption with the faces' lock held, loading each with `load`.
 template <class Glyph>
 TextSize walk_locked(FT_Face face, const Font& font, const std::string& utf8, FT_Int32 load,
                      Glyph&& glyph) {
@@ -112,33 +109,47 @@ TextSize walk_locked(FT_Face face, const Font& font, const std::string& utf8, FT
   return {static_cast<int>((pen + 63) >> 6), line};
 }
 
-// A form of many buttons measures the same few captions again and again, and running the
-// hinting program of every glyph costs far more than drawing a face; sizes are therefore kept by
-// face file, pixel size and text. Bounded so that a stream of distinct captions cannot grow it
-// without end.
+// A caption's size is its line height and the sum of its glyphs' hinted advances, and running a
+// glyph's hinting program costs far more than drawing a face; a form of many buttons measures
+// the same few dozen glyphs again and again. So the advances are kept per face file and pixel
+// size, and a caption is measured by adding them up exactly as the walk above does. Bounded so
+// that text in many scripts cannot grow it without end.
 class MeasureCache {
  public:
-  static constexpr std::size_t kMaxEntries = 4096;
-  static constexpr std::size_t kMaxTextBytes = 256;  // longer captions are measured each time
+  struct Metrics {
+    int line = 0;
+    std::unordered_map<char32_t, long> advances;  // 26.6 pixels; 0 for a glyph that fails to load
+  };
+  static constexpr std::size_t kMaxGlyphs = 1 << 16;
 
-  std::optional<TextSize> find(const std::string& key) const {
-    auto it = sizes_.find(key);
-    return it == sizes_.end() ? std::nullopt : std::optional<TextSize>(it->second);
+  Metrics* find(const std::string& file, FT_F26Dot6 px) {
+    auto it = metrics_.find({file, px});
+    return it == metrics_.end() ? nullptr : &it->second;
   }
-  void put(std::string key, TextSize size) {
-    if (sizes_.size() >= kMaxEntries) sizes_.clear();
-    sizes_.emplace(std::move(key), size);
+  // Starts afresh once full; called before a measurement takes pointers into it.
+  void trim() {
+    if (glyphs_ < kMaxGlyphs) return;
+    metrics_.clear();
+    glyphs_ = 0;
   }
+  Metrics& add(const std::string& file, FT_F26Dot6 px, int line) {
+    Metrics& m = metrics_[{file, px}];
+    m.line = line;
+    return m;
+  }
+  void counted_glyph() noexcept { ++glyphs_; }
   std::size_t bytes() const noexcept {
-    std::size_t n = sizes_.bucket_count() * sizeof(void*);
-    for (const auto& [key, size] : sizes_)
-      n += sizeof(std::pair<const std::string, TextSize>) + 2 * sizeof(void*) +
-           (key.capacity() > 15 ? key.capacity() + 1 : 0);
+    std::size_t n = 0;
+    for (const auto& [key, m] : metrics_)
+      n += sizeof(key) + sizeof(m) + key.first.capacity() + 1 +
+           m.advances.bucket_count() * sizeof(void*) +
+           m.advances.size() * (sizeof(std::pair<const char32_t, long>) + 2 * sizeof(void*));
     return n;
   }
 
  private:
-  std::unordered_map<std::string, TextSize> sizes_;
+  std::map<std::pair<std::string, FT_F26Dot6>, Metrics> metrics_;
+  std::size_t glyphs_ = 0;
 };
 
 MeasureCache& measure_cache() {
@@ -152,21 +163,35 @@ TextSize measure_text(const Font& font, const std::string& utf8) {
   auto& faces = Faces::instance();
   std::lock_guard lock(faces.mutex);
   const std::string file = face_file(font);
+  FT_Face face = faces.face(file);
+  // A missing face measures as empty, and nothing is kept, so fonts installed later still count.
+  if (!face) return {};
   const FT_F26Dot6 px = pixel_size_26_6(font);
-  if (utf8.size() > MeasureCache::kMaxTextBytes)
-    return walk_locked(faces.face(file), font, utf8, FT_LOAD_DEFAULT,
-                       [](FT_GlyphSlot, int, int) {});
-  std::string key = file;
-  key += '\0';
-  key += std::to_string(px);
-  key += '\0';
-  key += utf8;
-  if (auto hit = measure_cache().find(key)) return *hit;
-  const TextSize size =
-      walk_locked(faces.face(file), font, utf8, FT_LOAD_DEFAULT, [](FT_GlyphSlot, int, int) {});
-  // A missing face measures as empty; that is not kept, so fonts installed later still count.
-  if (faces.face(file)) measure_cache().put(std::move(key), size);
-  return size;
+  auto& cache = measure_cache();
+  cache.trim();
+  bool sized = false;
+  auto set_size = [&] {
+    if (!sized) FT_Set_Char_Size(face, 0, px, 72, 72);
+    sized = true;
+  };
+  MeasureCache::Metrics* m = cache.find(file, px);
+  if (!m) {
+    set_size();
+    m = &cache.add(file, px, static_cast<int>((face->size->metrics.height + 63) >> 6));
+  }
+  long pen = 0;
+  for (char32_t cp : decode_utf8(utf8)) {
+    auto it = m->advances.find(cp);
+    if (it == m->advances.end()) {
+      set_size();
+      const long advance =
+          FT_Load_Char(face, cp, FT_LOAD_DEFAULT) == 0 ? face->glyph->advance.x : 0;
+      it = m->advances.emplace(cp, advance).first;
+      cache.counted_glyph();
+    }
+    pen += it->second;
+  }
+  return {static_cast<int>((pen + 63) >> 6), m->line};
 }
 
 std::size_t measure_cache_bytes() {
