@@ -21,7 +21,8 @@ void MaskImage::set_height(float twips) {
 }
 
 Picture& MaskImage::writable(bool keep_content) {
-  if (image_.use_count() > 1) {
+  const bool only_shown = image_.use_count() == 2 && shown_ && shown_->get() == image_.get();
+  if (image_.use_count() > 1 && !only_shown) {
     std::shared_ptr<Picture> next;
     if (spare_ && spare_.use_count() == 1)
       next = std::move(spare_);

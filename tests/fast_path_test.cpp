@@ -92,6 +92,33 @@ TEST(FastPaths, FacesDrawnInBatchesMatchFacesDrawnLineByLine) {
   }
 }
 
+// The mask is drawn over in place only while the surface alone shows it: a mask picture that
+// anyone else still holds keeps its pixels, and the button then draws into a second buffer.
+TEST(FastPaths, MaskIsRedrawnInPlaceOnlyWhenNoOneElseHoldsIt) {
+  auto measure = [](const Font&, const std::string&) { return headless::TextSize{40, 13}; };
+  headless::Button b(nullptr, nullptr, measure);
+  b.control().InitProperties();
+  b.control().Show();
+  const std::size_t one_buffer = 197 * 57 * sizeof(std::uint32_t);
+  const Picture* shown = b.surface().mask_picture().get();
+  for (int round : {0, 20, 57}) {
+    b.control().set_RoundSize(round);
+    EXPECT_EQ(b.surface().mask_picture().get(), shown);
+    EXPECT_EQ(b.mask().bytes_held(), one_buffer);
+  }
+  const PictureRef kept = b.surface().mask_picture();
+  const std::vector<std::uint32_t> kept_pixels = kept->pixels;
+  b.control().set_RoundSize(20);
+  EXPECT_EQ(kept->pixels, kept_pixels) << "a held mask picture was drawn over";
+  EXPECT_NE(b.surface().mask_picture().get(), kept.get());
+  EXPECT_NE(b.surface().mask_picture()->pixels, kept_pixels);
+  // And the new one is the shape a fresh button draws.
+  headless::Button fresh(nullptr, nullptr, measure);
+  fresh.control().InitProperties();
+  fresh.control().Show();
+  EXPECT_EQ(b.surface().mask_picture()->pixels, fresh.surface().mask_picture()->pixels);
+}
+
 TEST(FastPaths, WideFillWritesExactlyItsSpan) {
   constexpr std::uint32_t kGuard = 0xDEADBEEFu, kValue = 0x01020304u;
   for (std::size_t offset = 0; offset < 9; ++offset)

@@ -12,6 +12,7 @@ namespace brelund::headless {
 Button::Button(host::EventSink* events, host::Observer* observer, TextMeasure measure)
     : label_(measure ? std::move(measure) : TextMeasure(measure_text)), platform_(surface_) {
   sink_.target = events;
+  mask_.shown_through(&surface_.mask_picture());
   surface_.set_size(design::kWidth, design::kHeight);
   host::Services services{surface_, label_, pic_, mask_, timer_, platform_, sink_, observer};
   design::apply_design(services);

@@ -51,6 +51,7 @@ BotonWidget::BotonWidget(QWidget* parent, FontRef ambient, Start start)
       pic_(*picture_view_),
       timer_([this] { deliver([this] { control_->Timer1_Timer(); }); }),
       sink_(std::make_unique<Sink>(*this)) {
+  mask_.shown_through(&surface_.mask_picture());
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   // Not marked opaque although the face covers every pixel inside the mask: Qt unites the shapes
