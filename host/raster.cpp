@@ -47,16 +47,21 @@ void fill_sse2(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
     }
     return;
   }
+  // Rows start anywhere; a store that straddles two cache lines costs two. So one unaligned
+  // store covers the head, the body goes in aligned stores, and one more covers the tail.
   const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
-  std::size_t i = 0;
-  for (; i + 32 <= n; i += 32) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 8), v);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 16), v);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 24), v);
+  std::uint32_t* const end = p + n;
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+  auto* q = reinterpret_cast<std::uint32_t*>((reinterpret_cast<std::uintptr_t>(p) + 32) &
+                                             ~std::uintptr_t{31});
+  for (; end - q >= 32; q += 32) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 8), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 16), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 24), v);
   }
-  for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v);
-  if (i < n) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + n - 8), v);
+  for (; end - q >= 8; q += 8) _mm256_store_si256(reinterpret_cast<__m256i*>(q), v);
+  if (q < end) _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 8), v);
 }
 #endif
 
