@@ -27,7 +27,9 @@ void check_extent(float v) {
 
 void Canvas::flush() const noexcept {
   if (pending_.y < 0) return;
-  raster_.fill_span(pending_.y, pending_.x0, pending_.x1, pending_.argb);
+  // Only clipped, non-empty spans are ever held back, so the span goes straight to the fill.
+  fill_pixels(raster_.row(pending_.y) + pending_.x0,
+              static_cast<std::size_t>(pending_.x1 - pending_.x0), pending_.argb);
   pending_.y = -1;
 }
 
