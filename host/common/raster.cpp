@@ -1,4 +1,5 @@
 #include "brelund/raster.h"
+#include "control/numeric.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,7 +83,7 @@ void blend(Raster& dst, const std::uint32_t* src, int w, int h, int x0, int y0) 
 void Raster::resize(int w, int h, std::uint32_t fill) {
   width = std::max(w, 0);
   height = std::max(h, 0);
-  pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
+  pixels.assign(num::area(static_cast<std::size_t>(width), static_cast<std::size_t>(height)), fill);
 }
 
 void Raster::fill_span(int y, int x0, int x1, std::uint32_t argb) noexcept {
