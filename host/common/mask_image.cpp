@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "control/numeric.h"
 #include "shape/region.h"
 
 namespace brelund {
@@ -49,7 +50,8 @@ void MaskImage::reshape() {
   if (w == image_->width && h == image_->height) return;
   flush_clear();
   // The persistent image keeps its content where the box still covers it; fresh area is white.
-  std::vector<std::uint32_t> next(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+  std::vector<std::uint32_t> next(
+      num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h)));
   fill_pixels(next.data(), next.size(), kWhite);
   for (int y = 0; y < std::min(h, image_->height); ++y)
     std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,

@@ -1,4 +1,5 @@
 #include "brelund/raster.h"
+#include "control/numeric.h"
 
 #include <algorithm>
 #include <cmath>
@@ -117,7 +118,8 @@ void Raster::resize(int w, int h, std::uint32_t fill) {
   width = std::max(w, 0);
   height = std::max(h, 0);
   // Sized first and filled wide: assign() would write the value in a scalar loop.
-  const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  const std::size_t n =
+      num::area(static_cast<std::size_t>(width), static_cast<std::size_t>(height));
   pixels.clear();
   pixels.resize(n);
   fill_pixels(pixels.data(), n, fill);
