@@ -58,6 +58,7 @@ class Reader {
     return get(len) && bytes(len, s);
   }
   bool done() const { return pos_ == n_; }
+  std::size_t remaining() const { return n_ - pos_; }
 
  private:
   const std::uint8_t* p_;
@@ -168,7 +169,9 @@ bool read_value(Reader& r, Variant& v) {
       std::int32_t w = 0, h = 0;
       if (!r.get(w) || !r.get(h) || w <= 0 || h <= 0) return false;
       const std::uint64_t n = static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h);
-      if (n > kMaxPixels) return false;
+      // Every pixel takes four bytes of the payload: a count the bytes cannot back is refused
+      // before anything is allocated for it.
+      if (n > kMaxPixels || n > r.remaining() / sizeof(std::uint32_t)) return false;
       std::vector<std::uint32_t> px(static_cast<std::size_t>(n));
       for (auto& p : px)
         if (!r.get(p)) return false;

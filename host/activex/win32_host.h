@@ -31,8 +31,11 @@ class Surface final : public host::StoredSurface {
 
   void set_window(HWND hwnd);
   HWND window() const noexcept { return hwnd_; }
-  // The opaque part of the control as a region in control pixels; null when all is opaque.
-  Region shape_region() const;
+  // False until the control first draws its face.
+  bool drawn() const noexcept { return drawn_; }
+  // The opaque part of the control as a region in control pixels, or mapped by `transform`
+  // (drawing at another size or place); null when all is opaque.
+  Region shape_region(const XFORM* transform = nullptr) const;
 
   void refresh() override;
   host::WindowHandle hwnd() override { return HandleToUlong(hwnd_); }
@@ -46,6 +49,7 @@ class Surface final : public host::StoredSurface {
   void apply_shape();
   Site& site_;
   HWND hwnd_ = nullptr;
+  bool drawn_ = false;
 };
 
 class Label final : public host::StoredLabel {
