@@ -164,7 +164,7 @@ void BotonObject::paint(HDC dc, const RECT& to) {
   if (tw == w && th == h) {
     BitBlt(dc, to.left, to.top, w, h, mem.get(), 0, 0, SRCCOPY);
   } else {
-    SetStretchBltMode(dc, HALFTONE);
+    SetStretchBltMode(dc, COLORONCOLOR);
     StretchBlt(dc, to.left, to.top, tw, th, mem.get(), 0, 0, w, h, SRCCOPY);
   }
 }
