@@ -121,24 +121,6 @@ void failing_bag() {
   check_hr(pb->InitNew(), "InitNew after the failed load");
 }
 
-class Browser final : public IPropertyNotifySink {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    *out = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IPropertyNotifySink) return E_NOINTERFACE;
-    *out = this;
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
-    changed.push_back(id);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
-  std::vector<DISPID> changed;
-};
-
 int count_of(const std::vector<DISPID>& v, DISPID id) {
   return static_cast<int>(std::count(v.begin(), v.end(), id));
 }

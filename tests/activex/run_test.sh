@@ -6,6 +6,7 @@
 #   vbscript     a VBScript client through cscript
 #   container    the control in Wine's ATL host window
 #   lifetime     a container that lets go of the control inside its events
+#   form         two buttons and an edit box on a form, real pointer and keys
 #   ole          streams, storages, notifications, live fonts, activation, drawing
 #   roundrect    the shape rasterizer against CreateRoundRectRgn
 set -euo pipefail
@@ -41,7 +42,7 @@ case "$test_name" in
     client typelib
     client resources "$(ax_winpath "$AX_OCX")"
     ;;
-  dispatch|container|lifetime|ole|roundrect)
+  dispatch|container|lifetime|ole|form|roundrect)
     ax_register
     client "$test_name"
     ;;
