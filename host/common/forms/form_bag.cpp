@@ -4,8 +4,6 @@
 
 namespace brelund::forms {
 
-// Here rather than with the JSON parser: the ActiveX server builds the shared instance, and
-// with it this file, without the JSON and PNG libraries.
 std::string where(const std::string& file, const std::string& control, const std::string& key) {
   std::string w = file;
   if (!control.empty()) w += ": control \"" + control + "\"";
