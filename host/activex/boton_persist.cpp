@@ -49,6 +49,7 @@ class BagAdapter final : public host::PropertyBag {
   ObjectCache& objects_;
 };
 
+// The encoder keeps a saved set within the stream format's limit, far below a ULONG's range.
 void write_all(IStream& s, const std::vector<std::uint8_t>& bytes) {
   ULONG done = 0;
   if (FAILED(s.Write(bytes.data(), static_cast<ULONG>(bytes.size()), &done)) ||

@@ -61,13 +61,6 @@ struct Button {
   HWND hwnd = nullptr;
 };
 
-bool objects_alive() {
-  HMODULE m = GetModuleHandleW(L"Brelund32.ocx");
-  auto can_unload = reinterpret_cast<HRESULT(WINAPI*)()>(
-      reinterpret_cast<void*>(GetProcAddress(m, "DllCanUnloadNow")));
-  return !can_unload || can_unload() != S_OK;
-}
-
 unsigned middle_brightness(IUnknown* control) {
   std::vector<unsigned> px = draw(control, 120, 40, 0);
   const unsigned c = px[20 * 120 + 60];
@@ -190,8 +183,7 @@ class Form {
     b.d.query<IPersistStreamInit>(IID_IPersistStreamInit)->InitNew();
     ComPtr<IOleObject> ole = b.d.query<IOleObject>(IID_IOleObject);
     check_hr(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &b.site, 0, form, &r), "activated");
-    ComPtr<IOleWindow> w = b.d.query<IOleWindow>(IID_IOleWindow);
-    w->GetWindow(&b.hwnd);
+    b.hwnd = window_of(b.d.get());
   }
 
   Frame frame_;

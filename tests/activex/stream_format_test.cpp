@@ -112,6 +112,12 @@ TEST(StreamFormat, LyingLengthsAndTagsAreRefused) {
   EXPECT_FALSE(stream_format::decode(extra.data(), extra.size()));
 }
 
+TEST(StreamFormat, WhatCannotBeStoredIsRefusedNotTruncated) {
+  // A key longer than its 16-bit length field would be written cut and never read back.
+  const Entries long_key{{std::string(70000, 'k'), std::int16_t{1}}};
+  EXPECT_THROW(stream_format::encode(long_key), Error);
+}
+
 TEST(StreamFormat, APictureTheBytesCannotBackCostsNothing) {
   // 4096 x 4096 pixels is within the largest picture a save writes, but the stream holds none
   // of its 64 MB: refused without allocating for them.
