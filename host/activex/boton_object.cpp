@@ -125,8 +125,8 @@ FontRef BotonObject::ambient_font() {
 // browser through IPropertyNotifySink at once.
 void BotonObject::property_changed(std::string_view name) {
   dirty_ = true;
+  view_dirty_ = true;
   if (const Member* m = find_member(name)) notify_.changed(m->dispid);
-  view_changed();
 }
 
 void BotonObject::view_changed() {

@@ -202,7 +202,13 @@ class BotonObject final : public _Boton,
       ++o_.steps_;
     }
     ~Step() {
-      --o_.steps_;
+      // A container that composes the control itself learns once per step that it looks
+      // different, not once per line drawn.
+      if (--o_.steps_ == 0) {
+        const bool looks_different =
+            o_.surface_.take_redrawn() | std::exchange(o_.view_dirty_, false);
+        if (looks_different && !o_.instance_.retired()) o_.view_changed();
+      }
       o_.Release();
     }
     Step(const Step&) = delete;
@@ -258,6 +264,8 @@ class BotonObject final : public _Boton,
   bool showing_ = false;
   bool in_place_ = false;
   bool ui_active_ = false;
+  // A property changed in the step in progress: the view may look different.
+  bool view_dirty_ = false;
 
   Surface surface_{*this};
   Label label_;

@@ -31,7 +31,7 @@ void Surface::set_window(HWND hwnd) {
 }
 
 void Surface::changed(host::Change what) {
-  if (what == host::Change::drawing) drawn_ = true;
+  if (what == host::Change::drawing) drawn_ = redrawn_ = true;
   if (!hwnd_) return;
   switch (what) {
     case host::Change::drawing:

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "host/activex/gdi.h"
 #include "host/common/canvas.h"
@@ -33,6 +34,8 @@ class Surface final : public host::StoredSurface {
   HWND window() const noexcept { return hwnd_; }
   // False until the control first draws its face.
   bool drawn() const noexcept { return drawn_; }
+  // True once after the control drew anything.
+  bool take_redrawn() noexcept { return std::exchange(redrawn_, false); }
   // The opaque part of the control as a region in control pixels, or mapped by `transform`
   // (drawing at another size or place); null when all is opaque.
   Region shape_region(const XFORM* transform = nullptr) const;
@@ -50,6 +53,7 @@ class Surface final : public host::StoredSurface {
   Site& site_;
   HWND hwnd_ = nullptr;
   bool drawn_ = false;
+  bool redrawn_ = false;
 };
 
 class Label final : public host::StoredLabel {

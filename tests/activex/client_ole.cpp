@@ -246,6 +246,18 @@ void activation_rules() {
   check(site.in_place_activations == 0 && site.in_place_deactivations == 0,
         "a refused activation calls nothing");
   site.refuse_activation = false;
+  {
+    // A site with no window to activate in: the activation fails after OnInPlaceActivate and
+    // unwinds with OnInPlaceDeactivate.
+    Site nowhere(nullptr);
+    ComPtr<IDispatch> lost = create_boton();
+    ComPtr<IOleObject> lost_ole = lost.query<IOleObject>(IID_IOleObject);
+    check(FAILED(lost_ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &nowhere, 0, nullptr,
+                                  &nowhere.rect)),
+          "an activation without a window fails");
+    check(nowhere.in_place_activations == 1 && nowhere.in_place_deactivations == 1,
+          "a failed activation unwinds with OnInPlaceDeactivate");
+  }
   check_hr(ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, form, &site.rect), "UI activation");
   check_hr(ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, form, &site.rect),
            "UI activation again");
@@ -274,6 +286,25 @@ void activation_rules() {
   ole->SetClientSite(nullptr);
   DestroyWindow(form);
 }
+
+// A container composing the control itself: it counts the view changes it is told of.
+class ViewSink final : public IAdviseSink {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    *out = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IAdviseSink) return E_NOINTERFACE;
+    *out = this;
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) override {}
+  void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override { ++changes; }
+  void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
+  void STDMETHODCALLTYPE OnSave() override {}
+  void STDMETHODCALLTYPE OnClose() override {}
+  int changes = 0;
+};
 
 void quick_activate_and_draw() {
   HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
@@ -305,7 +336,14 @@ void quick_activate_and_draw() {
   const unsigned magenta = 0xFF00FF;
   std::vector<unsigned> px = draw(d.get(), 120, 40, magenta);
   check(px[20 * 120 + 60] != 0, "not black before the first show");
+  ComPtr<IViewObject> view = d.query<IViewObject>(IID_IViewObject);
+  ViewSink view_sink;
+  view->SetAdvise(DVASPECT_CONTENT, 0, &view_sink);
   call(d.get(), dispid_of(d.get(), L"CreaNuevaRegion"));
+  check_eq(view_sink.changes, 1, "one OnViewChange for a rebuild");
+  put(d.get(), L"Caption", long_value(7));
+  check_eq(view_sink.changes, 2, "one OnViewChange for a caption");
+  view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
   std::vector<unsigned> small = draw(d.get(), 120, 40, magenta);
   std::vector<unsigned> big = draw(d.get(), 240, 80, magenta);
   check(big[0] == magenta && big[40 * 240 + 120] != magenta,
