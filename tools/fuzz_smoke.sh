@@ -11,7 +11,7 @@ seconds=${1:-15}
 shift || true
 case "$seconds" in '' | *[!0-9]*) echo "usage: $0 [SECONDS] [TARGET...]" >&2; exit 2 ;; esac
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(form properties trace)
+[ ${#targets[@]} -gt 0 ] || targets=(form properties trace stream)
 
 build=$ROOT/build/fuzz
 [ -f "$build/build.ninja" ] || cmake --preset fuzz >/dev/null
