@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "brelund/units.h"
 #include "render/colour.h"
 
 namespace brelund::qt {
@@ -57,15 +58,8 @@ QColor to_qcolor(host::Platform& platform, OleColor c) {
 
 QRegion mask_region(const Picture& mask) {
   QRegion region;
-  for (int y = 0; y < mask.height; ++y) {
-    const std::uint32_t* row = mask.pixels.data() + static_cast<std::size_t>(y) * mask.width;
-    for (int x = 0; x < mask.width;) {
-      while (x < mask.width && (row[x] & 0xFFFFFFu) == 0xFFFFFFu) ++x;
-      const int from = x;
-      while (x < mask.width && (row[x] & 0xFFFFFFu) != 0xFFFFFFu) ++x;
-      if (x > from) region += QRect(from, y, x - from, 1);
-    }
-  }
+  units::for_each_opaque_span(
+      mask, [&](int y, int from, int to) { region += QRect(from, y, to - from, 1); });
   return region;
 }
 
