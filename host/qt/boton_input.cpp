@@ -54,6 +54,10 @@ bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent
   host::PointerTarget target;
   // While a button is held, everything goes to the part that was pressed (the pointer is
   // captured there), in that part's coordinates, wherever the pointer is.
+  // Held besides the button of this event: none means a press starts a new capture and a
+  // release ends it.
+  const bool alone = (e.buttons() & ~Qt::MouseButtons(e.button())) == Qt::NoButton;
+  if (action == PointerAction::down && alone) capture.reset();
   if (capture) {
     target = *capture;
     local = at - capture_origin;
@@ -64,14 +68,17 @@ bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent
       capture_origin = at - local;
     }
   }
-  if (action == PointerAction::up && e.buttons() == Qt::NoButton) capture.reset();
+  if (action == PointerAction::up && alone) capture.reset();
   const std::int16_t button =
       button_code(action == PointerAction::move ? e.buttons() : Qt::MouseButtons(e.button()));
   const std::int16_t shift = shift_code(e.modifiers());
-  return run([&] {
-    return instance->pointer(action, target, button, shift, units::twips_of_pixels(local.x()),
-                             units::twips_of_pixels(local.y()));
-  });
+  platform.pin_pointer(e.globalPosition().toPoint());
+  const Status s =
+      instance->pointer(action, target, button, shift, units::twips_of_pixels(local.x()),
+                        units::twips_of_pixels(local.y()));
+  if (s.gone) return false;
+  platform.unpin_pointer();
+  return settle(s);
 }
 
 void BotonWidget::mousePressEvent(QMouseEvent* e) {

@@ -16,7 +16,7 @@ QString BotonWidget::Caption() const {
   d_->sync_text();
   return text();
 }
-void BotonWidget::set_Caption(const QString& text) {
+void BotonWidget::setCaption(const QString& text) {
   const std::string s = text.toStdString();
   d_->call([&](Boton& c) { c.set_Caption(s); });
 }
@@ -48,7 +48,7 @@ QPixmap BotonWidget::MouseIcon() const {
   return v;
 }
 // A null pixmap clears the icon (Nothing); any other is a picture of its own.
-void BotonWidget::set_MouseIcon(const QPixmap& icon) {
+void BotonWidget::setMouseIcon(const QPixmap& icon) {
   d_->call([&](Boton& c) {
     c.set_MouseIcon(icon.isNull() ? PictureRef{} : from_qimage(icon.toImage()));
   });
@@ -59,7 +59,7 @@ int BotonWidget::MousePointer() const {
   d_->call([&](Boton& c) { v = c.MousePointer(); });
   return v;
 }
-void BotonWidget::set_MousePointer(int value) {
+void BotonWidget::setMousePointer(int value) {
   d_->call([&](Boton& c) { c.set_MousePointer(num::to_i16(value)); });
 }
 
@@ -72,7 +72,7 @@ QPixmap BotonWidget::Picture() const {
   });
   return v;
 }
-void BotonWidget::set_Picture(const QPixmap& picture) {
+void BotonWidget::setPicture(const QPixmap& picture) {
   PictureRef p;
   if (!picture.isNull()) {
     // The control measures its picture in logical pixels; a sharper pixmap is kept for painting.
@@ -93,7 +93,7 @@ int BotonWidget::BackColor() const {
   d_->call([&](Boton& c) { v = c.BackColor(); });
   return v;
 }
-void BotonWidget::set_BackColor(int color) {
+void BotonWidget::setBackColor(int color) {
   d_->call([&](Boton& c) { c.set_BackColor(color); });
 }
 
@@ -102,17 +102,17 @@ int BotonWidget::ForeColor() const {
   d_->call([&](Boton& c) { v = c.ForeColor(); });
   return v;
 }
-void BotonWidget::set_ForeColor(int color) {
+void BotonWidget::setForeColor(int color) {
   d_->call([&](Boton& c) { c.set_ForeColor(color); });
 }
 
 int BotonWidget::RoundSize() const { return d_->instance->control().RoundSize(); }
-void BotonWidget::set_RoundSize(int value) {
+void BotonWidget::setRoundSize(int value) {
   d_->call([&](Boton& c) { c.set_RoundSize(value); });
 }
 
 int BotonWidget::Light() const { return d_->instance->control().Light(); }
-void BotonWidget::set_Light(int value) {
+void BotonWidget::setLight(int value) {
   d_->call([&](Boton& c) { c.set_Light(value); });
 }
 
@@ -121,7 +121,7 @@ QString BotonWidget::ToolTipText() const {
   d_->call([&](Boton& c) { v = QString::fromStdString(c.ToolTipText()); });
   return v;
 }
-void BotonWidget::set_ToolTipText(const QString& text) {
+void BotonWidget::setToolTipText(const QString& text) {
   const std::string s = text.toStdString();
   d_->call([&](Boton& c) { c.set_ToolTipText(s); });
 }
@@ -129,12 +129,12 @@ void BotonWidget::set_ToolTipText(const QString& text) {
 int BotonWidget::BackColorOriginal() const { return d_->instance->control().BackColorOriginal(); }
 
 bool BotonWidget::CreateRegion() const { return d_->instance->control().CreateRegion() != 0; }
-void BotonWidget::set_CreateRegion(bool value) {
+void BotonWidget::setCreateRegion(bool value) {
   d_->call([&](Boton& c) { c.set_CreateRegion(to_bool16(value)); });
 }
 
 int BotonWidget::Roundness3D() const { return d_->instance->control().Roundness3D(); }
-void BotonWidget::set_Roundness3D(int value) {
+void BotonWidget::setRoundness3D(int value) {
   d_->call([&](Boton& c) { c.set_Roundness3D(value); });
 }
 

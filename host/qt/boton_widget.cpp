@@ -71,7 +71,7 @@ BotonWidget::Private::~Private() {
 BotonWidget::BotonWidget(QWidget* parent) : BotonWidget(parent, Options{}) {}
 
 BotonWidget::BotonWidget(const QString& text, QWidget* parent) : BotonWidget(parent) {
-  set_Caption(text);
+  setCaption(text);
 }
 
 BotonWidget::BotonWidget(QWidget* parent, const Options& options)
@@ -80,6 +80,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   set_window_handle(*this, d.hwnd);
+  d.surface.regions = &d.mask.regions();
   d.surface.hooks.property_changed = [this](std::string_view name) {
     QPointer<BotonWidget> self(this);
     updateGeometry();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QRegion>
 
 #include "brelund/raster.h"
 #include "brelund/values.h"
@@ -39,5 +40,8 @@ class HiresFace {
 // scaled up otherwise, with the shape's regions cut away at device resolution (transparent).
 QImage device_face(const Raster& logical, const HiresFace& hires,
                    const std::vector<shape::Region>& regions, bool shaped, double ratio);
+
+// The logical pixels that the regions, drawn at device resolution, touch.
+QRegion device_shape(const std::vector<shape::Region>& regions, double ratio);
 
 }  // namespace brelund::qt

@@ -83,7 +83,7 @@ OleColor Platform::get_sys_color(int index) {
 }
 
 host::ScreenPoint Platform::cursor_pos() {
-  const QPoint p = QCursor::pos();
+  const QPoint p = pinned_ ? *pinned_ : QCursor::pos();
   return {p.x(), p.y()};
 }
 

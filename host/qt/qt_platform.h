@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 
 #include <QPalette>
 #include <QPointer>
@@ -40,9 +41,16 @@ class Platform final : public host::Platform {
   void set_sys_color(int index, OleColor rgb) { overrides_[index] = rgb; }
   void clear_sys_colors() { overrides_.clear(); }
 
+  // While Qt delivers a pointer event, the pointer is where that event says it was: a queued
+  // release is judged where it happened, not where the pointer has gone since (and a synthetic
+  // event, as tests and accessibility tools send, is judged where it is aimed).
+  void pin_pointer(QPoint global) { pinned_ = global; }
+  void unpin_pointer() { pinned_.reset(); }
+
  private:
   QPointer<const QWidget> source_;
   std::map<int, OleColor> overrides_;
+  std::optional<QPoint> pinned_;
 };
 
 }  // namespace brelund::qt

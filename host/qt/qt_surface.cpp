@@ -88,7 +88,10 @@ void Surface::apply_shape() {
     button_.clearMask();
     return;
   }
-  QRegion shape = mask_region(*mask);
+  const double ratio = button_.devicePixelRatioF();
+  // On a high-DPI screen the window keeps every logical pixel the shape touches at device
+  // resolution; the face cuts the rest away pixel by pixel (see device_face).
+  QRegion shape = ratio > 1 && regions ? device_shape(*regions, ratio) : mask_region(*mask);
   // Qt reads an empty mask as "no mask"; an all-white picture must hide the whole window, so
   // the shape becomes a pixel outside it instead.
   if (shape.isEmpty()) shape = QRegion(-1, -1, 1, 1);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include <QPushButton>
 
@@ -50,6 +51,8 @@ class Surface final : public host::StoredSurface {
   bool ambient_given = false;
 
   const HiresFace& hires() const noexcept { return hires_; }
+  // The shapes the mask was filled with, to cut the window at device resolution.
+  const std::vector<shape::Region>* regions = nullptr;
   // Called when Qt's own enabled state is being brought in line with the control's.
   bool applying_enabled = false;
 

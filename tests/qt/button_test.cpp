@@ -77,6 +77,17 @@ class ButtonTest : public QObject {
     point_to(*b, QPoint(-20, -20));
     point_to(*b, inside(*b));
     QCOMPARE(log, QStringList({"pressed", "released", "pressed"}));
+    QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, b->mapTo(&form, inside(*b)));
+    // A click aimed at the button counts where it is aimed, wherever the system pointer rests.
+    log.clear();
+    QCursor::setPos(QPoint(4000, 4000));
+    QTest::mouseClick(b, Qt::LeftButton, {}, inside(*b));
+    QCOMPARE(log, QStringList({"pressed", "released", "Click", "clicked"}));
+    // Not on a corner the rounding cuts away: that belongs to the window behind.
+    log.clear();
+    QVERIFY(!b->mask().contains(QPoint(1, 1)));
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(log.count("clicked"), 0);
   }
 
   void programmatic_clicks_go_through_the_control_once() {
@@ -280,7 +291,7 @@ class ButtonTest : public QObject {
     auto* b = new BotonWidget("Mirror", &form);
     QImage icon(16, 16, QImage::Format_ARGB32);
     icon.fill(Qt::red);
-    b->set_Picture(QPixmap::fromImage(icon));
+    b->setPicture(QPixmap::fromImage(icon));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QRect caption = Access::caption_rect(*b), picture = Access::picture_rect(*b);

@@ -28,20 +28,20 @@ class BotonWidgetAccess;
 class BotonWidget : public QPushButton {
   Q_OBJECT
   // The published properties of the control, by their published names.
-  Q_PROPERTY(QString Caption READ Caption WRITE set_Caption)
+  Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
   Q_PROPERTY(bool Enabled READ Enabled WRITE set_Enabled)
   Q_PROPERTY(QFont Font READ Font WRITE set_Font)
-  Q_PROPERTY(QPixmap MouseIcon READ MouseIcon WRITE set_MouseIcon)
-  Q_PROPERTY(int MousePointer READ MousePointer WRITE set_MousePointer)
-  Q_PROPERTY(QPixmap Picture READ Picture WRITE set_Picture)
-  Q_PROPERTY(int BackColor READ BackColor WRITE set_BackColor)
-  Q_PROPERTY(int ForeColor READ ForeColor WRITE set_ForeColor)
-  Q_PROPERTY(int RoundSize READ RoundSize WRITE set_RoundSize)
-  Q_PROPERTY(int Light READ Light WRITE set_Light)
-  Q_PROPERTY(QString ToolTipText READ ToolTipText WRITE set_ToolTipText)
+  Q_PROPERTY(QPixmap MouseIcon READ MouseIcon WRITE setMouseIcon)
+  Q_PROPERTY(int MousePointer READ MousePointer WRITE setMousePointer)
+  Q_PROPERTY(QPixmap Picture READ Picture WRITE setPicture)
+  Q_PROPERTY(int BackColor READ BackColor WRITE setBackColor)
+  Q_PROPERTY(int ForeColor READ ForeColor WRITE setForeColor)
+  Q_PROPERTY(int RoundSize READ RoundSize WRITE setRoundSize)
+  Q_PROPERTY(int Light READ Light WRITE setLight)
+  Q_PROPERTY(QString ToolTipText READ ToolTipText WRITE setToolTipText)
   Q_PROPERTY(int BackColorOriginal READ BackColorOriginal STORED false)
-  Q_PROPERTY(bool CreateRegion READ CreateRegion WRITE set_CreateRegion)
-  Q_PROPERTY(int Roundness3D READ Roundness3D WRITE set_Roundness3D)
+  Q_PROPERTY(bool CreateRegion READ CreateRegion WRITE setCreateRegion)
+  Q_PROPERTY(int Roundness3D READ Roundness3D WRITE setRoundness3D)
   // The window's cancel button: Escape works it, as `default` makes Enter work the default one.
   Q_PROPERTY(bool cancel READ isCancel WRITE setCancel)
 
@@ -53,35 +53,37 @@ class BotonWidget : public QPushButton {
   ~BotonWidget() override;
 
   // ---- the published properties and methods ----
+  // Setters follow Qt's naming (uic calls setRoundSize for a RoundSize in a .ui file); Enabled
+  // and Font are QWidget's setEnabled and setFont as well, which reach the control too.
   QString Caption() const;
-  void set_Caption(const QString& text);
+  void setCaption(const QString& text);
   bool Enabled() const;
   void set_Enabled(bool value);
   QFont Font() const;
   void set_Font(const QFont& font);
   QPixmap MouseIcon() const;
-  void set_MouseIcon(const QPixmap& icon);
+  void setMouseIcon(const QPixmap& icon);
   int MousePointer() const;
-  void set_MousePointer(int value);
+  void setMousePointer(int value);
   // A pixmap with a device pixel ratio above 1 is the picture at its device-independent size,
   // painted at full resolution.
   QPixmap Picture() const;
-  void set_Picture(const QPixmap& picture);
+  void setPicture(const QPixmap& picture);
   int BackColor() const;
-  void set_BackColor(int color);
+  void setBackColor(int color);
   int ForeColor() const;
-  void set_ForeColor(int color);
+  void setForeColor(int color);
   int RoundSize() const;
-  void set_RoundSize(int value);
+  void setRoundSize(int value);
   int Light() const;
-  void set_Light(int value);
+  void setLight(int value);
   QString ToolTipText() const;
-  void set_ToolTipText(const QString& text);
+  void setToolTipText(const QString& text);
   int BackColorOriginal() const;
   bool CreateRegion() const;
-  void set_CreateRegion(bool value);
+  void setCreateRegion(bool value);
   int Roundness3D() const;
-  void set_Roundness3D(int value);
+  void setRoundness3D(int value);
   Q_INVOKABLE void Refresh();
   Q_INVOKABLE void CreaNuevaRegion();
 
