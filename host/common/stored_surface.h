@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "brelund/error.h"
+#include "brelund/units.h"
 #include "host/common/canvas.h"
 #include "host/common/stored_children.h"
 
@@ -33,7 +34,7 @@ class StoredSurface : public Surface {
     if (x < 0 || y < 0 || x >= r.width || y >= r.height) return false;
     if (!mask_ || mask_->handle == 0) return true;
     if (x >= mask_->width || y >= mask_->height) return false;
-    return (mask_->pixels[static_cast<std::size_t>(y) * mask_->width + x] & 0xFFFFFFu) != 0xFFFFFFu;
+    return units::mask_opaque(mask_->pixels[static_cast<std::size_t>(y) * mask_->width + x]);
   }
 
   float width() override { return width_; }
@@ -45,6 +46,11 @@ class StoredSurface : public Surface {
   void set_draw_style(std::int16_t style) override { draw_style_ = style; }
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override {
     canvas_.line(x1, y1, x2, y2, rgb);
+    changed(Change::drawing);
+  }
+  void rows(const Row* rows, int count) override {
+    if (count <= 0) return;
+    canvas_.rows(rows, count);
     changed(Change::drawing);
   }
   void set_mask_picture(PictureRef mask) override {

@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace brelund::headless {
@@ -90,29 +92,123 @@ FT_F26Dot6 pixel_size_26_6(const Font& f) {
   return static_cast<FT_F26Dot6>(std::lround(px * 64));
 }
 
+// Walks the glyphs of a caption with the faces' lock held, loading each with `load`.
 template <class Glyph>
-TextSize walk(const Font& font, const std::string& utf8, Glyph&& glyph) {
-  auto& faces = Faces::instance();
-  std::lock_guard lock(faces.mutex);
-  FT_Face face = faces.face(face_file(font));
+TextSize walk_locked(FT_Face face, const Font& font, const std::string& utf8, FT_Int32 load,
+                     Glyph&& glyph) {
   if (!face) return {};
   FT_Set_Char_Size(face, 0, pixel_size_26_6(font), 72, 72);
   const int ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
   const int line = static_cast<int>((face->size->metrics.height + 63) >> 6);
   long pen = 0;
   for (char32_t cp : decode_utf8(utf8)) {
-    if (FT_Load_Char(face, cp, FT_LOAD_RENDER) != 0) continue;
+    if (FT_Load_Char(face, cp, load) != 0) continue;
     glyph(face->glyph, static_cast<int>(pen >> 6), ascent);
     pen += face->glyph->advance.x;
   }
   return {static_cast<int>((pen + 63) >> 6), line};
 }
 
+// A caption's size is its line height and the sum of its glyphs' hinted advances, and running a
+// glyph's hinting program costs far more than drawing a face; a form of many buttons measures
+// the same few dozen glyphs again and again. So the advances are kept per face file and pixel
+// size, and a caption is measured by adding them up exactly as the walk above does. Bounded so
+// that text in many scripts cannot grow it without end.
+class MeasureCache {
+ public:
+  struct Metrics {
+    int line = 0;
+    std::unordered_map<char32_t, long> advances;  // 26.6 pixels; 0 for a glyph that fails to load
+  };
+  static constexpr std::size_t kMaxGlyphs = 1 << 16;
+
+  Metrics* find(const std::string& file, FT_F26Dot6 px) {
+    auto it = metrics_.find({file, px});
+    return it == metrics_.end() ? nullptr : &it->second;
+  }
+  // Starts afresh once full; called before a measurement takes pointers into it.
+  void trim() {
+    if (glyphs_ < kMaxGlyphs) return;
+    metrics_.clear();
+    glyphs_ = 0;
+  }
+  Metrics& add(const std::string& file, FT_F26Dot6 px, int line) {
+    Metrics& m = metrics_[{file, px}];
+    m.line = line;
+    return m;
+  }
+  void counted_glyph() noexcept { ++glyphs_; }
+  std::size_t bytes() const noexcept {
+    std::size_t n = 0;
+    for (const auto& [key, m] : metrics_)
+      n += sizeof(key) + sizeof(m) + key.first.capacity() + 1 +
+           m.advances.bucket_count() * sizeof(void*) +
+           m.advances.size() * (sizeof(std::pair<const char32_t, long>) + 2 * sizeof(void*));
+    return n;
+  }
+
+ private:
+  std::map<std::pair<std::string, FT_F26Dot6>, Metrics> metrics_;
+  std::size_t glyphs_ = 0;
+};
+
+MeasureCache& measure_cache() {
+  static MeasureCache cache;
+  return cache;
+}
+
 }  // namespace
 
 TextSize measure_text(const Font& font, const std::string& utf8) {
-  return walk(font, utf8, [](FT_GlyphSlot, int, int) {});
+  auto& faces = Faces::instance();
+  std::lock_guard lock(faces.mutex);
+  const std::string file = face_file(font);
+  FT_Face face = faces.face(file);
+  // A missing face measures as empty, and nothing is kept, so fonts installed later still count.
+  if (!face) return {};
+  const FT_F26Dot6 px = pixel_size_26_6(font);
+  auto& cache = measure_cache();
+  cache.trim();
+  bool sized = false;
+  auto set_size = [&] {
+    if (!sized) FT_Set_Char_Size(face, 0, px, 72, 72);
+    sized = true;
+  };
+  MeasureCache::Metrics* m = cache.find(file, px);
+  if (!m) {
+    set_size();
+    m = &cache.add(file, px, static_cast<int>((face->size->metrics.height + 63) >> 6));
+  }
+  long pen = 0;
+  for (char32_t cp : decode_utf8(utf8)) {
+    auto it = m->advances.find(cp);
+    if (it == m->advances.end()) {
+      set_size();
+      const long advance =
+          FT_Load_Char(face, cp, FT_LOAD_DEFAULT) == 0 ? face->glyph->advance.x : 0;
+      it = m->advances.emplace(cp, advance).first;
+      cache.counted_glyph();
+    }
+    pen += it->second;
+  }
+  return {static_cast<int>((pen + 63) >> 6), m->line};
 }
+
+std::size_t measure_cache_bytes() {
+  auto& faces = Faces::instance();
+  std::lock_guard lock(faces.mutex);
+  return measure_cache().bytes();
+}
+
+namespace {
+template <class Glyph>
+TextSize walk(const Font& font, const std::string& utf8, Glyph&& glyph) {
+  auto& faces = Faces::instance();
+  std::lock_guard lock(faces.mutex);
+  return walk_locked(faces.face(face_file(font)), font, utf8, FT_LOAD_RENDER,
+                     std::forward<Glyph>(glyph));
+}
+}  // namespace
 
 void draw_text(Raster& dst, int x, int y, const Font& font, const std::string& utf8,
                std::uint32_t argb) {

@@ -77,8 +77,12 @@ BotonWidget::BotonWidget(const QString& text, QWidget* parent) : BotonWidget(par
 BotonWidget::BotonWidget(QWidget* parent, const Options& options)
     : QPushButton(parent), d_(std::make_unique<Private>(*this, options)) {
   Private& d = *d_;
+  d.mask.shown_through(&d.surface.mask_picture());
   setMouseTracking(true);
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Not marked opaque although the face covers every pixel inside the mask: Qt unites the shapes
+  // of all opaque siblings before it paints their parent, and with a thousand shaped buttons
+  // that union costs far more than painting the parent's background under them. (On high-DPI
+  // screens the parent must show through the corners' partly covered pixels anyway.)
   set_window_handle(*this, d.hwnd);
   d.surface.regions = &d.mask.regions();
   d.surface.hooks.property_changed = [this](std::string_view name) {

@@ -1,4 +1,5 @@
 #include "brelund/qt/form_window.h"
+#include "brelund/units.h"
 
 #include <QPalette>
 

@@ -78,6 +78,10 @@ class Mask final : public host::MaskCanvas {
   void fill_black(const shape::Region& region) override;
   PictureRef image() override { return image_.image(); }
   const std::vector<shape::Region>& regions() const noexcept { return regions_; }
+  // The picture the surface shows now: drawing goes to the other buffer while it is shown.
+  void shown_through(const PictureRef* surface_mask) noexcept {
+    image_.shown_through(surface_mask);
+  }
 
  private:
   MaskImage image_;

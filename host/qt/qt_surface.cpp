@@ -19,18 +19,24 @@ Bool16 Surface::enabled() {
 
 void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
   StoredSurface::line(x1, y1, x2, y2, rgb);
+  also(x1, y1, x2, y2, rgb);
+}
+
+void Surface::rows(const Row* rows, int count) {
+  StoredSurface::rows(rows, count);
+  // The batch stays one call at a ratio of 1 with nobody watching, as it is meant to.
+  if (!hooks.line && !hires_.active() && button_.devicePixelRatioF() <= 1) return;
+  for (int i = 0; i < count; ++i) also(0, rows[i].y, 1, rows[i].y, rows[i].rgb);
+}
+
+void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {
   const double ratio = button_.devicePixelRatioF();
   if (ratio > 1) {
-    if (!hires_.matches(ratio, pixels().width, pixels().height)) {
+    if (!hires_.matches(ratio, pixels().width, pixels().height))
       hires_.reset(ratio, pixels().width, pixels().height);
-      // Cut-away corners at device resolution show the parent through the partly covered
-      // pixels of the window's (whole-pixel) shape, so Qt must paint the parent first.
-      button_.setAttribute(Qt::WA_OpaquePaintEvent, false);
-    }
     hires_.line(x1, y1, x2, y2, rgb, scale_width(), scale_height());
   } else if (hires_.active()) {
     hires_.clear();
-    button_.setAttribute(Qt::WA_OpaquePaintEvent, true);
   }
   if (hooks.line) hooks.line(x1, y1, x2, y2, rgb);
 }
@@ -95,8 +101,9 @@ void Surface::apply_shape() {
   // Qt reads an empty mask as "no mask"; an all-white picture must hide the whole window, so
   // the shape becomes a pixel outside it instead.
   if (shape.isEmpty()) shape = QRegion(-1, -1, 1, 1);
-  button_.setMask(shape);
-  button_.update();
+  // A rebuild that keeps the shape (a new caption, colour or look) leaves Qt's mask alone:
+  // setting one makes Qt recompute the exposed area of the parent.
+  if (button_.mask() != shape) button_.setMask(shape);
 }
 
 void Surface::apply_cursor() {

@@ -36,6 +36,7 @@ class Surface final : public host::StoredSurface {
   bool saving = false;
 
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
+  void rows(const Row* rows, int count) override;
   void refresh() override;
   host::WindowHandle hwnd() override { return hwnd_; }
   void property_changed(std::string_view name) override;
@@ -60,6 +61,8 @@ class Surface final : public host::StoredSurface {
   void changed(host::Change what) override;
   void apply_shape();
   void apply_cursor();
+  // The same line at device resolution, and to the watching tool.
+  void also(float x1, float y1, float x2, float y2, OleColor rgb);
   QPushButton& button_;
   host::WindowHandle hwnd_;
   HiresFace hires_;

@@ -57,9 +57,37 @@ QColor to_qcolor(host::Platform& platform, OleColor c) {
 }
 
 QRegion mask_region(const Picture& mask) {
+  // Rows with the same runs as the row above extend its rectangles downward, so a rounded
+  // button is a few dozen rectangles, not one per pixel row; and the region is built in one
+  // call, not by a union per rectangle. Qt does region arithmetic for every masked widget on
+  // each repaint of its parent, so the count matters there too.
+  std::vector<QRect> rects;
+  std::vector<std::pair<int, int>> runs, above;
+  std::size_t above_first = 0;  // where the rectangles of the row above start in `rects`
+  int row = -1;
+  auto end_row = [&] {
+    if (!runs.empty() && runs == above && row > 0) {
+      for (std::size_t i = above_first; i < rects.size(); ++i)
+        rects[i].setBottom(rects[i].bottom() + 1);
+    } else {
+      above_first = rects.size();
+      for (const auto& [from, to] : runs) rects.emplace_back(from, row, to - from, 1);
+      above.swap(runs);
+    }
+    runs.clear();
+  };
+  units::for_each_opaque_span(mask, [&](int y, int from, int to) {
+    if (y != row) {
+      if (row >= 0) end_row();
+      // A row without runs in between breaks the rectangles above it.
+      if (y != row + 1) above.clear();
+      row = y;
+    }
+    runs.emplace_back(from, to);
+  });
+  if (row >= 0) end_row();
   QRegion region;
-  units::for_each_opaque_span(
-      mask, [&](int y, int from, int to) { region += QRect(from, y, to - from, 1); });
+  if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;
 }
 

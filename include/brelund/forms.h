@@ -7,7 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "brelund/design.h"
 #include "brelund/error.h"
+#include "brelund/units.h"
 #include "brelund/values.h"
 
 namespace brelund::forms {
@@ -17,7 +19,7 @@ using Properties = std::vector<std::pair<std::string, Variant>>;
 struct Control {
   std::string name;
   float left = 0, top = 0;
-  float width = 2955, height = 855;
+  float width = design::kWidth, height = design::kHeight;
   bool is_default = false, is_cancel = false;
   Properties properties;
 };
@@ -25,7 +27,7 @@ struct Control {
 struct Form {
   std::string caption;
   float width = 9000, height = 6000;
-  OleColor back_color = static_cast<OleColor>(0x8000000F);
+  OleColor back_color = design::kBackColor;
   FontRef font;
   std::vector<Control> controls;
 };
@@ -34,7 +36,7 @@ struct Form {
 inline constexpr std::size_t kMaxFileBytes = 64u << 20;
 inline constexpr std::size_t kMaxStringBytes = 64u << 10;
 inline constexpr std::size_t kMaxControls = 10000;
-inline constexpr float kMaxTwips = 16384.0f * 15;
+inline constexpr float kMaxTwips = units::kMaxTwips;
 
 // Reads a form file. Pictures named by {"file": PATH} must be relative paths inside the form's
 // folder. Every error names the file, and where it applies the control and the key.
