@@ -22,17 +22,6 @@ install(TARGETS ${brelund_installed} EXPORT BrelundTargets
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/brelund DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.h")
-# Until the Qt widget keeps its host objects behind a private class, its public header still
-# reaches these.
-set(brelund_header_dirs control render shape input host/common)
-if(BRELUND_WITH_QT)
-  list(APPEND brelund_header_dirs host/qt)
-endif()
-foreach(dir IN LISTS brelund_header_dirs)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${dir}
-    FILES_MATCHING PATTERN "*.h")
-endforeach()
-
 install(EXPORT BrelundTargets NAMESPACE Brelund:: FILE BrelundTargets.cmake
   DESTINATION ${BRELUND_CMAKE_DIR})
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/BrelundConfig.cmake.in
