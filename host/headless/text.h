@@ -1,7 +1,10 @@
-// Caption text for the headless host: measuring and drawing with FreeType and the DejaVu faces.
+// Caption text for the headless host: faces chosen by fontconfig, right-to-left text ordered by
+// FriBidi and shaped by HarfBuzz, glyphs drawn by FreeType.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "brelund/raster.h"
 #include "host/headless/children.h"
@@ -10,6 +13,14 @@ namespace brelund::headless {
 
 // The size of a caption in pixels: its advance width and the font's line height.
 TextSize measure_text(const Font& font, const std::string& utf8);
+
+// Where each glyph of a caption lands, in visual order from left to right: the first character
+// it shows (index into the caption's characters, not bytes) and its pen position in pixels.
+struct PlacedCluster {
+  std::size_t character;
+  int x;
+};
+std::vector<PlacedCluster> layout_text(const Font& font, const std::string& utf8);
 
 // Draws the caption with its top-left corner at (x, y) pixels, blending into dst, clipped.
 void draw_text(Raster& dst, int x, int y, const Font& font, const std::string& utf8,

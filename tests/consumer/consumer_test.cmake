@@ -1,0 +1,47 @@
+# Installs the build into a fresh prefix and builds tests/consumer against it twice: through the
+# CMake package with Qt, nlohmann-json, PNG and FreeType made unfindable (the Headless component
+# must not ask for them), and through pkg-config alone. Both programs run and write a PNG.
+foreach(var BUILD_DIR SOURCE_DIR WORK_DIR CXX)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "consumer_test: ${var} is not set")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
+  endif()
+  message(STATUS "${out}")
+  set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+set(app ${SOURCE_DIR}/tests/consumer)
+run(${CMAKE_COMMAND} -S ${app} -B ${WORK_DIR}/cmake-app -G Ninja -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_PREFIX_PATH=${prefix}
+    -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_DISABLE_FIND_PACKAGE_nlohmann_json=ON
+    -DCMAKE_DISABLE_FIND_PACKAGE_PNG=ON -DCMAKE_DISABLE_FIND_PACKAGE_Freetype=ON
+    -DCMAKE_DISABLE_FIND_PACKAGE_Fontconfig=ON)
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-app)
+run(${WORK_DIR}/cmake-app/headless-app ${WORK_DIR}/cmake.png)
+
+# pkg-config: the flags alone build the same program.
+file(GLOB pc_dirs ${prefix}/lib*/pkgconfig ${prefix}/lib/*/pkgconfig)
+string(REPLACE ";" ":" pc_path "${pc_dirs}")
+set(ENV{PKG_CONFIG_PATH} "${pc_path}")
+run(pkg-config --libs brelund-headless)
+string(STRIP "${last_output}" libs)
+if(NOT libs MATCHES "-lbrelund_headless" OR NOT libs MATCHES "-lbrelund_core")
+  message(FATAL_ERROR "pkg-config --libs brelund-headless gave: ${libs}")
+endif()
+run(pkg-config --cflags brelund-headless)
+string(STRIP "${last_output}" cflags)
+separate_arguments(libs UNIX_COMMAND "${libs}")
+separate_arguments(cflags UNIX_COMMAND "${cflags}")
+run(${CXX} -std=c++20 ${cflags} ${app}/main.cpp -o ${WORK_DIR}/pc-app ${libs})
+list(GET pc_dirs 0 pc_dir)
+get_filename_component(libdir ${pc_dir} DIRECTORY)
+run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${WORK_DIR}/pc-app ${WORK_DIR}/pc.png)
