@@ -45,7 +45,11 @@ install(FILES ${PROJECT_BINARY_DIR}/include/brelund/version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/brelund COMPONENT dev)
 # Until the Qt widget and the headless button keep their host objects behind private classes,
 # their public headers still reach these.
-set(brelund_header_dirs control render shape input host/common host/headless)
+set(brelund_header_dirs control render shape input host/common)
+file(READ ${PROJECT_SOURCE_DIR}/include/brelund/headless/button.h brelund_headless_public)
+if(brelund_headless_public MATCHES "host/headless/")
+  list(APPEND brelund_header_dirs host/headless)
+endif()
 if(BRELUND_WITH_QT)
   list(APPEND brelund_header_dirs host/qt)
 endif()

@@ -172,7 +172,8 @@ TextSize measure_text(const Font& font, const std::string& utf8) {
 std::vector<PlacedCluster> layout_text(const Font& font, const std::string& utf8) {
   std::vector<PlacedCluster> out;
   walk(font, utf8, [&](FT_Face, const Line& line, int) {
-    for (const Glyph& g : line.glyphs) out.push_back({g.cluster, static_cast<int>(g.x >> 6)});
+    for (const Glyph& g : line.glyphs)
+      out.push_back({g.cluster, static_cast<int>(g.x >> 6), g.index});
   });
   return out;
 }

@@ -15,10 +15,12 @@ namespace brelund::headless {
 TextSize measure_text(const Font& font, const std::string& utf8);
 
 // Where each glyph of a caption lands, in visual order from left to right: the first character
-// it shows (index into the caption's characters, not bytes) and its pen position in pixels.
+// it shows (index into the caption's characters, not bytes), its pen position in pixels and the
+// glyph's index in the face (joined letters take other glyphs than the letters alone).
 struct PlacedCluster {
   std::size_t character;
   int x;
+  unsigned glyph;
 };
 std::vector<PlacedCluster> layout_text(const Font& font, const std::string& utf8);
 
