@@ -20,13 +20,32 @@ endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 set(app ${SOURCE_DIR}/tests/consumer)
+
+# The README's headless example, as it stands there: its includes, then its statements in a
+# function that main() calls.
+file(READ ${SOURCE_DIR}/README.md readme)
+string(REGEX MATCH "```cpp\n(#include <brelund/headless/[^`]*)```" block "${readme}")
+if(NOT block)
+  message(FATAL_ERROR "consumer_test: no headless example in README.md")
+endif()
+set(snippet "${CMAKE_MATCH_1}")
+string(REGEX MATCHALL "#include <[^>]*>" includes "${snippet}")
+list(JOIN includes "\n" includes)
+string(REGEX REPLACE "#include <[^>]*>\n" "" body "${snippet}")
+set(example ${WORK_DIR}/readme_example.cpp)
+file(WRITE ${example} "${includes}\nvoid readme_example() {\n${body}}\n")
 run(${CMAKE_COMMAND} -S ${app} -B ${WORK_DIR}/cmake-app -G Ninja -DCMAKE_BUILD_TYPE=Release
-    -DCMAKE_PREFIX_PATH=${prefix}
+    -DCMAKE_PREFIX_PATH=${prefix} -DREADME_EXAMPLE=${example}
     -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_DISABLE_FIND_PACKAGE_nlohmann_json=ON
     -DCMAKE_DISABLE_FIND_PACKAGE_PNG=ON -DCMAKE_DISABLE_FIND_PACKAGE_Freetype=ON
     -DCMAKE_DISABLE_FIND_PACKAGE_Fontconfig=ON)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-app)
-run(${WORK_DIR}/cmake-app/headless-app ${WORK_DIR}/cmake.png)
+file(MAKE_DIRECTORY ${WORK_DIR}/run-cmake ${WORK_DIR}/run-pc)
+execute_process(COMMAND ${WORK_DIR}/cmake-app/headless-app WORKING_DIRECTORY ${WORK_DIR}/run-cmake
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the CMake-built example failed (${rc}): ${out}${err}")
+endif()
 
 # pkg-config: the flags alone build the same program.
 file(GLOB pc_dirs ${prefix}/lib*/pkgconfig ${prefix}/lib/*/pkgconfig)
@@ -41,7 +60,11 @@ run(pkg-config --cflags brelund-headless)
 string(STRIP "${last_output}" cflags)
 separate_arguments(libs UNIX_COMMAND "${libs}")
 separate_arguments(cflags UNIX_COMMAND "${cflags}")
-run(${CXX} -std=c++20 ${cflags} ${app}/main.cpp -o ${WORK_DIR}/pc-app ${libs})
+run(${CXX} -std=c++20 ${cflags} ${app}/main.cpp ${example} -o ${WORK_DIR}/pc-app ${libs})
 list(GET pc_dirs 0 pc_dir)
 get_filename_component(libdir ${pc_dir} DIRECTORY)
-run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${WORK_DIR}/pc-app ${WORK_DIR}/pc.png)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${WORK_DIR}/pc-app
+  WORKING_DIRECTORY ${WORK_DIR}/run-pc RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the pkg-config-built example failed (${rc}): ${out}${err}")
+endif()
