@@ -12,6 +12,7 @@
 #include "brelund/headless/button.h"
 #include "brelund/headless/form.h"
 #include "host/common/property_bag.h"
+#include "host/headless/internals.h"
 
 namespace brelund::bench {
 namespace {
@@ -41,7 +42,7 @@ void paint(benchmark::State& state, Size size) {
     else
       ctl.GotFocus();
     focused = !focused;
-    benchmark::DoNotOptimize(b->surface().pixels().pixels.data());
+    benchmark::DoNotOptimize(internals(*b).surface.pixels().pixels.data());
   }
   state.SetItemsProcessed(state.iterations() * size.width * size.height);
 }
@@ -50,7 +51,7 @@ void rebuild(benchmark::State& state, Size size) {
   auto b = shown_button(size);
   for (auto _ : state) {
     b->control().CreaNuevaRegion();
-    benchmark::DoNotOptimize(b->surface().pixels().pixels.data());
+    benchmark::DoNotOptimize(internals(*b).surface.pixels().pixels.data());
   }
   state.SetItemsProcessed(state.iterations() * size.width * size.height);
 }
@@ -65,7 +66,7 @@ void drag(benchmark::State& state, Size size) {
   for (auto _ : state) {
     button = 1;
     ctl.MouseMove(button, shift, x, y);
-    benchmark::DoNotOptimize(b->surface().pixels().pixels.data());
+    benchmark::DoNotOptimize(internals(*b).surface.pixels().pixels.data());
   }
   state.SetItemsProcessed(state.iterations() * size.width * size.height);
 }
@@ -77,7 +78,8 @@ void hover(benchmark::State& state, Size size) {
   std::int16_t button = 0, shift = 0;
   float x = size.width_twips() / 2, y = size.height_twips() / 2;
   ctl.MouseMove(button, shift, x, y);  // enters: lit face, Timer1 starts
-  if (!b->timer().enabled()) state.SkipWithError("Timer1 did not start on entering the button");
+  if (!internals(*b).timer.enabled())
+    state.SkipWithError("Timer1 did not start on entering the button");
   for (auto _ : state) {
     button = 0;
     ctl.MouseMove(button, shift, x, y);

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "fuzz/fuzz_support.h"
+#include "trace/parser.h"
 #include "trace/trace.h"
-#include "trace/trace_parser.h"
 
 using namespace brelund;
 
@@ -22,22 +22,25 @@ bool plain_file_name(const std::string& name) {
 }
 
 bool bounded(const trace::Command& c) {
-  auto within = [&](double limit) {
-    for (double n : c.numbers)
-      if (!(std::fabs(n) <= limit)) return false;
-    return true;
-  };
-  if ((c.verb == "read" && c.sub == "file") || c.verb == "snapshot")
-    if (!plain_file_name(c.text)) return false;
-  if (c.verb == "let" && c.value.kind == trace::ValueSpec::Kind::picture_file &&
-      !plain_file_name(c.value.text))
-    return false;
-  if (c.verb == "let" && c.value.kind == trace::ValueSpec::Kind::picture_size &&
-      (c.value.width > 512 || c.value.height > 512))
-    return false;
-  if (c.verb == "size" && !within(30000)) return false;  // 2000 pixels a side
-  if (c.verb == "tick" && !within(10000)) return false;
-  return !c.handler || bounded(*c.handler);
+  using namespace trace;
+  return std::visit(
+      Overloaded{[](const cmd::ReadFile& r) { return plain_file_name(r.path); },
+                 [](const cmd::Snapshot& s) { return plain_file_name(s.path); },
+                 [](const cmd::Let& l) {
+                   if (const auto* f = std::get_if<Value::PictureFile>(&l.value.v))
+                     return plain_file_name(f->path);
+                   if (const auto* p = std::get_if<Value::PictureOfSize>(&l.value.v))
+                     return p->width <= 512 && p->height <= 512;
+                   return true;
+                 },
+                 // 2000 pixels a side at most, and no more than a quarter of an hour of ticks.
+                 [](const cmd::Size& s) {
+                   return std::fabs(s.width) <= 30000 && std::fabs(s.height) <= 30000;
+                 },
+                 [](const cmd::Tick& t) { return t.periods <= 10000; },
+                 [](const cmd::On& on) { return !on.handler || bounded(*on.handler); },
+                 [](const auto&) { return true; }},
+      c.action);
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ class ScaleRestore {
 
 void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
                const FaceLook& look) {
-  // A. Entry and temporary scale.
+  // Work in a temporary scale of whole pixels, remembering the extents to put back.
   const float entry_height = s.scale_height();
   const std::int32_t n = to_i32(entry_height / 10.0);
   const std::int32_t h0 = to_i32(entry_height);
@@ -81,7 +81,7 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
   s.set_scale_width(1);
   s.set_draw_style(0);
 
-  // B. Tones.
+  // The light and dark tones around the base colour.
   const Colores split = SplitColor(SysColorToRgb(platform, look.back_color));
   Rgb base{split.Red, split.Green, split.Blue};
   if (look.lit) {
@@ -94,7 +94,7 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
   const Rgb dark{floored(sub32(base.r, look.light)), floored(sub32(base.g, look.light)),
                  floored(sub32(base.b, look.light))};
 
-  // C. Disabled look: the face runs from the base down to the dark tone and stays dark.
+  // A disabled face runs from the base down to the dark tone and stays dark.
   if (!s.enabled()) {
     light = base;
     base = dark;
@@ -102,7 +102,7 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
         RGB(floored(add32(base.r, 50)), floored(add32(base.g, 50)), floored(add32(base.b, 50))));
   }
 
-  // D. Row gradient, one full-width line per row unit, N + 1 rows.
+  // The rows: one full-width line per row unit, N + 1 of them.
   double f = look.roundness3d / 100.0;
   if (!(f > 0)) f = 0.01;
   const double nf = n * f;
@@ -124,7 +124,7 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
     }
   }
 
-  // E. Edge columns, each pulled in a little further than the one drawn before it.
+  // The edge columns, each pulled in a little further than the one drawn before it.
   s.set_scale_width(static_cast<float>(m));
   const Step left_step{sub32(base.r, light.r) / 5.0, sub32(base.g, light.g) / 5.0,
                        sub32(base.b, light.b) / 5.0};
@@ -150,7 +150,7 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
            c.rgb());
   }
 
-  // F. Restore the entry extents as whole numbers.
+  // Put the extents back, as whole numbers.
   restore.restore();
 }
 

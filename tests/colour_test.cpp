@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "brelund/headless/button.h"
+#include "host/headless/internals.h"
 #include "render/colour.h"
 
 namespace brelund {
@@ -25,7 +26,7 @@ TEST(Colour, FloorAtZeroHasNoUpperBoundButRgbClamps) {
 
 TEST(Colour, SystemColourReferencesResolveThroughTheirLowByte) {
   headless::Button b;
-  auto& platform = b.platform();
+  auto& platform = internals(b).platform;
   platform.set_sys_color(15, 0x123456);
   platform.set_sys_color(254, 0x0000FF);
   EXPECT_EQ(SysColorToRgb(platform, static_cast<OleColor>(0x8000000F)), 0x123456);
@@ -36,9 +37,9 @@ TEST(Colour, SystemColourReferencesResolveThroughTheirLowByte) {
   EXPECT_EQ(SysColorToRgb(platform, 0x7F00FF00), 0x7F00FF00);
   // The default scheme fills the usual range and answers the two defaults the control uses.
   headless::Button fresh;
-  EXPECT_EQ(SysColorToRgb(fresh.platform(), static_cast<OleColor>(0x8000000F)),
+  EXPECT_EQ(SysColorToRgb(internals(fresh).platform, static_cast<OleColor>(0x8000000F)),
             headless::default_system_colors()[15]);
-  EXPECT_EQ(SysColorToRgb(fresh.platform(), static_cast<OleColor>(0x80000012)), 0);
+  EXPECT_EQ(SysColorToRgb(internals(fresh).platform, static_cast<OleColor>(0x80000012)), 0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "brelund/headless/button.h"
+#include "host/headless/internals.h"
 
 namespace brelund::testing {
 
@@ -24,7 +25,8 @@ struct Recorder final : host::EventSink, host::Observer {
     effects.push_back(std::string("paint ") + (lit ? "L" : "-") + (pressed ? "P" : "-"));
   }
   void laid_out() override {
-    effects.push_back("layout " + std::to_string(static_cast<int>(button->label().top()) - 330));
+    effects.push_back("layout " +
+                      std::to_string(static_cast<int>(internals(*button).label.top()) - 330));
   }
   void Click() override { effects.push_back("Click"); }
   void KeyDown(std::int16_t&, std::int16_t&) override { effects.push_back("KeyDown"); }
@@ -151,7 +153,7 @@ inline void drive(std::uint32_t seed, long steps, bool properties = false,
     // The pointer is over the centre, away, or at the top-left pixel, which the mask cuts away
     // whenever the corners are rounded: whether that pixel belongs to the window is the mask's
     // business, not the model's, so the model reads it.
-    m.over = pointer == 0 || (pointer == 2 && b.surface().opaque_at(0, 0));
+    m.over = pointer == 0 || (pointer == 2 && internals(b).surface.opaque_at(0, 0));
     switch (rng() % (properties ? 15 : 14)) {
       case 0:
         what = "down";
@@ -219,7 +221,7 @@ inline void drive(std::uint32_t seed, long steps, bool properties = false,
         what = "extender";
         m.is_default = rng() % 2;
         m.is_cancel = rng() % 2;
-        b.surface().set_extender(m.is_default, m.is_cancel);
+        internals(b).surface.set_extender(m.is_default, m.is_cancel);
         break;
       }
       case 12: {
@@ -263,7 +265,7 @@ inline void drive(std::uint32_t seed, long steps, bool properties = false,
     ASSERT_EQ(rec.effects, m.fx) << "step " << i << " (" << what << "), seed " << seed;
     ASSERT_EQ(f.m_Highlighted != 0, m.H) << "step " << i << " (" << what << ")";
     ASSERT_EQ(f.m_Pressed != 0, m.P) << "step " << i << " (" << what << ")";
-    ASSERT_EQ(b.timer().enabled(), m.timer) << "step " << i << " (" << what << ")";
+    ASSERT_EQ(internals(b).timer.enabled(), m.timer) << "step " << i << " (" << what << ")";
   }
 }
 

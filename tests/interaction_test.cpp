@@ -33,7 +33,7 @@ Tail run(const std::string& steps) {
   return t;
 }
 
-TEST(Mouse, RoadOfOneClick) {
+TEST(Mouse, LeftClickFromArrivalToDeparture) {
   const auto t =
       run("pointer over\nmouse move 0 0 10 10\nmouse down 1 0 10 10\nmouse up 1 0 10 10\n"
           "pointer away\ntick\ntick\nstate\n");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "brelund/headless/button.h"
+#include "host/headless/internals.h"
 #include "input/util.h"
 #include "trace_support.h"
 
@@ -35,15 +36,15 @@ TEST(Mask, TransparentCornersBelongToTheWindowBehind) {
   headless::Button b;
   b.control().InitProperties();
   b.control().Show();
-  auto& p = b.platform();
+  auto& p = internals(b).platform;
   b.pointer_at(0, 0);
   EXPECT_EQ(p.window_from_point(p.cursor_pos()), headless::kFormWindow);
-  EXPECT_FALSE(Util::CursorOverWindow(p, b.surface().hwnd()));
+  EXPECT_FALSE(Util::CursorOverWindow(p, internals(b).surface.hwnd()));
   b.pointer_at(98, 28);
-  EXPECT_TRUE(Util::CursorOverWindow(p, b.surface().hwnd()));
+  EXPECT_TRUE(Util::CursorOverWindow(p, internals(b).surface.hwnd()));
   b.control().set_CreateRegion(kFalse);
   b.pointer_at(0, 0);
-  EXPECT_TRUE(Util::CursorOverWindow(p, b.surface().hwnd()));
+  EXPECT_TRUE(Util::CursorOverWindow(p, internals(b).surface.hwnd()));
 }
 
 TEST(Mask, FailingPointerQueriesAnswerFalseAndStopNothing) {
@@ -56,8 +57,8 @@ TEST(Mask, FailingPointerQueriesAnswerFalseAndStopNothing) {
   b.control().InitProperties();
   b.control().Show();
   b.pointer_over();
-  b.platform().set_failing(true);
-  EXPECT_FALSE(Util::CursorOverWindow(b.platform(), b.surface().hwnd()));
+  internals(b).platform.set_failing(true);
+  EXPECT_FALSE(Util::CursorOverWindow(internals(b).platform, internals(b).surface.hwnd()));
   std::int16_t button = 1, shift = 0;
   float x = 5, y = 5;
   EXPECT_TRUE(guarded([&] { b.control().MouseUp(button, shift, x, y); }).ok());
@@ -65,7 +66,7 @@ TEST(Mask, FailingPointerQueriesAnswerFalseAndStopNothing) {
   EXPECT_EQ(sink.ups, 1);
   button = 0;
   EXPECT_TRUE(guarded([&] { b.control().MouseMove(button, shift, x, y); }).ok());
-  EXPECT_FALSE(b.timer().enabled());
+  EXPECT_FALSE(internals(b).timer.enabled());
 }
 
 }  // namespace

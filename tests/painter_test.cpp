@@ -1,10 +1,11 @@
-// The face painter against the worked example: a grey 200 face, Light 45, Roundness3D 20, entry
-// scale 495 x 1215 twips (33 x 81 pixels).
+// The face painter on a grey 200 face, Light 45, Roundness3D 20, drawn at a scale of 495 x 1215
+// twips (33 x 81 pixels): every row and column it draws, in order, and its colour.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "brelund/headless/button.h"
+#include "host/headless/internals.h"
 #include "render/face_painter.h"
 
 namespace brelund {
@@ -19,15 +20,16 @@ struct Line {
 class Painter : public ::testing::Test {
  protected:
   Painter() {
-    b.surface().set_size(1215, 495);
-    b.surface().on_line = [this](float x1, float y1, float x2, float y2, OleColor c) {
+    internals(b).surface.set_size(1215, 495);
+    internals(b).surface.on_line = [this](float x1, float y1, float x2, float y2, OleColor c) {
       lines.push_back({x1, y1, x2, y2, c & 0xFF, c});
     };
   }
   void paint(bool lit, bool pressed, std::int32_t light = 45, std::int32_t round3d = 20,
              OleColor back = 0xC8C8C8) {
     lines.clear();
-    render::PaintFace(b.surface(), b.label(), b.platform(), {lit, pressed, back, light, round3d});
+    render::PaintFace(internals(b).surface, internals(b).label, internals(b).platform,
+                      {lit, pressed, back, light, round3d});
   }
   std::vector<int> row_greys() const {
     std::vector<int> out;
@@ -70,9 +72,9 @@ TEST_F(Painter, NormalLookRowsColumnsAndRestoredScale) {
     EXPECT_NEAR(cols[i].y1, step * (i + 1), 1e-5);
     EXPECT_NEAR(cols[i].y2, 50 - step * (i + 1), 1e-5);
   }
-  EXPECT_EQ(b.surface().scale_height(), 495);
-  EXPECT_EQ(b.surface().scale_width(), 1215);
-  EXPECT_EQ(b.surface().draw_style(), 0);
+  EXPECT_EQ(internals(b).surface.scale_height(), 495);
+  EXPECT_EQ(internals(b).surface.scale_width(), 1215);
+  EXPECT_EQ(internals(b).surface.draw_style(), 0);
 }
 
 TEST_F(Painter, PressedLookReversesBothOrders) {
@@ -102,9 +104,9 @@ TEST_F(Painter, LitLookKeepsComponentsAbove255UntilComposed) {
 }
 
 TEST_F(Painter, DisabledLookDarkensAndSetsTheCaptionColour) {
-  b.surface().set_enabled(kFalse);
+  internals(b).surface.set_enabled(kFalse);
   paint(false, false);
-  EXPECT_EQ(b.label().fore_color(), 0xCDCDCD);  // 205 in each component
+  EXPECT_EQ(internals(b).label.fore_color(), 0xCDCDCD);  // 205 in each component
   std::vector<int> top{200, 196, 192, 188, 184, 180, 176, 172, 168, 164};
   EXPECT_EQ(row_greys(), cat(top, repeat(160, 41)));
   const auto cols = columns();
@@ -121,10 +123,10 @@ TEST_F(Painter, BevelAndLightExtremes) {
   paint(false, false, 0);
   EXPECT_EQ(row_greys(), repeat(200, 51));
   for (const Line& c : columns()) EXPECT_EQ(c.grey, 200);
-  b.surface().set_enabled(kFalse);
+  internals(b).surface.set_enabled(kFalse);
   paint(false, false, 0);
-  EXPECT_EQ(b.label().fore_color(), 0xFAFAFA);
-  b.surface().set_enabled(kTrue);
+  EXPECT_EQ(internals(b).label.fore_color(), 0xFAFAFA);
+  internals(b).surface.set_enabled(kTrue);
   paint(false, false, -45);  // shaded the other way round
   EXPECT_EQ(row_greys().front(), 155);
   EXPECT_EQ(row_greys().back(), 232);
@@ -150,29 +152,29 @@ TEST_F(Painter, NegativeOneIsARedFace) {
 
 TEST_F(Painter, SmallExtentsDrawAndChangeNothing) {
   for (float h : {1.4f, 15.0f / 15 * 1.0f}) {
-    b.surface().set_scale_height(h);
+    internals(b).surface.set_scale_height(h);
     paint(false, false);
     EXPECT_TRUE(lines.empty()) << h;
-    EXPECT_EQ(b.surface().scale_height(), h);
+    EXPECT_EQ(internals(b).surface.scale_height(), h);
   }
   // 1.5 passes the first test but gives no row unit: treated like the early return.
-  b.surface().set_scale_height(1.5f);
+  internals(b).surface.set_scale_height(1.5f);
   paint(false, false);
   EXPECT_TRUE(lines.empty());
-  EXPECT_EQ(b.surface().scale_height(), 1.5f);
-  b.surface().set_scale_height(495);
-  b.surface().set_scale_width(4);  // M of 0
+  EXPECT_EQ(internals(b).surface.scale_height(), 1.5f);
+  internals(b).surface.set_scale_height(495);
+  internals(b).surface.set_scale_width(4);  // M of 0
   paint(false, false);
   EXPECT_TRUE(lines.empty());
-  EXPECT_EQ(b.surface().scale_width(), 4);
+  EXPECT_EQ(internals(b).surface.scale_width(), 4);
 }
 
 TEST_F(Painter, OverflowStopsThePaintButRestoresTheScale) {
-  b.surface().set_scale_height(495.4f);
+  internals(b).surface.set_scale_height(495.4f);
   EXPECT_THROW(paint(false, false, 40000), Error);  // light tone 40200 does not fit 16 bits
   EXPECT_TRUE(lines.empty());
-  EXPECT_EQ(b.surface().scale_height(), 495);  // back, as a whole number
-  EXPECT_EQ(b.surface().scale_width(), 1215);
+  EXPECT_EQ(internals(b).surface.scale_height(), 495);  // back, as a whole number
+  EXPECT_EQ(internals(b).surface.scale_width(), 1215);
   paint(false, false);  // the next paint starts from the real extents
   EXPECT_EQ(row_greys().size(), 51u);
 }

@@ -28,7 +28,9 @@ for t in "${targets[@]}"; do
   mkdir -p "$artifacts"
   printf '\033[1m==> fuzzing %s for %s s\033[0m\n' "$t" "$seconds" >&2
   # Leaks and slow units count as failures too; -rss_limit_mb catches runaway allocations.
-  if ! "$exe" "$scratch/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  dict=()
+  [ -f "$ROOT/fuzz/$t.dict" ] && dict=(-dict="$ROOT/fuzz/$t.dict")
+  if ! "$exe" "$scratch/$t" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -artifact_prefix="$artifacts/" -print_final_stats=1 >"$scratch/$t.log" 2>&1; then
     tail -n 60 "$scratch/$t.log" >&2
     failed+=("$t")

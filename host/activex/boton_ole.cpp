@@ -2,6 +2,7 @@
 // mnemonics for a default or cancel button, and drawing for containers that print or preview.
 #include <cmath>
 
+#include "brelund/units.h"
 #include "host/activex/boton_object.h"
 #include "typelib/registration.h"
 
@@ -140,7 +141,8 @@ HRESULT BotonObject::SetObjectRects(LPCRECT pos, LPCRECT) {
 
 void BotonObject::resize_to_pixels(int w, int h) {
   ensure_initialised();
-  if (pixels_of_twips(surface_.width()) == w && pixels_of_twips(surface_.height()) == h) return;
+  if (units::extent_pixels(surface_.width()) == w && units::extent_pixels(surface_.height()) == h)
+    return;
   surface_.set_size(static_cast<float>(w * 15), static_cast<float>(h * 15));
   control_->Resize();
 }

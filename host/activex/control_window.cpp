@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "brelund/units.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/text.h"
 // The colour helpers keep their published name RGB, which windows.h takes as a macro.
@@ -68,9 +69,9 @@ void unregister_window_class() noexcept {
 void BotonObject::activate(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui) {
   ensure_initialised();
   if (!hwnd_) {
-    RECT r =
-        pos ? *pos
-            : RECT{0, 0, pixels_of_twips(surface_.width()), pixels_of_twips(surface_.height())};
+    RECT r = pos ? *pos
+                 : RECT{0, 0, units::extent_pixels(surface_.width()),
+                        units::extent_pixels(surface_.height())};
     ComPtr<IOleInPlaceSite> ips =
         ComPtr<IOleClientSite>(site).query<IOleInPlaceSite>(IID_IOleInPlaceSite);
     if (ips) {

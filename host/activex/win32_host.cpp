@@ -1,3 +1,4 @@
+#include "brelund/units.h"
 #include "host/activex/win32_host.h"
 
 #include <algorithm>
@@ -130,7 +131,7 @@ void MaskCanvas::set_height(float twips) {
 }
 
 void MaskCanvas::reshape() {
-  const int w = pixels_of_twips(width_), h = pixels_of_twips(height_);
+  const int w = units::extent_pixels(width_), h = units::extent_pixels(height_);
   if (w == w_ && h == h_) return;
   Bitmap next;
   std::uint32_t* bits = nullptr;

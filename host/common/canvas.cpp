@@ -1,4 +1,5 @@
 #include "host/common/canvas.h"
+#include "brelund/units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,7 +34,7 @@ void Canvas::flush() const noexcept {
 
 void Canvas::resize(float width_twips, float height_twips) {
   flush();
-  const int w = pixels_of_twips(width_twips), h = pixels_of_twips(height_twips);
+  const int w = units::extent_pixels(width_twips), h = units::extent_pixels(height_twips);
   if (w != raster_.width || h != raster_.height) {
     Raster next;
     next.resize(w, h, 0xFF000000u);
@@ -41,8 +42,8 @@ void Canvas::resize(float width_twips, float height_twips) {
       std::copy_n(raster_.row(y), std::min(w, raster_.width), next.row(y));
     raster_ = std::move(next);
   }
-  scale_w_ = static_cast<float>(w * 15);
-  scale_h_ = static_cast<float>(h * 15);
+  scale_w_ = units::twips_of_pixels(w);
+  scale_h_ = units::twips_of_pixels(h);
 }
 
 void Canvas::set_scale_width(float v) {

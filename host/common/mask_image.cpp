@@ -1,4 +1,5 @@
 #include "host/common/mask_image.h"
+#include "brelund/units.h"
 
 #include <algorithm>
 
@@ -39,7 +40,7 @@ Picture& MaskImage::writable(bool keep_content) {
 }
 
 void MaskImage::reshape() {
-  const int w = pixels_of_twips(width_), h = pixels_of_twips(height_);
+  const int w = units::extent_pixels(width_), h = units::extent_pixels(height_);
   if (w == image_->width && h == image_->height) return;
   flush_clear();
   // The persistent image keeps its content where the box still covers it; fresh area is white.

@@ -92,12 +92,4 @@ void Raster::fill_span(int y, int x0, int x1, std::uint32_t argb) noexcept {
   if (x0 < x1) fill_pixels(row(y) + x0, static_cast<std::size_t>(x1 - x0), argb);
 }
 
-int pixels_of_twips(float twips) {
-  const double r = std::nearbyint(static_cast<double>(twips));
-  if (!(r > 0)) return 0;
-  // A sane ceiling keeps a hostile size from asking for gigabytes of pixels.
-  constexpr double kMax = 16384.0 * 15;
-  return static_cast<int>(std::min(r, kMax)) / 15;
-}
-
 }  // namespace brelund

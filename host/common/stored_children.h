@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "brelund/host.h"
+#include "brelund/units.h"
 
 namespace brelund::host {
 
@@ -88,8 +89,8 @@ class StoredImage : public Image {
     picture_ = std::move(p);
     // The image takes its picture's natural size; without an image it keeps the size it had.
     if (picture_ && picture_->handle != 0) {
-      width_ = static_cast<float>(picture_->width * 15);
-      height_ = static_cast<float>(picture_->height * 15);
+      width_ = units::twips_of_pixels(picture_->width);
+      height_ = units::twips_of_pixels(picture_->height);
     }
     changed(Change::picture);
   }

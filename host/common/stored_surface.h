@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "brelund/error.h"
+#include "brelund/units.h"
 #include "host/common/canvas.h"
 #include "host/common/stored_children.h"
 
@@ -33,7 +34,7 @@ class StoredSurface : public Surface {
     if (x < 0 || y < 0 || x >= r.width || y >= r.height) return false;
     if (!mask_ || mask_->handle == 0) return true;
     if (x >= mask_->width || y >= mask_->height) return false;
-    return (mask_->pixels[static_cast<std::size_t>(y) * mask_->width + x] & 0xFFFFFFu) != 0xFFFFFFu;
+    return units::mask_opaque(mask_->pixels[static_cast<std::size_t>(y) * mask_->width + x]);
   }
 
   float width() override { return width_; }

@@ -1,65 +1,74 @@
 #include "brelund/headless/button.h"
 
-#include <cmath>
+#include "brelund/units.h"
 
-#include "control/design.h"
 #include "host/common/png.h"
+#include "host/headless/internals.h"
 #include "host/headless/text.h"
 #include "render/colour.h"
 
 namespace brelund::headless {
 
-Button::Button(host::EventSink* events, host::Observer* observer, TextMeasure measure)
-    : label_(measure ? std::move(measure) : TextMeasure(measure_text)), platform_(surface_) {
-  sink_.target = events;
-  surface_.set_size(design::kWidth, design::kHeight);
-  host::Services services{surface_, label_, pic_, mask_, timer_, platform_, sink_, observer};
-  design::apply_design(services);
-  control_ = std::make_unique<Boton>(services);
+Button::Impl::Impl(host::EventSink* events, host::Observer* observer, TextMeasure measure)
+    : label(measure ? std::move(measure) : TextMeasure(measure_text)),
+      platform(surface),
+      instance(surface, label, pic, mask, timer, platform, sink, observer) {
+  sink.target = events;
 }
+
+Button::Button(host::EventSink* events, host::Observer* observer, TextMeasure measure)
+    : impl_(std::make_unique<Impl>(events, observer, std::move(measure))) {}
+
+Button::~Button() = default;
+
+Boton& Button::control() noexcept { return impl_->instance.control(); }
+void Button::set_events(host::EventSink* events) noexcept { impl_->sink.target = events; }
 
 void Button::resize(float width_twips, float height_twips) {
-  surface_.set_size(width_twips, height_twips);
-  control_->Resize();
+  const Status s = impl_->instance.resize(width_twips, height_twips);
+  if (!s.ok()) throw Error(s.number, s.description);
 }
 
-brelund::Status Button::tick(int periods) {
+Status Button::tick(int periods) {
   Status first;
   for (int i = 0; i < periods; ++i) {
-    if (!timer_.enabled()) continue;
-    Status s = guarded([&] { control_->Timer1_Timer(); });
+    Status s = impl_->instance.tick();
+    if (s.gone) return s;
     if (!s.ok() && first.ok()) first = s;
   }
   return first;
 }
 
 void Button::pointer_over() {
-  const auto o = platform_.control_origin();
-  platform_.set_pointer({o.x + surface_.pixels().width / 2, o.y + surface_.pixels().height / 2});
+  const auto o = impl_->platform.control_origin();
+  const Raster& r = impl_->surface.pixels();
+  impl_->platform.set_pointer({o.x + r.width / 2, o.y + r.height / 2});
 }
 
-void Button::pointer_away() { platform_.set_pointer({-10000, -10000}); }
+void Button::pointer_away() { impl_->platform.set_pointer({-10000, -10000}); }
 
 void Button::pointer_at(int x, int y) {
-  const auto o = platform_.control_origin();
-  platform_.set_pointer({o.x + x, o.y + y});
+  const auto o = impl_->platform.control_origin();
+  impl_->platform.set_pointer({o.x + x, o.y + y});
 }
 
 Raster Button::compose() {
-  Raster out = surface_.pixels();
-  auto px = [](float twips) { return static_cast<int>(std::floor(twips / 15.0f)); };
-  if (pic_.visible()) {
-    if (const PictureRef p = pic_.picture(); p && p->handle != 0)
-      blend(out, p->pixels.data(), p->width, p->height, px(pic_.left()), px(pic_.top()));
+  Impl& h = *impl_;
+  Raster out = h.surface.pixels();
+  if (h.pic.visible()) {
+    if (const PictureRef p = h.pic.picture(); p && p->handle != 0)
+      blend(out, p->pixels.data(), p->width, p->height, units::position_pixels(h.pic.left()),
+            units::position_pixels(h.pic.top()));
   }
-  if (FontRef font = label_.font()) {
-    const OleColor rgb = SysColorToRgb(platform_, label_.fore_color());
-    draw_text(out, px(label_.left()), px(label_.top()), *font, label_.caption(), argb_of_rgb(rgb));
+  if (FontRef font = h.label.font()) {
+    const OleColor rgb = SysColorToRgb(h.platform, h.label.fore_color());
+    draw_text(out, units::position_pixels(h.label.left()), units::position_pixels(h.label.top()),
+              *font, h.label.caption(), argb_of_rgb(rgb));
   }
   // White mask pixels are cut away; without a mask the whole window shows.
   for (int y = 0; y < out.height; ++y)
     for (int x = 0; x < out.width; ++x)
-      if (!surface_.opaque_at(x, y)) out.row(y)[x] = 0;
+      if (!h.surface.opaque_at(x, y)) out.row(y)[x] = 0;
   return out;
 }
 

@@ -1,5 +1,7 @@
 #include "host/headless/children.h"
 
+#include "brelund/units.h"
+
 namespace brelund::headless {
 
 Label::Label(TextMeasure measure)
@@ -20,7 +22,7 @@ void Label::changed(host::Change what) {
 void Label::remeasure() {
   if (pinned_) return measured(pinned_->first, pinned_->second);
   const TextSize s = measure_fn_ ? measure_fn_(*font(), caption()) : TextSize{};
-  measured(static_cast<float>(s.width * 15), static_cast<float>(s.height * 15));
+  measured(units::twips_of_pixels(s.width), units::twips_of_pixels(s.height));
 }
 
 }  // namespace brelund::headless

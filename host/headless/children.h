@@ -1,23 +1,17 @@
 // The headless children: a windowless caption and picture and a timer on a virtual clock. The
-// off-screen mask canvas is the shared in-memory one (host/mask_image.h).
+// off-screen mask canvas is the shared in-memory one (host/common/mask_image.h).
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "brelund/headless/button.h"
 #include "brelund/host.h"
 #include "brelund/raster.h"
 #include "host/common/stored_children.h"
 
 namespace brelund::headless {
-
-// Measures a caption in pixels; the default uses FreeType with the DejaVu faces.
-struct TextSize {
-  int width = 0;
-  int height = 0;
-};
-using TextMeasure = std::function<TextSize(const Font&, const std::string&)>;
 
 class Label final : public host::StoredLabel {
  public:

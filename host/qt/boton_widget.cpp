@@ -1,4 +1,5 @@
 #include "brelund/qt/boton_widget.h"
+#include "brelund/units.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -82,7 +83,7 @@ BotonWidget* BotonWidget::load(const forms::Control& entry, const std::string& f
   w->surface_.set_extender(entry.is_default, entry.is_cancel);
   w->surface_.set_size(entry.width, entry.height);
   forms::read_properties(*w->control_, entry, file);
-  w->move(pixels_of_twips(entry.left), pixels_of_twips(entry.top));
+  w->move(units::extent_pixels(entry.left), units::extent_pixels(entry.top));
   return w.release();
 }
 

@@ -1,4 +1,5 @@
 #include "brelund/qt/form_window.h"
+#include "brelund/units.h"
 
 #include <QKeyEvent>
 #include <QPalette>
@@ -21,7 +22,7 @@ void paint_background(QWidget& w, OleColor back_color) {
 
 FormWindow::FormWindow(QWidget* parent) : QWidget(parent) {
   form_.font = std::make_shared<const brelund::Font>();
-  resize(pixels_of_twips(form_.width), pixels_of_twips(form_.height));
+  resize(units::extent_pixels(form_.width), units::extent_pixels(form_.height));
   paint_background(*this, form_.back_color);
 }
 
@@ -29,7 +30,7 @@ FormWindow::FormWindow(const forms::Form& form, const std::string& file, QWidget
     : QWidget(parent), form_(form) {
   if (!form_.font) form_.font = std::make_shared<const brelund::Font>();
   setWindowTitle(QString::fromStdString(form_.caption));
-  resize(pixels_of_twips(form_.width), pixels_of_twips(form_.height));
+  resize(units::extent_pixels(form_.width), units::extent_pixels(form_.height));
   paint_background(*this, form_.back_color);
   form_.controls.clear();
   for (const auto& entry : form.controls)
@@ -52,7 +53,7 @@ BotonWidget* FormWindow::button(const QString& name) const {
 BotonWidget* FormWindow::addButton(const QString& name, float left_twips, float top_twips) {
   auto* b = new BotonWidget(this, form_.font);
   b->setObjectName(name);
-  b->move(pixels_of_twips(left_twips), pixels_of_twips(top_twips));
+  b->move(units::extent_pixels(left_twips), units::extent_pixels(top_twips));
   forms::Control entry;
   entry.name = name.toStdString();
   entry.left = left_twips;

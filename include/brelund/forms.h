@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "brelund/error.h"
+#include "brelund/units.h"
 #include "brelund/values.h"
 
 namespace brelund::forms {
@@ -34,7 +35,7 @@ struct Form {
 inline constexpr std::size_t kMaxFileBytes = 64u << 20;
 inline constexpr std::size_t kMaxStringBytes = 64u << 10;
 inline constexpr std::size_t kMaxControls = 10000;
-inline constexpr float kMaxTwips = 16384.0f * 15;
+inline constexpr float kMaxTwips = units::kMaxTwips;
 
 // Reads a form file. Pictures named by {"file": PATH} must be relative paths inside the form's
 // folder. Every error names the file, and where it applies the control and the key.

@@ -42,7 +42,4 @@ constexpr std::int32_t rgb_of_argb(std::uint32_t argb) noexcept {
                                    ((argb & 0xFFu) << 16));
 }
 
-// Twips to whole pixels: rounded to a whole number of twips, then divided by 15 truncating.
-int pixels_of_twips(float twips);
-
 }  // namespace brelund

@@ -10,11 +10,13 @@
 #include "brelund/headless/form.h"
 #include "brelund/qt/form_window.h"
 #include "control/property_table.h"
+#include "host/headless/internals.h"
 #include "recorder.h"
 
 using namespace brelund;
 using namespace brelund::qt;
 using namespace brelund::qt::test;
+using brelund::headless::internals;
 
 namespace {
 
@@ -71,13 +73,15 @@ struct HeadlessSide final : Side {
   void pointer_at(int x, int y) override { b.pointer_at(x, y); }
   void pointer_away() override { b.pointer_away(); }
   void tick() override { b.tick(); }
-  void extender(bool d, bool c) override { b.surface().set_extender(d, c); }
+  void extender(bool d, bool c) override { internals(b).surface.set_extender(d, c); }
   void resize(float w, float h) override { b.resize(w, h); }
   void zero_button(bool on) override { log.zero_button = on; }
-  const Raster& face() override { return b.surface().pixels(); }
-  PictureRef mask() override { return b.surface().mask_picture(); }
+  const Raster& face() override { return internals(b).surface.pixels(); }
+  PictureRef mask() override { return internals(b).surface.mask_picture(); }
   QStringList& events() override { return log.lines; }
-  QSize size() override { return {b.surface().pixels().width, b.surface().pixels().height}; }
+  QSize size() override {
+    return {internals(b).surface.pixels().width, internals(b).surface.pixels().height};
+  }
 };
 
 struct QtSide final : Side {
@@ -343,8 +347,8 @@ class ConformanceTest : public QObject {
       headless::Button& h = *headless.buttons[i];
       QCOMPARE(q.objectName().toStdString(), form.controls[i].name);
       QVERIFY(q.control().fields() == h.control().fields());
-      QVERIFY(q.surface().canvas().raster().pixels == h.surface().pixels().pixels);
-      QVERIFY(same_pixels(q.surface().mask_picture(), h.surface().mask_picture()));
+      QVERIFY(q.surface().canvas().raster().pixels == internals(h).surface.pixels().pixels);
+      QVERIFY(same_pixels(q.surface().mask_picture(), internals(h).surface.mask_picture()));
     }
     QCOMPARE(window.defaultButton(), window.button("Aceptar"));
     QCOMPARE(window.cancelButton(), window.button("Cancelar"));

@@ -4,6 +4,13 @@
 
 namespace brelund::forms {
 
+std::string where(const std::string& file, const std::string& control, const std::string& key) {
+  std::string w = file;
+  if (!control.empty()) w += ": control \"" + control + "\"";
+  if (!key.empty()) w += ": key \"" + key + "\"";
+  return w;
+}
+
 namespace {
 // Remembers the key being read, so that a failure can say which key it was.
 class TrackingBag final : public host::PropertyBag {

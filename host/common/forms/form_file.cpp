@@ -243,13 +243,6 @@ json value_json(const std::string& key, const Variant& v) {
 
 }  // namespace
 
-std::string where(const std::string& file, const std::string& control, const std::string& key) {
-  std::string w = file;
-  if (!control.empty()) w += ": control \"" + control + "\"";
-  if (!key.empty()) w += ": key \"" + key + "\"";
-  return w;
-}
-
 Form parse(const std::string& text, const std::string& folder, const std::string& name) {
   Context cx{name, folder, "", ""};
   const json doc = parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"");

@@ -1,0 +1,162 @@
+// One trace command, carried out on the host as an application and a container would do it.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "control/numeric.h"
+#include "control/property_table.h"
+#include "host/common/property_bag.h"
+#include "trace/runner.h"
+
+namespace brelund::trace {
+
+namespace {
+
+forms::Properties saved_set_from_file(const std::string& path, const std::string& shown) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Error(errors::kFileNotFound, "File not found: " + shown);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return forms::parse_properties(ss.str(), std::filesystem::path(path).parent_path().string(),
+                                 shown);
+}
+}  // namespace
+
+// Runs one step that may fail inside the control and reports its failure against the line.
+template <class F>
+void Runner::run(int line, F&& f) {
+  report(guarded(std::forward<F>(f)), line);
+}
+
+void Runner::execute(const Command& c) {
+  const int ln = c.line;
+  // Commands that need no control, then the ones that do.
+  if (std::holds_alternative<cmd::New>(c.action)) return host_.create(*this, *this);
+  if (const auto* a = std::get_if<cmd::SetArg>(&c.action)) return set_argument(*a, ln);
+  if (const auto* on = std::get_if<cmd::On>(&c.action)) {
+    if (on->handler)
+      handlers_[on->event] = on->handler;
+    else
+      handlers_.erase(on->event);
+    return;
+  }
+  if (!host_.exists())
+    return report({errors::kObjectNotSet, "Object variable not set: run \"new\" first"}, ln);
+
+  host::Instance& in = host_.instance();
+  Boton& ctl = in.control();
+  std::visit(
+      Overloaded{
+          [](const cmd::New&) {},
+          [](const cmd::SetArg&) {},
+          [](const cmd::On&) {},
+          [&](const cmd::Init&) { report(in.init(), ln); },
+          [&](const cmd::ReadJson& r) {
+            run(ln, [&] {
+              host::MemoryPropertyBag bag(
+                  forms::parse_properties(r.json, folder_, "line " + std::to_string(ln)));
+              report(in.load(bag), ln);
+            });
+          },
+          [&](const cmd::ReadFile& r) {
+            run(ln, [&] {
+              host::MemoryPropertyBag bag(saved_set_from_file(path_of(r.path), r.path));
+              report(in.load(bag), ln);
+            });
+          },
+          [&](const cmd::Write&) {
+            host::MemoryPropertyBag bag;
+            report(in.save(bag), ln);
+            json entries = json::array();
+            for (const auto& [k, val] : bag.entries()) entries.push_back({k, value_json(val)});
+            emit(json{{"bag", entries}});
+          },
+          [&](const cmd::Size& s) { report(in.resize(s.width, s.height), ln); },
+          [&](const cmd::Show&) { report(in.show(), ln); },
+          [&](const cmd::Let& l) {
+            run(ln, [&] {
+              const Member* m = find_member(l.member);
+              if (!m || !m->put) errors::not_supported();
+              m->put(ctl, make_value(l.value));
+            });
+          },
+          [&](const cmd::Get& g) {
+            run(ln, [&] {
+              const Member* m = find_member(g.member);
+              if (!m || !m->get || m->kind != MemberKind::property) errors::not_supported();
+              emit(json{{"value", value_json(m->get(ctl))}});
+            });
+          },
+          [&](const cmd::Call& k) {
+            run(ln, [&] {
+              const Member* m = find_member(k.member);
+              if (m && m->call) return m->call(ctl);
+              if (!m || !m->get || m->kind != MemberKind::method) errors::not_supported();
+              emit(json{{"value", value_json(m->get(ctl))}});
+            });
+          },
+          [&](const cmd::Mouse& m) {
+            run(ln, [&] {
+              report(in.pointer(m.action, m.target, num::to_i16(m.button), num::to_i16(m.shift),
+                                m.x, m.y),
+                     ln);
+            });
+          },
+          [&](const cmd::Pointer& p) {
+            switch (p.where) {
+              case cmd::Pointer::Where::over:
+                return host_.pointer_over();
+              case cmd::Pointer::Where::away:
+                return host_.pointer_away();
+              case cmd::Pointer::Where::at:
+                return run(ln, [&] { host_.pointer_at(num::to_i32(p.x), num::to_i32(p.y)); });
+            }
+          },
+          [&](const cmd::Key& k) {
+            run(ln, [&] {
+              const std::int16_t code = num::to_i16(k.code);
+              switch (k.kind) {
+                case cmd::Key::Kind::press:
+                  return report(in.key_press(code), ln);
+                case cmd::Key::Kind::access:
+                  return report(in.access_key(code), ln);
+                case cmd::Key::Kind::down:
+                  return report(in.key_down(code, num::to_i16(k.shift)), ln);
+                case cmd::Key::Kind::up:
+                  return report(in.key_up(code, num::to_i16(k.shift)), ln);
+              }
+            });
+          },
+          [&](const cmd::Focus& f) {
+            // One notification each, as a container delivers them; pairs are the hosts' business.
+            run(ln, [&] {
+              switch (f.kind) {
+                case cmd::Focus::Kind::enter:
+                  return ctl.EnterFocus();
+                case cmd::Focus::Kind::got:
+                  return ctl.GotFocus();
+                case cmd::Focus::Kind::exit:
+                  return ctl.ExitFocus();
+                case cmd::Focus::Kind::lost:
+                  return ctl.LostFocus();
+              }
+            });
+          },
+          [&](const cmd::Tick& t) {
+            for (long n = t.periods; n > 0 && host_.exists(); --n) report(host_.tick(), ln);
+          },
+          [&](const cmd::Extender& e) { host_.surface().set_extender(e.is_default, e.is_cancel); },
+          [&](const cmd::SysColor& s) {
+            run(ln, [&] { host_.set_sys_color(s.index, num::to_i32(s.color)); });
+          },
+          [&](const cmd::Ambient& a) {
+            host_.surface().set_ambient_font(std::make_shared<const Font>(a.font));
+          },
+          [&](const cmd::LabelSize& l) { host_.pin_label_size(l.width, l.height); },
+          [&](const cmd::State&) { state(); },
+          [&](const cmd::Snapshot& s) { run(ln, [&] { host_.snapshot(path_of(s.path)); }); },
+      },
+      c.action);
+}
+
+}  // namespace brelund::trace

@@ -1,0 +1,52 @@
+// The trace on the headless host: a headless Button with the runner's hooks on its objects.
+#include "host/headless/internals.h"
+#include "trace/host.h"
+
+namespace brelund::trace {
+
+namespace {
+
+class HeadlessHost final : public Host {
+ public:
+  void create(host::EventSink& application, Probe& probe) override {
+    // The old button goes first: a handler that asks for a new one destroys the old one there.
+    button_.reset();
+    button_ = std::make_unique<headless::Button>(&application, &probe);
+    auto& h = headless::internals(*button_);
+    h.surface.on_property_changed = [&probe](std::string_view n) { probe.changed(n); };
+    h.surface.on_refresh = [&probe] { probe.refreshed(); };
+    h.surface.on_mask = [&probe](const PictureRef& m) { probe.mask_set(m); };
+    h.surface.on_line = [&probe](float x1, float y1, float x2, float y2, OleColor c) {
+      probe.line(x1, y1, x2, y2, c);
+    };
+    h.label.on_fore_color = [&probe](OleColor c) { probe.caption_colour(c); };
+    h.pic.on_moved = [&probe] { probe.pic_moved(); };
+  }
+  bool exists() const override { return button_ != nullptr; }
+
+  host::Instance& instance() override { return impl().instance; }
+  host::StoredSurface& surface() override { return impl().surface; }
+  host::Label& label() override { return impl().label; }
+  host::Image& pic() override { return impl().pic; }
+  host::Timer& timer() override { return impl().timer; }
+
+  void set_sys_color(int index, OleColor rgb) override {
+    impl().platform.set_sys_color(index, rgb);
+  }
+  void pin_label_size(float w, float h) override { impl().label.pin_size(std::pair{w, h}); }
+  void pointer_over() override { button_->pointer_over(); }
+  void pointer_away() override { button_->pointer_away(); }
+  void pointer_at(int x, int y) override { button_->pointer_at(x, y); }
+  Status tick() override { return impl().instance.tick(); }
+  void snapshot(const std::string& path) override { button_->snapshot(path); }
+
+ private:
+  headless::Button::Impl& impl() { return headless::internals(*button_); }
+  std::unique_ptr<headless::Button> button_;
+};
+
+}  // namespace
+
+std::unique_ptr<Host> make_headless_host() { return std::make_unique<HeadlessHost>(); }
+
+}  // namespace brelund::trace
