@@ -76,6 +76,7 @@ install(FILES ${PROJECT_BINARY_DIR}/BrelundConfig.cmake ${PROJECT_BINARY_DIR}/Br
 # pkg-config: one file per component. Static builds list the private dependencies too.
 # The prefix is found from the file's own place, so that an installation can be moved.
 file(RELATIVE_PATH BRELUND_PC_UP /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
+string(REGEX REPLACE "/$" "" BRELUND_PC_UP "${BRELUND_PC_UP}")
 set(BRELUND_PC_HEADLESS_PRIVATE "")
 set(BRELUND_PC_QT_PRIVATE "")
 if(BRELUND_STATIC)

@@ -1,7 +1,7 @@
 # Installs the build into a fresh prefix and builds tests/consumer against it twice: through the
 # CMake package with Qt, nlohmann-json, PNG and FreeType made unfindable (the Headless component
 # must not ask for them), and through pkg-config alone. Both programs run and write a PNG.
-foreach(var BUILD_DIR SOURCE_DIR WORK_DIR CXX)
+foreach(var BUILD_DIR SOURCE_DIR WORK_DIR CXX STATIC)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "consumer_test: ${var} is not set")
   endif()
@@ -39,11 +39,18 @@ list(JOIN includes "\n" includes)
 string(REGEX REPLACE "#include <[^>]*>\n" "" body "${snippet}")
 set(example ${WORK_DIR}/readme_example.cpp)
 file(WRITE ${example} "${includes}\nvoid readme_example() {\n${body}}\n")
+# Static libraries make their private dependencies the application's; shared ones must not.
+set(unfindable Qt6)
+set(pc_static "")
+if(STATIC)
+  set(pc_static --static)
+else()
+  list(APPEND unfindable nlohmann_json PNG Freetype Fontconfig)
+endif()
+list(TRANSFORM unfindable PREPEND -DCMAKE_DISABLE_FIND_PACKAGE_)
+list(TRANSFORM unfindable APPEND =ON)
 run(${CMAKE_COMMAND} -S ${app} -B ${WORK_DIR}/cmake-app -G Ninja -DCMAKE_BUILD_TYPE=Release
-    -DCMAKE_PREFIX_PATH=${prefix} -DREADME_EXAMPLE=${example}
-    -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON -DCMAKE_DISABLE_FIND_PACKAGE_nlohmann_json=ON
-    -DCMAKE_DISABLE_FIND_PACKAGE_PNG=ON -DCMAKE_DISABLE_FIND_PACKAGE_Freetype=ON
-    -DCMAKE_DISABLE_FIND_PACKAGE_Fontconfig=ON)
+    -DCMAKE_PREFIX_PATH=${prefix} -DREADME_EXAMPLE=${example} ${unfindable})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-app)
 file(MAKE_DIRECTORY ${WORK_DIR}/run-cmake ${WORK_DIR}/run-pc)
 execute_process(COMMAND ${WORK_DIR}/cmake-app/headless-app WORKING_DIRECTORY ${WORK_DIR}/run-cmake
@@ -56,7 +63,7 @@ endif()
 file(GLOB pc_dirs ${prefix}/lib*/pkgconfig ${prefix}/lib/*/pkgconfig)
 string(REPLACE ";" ":" pc_path "${pc_dirs}")
 set(ENV{PKG_CONFIG_PATH} "${pc_path}")
-run(pkg-config --libs brelund-headless)
+run(pkg-config ${pc_static} --libs brelund-headless)
 string(STRIP "${last_output}" libs)
 if(NOT libs MATCHES "-lbrelund_headless" OR NOT libs MATCHES "-lbrelund_core")
   message(FATAL_ERROR "pkg-config --libs brelund-headless gave: ${libs}")
