@@ -48,6 +48,39 @@ TEST(Text, ArabicLettersJoin) {
   EXPECT_NE(three[1].glyph, three[2].glyph);  // medial and initial forms differ
 }
 
+// The columns where two drawings of a caption differ, in a white raster of the caption's size.
+std::vector<int> differing_columns(const std::string& a, const std::string& b) {
+  const TextSize size = measure_text(sans(), a);
+  const auto draw = [&](const std::string& text) {
+    Raster r;
+    r.resize(size.width + 4, size.height, 0xFFFFFFFFu);
+    draw_text(r, 2, 0, sans(), text, 0xFF000000u);
+    return r;
+  };
+  const Raster ra = draw(a), rb = draw(b);
+  std::vector<int> columns;
+  for (int x = 0; x < ra.width; ++x)
+    for (int y = 0; y < ra.height; ++y)
+      if (ra.row(y)[x] != rb.row(y)[x]) {
+        columns.push_back(x);
+        break;
+      }
+  return columns;
+}
+
+TEST(Text, TheFirstLetterOfRightToLeftTextIsDrawnAtTheRight) {
+  // The first letter is the rightmost: replacing it changes only the right end.
+  const std::string hebrew = "\u05E9\u05DC\u05D5\u05DD\u05D9\u05DD";
+  const auto hebrew_changed = differing_columns(hebrew, "\u05D0" + hebrew.substr(2));
+  ASSERT_FALSE(hebrew_changed.empty());
+  const int hebrew_width = measure_text(sans(), hebrew).width;
+  EXPECT_GT(hebrew_changed.front(), hebrew_width * 2 / 3);
+  // In Latin text the change starts at the left end (what follows may move with it).
+  const auto latin_changed = differing_columns("Shalom", "Xhalom");
+  ASSERT_FALSE(latin_changed.empty());
+  EXPECT_LT(latin_changed.front(), measure_text(sans(), "Shalom").width / 3);
+}
+
 TEST(Text, PositionsGrowLeftToRightAndMatchTheMeasuredWidth) {
   for (const std::string text : {"Aceptar", "Un bot\u00F3n grande", "\u05E9\u05DC\u05D5\u05DD",
                                  "\u0645\u0631\u062D\u0628\u0627"}) {
