@@ -14,7 +14,28 @@ namespace brelund {
 enum class MemberKind { property, method };
 enum class ValueType { string, boolean, font, picture, int16, ole_color, int32, none };
 
+// The members in the order of their slots, for code that names one.
+enum class MemberId {
+  Caption,
+  Enabled,
+  Font,
+  MouseIcon,
+  MousePointer,
+  Picture,
+  Refresh,
+  BackColor,
+  ForeColor,
+  RoundSize,
+  Light,
+  ToolTipText,
+  BackColorOriginal,
+  CreaNuevaRegion,
+  CreateRegion,
+  Roundness3D
+};
+
 struct Member {
+  MemberId id;
   std::string_view name;
   std::int32_t dispid;
   MemberKind kind;
@@ -23,10 +44,15 @@ struct Member {
   Variant (*get)(Boton&);               // property read or method call; null for void methods
   void (*put)(Boton&, const Variant&);  // property write; converts by the control's rules
   void (*call)(Boton&);                 // void methods only
+  // Saved properties: the value a saved set leaves out (the font's depends on the container).
+  // Null for members that are not saved. The saved key is the member's name, and a set is
+  // written and read in the order of this table.
+  Variant (*saved_default)(host::Surface&);
 };
 
 // The sixteen members in the order of their slots.
 std::span<const Member> members();
+const Member& member(MemberId id);
 // Looks a member up by name, without regard to case; nullptr when there is none.
 const Member* find_member(std::string_view name);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "control/property_table.h"
 #include "trace_support.h"
 
 namespace brelund {
@@ -106,6 +107,27 @@ TEST(Persistence, AFailingKeyStopsTheLoadWhereItIs) {
   EXPECT_EQ(trace("new\nread {\"Font\":\"Arial\"}\n").last("error")["number"], 13);
   EXPECT_EQ(trace("new\nread {\"Picture\":{\"Name\":\"x\"}}\n").last("error")["number"], 13);
   EXPECT_EQ(trace("new\nread {\"Picture\":5}\n").last("error")["number"], 13);
+}
+
+}  // namespace
+}  // namespace brelund
+
+namespace brelund {
+namespace {
+
+// The member table is where keys and defaults come from: a control with every saved property
+// away from its default writes exactly the table's saved members, in the table's order.
+TEST(Persistence, SavedSetFollowsTheMemberTable) {
+  const auto r = testing::trace(
+      "new\ninit\nlet Caption \"x\"\nlet Enabled False\nlet Font font \"DejaVu Serif\" 12\n"
+      "let MouseIcon picture 2 2\nlet MousePointer 3\nlet Picture picture 4 4\n"
+      "let BackColor 255\nlet ForeColor 65280\nlet RoundSize 7\nlet Light 9\n"
+      "let ToolTipText \"t\"\nlet CreateRegion False\nlet Roundness3D 11\nwrite\n");
+  std::vector<std::string> saved;
+  for (const Member& m : members())
+    if (m.saved_default) saved.emplace_back(m.name);
+  EXPECT_EQ(saved.size(), 13u);
+  EXPECT_EQ(keys_of(r.last("bag")), saved);
 }
 
 }  // namespace

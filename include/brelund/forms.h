@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "brelund/design.h"
 #include "brelund/error.h"
 #include "brelund/units.h"
 #include "brelund/values.h"
@@ -18,7 +19,7 @@ using Properties = std::vector<std::pair<std::string, Variant>>;
 struct Control {
   std::string name;
   float left = 0, top = 0;
-  float width = 2955, height = 855;
+  float width = design::kWidth, height = design::kHeight;
   bool is_default = false, is_cancel = false;
   Properties properties;
 };
@@ -26,7 +27,7 @@ struct Control {
 struct Form {
   std::string caption;
   float width = 9000, height = 6000;
-  OleColor back_color = static_cast<OleColor>(0x8000000F);
+  OleColor back_color = design::kBackColor;
   FontRef font;
   std::vector<Control> controls;
 };

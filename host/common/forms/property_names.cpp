@@ -36,7 +36,7 @@ std::size_t distance(std::string_view a, std::string_view b) {
 bool is_property_name(std::string_view key) {
   const auto all = members();
   return std::any_of(all.begin(), all.end(), [&](const Member& m) {
-    return m.kind == MemberKind::property && convert::iequals(m.name, key);
+    return m.saved_default != nullptr && convert::iequals(m.name, key);
   });
 }
 
@@ -44,7 +44,7 @@ std::string_view nearest_property_name(std::string_view key) {
   std::string_view best;
   std::size_t best_distance = static_cast<std::size_t>(-1);
   for (const Member& m : members()) {
-    if (m.kind != MemberKind::property) continue;
+    if (m.saved_default == nullptr) continue;
     const std::size_t d = distance(key, m.name);
     if (d < best_distance) {
       best = m.name;

@@ -1,4 +1,4 @@
-// The keys a saved property set may hold: the control's properties, matched without regard to
+// The keys a saved property set may hold: the control's saved members, matched without regard to
 // case as the property bag matches them. A key that is none of them is most likely misspelt, so
 // the nearest name is offered.
 #pragma once
