@@ -17,6 +17,7 @@ void mask_step(benchmark::State& state, Size size) {
   const auto region = shape::round_rect_region(0, 0, size.width, size.height, 20, 20);
   // Like the surface, keep the last mask picture while the next one is drawn.
   PictureRef held = mask.image();
+  mask.shown_through(&held);
   for (auto _ : state) {
     mask.clear();
     mask.fill_black(region);

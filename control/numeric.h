@@ -4,7 +4,9 @@
 // no unchecked cast can creep in.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -15,6 +17,9 @@ namespace brelund::num {
 // The nearest integer, ties to even. Adding and subtracting 2^52 leaves exactly the integer the
 // default rounding mode (ties to even) picks; it inlines, where nearbyint is a library call on
 // the face painter's hottest path. Values from 2^52 up are whole already; NaN passes through.
+// The sum must be rounded to double on the spot: with x87's wider intermediates (32-bit x86
+// without -msse2 -mfpmath=sse) 2.5 + 2^52 is exact, and 2.5 would come back unrounded.
+static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must be evaluated in double (use SSE2)");
 inline double round_half_even(double v) noexcept {
   if (!(std::fabs(v) < 0x1p52)) return v;
   const double big = std::copysign(0x1p52, v);
@@ -36,6 +41,16 @@ template <class Int>
 
 inline std::int16_t to_i16(double v) { return detail::round_to<std::int16_t>(v); }
 inline std::int32_t to_i32(double v) { return detail::round_to<std::int32_t>(v); }
+
+// The element count of a w x h image (times unit, for bytes) as an allocation size. On 32-bit
+// Windows size_t is 32 bits and a picture of 65536 x 65536 already wraps it to 0, which would
+// allocate too little and let the rows run past it: refuse as the failed allocation would.
+inline std::size_t area(std::size_t w, std::size_t h, std::size_t unit = 1) {
+  std::size_t n;
+  if (__builtin_mul_overflow(w, h, &n) || __builtin_mul_overflow(n, unit, &n))
+    throw Error(errors::kOutOfMemory, "Out of memory");
+  return n;
+}
 
 inline std::int32_t add32(std::int32_t a, std::int32_t b) {
   std::int32_t r;

@@ -1,5 +1,7 @@
 #include "render/face_painter.h"
 
+#include <cmath>
+
 #include "control/numeric.h"
 #include "render/colour.h"
 
@@ -31,7 +33,8 @@ struct Colour {
 Colour colour_of(const Rgb& c) { return {to_i16(c.r), to_i16(c.g), to_i16(c.b)}; }
 
 // One step of a band: each sum goes to 16 bits (failing on overflow) and is floored at zero.
-Colour stepped(const Colour& c, const Step& s) {
+// Inlined into both passes: it runs for every row of the two shaded bands.
+[[gnu::always_inline]] inline Colour stepped(const Colour& c, const Step& s) {
   return {FloorAtZero(to_i16(c.r + s.r)), FloorAtZero(to_i16(c.g + s.g)),
           FloorAtZero(to_i16(c.b + s.b))};
 }
@@ -59,6 +62,29 @@ class ScaleRestore {
   host::Surface& s_;
   std::int32_t h0_, w0_;
   bool armed_ = true;
+};
+
+// Collects the full-width rows and hands them to the surface a batch at a time. Nothing between
+// two rows can observe the surface, so the batches draw exactly what the rows one by one would.
+class RowBatch {
+ public:
+  explicit RowBatch(host::Surface& s) : s_(s) {}
+  void add(float y, std::int32_t rgb) {
+    rows_[count_++] = {y, rgb};
+    if (count_ == kSize) flush();
+  }
+  // Emptied before the surface is called, so that a failing surface never sees a row twice.
+  void flush() {
+    const int n = count_;
+    count_ = 0;
+    if (n > 0) s_.rows(rows_, n);
+  }
+
+ private:
+  static constexpr int kSize = 128;
+  host::Surface& s_;
+  host::Surface::Row rows_[kSize];
+  int count_ = 0;
 };
 
 }  // namespace
@@ -113,16 +139,23 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
                          sub32(dark.b, base.b) / nf};
   Colour c = colour_of(light);
   std::int32_t rgb = c.rgb();
-  for (std::int32_t i = 0; i <= n; ++i) {
-    const std::int32_t y = look.pressed ? n - i : i;
-    const auto fy = static_cast<float>(y);
-    s.line(0, fy, 1, fy, rgb);
-    const Step* step = nf > y ? &top_step : bottom_edge < y ? &bottom_step : nullptr;
-    if (step) {
-      c = stepped(c, *step);
-      rgb = c.rgb();
+  RowBatch batch(s);
+  try {
+    for (std::int32_t i = 0; i <= n; ++i) {
+      const std::int32_t y = look.pressed ? n - i : i;
+      batch.add(static_cast<float>(y), rgb);
+      const Step* step = nf > y ? &top_step : bottom_edge < y ? &bottom_step : nullptr;
+      if (step) {
+        c = stepped(c, *step);
+        rgb = c.rgb();
+      }
     }
+  } catch (...) {
+    // An overflow stops the paint after the rows already worked out, and those still show.
+    batch.flush();
+    throw;
   }
+  batch.flush();
 
   // The edge columns, each pulled in a little further than the one drawn before it.
   s.set_scale_width(static_cast<float>(m));
@@ -136,11 +169,24 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
   // The right band is where x exceeds ScaleWidth - 5. Nothing else runs while the columns are
   // drawn, so the extent read once here is the one each column would read.
   const float right_edge = s.scale_width() - 5;
+  auto band = [&](std::int32_t x) -> const Step* {
+    return x <= f ? &left_step : right_edge < x ? &right_step : nullptr;
+  };
   for (std::int32_t i = 0; i <= m; ++i) {
     const std::int32_t x = look.pressed ? m - i : i;
-    const Step* step = x <= f ? &left_step : right_edge < x ? &right_step : nullptr;
+    const Step* step = band(x);
     if (!step) {
       c = base_tone;
+      // The middle columns only set the colour back, so the run of them is passed over at once.
+      // Upward it ends at the last column not beyond the right edge, downward at the last one
+      // above f; each band test is monotonic in x, so when the run's last column is still in
+      // the middle, so is every column before it.
+      const double end_x = look.pressed ? std::floor(f) + 1 : std::floor(double{right_edge});
+      if (end_x >= 0 && end_x <= m) {
+        const auto last_x = static_cast<std::int32_t>(end_x);
+        const std::int32_t last_i = look.pressed ? m - last_x : last_x;
+        if (last_i > i && !band(last_x)) i = last_i;
+      }
       continue;
     }
     c = stepped(c, *step);

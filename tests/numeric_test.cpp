@@ -71,6 +71,20 @@ TEST(Numeric, CheckedSumsFailInsteadOfWrapping) {
   EXPECT_EQ(error_of([&] { num::sub32(0, min); }), 6);
 }
 
+// Image sizes as allocation sizes: the products that wrap a 32-bit size_t (65536 x 65536 pixels,
+// or 32768 x 32768 x 4 bytes) wrap a 64-bit one at the same relative place.
+TEST(Numeric, ImageAreasFailInsteadOfWrapping) {
+  constexpr std::size_t max = std::numeric_limits<std::size_t>::max();
+  constexpr std::size_t half = std::size_t{1} << (std::numeric_limits<std::size_t>::digits / 2);
+  EXPECT_EQ(num::area(640, 480), 307200u);
+  EXPECT_EQ(num::area(640, 480, 4), 1228800u);
+  EXPECT_EQ(num::area(half - 1, half), (half - 1) * half);
+  EXPECT_EQ(error_of([&] { num::area(half, half); }), 7);
+  EXPECT_EQ(error_of([&] { num::area(half / 2, half / 2, 4); }), 7);
+  EXPECT_EQ(error_of([&] { num::area(max, 2); }), 7);
+  EXPECT_EQ(num::area(0, max, 4), 0u);
+}
+
 TEST(Numeric, DivisionTruncatesTowardZero) {
   EXPECT_EQ(num::div32(45, 2), 22);
   EXPECT_EQ(num::div32(-45, 2), -22);

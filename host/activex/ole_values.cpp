@@ -7,6 +7,7 @@
 #include "host/activex/gdi.h"
 #include "host/activex/text.h"
 #include "brelund/error.h"
+#include "control/numeric.h"
 
 namespace brelund::ax {
 
@@ -41,14 +42,15 @@ PictureRef picture_from_ipicture(IPicture* pic) {
   const int h = std::max(1, static_cast<int>(std::lround(hh * 96.0 / 2540.0)));
   std::uint32_t* bits = nullptr;
   Bitmap dib = make_dib(w, h, &bits);
-  std::fill(bits, bits + static_cast<std::size_t>(w) * h, 0xFFFFFFFFu);
+  const std::size_t count = num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h));
+  std::fill(bits, bits + count, 0xFFFFFFFFu);
   {
     MemoryDc dc;
     Selection sel(dc.get(), dib.get());
     if (FAILED(pic->Render(dc.get(), 0, 0, w, h, 0, hh, hw, -hh, nullptr))) errors::type_mismatch();
     GdiFlush();
   }
-  std::vector<std::uint32_t> px(bits, bits + static_cast<std::size_t>(w) * h);
+  std::vector<std::uint32_t> px(bits, bits + count);
   for (auto& p : px) p |= 0xFF000000u;  // GDI leaves alpha at 0: the picture is opaque
   return make_picture(w, h, std::move(px));
 }

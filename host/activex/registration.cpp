@@ -12,8 +12,8 @@ namespace brelund::ax {
 
 RegKey RegKey::create(HKEY parent, const std::wstring& path) {
   RegKey k;
-  if (RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.key_, nullptr) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE | kRegistryView, nullptr,
+                      &k.key_, nullptr) != ERROR_SUCCESS)
     throw Error(errors::kInvalidProcedureCall, "Registry key cannot be created");
   return k;
 }
@@ -32,8 +32,16 @@ void RegKey::set(const wchar_t* name, DWORD value) {
 }
 
 void delete_tree(HKEY parent, const std::wstring& path) {
-  const LSTATUS s = RegDeleteTreeW(parent, path.c_str());
-  if (s == ERROR_SUCCESS) RegDeleteKeyW(parent, path.c_str());
+  // RegDeleteTreeW takes no view: open the key in ours, empty it, then remove it in ours.
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(
+          parent, path.c_str(), 0,
+          DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE | kRegistryView,
+          &key) != ERROR_SUCCESS)
+    return;
+  const LSTATUS s = RegDeleteTreeW(key, nullptr);
+  RegCloseKey(key);
+  if (s == ERROR_SUCCESS) RegDeleteKeyExW(parent, path.c_str(), kRegistryView, 0);
 }
 
 std::wstring guid_string(REFGUID g) {

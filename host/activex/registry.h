@@ -8,6 +8,16 @@
 
 namespace brelund::ax {
 
+// Each build names its own view of the registry. On 64-bit Windows a 32-bit server is loaded by
+// 32-bit processes only, which look their classes up in the 32-bit view (WOW6432Node); the 64-bit
+// server belongs in the 64-bit view. Naming the view keeps the keys where the loading process
+// will look, whichever process runs the registration.
+#ifdef _WIN64
+inline constexpr REGSAM kRegistryView = KEY_WOW64_64KEY;
+#else
+inline constexpr REGSAM kRegistryView = KEY_WOW64_32KEY;
+#endif
+
 class RegKey {
  public:
   RegKey() = default;
@@ -29,7 +39,8 @@ class RegKey {
   HKEY key_ = nullptr;
 };
 
-// Removes parent\path with everything below it; a key that is not there is not an error.
+// Removes parent\path with everything below it, in our view; a key that is not there is not an
+// error.
 void delete_tree(HKEY parent, const std::wstring& path);
 
 std::wstring guid_string(REFGUID g);

@@ -7,6 +7,7 @@
 #include "host/activex/ole_values.h"
 #include "host/activex/text.h"
 #include "brelund/error.h"
+#include "control/numeric.h"
 #include "shape/region.h"
 
 namespace brelund::ax {
@@ -142,7 +143,8 @@ void MaskCanvas::reshape() {
     next = Bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
     if (!next) host_failure("CreateDIBSection");
     bits = static_cast<std::uint32_t*>(p);
-    std::fill(bits, bits + static_cast<std::size_t>(w) * h, kWhite);
+    std::fill(bits, bits + num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h)),
+              kWhite);
     // The persistent image keeps its content where the box still covers it.
     GdiFlush();
     for (int y = 0; y < std::min(h, h_); ++y)
@@ -161,7 +163,8 @@ void MaskCanvas::reshape() {
 void MaskCanvas::clear() {
   if (!bits_) return;
   GdiFlush();
-  std::fill(bits_, bits_ + static_cast<std::size_t>(w_) * h_, kWhite);
+  std::fill(bits_, bits_ + num::area(static_cast<std::size_t>(w_), static_cast<std::size_t>(h_)),
+            kWhite);
 }
 
 void MaskCanvas::fill_black(const shape::Region& r) {
@@ -178,7 +181,8 @@ void MaskCanvas::fill_black(const shape::Region& r) {
 
 PictureRef MaskCanvas::image() {
   GdiFlush();
-  std::vector<std::uint32_t> px(bits_, bits_ + static_cast<std::size_t>(w_) * h_);
+  std::vector<std::uint32_t> px(
+      bits_, bits_ + num::area(static_cast<std::size_t>(w_), static_cast<std::size_t>(h_)));
   for (auto& p : px) p |= 0xFF000000u;
   return make_picture(w_, h_, std::move(px));
 }

@@ -28,7 +28,9 @@ void check_extent(float v) {
 
 void Canvas::flush() const noexcept {
   if (pending_.y < 0) return;
-  raster_.fill_span(pending_.y, pending_.x0, pending_.x1, pending_.argb);
+  // Only clipped, non-empty spans are ever held back, so the span goes straight to the fill.
+  fill_pixels(raster_.row(pending_.y) + pending_.x0,
+              static_cast<std::size_t>(pending_.x1 - pending_.x0), pending_.argb);
   pending_.y = -1;
 }
 
@@ -44,6 +46,26 @@ void Canvas::resize(float width_twips, float height_twips) {
   }
   scale_w_ = units::twips_of_pixels(w);
   scale_h_ = units::twips_of_pixels(h);
+}
+
+void Canvas::begin_rows() noexcept {
+  const int w = raster_.width;
+  if (w == 0 || raster_.height == 0) {
+    row_x0_ = row_x1_ = 0;
+    return;
+  }
+  // The same ends line() gives a row from x = 0 to x = 1.
+  const int px1 = to_pixel(0, w, scale_w_), px2 = to_pixel(1, w, scale_w_);
+  row_x0_ = std::max(px1 <= px2 ? px1 : px2 + 1, 0);
+  row_x1_ = std::min(px1 <= px2 ? px2 : px1 + 1, w);
+}
+
+void Canvas::row(float y, OleColor rgb) noexcept {
+  const int py = to_pixel(y, raster_.height, scale_h_);
+  if (py < 0 || py >= raster_.height || row_x0_ >= row_x1_) return;
+  const bool covers = pending_.y == py && row_x0_ <= pending_.x0 && row_x1_ >= pending_.x1;
+  if (!covers) flush();
+  pending_ = {py, row_x0_, row_x1_, argb_of_rgb(rgb)};
 }
 
 void Canvas::set_scale_width(float v) {
@@ -77,7 +99,10 @@ void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept
   if (px1 == px2) {  // a column
     if (px1 < 0 || px1 >= raster_.width) return;
     const int lo = py1 < py2 ? py1 : py2 + 1, hi = py1 < py2 ? py2 : py1 + 1;
-    for (int y = std::max(lo, 0); y < std::min(hi, raster_.height); ++y) raster_.row(y)[px1] = c;
+    const int y0 = std::max(lo, 0), y1 = std::min(hi, raster_.height);
+    if (y0 >= y1) return;
+    std::uint32_t* p = raster_.row(y0) + px1;
+    for (int y = y0; y < y1; ++y, p += raster_.width) *p = c;
     return;
   }
   const int n = std::max(std::abs(px2 - px1), std::abs(py2 - py1));

@@ -22,6 +22,13 @@ class Canvas {
 
   // Solid one-pixel line in the current scale, colour as OLE RGB.
   void line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept;
+  // line(0, y, 1, y, rgb) for each row in order ({y, rgb} records), with the column ends worked
+  // out once.
+  template <class R>
+  void rows(const R* rows, int count) noexcept {
+    begin_rows();
+    for (int i = 0; i < count; ++i) row(rows[i].y, rows[i].rgb);
+  }
 
   // The drawing so far (pending work is applied first).
   const Raster& raster() const noexcept {
@@ -42,6 +49,10 @@ class Canvas {
     std::uint32_t argb = 0;
   };
   void flush() const noexcept;
+  void begin_rows() noexcept;
+  void row(float y, OleColor rgb) noexcept;
+  // The clipped columns of (0, y)-(1, y) in the current scale, set by begin_rows.
+  int row_x0_ = 0, row_x1_ = 0;
 
   mutable Raster raster_;
   mutable Pending pending_;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "control/numeric.h"
 #include "shape/region.h"
 
 namespace brelund {
@@ -22,13 +23,18 @@ void MaskImage::set_height(float twips) {
 }
 
 Picture& MaskImage::writable(bool keep_content) {
-  if (image_.use_count() > 1) {
+  const bool only_shown = image_.use_count() == 2 && shown_ && shown_->get() == image_.get();
+  if (image_.use_count() > 1 && !only_shown) {
     std::shared_ptr<Picture> next;
     if (spare_ && spare_.use_count() == 1)
       next = std::move(spare_);
     else
       next = std::make_shared<Picture>();
-    if (keep_content || next->pixels.size() != image_->pixels.size()) next->pixels = image_->pixels;
+    // Without the content only the size matters; the caller writes every pixel.
+    if (keep_content)
+      next->pixels = image_->pixels;
+    else if (next->pixels.size() != image_->pixels.size())
+      next->pixels.resize(image_->pixels.size());
     next->width = image_->width;
     next->height = image_->height;
     // Each buffer is a picture of its own, with its own handle.
@@ -44,8 +50,9 @@ void MaskImage::reshape() {
   if (w == image_->width && h == image_->height) return;
   flush_clear();
   // The persistent image keeps its content where the box still covers it; fresh area is white.
-  std::vector<std::uint32_t> next(static_cast<std::size_t>(w) * static_cast<std::size_t>(h),
-                                  kWhite);
+  std::vector<std::uint32_t> next(
+      num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h)));
+  fill_pixels(next.data(), next.size(), kWhite);
   for (int y = 0; y < std::min(h, image_->height); ++y)
     std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,
                 std::min(w, image_->width), next.data() + static_cast<std::size_t>(y) * w);
@@ -101,6 +108,12 @@ void MaskImage::fill_black(const shape::Region& region) {
     next = y + 1;
   });
   for (; next < h; ++next) put(row(next), w, kWhite);
+}
+
+std::size_t MaskImage::bytes_held() const noexcept {
+  std::size_t n = image_->pixels.capacity() * sizeof(std::uint32_t);
+  if (spare_ && spare_ != image_) n += spare_->pixels.capacity() * sizeof(std::uint32_t);
+  return n;
 }
 
 PictureRef MaskImage::image() {

@@ -16,6 +16,13 @@ class MaskImage final : public host::MaskCanvas {
   void clear() override;
   void fill_black(const shape::Region& region) override;
   PictureRef image() override;
+  // Where the surface keeps the mask picture it shows. When the surface is the only other holder
+  // of the image, the next rebuild draws over it in place: nothing can look at the surface until
+  // the rebuild hands it the image again, so no second buffer is needed. A picture anyone else
+  // still holds is never drawn over.
+  void shown_through(const PictureRef* surface_mask) noexcept { shown_ = surface_mask; }
+  // Pixel bytes this canvas keeps: the image and, once a rebuild has needed it, the second buffer.
+  std::size_t bytes_held() const noexcept;
 
  private:
   // The persistent image is handed out as the mask picture itself, without a copy. While the
@@ -29,6 +36,7 @@ class MaskImage final : public host::MaskCanvas {
   std::shared_ptr<Picture> spare_;
   // A clear is applied lazily: the next fill writes white and black in one pass over the rows.
   bool clear_pending_ = false;
+  const PictureRef* shown_ = nullptr;
 };
 
 }  // namespace brelund

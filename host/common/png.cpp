@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "brelund/error.h"
+#include "control/numeric.h"
 
 namespace brelund::png {
 
@@ -100,7 +101,9 @@ PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels
   png_read_info(png, info);
   w = png_get_image_width(png, info);
   h = png_get_image_height(png, info);
-  if (w == 0 || h == 0 || static_cast<std::size_t>(w) * h > max_pixels) {
+  std::size_t count = 0;
+  if (w == 0 || h == 0 || __builtin_mul_overflow(std::size_t{w}, std::size_t{h}, &count) ||
+      count > max_pixels) {
     png_destroy_read_struct(&png, &info, nullptr);
     fail("image of " + std::to_string(w) + " x " + std::to_string(h) +
          " pixels is larger than the limit of " + std::to_string(max_pixels) + " pixels");
@@ -114,13 +117,13 @@ PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels
   if (png_get_rowbytes(png, info) != static_cast<std::size_t>(w) * 4)
     png_error(png, "unsupported pixel format");
   // Interlaced images need all rows in memory at once.
-  image.resize(static_cast<std::size_t>(w) * h * 4);
+  image.resize(num::area(w, h, 4));
   rows.resize(h);
   for (png_uint_32 y = 0; y < h; ++y) rows[y] = image.data() + static_cast<std::size_t>(y) * w * 4;
   png_read_image(png, rows.data());
   png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
-  pixels.resize(static_cast<std::size_t>(w) * h);
+  pixels.resize(count);
   for (std::size_t i = 0; i < pixels.size(); ++i) {
     const std::uint8_t* p = image.data() + i * 4;
     pixels[i] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[0]} << 16) |

@@ -1,4 +1,5 @@
 #include "brelund/raster.h"
+#include "control/numeric.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,11 +12,24 @@ namespace brelund {
 namespace {
 
 #if defined(__SSE2__)
+// Spans are mostly a face row (a few hundred pixels): four stores per turn keep the loop's own
+// work small beside the stores, and the ragged end is one store that overlaps the last whole one
+// instead of a pixel-by-pixel tail.
 void fill_sse2(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
+  if (n < 4) {
+    for (std::size_t i = 0; i < n; ++i) p[i] = value;
+    return;
+  }
   const __m128i v = _mm_set1_epi32(static_cast<int>(value));
   std::size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 4), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 8), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 12), v);
+  }
   for (; i + 4 <= n; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), v);
-  for (; i < n; ++i) p[i] = value;
+  if (i < n) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + n - 4), v);
 }
 #endif
 
@@ -24,10 +38,31 @@ void fill_sse2(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
 // Built for AVX2 on its own and chosen at run time, so the library still runs on any x86-64.
 [[gnu::target("avx2")]] void fill_avx2(std::uint32_t* p, std::size_t n,
                                        std::uint32_t value) noexcept {
+  if (n < 8) {
+    if (n >= 4) {
+      const __m128i v = _mm_set1_epi32(static_cast<int>(value));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + n - 4), v);
+    } else {
+      for (std::size_t i = 0; i < n; ++i) p[i] = value;
+    }
+    return;
+  }
+  // Rows start anywhere; a store that straddles two cache lines costs two. So one unaligned
+  // store covers the head, the body goes in aligned stores, and one more covers the tail.
   const __m256i v = _mm256_set1_epi32(static_cast<int>(value));
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v);
-  for (; i < n; ++i) p[i] = value;
+  std::uint32_t* const end = p + n;
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+  auto* q = reinterpret_cast<std::uint32_t*>((reinterpret_cast<std::uintptr_t>(p) + 32) &
+                                             ~std::uintptr_t{31});
+  for (; end - q >= 32; q += 32) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 8), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 16), v);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(q + 24), v);
+  }
+  for (; end - q >= 8; q += 8) _mm256_store_si256(reinterpret_cast<__m256i*>(q), v);
+  if (q < end) _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 8), v);
 }
 #endif
 
@@ -82,7 +117,12 @@ void blend(Raster& dst, const std::uint32_t* src, int w, int h, int x0, int y0) 
 void Raster::resize(int w, int h, std::uint32_t fill) {
   width = std::max(w, 0);
   height = std::max(h, 0);
-  pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
+  // Sized first and filled wide: assign() would write the value in a scalar loop.
+  const std::size_t n =
+      num::area(static_cast<std::size_t>(width), static_cast<std::size_t>(height));
+  pixels.clear();
+  pixels.resize(n);
+  fill_pixels(pixels.data(), n, fill);
 }
 
 void Raster::fill_span(int y, int x0, int x1, std::uint32_t argb) noexcept {

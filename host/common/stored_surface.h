@@ -48,6 +48,11 @@ class StoredSurface : public Surface {
     canvas_.line(x1, y1, x2, y2, rgb);
     changed(Change::drawing);
   }
+  void rows(const Row* rows, int count) override {
+    if (count <= 0) return;
+    canvas_.rows(rows, count);
+    changed(Change::drawing);
+  }
   void set_mask_picture(PictureRef mask) override {
     mask_ = std::move(mask);
     changed(Change::mask);

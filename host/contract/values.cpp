@@ -1,4 +1,5 @@
 #include "brelund/values.h"
+#include "control/numeric.h"
 
 #include <atomic>
 
@@ -19,7 +20,7 @@ PictureRef make_picture(int width, int height, std::vector<std::uint32_t> pixels
     p->width = width;
     p->height = height;
     p->pixels = std::move(pixels);
-    p->pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    p->pixels.resize(num::area(static_cast<std::size_t>(width), static_cast<std::size_t>(height)));
   }
   return p;
 }

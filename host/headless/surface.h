@@ -24,6 +24,13 @@ class Surface final : public host::StoredSurface {
     if (on_line) on_line(x1, y1, x2, y2, rgb);
     StoredSurface::line(x1, y1, x2, y2, rgb);
   }
+  // With a line hook, the tool sees every row as its own line.
+  void rows(const Row* rows, int count) override {
+    if (on_line)
+      host::Surface::rows(rows, count);
+    else
+      StoredSurface::rows(rows, count);
+  }
   void refresh() override {
     if (on_refresh) on_refresh();
   }

@@ -1,9 +1,15 @@
-// Captions are laid out in one of two ways. Text that needs no shaping (every character below
-// the combining marks, U+0300: Latin, Latin-1 and Latin Extended) goes glyph by glyph through
-// the font's character map with FreeType's hinted advances and no kerning, as this host always
-// measured it: a caption's size decides the layout, and HarfBuzz would kern such text and use the
-// font's unhinted advances, moving captions by a pixel. Anything else is ordered by FriBidi
-// (Unicode bidirectional algorithm) and shaped run by run by HarfBuzz (joining, marks, ligatures).
+// Captions are laid out in one of two ways. Text that needs no shaping (scripts whose letters
+// stand alone, such as Latin, Greek, Cyrillic, CJK, with symbols and emoji; no combining marks,
+// no format controls) goes glyph by glyph through the font's character map with FreeType's
+// hinted advances and no kerning, as this host always measured it: a caption's size decides the
+// layout, and HarfBuzz would kern such text ("To", "AV") and, with its default load flags, use
+// the font's unhinted advances, moving captions by one to three pixels. Everything else is
+// ordered by FriBidi (the Unicode bidirectional algorithm) and shaped run by run by HarfBuzz
+// (joining, marks, ligatures).
+//
+// Over 300 lines: the two layouts, the bidirectional reordering, the cache of advances and the
+// one glyph blender share the face lock and the Line type; apart they would only pass those
+// around.
 #include "host/headless/text.h"
 
 #include <fribidi.h>
@@ -12,7 +18,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "host/headless/font_faces.h"
@@ -40,7 +49,35 @@ std::u32string decode_utf8(const std::string& s) {
 }
 
 bool needs_shaping(std::u32string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char32_t c) { return c >= 0x300; });
+  hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
+  return std::any_of(text.begin(), text.end(), [&](char32_t c) {
+    if (c < 0x300) return false;  // Latin, Latin-1, Latin Extended: the common case
+    switch (hb_unicode_general_category(unicode, c)) {
+      case HB_UNICODE_GENERAL_CATEGORY_NON_SPACING_MARK:
+      case HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK:
+      case HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK:
+      case HB_UNICODE_GENERAL_CATEGORY_FORMAT:  // joiners, direction marks and overrides
+        return true;
+      default:
+        break;
+    }
+    switch (hb_unicode_script(unicode, c)) {
+      case HB_SCRIPT_COMMON:
+      case HB_SCRIPT_LATIN:
+      case HB_SCRIPT_GREEK:
+      case HB_SCRIPT_CYRILLIC:
+      case HB_SCRIPT_ARMENIAN:
+      case HB_SCRIPT_GEORGIAN:
+      case HB_SCRIPT_HAN:
+      case HB_SCRIPT_HIRAGANA:
+      case HB_SCRIPT_KATAKANA:
+      case HB_SCRIPT_BOPOMOFO:
+      case HB_SCRIPT_UNKNOWN:
+        return false;
+      default:
+        return true;  // right-to-left, Indic, South-East Asian and other shaped scripts
+    }
+  });
 }
 
 // Points at 96 dots per inch, in 26.6 fixed point pixels.
@@ -165,8 +202,105 @@ TextSize walk(const Font& font, const std::string& utf8, Draw&& draw) {
 
 }  // namespace
 
+namespace {
+
+// A caption's size is its line height and the sum of its glyphs' hinted advances, and running a
+// glyph's hinting program costs far more than drawing a face; a form of many buttons measures
+// the same few dozen glyphs again and again. So for unshaped text the advances are kept per face
+// and pixel size, and a caption is measured by adding them up exactly as simple_line does.
+// Faces stay open for the life of the process, so a face's address names it. Bounded so that
+// text in many scripts cannot grow it without end.
+class MeasureCache {
+ public:
+  struct Metrics {
+    int line = 0;
+    std::unordered_map<char32_t, long> advances;  // 26.6 pixels; 0 for a glyph that fails to load
+  };
+  static constexpr std::size_t kMaxGlyphs = 1 << 16;
+
+  Metrics* find(FT_Face face, FT_F26Dot6 px) {
+    auto it = metrics_.find({face, px});
+    return it == metrics_.end() ? nullptr : &it->second;
+  }
+  // Starts afresh once full; called before a measurement takes pointers into it.
+  void trim() {
+    if (glyphs_ < kMaxGlyphs) return;
+    metrics_.clear();
+    glyphs_ = 0;
+  }
+  Metrics& add(FT_Face face, FT_F26Dot6 px, int line) {
+    Metrics& m = metrics_[{face, px}];
+    m.line = line;
+    return m;
+  }
+  void counted_glyph() noexcept { ++glyphs_; }
+  std::size_t bytes() const noexcept {
+    std::size_t n = 0;
+    for (const auto& [key, m] : metrics_)
+      n += sizeof(key) + sizeof(m) + m.advances.bucket_count() * sizeof(void*) +
+           m.advances.size() * (sizeof(std::pair<const char32_t, long>) + 2 * sizeof(void*));
+    return n;
+  }
+
+ private:
+  std::map<std::pair<FT_Face, FT_F26Dot6>, Metrics> metrics_;
+  std::size_t glyphs_ = 0;
+};
+
+MeasureCache& measure_cache() {
+  static MeasureCache cache;
+  return cache;
+}
+
+}  // namespace
+
 TextSize measure_text(const Font& font, const std::string& utf8) {
-  return walk(font, utf8, [](FT_Face, const Line&, int) {});
+  auto& faces = FontFaces::instance();
+  std::lock_guard lock(faces.mutex);
+  const std::u32string text = decode_utf8(utf8);
+  FT_Face face = faces.face(font, text);
+  // A missing face measures as empty, and nothing is kept, so fonts installed later still count.
+  if (!face) return {};
+  const FT_F26Dot6 px = pixel_size_26_6(font);
+  // Sizing a face runs its hinting set-up: only when a glyph has to be loaded.
+  bool sized = false;
+  auto set_size = [&] {
+    if (!sized) FT_Set_Char_Size(face, 0, px, 72, 72);
+    sized = true;
+  };
+  if (needs_shaping(text)) {
+    set_size();
+    const Line line = shaped_line(face, text);
+    return {static_cast<int>((line.advance + 63) >> 6),
+            static_cast<int>((face->size->metrics.height + 63) >> 6)};
+  }
+  auto& cache = measure_cache();
+  cache.trim();
+  MeasureCache::Metrics* m = cache.find(face, px);
+  if (!m) {
+    set_size();
+    m = &cache.add(face, px, static_cast<int>((face->size->metrics.height + 63) >> 6));
+  }
+  long pen = 0;
+  for (char32_t cp : text) {
+    auto it = m->advances.find(cp);
+    if (it == m->advances.end()) {
+      set_size();
+      const unsigned index = FT_Get_Char_Index(face, cp);
+      const long advance =
+          FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) == 0 ? face->glyph->advance.x : 0;
+      it = m->advances.emplace(cp, advance).first;
+      cache.counted_glyph();
+    }
+    pen += it->second;
+  }
+  return {static_cast<int>((pen + 63) >> 6), m->line};
+}
+
+std::size_t measure_cache_bytes() {
+  auto& faces = FontFaces::instance();
+  std::lock_guard lock(faces.mutex);
+  return measure_cache().bytes();
 }
 
 std::vector<PlacedCluster> layout_text(const Font& font, const std::string& utf8) {

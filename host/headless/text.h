@@ -12,7 +12,11 @@
 namespace brelund::headless {
 
 // The size of a caption in pixels: its advance width and the font's line height.
+// Sizes of unshaped text are cached (see text.cpp); the same font and text always give the same
+// size.
 TextSize measure_text(const Font& font, const std::string& utf8);
+// Bytes the cache of measured sizes holds now, for the benchmarks' memory figures.
+std::size_t measure_cache_bytes();
 
 // Where each glyph of a caption lands, in visual order from left to right: the first character
 // it shows (index into the caption's characters, not bytes), its pen position in pixels and the

@@ -52,9 +52,12 @@ BotonWidget::BotonWidget(QWidget* parent, FontRef ambient, Start start)
       pic_(*picture_view_),
       timer_([this] { deliver([this] { control_->Timer1_Timer(); }); }),
       sink_(std::make_unique<Sink>(*this)) {
+  mask_.shown_through(&surface_.mask_picture());
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Not marked opaque although the face covers every pixel inside the mask: Qt unites the shapes
+  // of all opaque siblings before it paints their parent, and with a thousand shaped buttons
+  // that union costs far more than painting the parent's background under them.
   // The caption and the picture are part of the control's own window for the pointer test.
   set_window_handle(*this, hwnd_);
   set_window_handle(*caption_view_, hwnd_);

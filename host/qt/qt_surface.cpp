@@ -44,7 +44,9 @@ void Surface::apply_shape() {
   // Qt reads an empty mask as "no mask"; an all-white picture must hide the whole window, so
   // the shape becomes a pixel outside it instead.
   if (shape.isEmpty()) shape = QRegion(-1, -1, 1, 1);
-  widget_.setMask(shape);
+  // A rebuild that keeps the shape (a new caption, colour or look) leaves Qt's mask alone:
+  // setting one makes Qt recompute the exposed area of the parent.
+  if (widget_.mask() != shape) widget_.setMask(shape);
 }
 
 void Surface::apply_cursor() {

@@ -56,16 +56,33 @@ QColor to_qcolor(host::Platform& platform, OleColor c) {
 }
 
 QRegion mask_region(const Picture& mask) {
-  QRegion region;
+  // Rows with the same runs as the row above extend its rectangles downward, so a rounded
+  // button is a few dozen rectangles, not one per pixel row; and the region is built in one
+  // call, not by a union per rectangle. Qt does region arithmetic for every masked widget on
+  // each repaint of its parent, so the count matters there too.
+  std::vector<QRect> rects;
+  std::vector<std::pair<int, int>> runs, above;
+  std::size_t above_first = 0;  // where the rectangles of the row above start in `rects`
   for (int y = 0; y < mask.height; ++y) {
     const std::uint32_t* row = mask.pixels.data() + static_cast<std::size_t>(y) * mask.width;
+    runs.clear();
     for (int x = 0; x < mask.width;) {
       while (x < mask.width && (row[x] & 0xFFFFFFu) == 0xFFFFFFu) ++x;
       const int from = x;
       while (x < mask.width && (row[x] & 0xFFFFFFu) != 0xFFFFFFu) ++x;
-      if (x > from) region += QRect(from, y, x - from, 1);
+      if (x > from) runs.emplace_back(from, x);
     }
+    if (!runs.empty() && runs == above) {
+      for (std::size_t i = above_first; i < rects.size(); ++i)
+        rects[i].setBottom(rects[i].bottom() + 1);
+      continue;
+    }
+    above_first = rects.size();
+    for (const auto& [from, to] : runs) rects.emplace_back(from, y, to - from, 1);
+    above.swap(runs);
   }
+  QRegion region;
+  if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;
 }
 

@@ -37,6 +37,16 @@ class Surface {
   virtual void set_draw_style(std::int16_t style) = 0;
   // A solid one-pixel line in the current scale, end point excluded, colour as RGB.
   virtual void line(float x1, float y1, float x2, float y2, OleColor rgb) = 0;
+  // Rows (0, y)-(1, y) of the current scale, drawn in order exactly as that many line() calls
+  // would draw them. The face is mostly such rows; a host that keeps its own pixels draws a batch
+  // in one go instead of paying a call chain per row. The default is the plain loop.
+  struct Row {
+    float y;
+    OleColor rgb;
+  };
+  virtual void rows(const Row* rows, int count) {
+    for (int i = 0; i < count; ++i) line(0, rows[i].y, 1, rows[i].y, rows[i].rgb);
+  }
   virtual void refresh() = 0;
   // White pixels of the mask become transparent and click-through.
   virtual void set_mask_picture(PictureRef mask) = 0;

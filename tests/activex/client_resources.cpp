@@ -53,6 +53,14 @@ bool key_exists(const std::wstring& key) {
   return true;
 }
 
+bool key_exists_in_view(const std::wstring& key, REGSAM view) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(k);
+  return true;
+}
+
 std::wstring guid(REFGUID g) {
   wchar_t buf[40];
   StringFromGUID2(g, buf, 40);
@@ -128,6 +136,15 @@ int registry_checks(bool registered) {
     check(!key_exists(L"Interface\\" + guid(IID__Boton)), "interface removed");
     return 0;
   }
+  // Each bitness registers in its own view: 64-bit programs find this server, 32-bit ones (which
+  // read the 32-bit view) must not be sent to a DLL they cannot load.
+#ifdef _WIN64
+  const REGSAM own = KEY_WOW64_64KEY, other = KEY_WOW64_32KEY;
+#else
+  const REGSAM own = KEY_WOW64_32KEY, other = KEY_WOW64_64KEY;
+#endif
+  check(key_exists_in_view(cls, own), "class in the registry view of its bitness");
+  check(!key_exists_in_view(cls, other), "class not in the other registry view");
   check(reg_string(cls + L"\\InprocServer32", L"ThreadingModel") == L"Apartment",
         "apartment threading");
   check(key_exists(cls + L"\\Control"), "marked as a control");

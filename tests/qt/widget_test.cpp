@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "brelund/qt/form_window.h"
+#include "host/qt/qt_values.h"
 #include "recorder.h"
 
 using namespace brelund;
@@ -249,6 +250,40 @@ class WidgetTest : public QObject {
     release(centre());
     b_->accessKeyPress(13);
     QCOMPARE(log_->without_moves(), QStringList());
+  }
+
+  // The shape is built from rectangles merged across rows; it must hold exactly the pixels that
+  // are not white, for the rounded masks the control makes and for ragged ones with holes.
+  void shape_region_holds_exactly_the_masks_dark_pixels() {
+    auto check = [](const Picture& mask) {
+      const QRegion region = mask_region(mask);
+      for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) {
+          const bool dark =
+              (mask.pixels[static_cast<std::size_t>(y) * mask.width + x] & 0xFFFFFFu) != 0xFFFFFFu;
+          if (region.contains(QPoint(x, y)) != dark)
+            return QString("pixel %1,%2 of %3x%4").arg(x).arg(y).arg(mask.width).arg(mask.height);
+        }
+      return QString();
+    };
+    for (int round : {0, 3, 20, 57, 400}) {
+      b_->set_RoundSize(round);
+      QCOMPARE(check(*b_->surface().mask_picture()), QString());
+    }
+    Picture ragged;
+    ragged.width = 23;
+    ragged.height = 17;
+    std::uint32_t seed = 5;
+    for (int i = 0; i < ragged.width * ragged.height; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      // Runs of equal rows now and then, so that merging is exercised, and isolated pixels.
+      const int row = i / ragged.width;
+      ragged.pixels.push_back(row % 4 == 1
+                                  ? ragged.pixels[static_cast<std::size_t>(i - ragged.width)]
+                              : (seed >> 16) % 3 ? 0xFF000000u
+                                                 : 0xFFFFFFFFu);
+    }
+    QCOMPARE(check(ragged), QString());
   }
 };
 

@@ -1,0 +1,129 @@
+// The Qt host beside Qt's own button: one window holding a thousand buttons, 40 to a row,
+// shown (created, shown, every button painted once) and repainted after a resize (the window
+// and every button get a new size, then everything is painted again). BotonWidget and
+// QPushButton go through exactly the same steps, so the ratio is the cost of our control in a
+// real widget tree. The window system is Qt's offscreen platform (set by run_bench.sh).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "brelund/qt/boton_widget.h"
+
+namespace brelund::bench {
+namespace {
+
+constexpr int kButtons = 1000;
+constexpr int kColumns = 40;
+
+QApplication& application() {
+  static int argc = 1;
+  static char name[] = "brelund_bench";
+  static char* argv[] = {name, nullptr};
+  // Never destroyed: at exit Qt's own globals may go first, and a QApplication torn down after
+  // them crashes the process after the results are written.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+// Counts the buttons' paint events, so that a run that painted nothing is reported, not timed.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Paint && watched->parent() != nullptr) ++paints;
+    return false;
+  }
+};
+
+using Make = std::function<QWidget*(QWidget* parent, int index)>;
+
+QWidget* make_boton(QWidget* parent, int index) {
+  auto* b = new qt::BotonWidget(parent);
+  b->set_Caption(QString("Boton %1").arg(index + 1));
+  return b;
+}
+
+QWidget* make_push(QWidget* parent, int index) {
+  return new QPushButton(QString("Boton %1").arg(index + 1), parent);
+}
+
+void place(QWidget& window, int w, int h) {
+  const auto kids = window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  for (int i = 0; i < static_cast<int>(kids.size()); ++i)
+    kids[i]->setGeometry((i % kColumns) * (w + 2), (i / kColumns) * (h + 2), w, h);
+  window.resize(kColumns * (w + 2), (kButtons / kColumns) * (h + 2));
+}
+
+std::unique_ptr<QWidget> build(const Make& make, PaintCounter& counter) {
+  auto window = std::make_unique<QWidget>();
+  for (int i = 0; i < kButtons; ++i) make(window.get(), i)->installEventFilter(&counter);
+  place(*window, 197, 57);
+  return window;
+}
+
+// Paints whatever is pending now, as the event loop would on its next turn.
+void settle() {
+  QApplication::processEvents();
+  QApplication::sendPostedEvents();
+  QApplication::processEvents();
+}
+
+void window_show(benchmark::State& state, const Make& make) {
+  application();
+  PaintCounter counter;
+  for (auto _ : state) {
+    auto window = build(make, counter);
+    window->show();
+    settle();
+    window->repaint();
+    state.PauseTiming();  // closing a thousand widgets is not part of showing them
+    window.reset();
+    settle();
+    state.ResumeTiming();
+  }
+  if (counter.paints < kButtons * static_cast<int>(state.iterations()))
+    state.SkipWithError("not every button was painted");
+  state.counters["paints_per_button"] =
+      static_cast<double>(counter.paints) / (kButtons * static_cast<double>(state.iterations()));
+}
+
+void window_resize(benchmark::State& state, const Make& make) {
+  application();
+  PaintCounter counter;
+  auto window = build(make, counter);
+  window->show();
+  settle();
+  window->repaint();
+  counter.paints = 0;
+  bool small = false;
+  for (auto _ : state) {
+    small = !small;
+    place(*window, small ? 180 : 197, small ? 50 : 57);
+    settle();
+    window->repaint();
+  }
+  if (counter.paints < kButtons * static_cast<int>(state.iterations()))
+    state.SkipWithError("not every button was repainted");
+  state.counters["paints_per_button"] =
+      static_cast<double>(counter.paints) / (kButtons * static_cast<double>(state.iterations()));
+}
+
+[[maybe_unused]] const bool registered = [] {
+  const std::pair<const char*, Make> kinds[] = {{"ours", make_boton}, {"qpushbutton", make_push}};
+  for (const auto& [who, make] : kinds) {
+    benchmark::RegisterBenchmark((std::string("qtwindow/show/") + who).c_str(), window_show, make)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((std::string("qtwindow/resize/") + who).c_str(), window_resize,
+                                 make)
+        ->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
+
+}  // namespace
+}  // namespace brelund::bench

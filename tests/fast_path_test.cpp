@@ -1,0 +1,192 @@
+// The fast paths against the plain ones they stand for: rows drawn in batches against the same
+// rows as single lines, the wide fill against its exact span, and cached caption sizes against
+// FreeType's own walk over the glyphs. Any difference here would be a changed pixel.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "brelund/headless/button.h"
+#include "brelund/raster.h"
+#include "host/common/canvas.h"
+#include "host/headless/internals.h"
+#include "host/headless/text.h"
+
+namespace brelund {
+namespace {
+
+struct Row {
+  float y;
+  OleColor rgb;
+};
+
+TEST(FastPaths, BatchedRowsDrawWhatSingleLinesDraw) {
+  std::mt19937 rng(16);
+  std::uniform_real_distribution<float> unit(-3, 60);
+  for (int trial = 0; trial < 300; ++trial) {
+    Canvas lines, batched;
+    const float w = static_cast<float>(15 * (1 + trial % 40)),
+                h = static_cast<float>(15 * (1 + trial % 23));
+    lines.resize(w, h);
+    batched.resize(w, h);
+    const float sh = static_cast<float>(1 + trial % 50),
+                sw = trial % 3 == 0 ? 1.0f : 0.5f + trial % 4;
+    for (Canvas* c : {&lines, &batched}) {
+      c->set_scale_height(sh);
+      c->set_scale_width(sw);
+      // Something already pending on some row: a narrower span, which a full row must not drop.
+      c->line(0.1f, 2, 0.3f, 2, 0x123456);
+    }
+    std::vector<Row> rows;
+    for (int i = 0; i < 1 + trial % 90; ++i) {
+      // Whole units as the face draws them, and odd ones that must map the same way.
+      const float y = trial % 2 ? std::floor(unit(rng)) : unit(rng);
+      rows.push_back({y, static_cast<OleColor>(rng() & 0xFFFFFF)});
+    }
+    for (const Row& r : rows) lines.line(0, r.y, 1, r.y, r.rgb);
+    batched.rows(rows.data(), static_cast<int>(rows.size()));
+    // A column after the rows sees them all in place.
+    lines.line(0, 0, 0, sh, 0xABCDEF);
+    batched.line(0, 0, 0, sh, 0xABCDEF);
+    ASSERT_EQ(lines.raster().pixels, batched.raster().pixels) << "trial " << trial;
+  }
+}
+
+// A line hook makes the headless surface draw every row as its own line, so the same button
+// drawn with and without one compares the painter's batches with the rows one by one.
+TEST(FastPaths, FacesDrawnInBatchesMatchFacesDrawnLineByLine) {
+  auto measure = [](const Font&, const std::string&) { return headless::TextSize{40, 13}; };
+  struct Look {
+    int width, height;
+    std::int32_t light, roundness;
+    bool enabled;
+  };
+  for (const Look& look :
+       {Look{197, 57, 45, 20, true}, Look{400, 120, -60, 0, true}, Look{31, 9, 300, 150, false},
+        Look{1024, 33, 0, 50, true}, Look{60, 400, 45, 100, false}}) {
+    headless::Button plain(nullptr, nullptr, measure), hooked(nullptr, nullptr, measure);
+    int hooked_lines = 0;
+    internals(hooked).surface.on_line = [&](float, float, float, float, OleColor) {
+      ++hooked_lines;
+    };
+    for (headless::Button* b : {&plain, &hooked}) {
+      b->control().InitProperties();
+      b->resize(static_cast<float>(look.width * 15), static_cast<float>(look.height * 15));
+      b->control().set_Light(look.light);
+      b->control().set_Roundness3D(look.roundness);
+      b->control().set_Enabled(to_bool16(look.enabled));
+      b->control().Show();
+    }
+    EXPECT_GT(hooked_lines, look.height) << "the hook saw every row";
+    EXPECT_EQ(internals(plain).surface.pixels().pixels, internals(hooked).surface.pixels().pixels);
+    // Lit and pressed: focus, then the left button held down over the face.
+    for (headless::Button* b : {&plain, &hooked}) {
+      b->control().GotFocus();
+      b->pointer_over();
+      std::int16_t button = 1, shift = 0;
+      float x = 300, y = 150;
+      b->control().MouseDown(button, shift, x, y);
+    }
+    EXPECT_EQ(internals(plain).surface.pixels().pixels, internals(hooked).surface.pixels().pixels);
+  }
+}
+
+// The mask is drawn over in place only while the surface alone shows it: a mask picture that
+// anyone else still holds keeps its pixels, and the button then draws into a second buffer.
+TEST(FastPaths, MaskIsRedrawnInPlaceOnlyWhenNoOneElseHoldsIt) {
+  auto measure = [](const Font&, const std::string&) { return headless::TextSize{40, 13}; };
+  headless::Button b(nullptr, nullptr, measure);
+  b.control().InitProperties();
+  b.control().Show();
+  const std::size_t one_buffer = 197 * 57 * sizeof(std::uint32_t);
+  const Picture* shown = internals(b).surface.mask_picture().get();
+  for (int round : {0, 20, 57}) {
+    b.control().set_RoundSize(round);
+    EXPECT_EQ(internals(b).surface.mask_picture().get(), shown);
+    EXPECT_EQ(internals(b).mask.bytes_held(), one_buffer);
+  }
+  const PictureRef kept = internals(b).surface.mask_picture();
+  const std::vector<std::uint32_t> kept_pixels = kept->pixels;
+  b.control().set_RoundSize(20);
+  EXPECT_EQ(kept->pixels, kept_pixels) << "a held mask picture was drawn over";
+  EXPECT_NE(internals(b).surface.mask_picture().get(), kept.get());
+  EXPECT_NE(internals(b).surface.mask_picture()->pixels, kept_pixels);
+  // And the new one is the shape a fresh button draws.
+  headless::Button fresh(nullptr, nullptr, measure);
+  fresh.control().InitProperties();
+  fresh.control().Show();
+  EXPECT_EQ(internals(b).surface.mask_picture()->pixels,
+            internals(fresh).surface.mask_picture()->pixels);
+}
+
+TEST(FastPaths, WideFillWritesExactlyItsSpan) {
+  constexpr std::uint32_t kGuard = 0xDEADBEEFu, kValue = 0x01020304u;
+  for (std::size_t offset = 0; offset < 9; ++offset)
+    for (std::size_t n = 0; n < 140; ++n) {
+      std::vector<std::uint32_t> buf(offset + n + 16, kGuard);
+      fill_pixels(buf.data() + offset, n, kValue);
+      for (std::size_t i = 0; i < buf.size(); ++i)
+        ASSERT_EQ(buf[i], i >= offset && i < offset + n ? kValue : kGuard)
+            << "offset " << offset << " count " << n << " at " << i;
+    }
+}
+
+// FreeType's own answer, glyph by glyph with the glyphs rendered, as captions are drawn.
+headless::TextSize walked(const std::string& file, double points, const std::u32string& text) {
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&lib) != 0) return {};
+  headless::TextSize size;
+  if (FT_New_Face(lib, file.c_str(), 0, &face) == 0) {
+    FT_Set_Char_Size(face, 0, std::lround(points * 96.0 / 72.0 * 64), 72, 72);
+    long pen = 0;
+    for (char32_t cp : text)
+      if (FT_Load_Char(face, cp, FT_LOAD_RENDER) == 0) pen += face->glyph->advance.x;
+    size = {static_cast<int>((pen + 63) >> 6),
+            static_cast<int>((face->size->metrics.height + 63) >> 6)};
+    FT_Done_Face(face);
+  }
+  FT_Done_FreeType(lib);
+  return size;
+}
+
+TEST(FastPaths, CachedCaptionSizesAreFreeTypesOwn) {
+  const std::string dir = "/usr/share/fonts/truetype/dejavu/";
+  struct Case {
+    std::string name;
+    bool bold;
+    double size;
+    std::string file;
+  };
+  const Case cases[] = {{"DejaVu Sans", false, 8.25, dir + "DejaVuSans.ttf"},
+                        {"DejaVu Sans", true, 12, dir + "DejaVuSans-Bold.ttf"},
+                        {"DejaVu Serif", false, 30, dir + "DejaVuSerif.ttf"},
+                        {"DejaVu Sans", false, 9, dir + "DejaVuSans.ttf"}};
+  const std::pair<std::string, std::u32string> texts[] = {
+      {"Bot\xC3\xB3n", U"Bot\u00F3n"},
+      {"Aceptar", U"Aceptar"},
+      {"", U""},
+      {"Guarda los cambios \xE2\x82\xAC", U"Guarda los cambios \u20AC"},
+      {"\xF0\x9F\x98\x80 x", U"\U0001F600 x"}};  // a glyph the face lacks
+  // Twice round, so that the second answers come from the cache, the sizes interleaved.
+  for (int round = 0; round < 2; ++round)
+    for (const Case& c : cases)
+      for (const auto& [utf8, text] : texts) {
+        Font f;
+        f.name = c.name;
+        f.bold = c.bold;
+        f.size = c.size;
+        const headless::TextSize want = walked(c.file, c.size, text);
+        if (want.height == 0) GTEST_SKIP() << "DejaVu fonts are not installed";
+        const headless::TextSize got = headless::measure_text(f, utf8);
+        EXPECT_EQ(got.width, want.width) << c.file << " " << c.size << " '" << utf8 << "'";
+        EXPECT_EQ(got.height, want.height) << c.file << " " << c.size << " '" << utf8 << "'";
+      }
+}
+
+}  // namespace
+}  // namespace brelund
