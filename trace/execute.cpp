@@ -28,6 +28,13 @@ void Runner::run(int line, F&& f) {
   report(guarded(std::forward<F>(f)), line);
 }
 
+template <class F>
+void Runner::deliver(const Delivery& d, int line, F&& step) {
+  if (d.status) return report(*d.status, line);
+  if (!d.simulated.empty()) emit(json{{"simulated", {{"line", line}, {"why", d.simulated}}}});
+  report(step(), line);
+}
+
 void Runner::execute(const Command& c) {
   const int ln = c.line;
   // Commands that need no control, then the ones that do.
@@ -72,7 +79,7 @@ void Runner::execute(const Command& c) {
             emit(json{{"bag", entries}});
           },
           [&](const cmd::Size& s) { report(in.resize(s.width, s.height), ln); },
-          [&](const cmd::Show&) { report(in.show(), ln); },
+          [&](const cmd::Show&) { deliver(host_.show(), ln, [&] { return in.show(); }); },
           [&](const cmd::Let& l) {
             run(ln, [&] {
               const Member* m = find_member(l.member);
@@ -97,9 +104,9 @@ void Runner::execute(const Command& c) {
           },
           [&](const cmd::Mouse& m) {
             run(ln, [&] {
-              report(in.pointer(m.action, m.target, num::to_i16(m.button), num::to_i16(m.shift),
-                                m.x, m.y),
-                     ln);
+              const std::int16_t button = num::to_i16(m.button), shift = num::to_i16(m.shift);
+              deliver(host_.pointer(m.action, m.target, button, shift, m.x, m.y), ln,
+                      [&] { return in.pointer(m.action, m.target, button, shift, m.x, m.y); });
             });
           },
           [&](const cmd::Pointer& p) {
@@ -117,13 +124,21 @@ void Runner::execute(const Command& c) {
               const std::int16_t code = num::to_i16(k.code);
               switch (k.kind) {
                 case cmd::Key::Kind::press:
-                  return report(in.key_press(code), ln);
+                  return deliver(host_.key(KeyVerb::press, code, 0), ln,
+                                 [&] { return in.key_press(code); });
                 case cmd::Key::Kind::access:
-                  return report(in.access_key(code), ln);
-                case cmd::Key::Kind::down:
-                  return report(in.key_down(code, num::to_i16(k.shift)), ln);
-                case cmd::Key::Kind::up:
-                  return report(in.key_up(code, num::to_i16(k.shift)), ln);
+                  return deliver(host_.key(KeyVerb::access, code, 0), ln,
+                                 [&] { return in.access_key(code); });
+                case cmd::Key::Kind::down: {
+                  const std::int16_t shift = num::to_i16(k.shift);
+                  return deliver(host_.key(KeyVerb::down, code, shift), ln,
+                                 [&] { return in.key_down(code, shift); });
+                }
+                case cmd::Key::Kind::up: {
+                  const std::int16_t shift = num::to_i16(k.shift);
+                  return deliver(host_.key(KeyVerb::up, code, shift), ln,
+                                 [&] { return in.key_up(code, shift); });
+                }
               }
             });
           },
@@ -145,7 +160,7 @@ void Runner::execute(const Command& c) {
           [&](const cmd::Tick& t) {
             for (long n = t.periods; n > 0 && host_.exists(); --n) report(host_.tick(), ln);
           },
-          [&](const cmd::Extender& e) { host_.surface().set_extender(e.is_default, e.is_cancel); },
+          [&](const cmd::Extender& e) { host_.set_extender(e.is_default, e.is_cancel); },
           [&](const cmd::SysColor& s) {
             run(ln, [&] { host_.set_sys_color(s.index, num::to_i32(s.color)); });
           },

@@ -3,6 +3,7 @@
 // all of them.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,18 @@ class Probe : public host::Observer {
   virtual void line(float x1, float y1, float x2, float y2, OleColor rgb) = 0;
   virtual void caption_colour(OleColor c) = 0;
   virtual void pic_moved() = 0;
+};
+
+// The keyboard verbs of a script.
+enum class KeyVerb { down, up, press, access };
+
+// How a host carried out an input verb. A host whose platform has real input for it sends that
+// and returns its status; one that cannot says why, and the runner takes the instance's step
+// itself and prints the reason. Neither (the default) means the instance's step is the host's
+// own input, as it is on the headless host.
+struct Delivery {
+  std::optional<Status> status;
+  std::string simulated;
 };
 
 class Host {
@@ -49,6 +62,19 @@ class Host {
   // One period of Timer1's interval passes.
   virtual Status tick() = 0;
   virtual void snapshot(const std::string& png_path) = 0;
+
+  // Input as the platform delivers it; see Delivery.
+  virtual Delivery show() { return {}; }
+  virtual Delivery pointer(host::PointerAction, host::PointerTarget, std::int16_t /*button*/,
+                           std::int16_t /*shift*/, float /*x*/, float /*y*/) {
+    return {};
+  }
+  virtual Delivery key(KeyVerb, std::int16_t /*code*/, std::int16_t /*shift*/) { return {}; }
+  // The extender's Default and Cancel (both empty: an extender without them). A host whose
+  // platform keeps them itself (Qt's default button) overrides this.
+  virtual void set_extender(std::optional<bool> is_default, std::optional<bool> is_cancel) {
+    surface().set_extender(is_default, is_cancel);
+  }
 };
 
 std::unique_ptr<Host> make_headless_host();

@@ -1,6 +1,8 @@
 #include "host/qt/qt_children.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
+#include <QTimerEvent>
 #include <cmath>
 
 #include "brelund/error.h"
@@ -59,6 +61,9 @@ void Label::changed(host::Change what) {
       button_.setToolTip(QString::fromStdString(tool_tip_text()));
       break;
     case host::Change::colour:
+      button_.update();
+      if (on_fore_color) on_fore_color(fore_color());
+      break;
     case host::Change::position:
       button_.update();
       break;
@@ -86,6 +91,7 @@ void Image::changed(host::Change what) {
     image_ = picture() ? to_qimage(*picture()) : QImage();
     if (picture() != sourced_) remember_source(nullptr, {});
   }
+  if (what == host::Change::position && on_moved) on_moved();
   if (on_changed) on_changed();
 }
 
@@ -114,6 +120,12 @@ void Timer::set_enabled(bool on) {
 void Timer::set_interval(std::int32_t ms) {
   if (ms < 0) throw Error(errors::kInvalidPropertyValue, "Invalid property value");
   timer_.setInterval(ms);
+}
+
+void Timer::fire() {
+  if (!timer_.isActive()) return;
+  QTimerEvent e(timer_.timerId());
+  QCoreApplication::sendEvent(&timer_, &e);
 }
 
 }  // namespace brelund::qt

@@ -40,6 +40,8 @@ class Label final : public host::StoredLabel {
   void pin_size(std::optional<std::pair<float, float>> twips);
   // Called after the text or font changed and the caption was measured again.
   std::function<void()> on_measured;
+  // A watching tool's hook (a trace): the caption's colour was set.
+  std::function<void(OleColor)> on_fore_color;
 
  private:
   void changed(host::Change what) override;
@@ -61,6 +63,8 @@ class Image final : public host::StoredImage {
   void remember_source(PictureRef picture, QPixmap source);
   QPixmap source_of(const PictureRef& picture) const;
   std::function<void()> on_changed;
+  // A watching tool's hook (a trace): the picture box was placed.
+  std::function<void()> on_moved;
 
  private:
   void changed(host::Change what) override;
@@ -95,6 +99,9 @@ class Timer final : public host::Timer {
   void set_enabled(bool on) override;
   std::int32_t interval() override { return timer_.interval(); }
   void set_interval(std::int32_t ms) override;
+  // One period passes now: the QTimer gets its own timer event, as if its interval had run out
+  // (a trace keeps the clock). Nothing happens while it is stopped.
+  void fire();
 
  private:
   QTimer timer_;

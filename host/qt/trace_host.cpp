@@ -1,0 +1,376 @@
+// The trace on the Qt host. The script is the only user: the widget gets Qt's real events, sent
+// through QApplication, so that its own translation (the part under the pointer, the capture of a
+// held button, the keys it takes) decides what the control sees. A verb that no Qt event can carry
+// exactly is carried out by the host's instance step, and the output says why.
+#include "host/qt/trace_host.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWidget>
+#include <cmath>
+
+#include "brelund/units.h"
+#include "host/common/png.h"
+#include "host/headless/platform.h"
+#include "host/qt/access.h"
+#include "host/qt/qt_input.h"
+
+namespace brelund::qt {
+
+namespace {
+
+using host::PointerAction;
+using host::PointerTarget;
+using trace::Delivery;
+
+// The window on the screen and the control's place in it, in pixels. The window stays inside the
+// offscreen platform's default screen (800 x 600) and inside Xvfb's.
+constexpr QRect kWindow(0, 0, 780, 580);
+constexpr QPoint kPlace(10, 10);
+// Off the window and the control: where `pointer away` leaves the pointer.
+constexpr QPoint kAway(5000, 5000);
+
+Delivery simulated(std::string why) { return {std::nullopt, std::move(why)}; }
+
+const char* part_name(PointerTarget t) {
+  switch (t) {
+    case PointerTarget::caption:
+      return "caption";
+    case PointerTarget::picture:
+      return "picture";
+    case PointerTarget::surface:
+      break;
+  }
+  return "face";
+}
+
+// The window system's own input (the echo of QCursor::setPos, a window manager's focus) is not
+// the script's; only the events this host sends reach the widget.
+class ScriptOnly final : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (!e->spontaneous()) return false;
+    switch (e->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Wheel:
+      case QEvent::Enter:
+      case QEvent::Leave:
+      case QEvent::HoverEnter:
+      case QEvent::HoverMove:
+      case QEvent::HoverLeave:
+      case QEvent::FocusIn:
+      case QEvent::FocusOut:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
+Qt::KeyboardModifiers modifiers_of(std::int16_t shift) {
+  Qt::KeyboardModifiers m;
+  if (shift & 1) m |= Qt::ShiftModifier;
+  if (shift & 2) m |= Qt::ControlModifier;
+  if (shift & 4) m |= Qt::AltModifier;
+  return m;
+}
+
+Qt::MouseButtons buttons_of(std::int16_t code) {
+  Qt::MouseButtons b;
+  if (code & 1) b |= Qt::LeftButton;
+  if (code & 2) b |= Qt::RightButton;
+  if (code & 4) b |= Qt::MiddleButton;
+  return b;
+}
+
+// The Qt key whose event the widget reads as key code `code` (0 when none does): the widget's own
+// translation, searched over Qt's character and function keys.
+int qt_key_for(std::int16_t code, Qt::KeyboardModifiers& mods) {
+  for (const Qt::KeyboardModifiers extra :
+       {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
+    for (int k = 0x20; k <= 0xff; ++k)
+      if (key_code(k, mods | extra) == code) return mods |= extra, k;
+    for (int k = 0x01000000; k <= 0x010000ff; ++k)
+      if (key_code(k, mods | extra) == code) return mods |= extra, k;
+  }
+  return 0;
+}
+
+class QtHost final : public trace::Host {
+ public:
+  QtHost() {
+    window_.setWindowTitle(QStringLiteral("boton trace"));
+    window_.setGeometry(kWindow);
+    window_.show();
+    qApp->installEventFilter(&script_only_);
+  }
+  ~QtHost() override {
+    qApp->removeEventFilter(&script_only_);
+    delete widget_.data();
+  }
+  QtHost(const QtHost&) = delete;
+  QtHost& operator=(const QtHost&) = delete;
+
+  void create(host::EventSink& app, trace::Probe& probe) override {
+    // Also from inside one of the old widget's events: its instance sees it gone and ends the
+    // step it was in.
+    delete widget_.data();
+    held_ = 0;
+    using A = BotonWidgetAccess;
+    BotonWidget* w = A::create(&window_, std::make_shared<const Font>(), false);
+    widget_ = w;
+    // Focus is one of the script's notifications; the window must not hand it out itself.
+    w->setFocusPolicy(Qt::NoFocus);
+    w->move(kPlace);
+    w->ensurePolished();
+    // The headless host's scheme, so that faces in system colours compare; `syscolor` changes it
+    // on both.
+    const auto& scheme = headless::default_system_colors();
+    for (int i = 0; i < static_cast<int>(scheme.size()); ++i)
+      A::platform(*w).set_sys_color(i, scheme[static_cast<std::size_t>(i)]);
+
+    QObject::connect(w, &BotonWidget::Click, w, [&app] { app.Click(); });
+    QObject::connect(w, &BotonWidget::Resize, w, [&app] { app.Resize(); });
+    QObject::connect(w, &BotonWidget::KeyDown, w,
+                     [&app](short& k, short& s) { app.KeyDown(k, s); });
+    QObject::connect(w, &BotonWidget::KeyUp, w, [&app](short& k, short& s) { app.KeyUp(k, s); });
+    QObject::connect(w, &BotonWidget::KeyPress, w, [&app](short& k) { app.KeyPress(k); });
+    QObject::connect(w, &BotonWidget::MouseDown, w,
+                     [&app](short& b, short& s, float& x, float& y) { app.MouseDown(b, s, x, y); });
+    QObject::connect(w, &BotonWidget::MouseMove, w,
+                     [&app](short& b, short& s, float& x, float& y) { app.MouseMove(b, s, x, y); });
+    QObject::connect(w, &BotonWidget::MouseUp, w,
+                     [&app](short& b, short& s, float& x, float& y) { app.MouseUp(b, s, x, y); });
+    QObject::connect(w, &BotonWidget::error, w, [this](int number, const QString& description) {
+      if (!error_) error_ = Status{number, description.toStdString(), false};
+    });
+
+    Surface& s = A::surface(*w);
+    s.hooks.line = [&probe](float x1, float y1, float x2, float y2, OleColor c) {
+      probe.line(x1, y1, x2, y2, c);
+    };
+    s.hooks.mask = [&probe](const PictureRef& m) { probe.mask_set(m); };
+    s.hooks.refresh = [&probe] { probe.refreshed(); };
+    s.hooks.property_changed =
+        [&probe, shown = std::move(s.hooks.property_changed)](std::string_view name) {
+          probe.changed(name);
+          if (shown) shown(name);
+        };
+    A::label(*w).on_fore_color = [&probe](OleColor c) { probe.caption_colour(c); };
+    A::pic(*w).on_moved = [&probe] { probe.pic_moved(); };
+    A::set_observer(*w, &probe);
+  }
+  bool exists() const override { return widget_ != nullptr; }
+
+  host::Instance& instance() override { return BotonWidgetAccess::instance(*widget_); }
+  host::StoredSurface& surface() override { return BotonWidgetAccess::surface(*widget_); }
+  host::Label& label() override { return BotonWidgetAccess::label(*widget_); }
+  host::Image& pic() override { return BotonWidgetAccess::pic(*widget_); }
+  host::Timer& timer() override { return BotonWidgetAccess::timer(*widget_); }
+
+  void set_sys_color(int index, OleColor rgb) override {
+    if (index < 0 || index > 255)
+      throw Error(errors::kInvalidProcedureCall, "Invalid procedure call or argument");
+    BotonWidgetAccess::platform(*widget_).set_sys_color(index, rgb);
+  }
+  void pin_label_size(float w, float h) override {
+    BotonWidgetAccess::label(*widget_).pin_size(std::pair{w, h});
+  }
+
+  // The real pointer; the widget asks QCursor and QApplication::widgetAt where it is.
+  void pointer_over() override {
+    QCursor::setPos(widget_->mapToGlobal(QPoint(widget_->width() / 2, widget_->height() / 2)));
+  }
+  void pointer_away() override { QCursor::setPos(kAway); }
+  void pointer_at(int x, int y) override { QCursor::setPos(widget_->mapToGlobal(QPoint(x, y))); }
+
+  // Timer1's own QTimer fires, as when its interval has run out.
+  Status tick() override {
+    return through([&] { BotonWidgetAccess::timer(*widget_).fire(); }).status.value_or(Status{});
+  }
+
+  // The window's pixels as Qt paints them, and the window's shape as transparency.
+  void snapshot(const std::string& path) override {
+    QImage img = widget_->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRegion shape = widget_->mask();
+    std::vector<std::uint32_t> px;
+    px.reserve(static_cast<std::size_t>(img.width()) * static_cast<std::size_t>(img.height()));
+    for (int y = 0; y < img.height(); ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+      for (int x = 0; x < img.width(); ++x)
+        px.push_back(shape.isEmpty() || shape.contains(QPoint(x, y)) ? row[x] : 0u);
+    }
+    png::write_file(path, png::encode(img.width(), img.height(), px));
+  }
+
+  Delivery show() override {
+    if (widget_->isVisible())
+      return simulated("the widget is already shown: Qt sends no second show event");
+    return through([&] { widget_->show(); });
+  }
+
+  void set_extender(std::optional<bool> is_default, std::optional<bool> is_cancel) override {
+    // Qt keeps Default as the push button's own; Cancel the widget keeps.
+    Surface& s = BotonWidgetAccess::surface(*widget_);
+    s.extender_present = is_default.has_value() || is_cancel.has_value();
+    widget_->setDefault(is_default.value_or(false));
+    widget_->setCancel(is_cancel.value_or(false));
+  }
+
+  Delivery pointer(PointerAction action, PointerTarget target, std::int16_t button,
+                   std::int16_t shift, float x, float y) override;
+  Delivery key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) override;
+
+ private:
+  // Runs `send`, which hands Qt one event, and returns the status the widget reported for it.
+  template <class F>
+  Delivery through(F&& send) {
+    error_.reset();
+    send();
+    return {error_.value_or(Status{}), {}};
+  }
+  std::optional<std::string> not_deliverable();
+  Delivery send_key(QEvent::Type type, int key, Qt::KeyboardModifiers mods, const QString& text,
+                    QWidget* receiver);
+
+  QWidget window_;
+  ScriptOnly script_only_;
+  QPointer<BotonWidget> widget_;
+  std::optional<Status> error_;
+  std::int16_t held_ = 0;  // the buttons the script holds down
+};
+
+std::optional<std::string> QtHost::not_deliverable() {
+  if (!widget_->isVisible()) return "Qt sends no input to a hidden widget";
+  if (!widget_->isEnabled()) return "Qt sends no input to a disabled widget";
+  return std::nullopt;
+}
+
+Delivery QtHost::pointer(PointerAction action, PointerTarget target, std::int16_t button,
+                         std::int16_t shift, float x, float y) {
+  // What the script holds afterwards, whatever carries the verb.
+  const std::int16_t before = held_;
+  if (action == PointerAction::down) held_ = static_cast<std::int16_t>(held_ | button);
+  if (action == PointerAction::up) held_ = static_cast<std::int16_t>(held_ & ~button);
+  if (action == PointerAction::move) held_ = button;
+
+  if (auto why = not_deliverable()) return simulated(*why);
+  const bool one_button = button == 1 || button == 2 || button == 4;
+  if (action != PointerAction::move && !one_button)
+    return simulated("a Qt press or release is of one button (1, 2 or 4), not " +
+                     std::to_string(button));
+  if (button < 0 || button > 7)
+    return simulated("Qt has no pointer buttons " + std::to_string(button));
+  if (shift < 0 || shift > 7) return simulated("Qt has no modifier keys " + std::to_string(shift));
+  const double px = x / units::kTwipsPerPixel, py = y / units::kTwipsPerPixel;
+  if (px != std::floor(px) || py != std::floor(py))
+    return simulated("the point is not a whole pixel");
+
+  using A = BotonWidgetAccess;
+  BotonWidget& w = *widget_;
+  const QPointF local(px, py);
+  Qt::MouseButton which = Qt::NoButton;
+  Qt::MouseButtons buttons = buttons_of(button);
+  if (action != PointerAction::move) {
+    which = static_cast<Qt::MouseButton>(buttons_of(button).toInt());
+    buttons = action == PointerAction::down
+                  ? buttons_of(static_cast<std::int16_t>(before | button))
+                  : buttons_of(static_cast<std::int16_t>(before & ~button));
+  }
+  // The widget's own reading of the event: a held button keeps the part it pressed.
+  const bool alone = (buttons & ~Qt::MouseButtons(which)) == Qt::NoButton;
+  QPointF origin;
+  std::optional<PointerTarget> captured = A::captured(w, origin);
+  if (action == PointerAction::down && alone) captured.reset();
+  QPointF at;
+  if (captured) {
+    if (*captured != target)
+      return simulated(std::string("the pointer is captured by the ") + part_name(*captured) +
+                       " while a button is held");
+    at = origin + local;
+  } else {
+    const QRect box = target == PointerTarget::caption   ? A::caption_rect(w)
+                      : target == PointerTarget::picture ? A::picture_rect(w)
+                                                         : w.rect();
+    at = QPointF(box.topLeft()) + local;
+    QPointF seen;
+    const QPoint pixel = at.toPoint();
+    const bool inside =
+        w.rect().contains(pixel) && (w.mask().isEmpty() || w.mask().contains(pixel));
+    if (!inside || A::target_at(w, at, seen) != target || seen != local)
+      return simulated(std::string("that point of the ") + part_name(target) +
+                       " is not where Qt sends the pointer to it");
+  }
+  const QEvent::Type type = action == PointerAction::down ? QEvent::MouseButtonPress
+                            : action == PointerAction::up ? QEvent::MouseButtonRelease
+                                                          : QEvent::MouseMove;
+  // The event happens where the script put the pointer; its point on the widget is the script's.
+  QMouseEvent e(type, at, QPointF(QCursor::pos()), which, buttons, modifiers_of(shift));
+  return through([&] { QApplication::sendEvent(&w, &e); });
+}
+
+Delivery QtHost::send_key(QEvent::Type type, int key, Qt::KeyboardModifiers mods,
+                          const QString& text, QWidget* receiver) {
+  QKeyEvent e(type, key, mods, text);
+  return through([&] { QApplication::sendEvent(receiver, &e); });
+}
+
+Delivery QtHost::key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) {
+  using trace::KeyVerb;
+  if (auto why = not_deliverable()) return simulated(*why);
+  BotonWidget& w = *widget_;
+  switch (verb) {
+    case KeyVerb::press:
+      // A key event that carries only its character, as Qt delivers composed input: the widget
+      // raises KeyPress and no KeyDown for it.
+      if (code < 0) return simulated("Qt has no character " + std::to_string(code));
+      return send_key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(code)), &w);
+    case KeyVerb::access: {
+      // Qt has no access-key notification of its own. Enter and Escape reach the window's
+      // default and cancel button as the window's keys (the widget watches its window for them).
+      const bool enter = code == 13 && w.isDefault();
+      const bool escape = code == 27 && w.isCancel();
+      if (!enter && !escape)
+        return simulated(
+            "only Enter and Escape, for a default or cancel button, are access keys on Qt");
+      return send_key(QEvent::KeyPress, enter ? Qt::Key_Return : Qt::Key_Escape, Qt::NoModifier,
+                      enter ? QStringLiteral("\r") : QStringLiteral("\x1b"), &window_);
+    }
+    case KeyVerb::down:
+    case KeyVerb::up:
+      break;
+  }
+  if (shift < 0 || shift > 7) return simulated("Qt has no modifier keys " + std::to_string(shift));
+  Qt::KeyboardModifiers mods = modifiers_of(shift);
+  const int k = qt_key_for(code, mods);
+  if (k == 0) return simulated("no Qt key has the code " + std::to_string(code));
+  if ((k == Qt::Key_Tab || k == Qt::Key_Backtab) &&
+      !(mods & (Qt::ControlModifier | Qt::AltModifier)))
+    return simulated("Qt moves the focus with Tab before the widget sees it");
+  if (QKeySequence(k | mods.toInt()) == QKeySequence::mnemonic(w.text()))
+    return simulated("Qt takes this key as the caption's mnemonic");
+  if (verb == KeyVerb::down)
+    // Without text: the widget raises KeyDown alone, as for a key that types nothing.
+    return send_key(QEvent::KeyPress, k, mods, QString(), &w);
+  const bool press_key =
+      k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape;
+  if (press_key && !BotonWidgetAccess::took_press(w, k))
+    return simulated("the widget leaves the release of a key whose press it did not take");
+  return send_key(QEvent::KeyRelease, k, mods, QString(), &w);
+}
+
+}  // namespace
+
+std::unique_ptr<trace::Host> make_trace_host() { return std::make_unique<QtHost>(); }
+
+}  // namespace brelund::qt
