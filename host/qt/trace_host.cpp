@@ -10,6 +10,7 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QShowEvent>
 #include <QWidget>
 #include <cmath>
 
@@ -77,6 +78,13 @@ class ScriptOnly final : public QObject {
   }
 };
 
+// Keeps the show event of the widget's first showing from it: the control's window is on the
+// screen from `new`, as on the headless host, and the container's Show is the script's `show`.
+class Unannounced final : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Show; }
+};
+
 Qt::KeyboardModifiers modifiers_of(std::int16_t shift) {
   Qt::KeyboardModifiers m;
   if (shift & 1) m |= Qt::ShiftModifier;
@@ -132,7 +140,15 @@ class QtHost final : public trace::Host {
     // Focus is one of the script's notifications; the window must not hand it out itself.
     w->setFocusPolicy(Qt::NoFocus);
     w->move(kPlace);
-    w->ensurePolished();
+    // At the control's own extent, so that showing it is no resize of the control.
+    const Raster& extent = A::surface(*w).pixels();
+    w->resize(extent.width, extent.height);
+    {
+      Unannounced unannounced;
+      w->installEventFilter(&unannounced);
+      w->show();
+      w->removeEventFilter(&unannounced);
+    }
     // The headless host's scheme, so that faces in system colours compare; `syscolor` changes it
     // on both.
     const auto& scheme = headless::default_system_colors();
@@ -213,10 +229,12 @@ class QtHost final : public trace::Host {
     png::write_file(path, png::encode(img.width(), img.height(), px));
   }
 
+  // The show event Qt sends a widget as it comes on the screen (see create()).
   Delivery show() override {
-    if (widget_->isVisible())
-      return simulated("the widget is already shown: Qt sends no second show event");
-    return through([&] { widget_->show(); });
+    return through([&] {
+      QShowEvent e;
+      QApplication::sendEvent(widget_.data(), &e);
+    });
   }
 
   void set_extender(std::optional<bool> is_default, std::optional<bool> is_cancel) override {

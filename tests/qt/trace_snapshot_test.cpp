@@ -55,15 +55,16 @@ class TraceSnapshotTest : public QObject {
  private slots:
   void face_pixels_agree_data() {
     QTest::addColumn<QString>("steps");
-    const char* base = "new\ninit\nlabel size 435 195\nsize 3000 900\nshow\n";
+    const char* base = "new\ninit\nlabel size 1200 300\nsize 3000 900\nshow\n";
     QTest::newRow("rest") << QString(base);
-    QTest::newRow("lit") << QString(base) + "pointer over\ntick\n";
+    QTest::newRow("lit") << QString(base) + "pointer over\nmouse move 0 0 1500 450\n";
     QTest::newRow("pressed") << QString(base) + "pointer over\nkey down 32 0\n";
     QTest::newRow("picture") << QString(base) + "let Picture picture 20 16\nlet Caption \"\"\n";
     QTest::newRow("square") << QString(base) + "let RoundSize 0\nlet BackColor &H00C08040&\n";
     QTest::newRow("no shape") << QString(base) + "let CreateRegion False\nlet Light -45\n";
     QTest::newRow("disabled") << QString(base) + "let Enabled False\n";
-    QTest::newRow("large round") << QString(base) + "size 1500 1500\nlet RoundSize 60\n";
+    QTest::newRow("large round") << QString(base) +
+                                        "size 1500 1500\nlet RoundSize 60\nlet Caption \"ab\"\n";
   }
 
   void face_pixels_agree() {
