@@ -134,6 +134,9 @@ class QtHost final : public trace::Host {
     // step it was in.
     delete widget_.data();
     held_ = 0;
+    // Each control starts with the pointer off it, as on the headless host, whose simulated
+    // screen comes and goes with its control.
+    QCursor::setPos(kAway);
     using A = BotonWidgetAccess;
     BotonWidget* w = A::create(&window_, std::make_shared<const Font>(), false);
     widget_ = w;
