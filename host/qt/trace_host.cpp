@@ -1,3 +1,6 @@
+// Over 300 lines on purpose: every verb's translation into Qt's events, and every reason one
+// cannot be, reads best in one place.
+//
 // The trace on the Qt host. The script is the only user: the widget gets Qt's real events, sent
 // through QApplication, so that its own translation (the part under the pointer, the capture of a
 // held button, the keys it takes) decides what the control sees. A verb that no Qt event can carry
@@ -102,14 +105,19 @@ Qt::MouseButtons buttons_of(std::int16_t code) {
 }
 
 // The Qt key whose event the widget reads as key code `code` (0 when none does): the widget's own
-// translation, searched over Qt's character and function keys.
+// translation, searched over Qt's character and function keys. The keypad's keys add their
+// modifier to `mods`.
 int qt_key_for(std::int16_t code, Qt::KeyboardModifiers& mods) {
+  if (code <= 0) return 0;  // the widget raises nothing for a key it has no code for
   for (const Qt::KeyboardModifiers extra :
        {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
-    for (int k = 0x20; k <= 0xff; ++k)
-      if (key_code(k, mods | extra) == code) return mods |= extra, k;
-    for (int k = 0x01000000; k <= 0x010000ff; ++k)
-      if (key_code(k, mods | extra) == code) return mods |= extra, k;
+    for (const auto& [first, last] : {std::pair{0x20, 0xff}, std::pair{0x01000000, 0x010000ff}}) {
+      for (int k = first; k <= last; ++k) {
+        if (key_code(k, mods | extra) != code) continue;
+        mods |= extra;
+        return k;
+      }
+    }
   }
   return 0;
 }
