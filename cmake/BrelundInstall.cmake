@@ -35,8 +35,11 @@ set(BRELUND_WITH_QT OFF)
 if(TARGET brelund_qt)
   set(BRELUND_WITH_QT ON)
   brelund_install_export(Qt qt brelund_qt)
-  set_target_properties(boton-qt PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
-  install(TARGETS boton-qt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
+  # boton-trace-qt beside boton: `boton trace --host qt` runs it from boton's own folder.
+  set_target_properties(boton-qt boton-trace-qt PROPERTIES
+    INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+  install(TARGETS boton-qt boton-trace-qt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    COMPONENT tools)
 endif()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/brelund DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
