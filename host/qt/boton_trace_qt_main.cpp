@@ -1,6 +1,8 @@
 // boton-trace-qt [FILE|-]: a trace script on the Qt host, as `boton trace --host qt` runs it.
 // Without a display it runs on Qt's offscreen platform; under X (Xvfb) on xcb.
 #include <QApplication>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -24,7 +26,7 @@ int main(int argc, char** argv) {
   if (script == "-") return brelund::trace::run(std::cin, std::cout, std::cerr, ".", *host);
   std::ifstream file(script, std::ios::binary);
   if (!file) {
-    std::cerr << "boton trace: cannot read " << script << '\n';
+    std::cerr << "boton: " << script << ": cannot open: " << std::strerror(errno) << '\n';
     return 1;
   }
   std::stringstream in;
