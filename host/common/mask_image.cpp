@@ -87,27 +87,33 @@ void MaskImage::fill_black(const shape::Region& region) {
     });
     return;
   }
-  // Clear and fill in one pass: rows arrive top to bottom, one span each, for the shapes we draw.
+  // Clear and fill together. The shapes we draw are black over most of every row, so the whole
+  // image goes black in one wide fill and only what lies outside the spans (the corners, the
+  // last column and row) is written white afterwards, instead of three short fills a row. Rows
+  // arrive top to bottom with one span each; a second span on a row is painted like any other.
   clear_pending_ = false;
-  auto put = [](std::uint32_t* at, int count, std::uint32_t value) {
-    fill_pixels(at, static_cast<std::size_t>(count), value);
+  fill_pixels(p.pixels.data(), p.pixels.size(), kBlack);
+  auto white = [](std::uint32_t* at, int count) {
+    // The pieces are a few pixels long: plain stores beat a call into the wide fill.
+    if (count > 32)
+      fill_pixels(at, static_cast<std::size_t>(count), kWhite);
+    else
+      for (int i = 0; i < count; ++i) at[i] = kWhite;
   };
   int next = 0;
   shape::for_each_span(region, [&](int y, int l, int r) {
     if (y < 0 || y >= h) return;
-    if (y < next) {  // a second span on a row: already cleared, just paint it
+    if (y < next) {  // a second span on a row: its outside is white already
       paint(y, l, r);
       return;
     }
-    for (; next < y; ++next) put(row(next), w, kWhite);
-    // This row: white, black, white, each pixel written once.
+    for (; next < y; ++next) white(row(next), w);
     const int cl = std::clamp(l, 0, w), cr = std::clamp(r, cl, w);
-    put(row(y), cl, kWhite);
-    put(row(y) + cl, cr - cl, kBlack);
-    put(row(y) + cr, w - cr, kWhite);
+    white(row(y), cl);
+    white(row(y) + cr, w - cr);
     next = y + 1;
   });
-  for (; next < h; ++next) put(row(next), w, kWhite);
+  for (; next < h; ++next) white(row(next), w);
 }
 
 std::size_t MaskImage::bytes_held() const noexcept {
