@@ -72,6 +72,30 @@ TEST_F(Forms, BadInputIsNamedByFileControlAndKey) {
   EXPECT_THROW(forms::load((dir / "none.json").string()), Error);
 }
 
+// A misspelt key is not silently dropped: the error names the control, the key and the property
+// it most likely meant. Keys still match without regard to case.
+TEST_F(Forms, UnknownPropertyKeysNameTheNearestProperty) {
+  const auto expect_hint = [&](const std::string& key, const std::string& nearest) {
+    const std::string msg = error_of("{\"" + key + "\":1}");
+    EXPECT_NE(msg.find("\"B1\""), std::string::npos) << msg;
+    EXPECT_NE(msg.find("key \"" + key + "\""), std::string::npos) << msg;
+    EXPECT_NE(msg.find("did you mean \"" + nearest + "\""), std::string::npos) << msg;
+  };
+  expect_hint("Captoin", "Caption");
+  expect_hint("Roundsise", "RoundSize");
+  expect_hint("Roundness3", "Roundness3D");
+  expect_hint("ligth", "Light");
+  expect_hint("TooltipTxt", "ToolTipText");
+  expect_hint("BackColour", "BackColor");
+  expect_hint("Pictures", "Picture");
+
+  const std::string path = write(
+      "case.json", R"({"Controls":[{"Name":"B1","Properties":{"caption":"Hola","ROUNDSIZE":7}}]})");
+  auto fi = headless::FormInstance::open(forms::load(path), path);
+  EXPECT_EQ(fi.buttons.at(0)->control().Caption(), "Hola");
+  EXPECT_EQ(fi.buttons.at(0)->control().RoundSize(), 7);
+}
+
 TEST_F(Forms, OversizedPicturesAreRefused) {
   // A PNG header announcing 20000 x 20000 pixels: refused before any pixel is decoded.
   std::vector<std::uint32_t> one(1, 0xFFFFFFFFu);

@@ -56,6 +56,21 @@ TEST(Lifetime, ReplacingTheButtonInsideAnyEventEndsThatStep) {
   }
 }
 
+TEST(Lifetime, DisablingOrReshapingInsideAnEventIsSafeAndSeen) {
+  for (const char* event : {"Click", "KeyDown", "MouseDown", "MouseUp", "Resize"}) {
+    SCOPED_TRACE(event);
+    const auto [lead, raise] = raising(event);
+    const auto r =
+        trace(kShown + lead + "on " + event + " let Enabled False\n" + raise + "state\n");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.last("state")["Enabled"], false);
+    // The step goes on with the control disabled: its last paint shows the disabled look.
+    EXPECT_EQ(r.last("paint")["disabled"], true);
+    const auto g = trace(kShown + lead + "on " + event + " size 1500 450\n" + raise + "state\n");
+    EXPECT_EQ(g.last("state")["ScaleWidth"], 1500);
+  }
+}
+
 TEST(Lifetime, TheNewButtonWorksAfterTheOldOneWentInItsClick) {
   const auto [lead, raise] = raising("Click");
   const auto r = trace(kShown + "on Click new\n" + lead + raise +

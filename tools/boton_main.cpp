@@ -1,65 +1,168 @@
 // boton: the headless command line. `trace` drives one control through a script; `render` draws
-// a form file to PNG; `resave` loads a form and saves it again.
+// a form file to PNG; `resave` loads a form and saves it again; `gallery` draws the looks.
+// Every failure is a message on stderr and exit status 1 (a trace script's syntax error keeps
+// its own status, 2); nothing escapes as an uncaught exception.
+#include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "brelund/forms.h"
 #include "brelund/headless/form.h"
+#include "brelund/version.h"
 #include "host/common/png.h"
+#include "tools/cli.h"
 #include "tools/gallery.h"
 #include "trace/trace.h"
 
 namespace {
 
-int usage() {
-  std::cerr << "usage: boton trace [SCRIPT]\n"
-               "       boton render FORM -o PNG\n"
-               "       boton resave FORM -o FORM\n"
-               "       boton gallery -o PNG\n";
-  return 2;
+using brelund::cli::Failure;
+
+constexpr const char* kUsage =
+    "usage: boton COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  trace [SCRIPT|-]            run a trace script, print its effects as JSON lines\n"
+    "  render FORM|- -o PNG|-      draw a form file to a PNG image\n"
+    "  resave FORM|- -o FORM|-     load a form file and save it again\n"
+    "  gallery -o PNG|-            draw the button's looks side by side\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help                  this help; `boton COMMAND --help` for a command's\n"
+    "  --version                   the version of boton and of the Brelund library\n"
+    "\n"
+    "A file name of - means standard input or output.\n";
+
+constexpr const char* kTraceHelp =
+    "usage: boton trace [SCRIPT|-]\n"
+    "\n"
+    "Drives one Boton on the headless host through SCRIPT (standard input without SCRIPT or\n"
+    "with -) and prints every observable effect as one JSON object per line. File names in the\n"
+    "script are relative to the script's folder. Exit status: 0, 1 when the script cannot be\n"
+    "read, 2 when a line cannot be parsed. The language is described in docs/trace.md.\n";
+
+constexpr const char* kRenderHelp =
+    "usage: boton render FORM|- -o PNG|-\n"
+    "\n"
+    "Loads the form file FORM (standard input for -; pictures named by file are then relative\n"
+    "to the current folder), creates and shows its buttons and writes the form as a PNG image\n"
+    "to PNG (standard output for -). The format is described in docs/forms.md.\n";
+
+constexpr const char* kResaveHelp =
+    "usage: boton resave FORM|- -o FORM|-\n"
+    "\n"
+    "Loads the form file FORM, lets every button save its properties and writes the form file\n"
+    "again (pictures inline as base64 PNG). Saving a saved file gives the same bytes.\n";
+
+constexpr const char* kGalleryHelp =
+    "usage: boton gallery -o PNG|-\n"
+    "\n"
+    "Draws the button's looks side by side (rest, lit, pressed, disabled, shapes and lights)\n"
+    "as a PNG image.\n";
+
+int help(const char* text) {
+  std::cout << text;
+  return 0;
 }
 
-int render(const std::string& form_path, const std::string& png_path, bool resave) {
+// A form from a file, or from standard input with pictures relative to the current folder.
+brelund::headless::FormInstance open_form(const std::string& path) {
   using namespace brelund;
-  try {
-    auto fi = headless::FormInstance::open(forms::load(form_path), form_path);
-    if (resave) {
-      forms::save(fi.capture(), png_path);
-    } else {
-      const auto r = fi.render();
-      png::write_file(png_path, png::encode(r.width, r.height, r.pixels));
-    }
-  } catch (const Error& e) {
-    std::cerr << "boton: " << e.description() << " (error " << e.number() << ")\n";
+  if (path == "-") {
+    const std::string text = cli::read_input("-", forms::kMaxFileBytes);
+    return headless::FormInstance::open(forms::parse(text, ".", "<stdin>"), "<stdin>");
+  }
+  const std::string text = cli::read_input(path, forms::kMaxFileBytes);
+  return headless::FormInstance::open(
+      forms::parse(text, std::filesystem::path(path).parent_path().string(), path), path);
+}
+
+void report(const std::string& output) {
+  if (output != "-") std::cout << output << '\n';
+}
+
+int trace(const brelund::cli::Args& args) {
+  if (args.output) throw Failure("trace: -o is not an option of trace; its output goes to stdout");
+  const std::string script = brelund::cli::single_input("trace", args, "-");
+  if (script == "-") return brelund::trace::run(std::cin, std::cout, std::cerr);
+  std::istringstream in(brelund::cli::read_input(script, std::size_t{64} << 20));
+  return brelund::trace::run(in, std::cout, std::cerr,
+                             std::filesystem::path(script).parent_path().string());
+}
+
+int render(const brelund::cli::Args& args, bool resave) {
+  using namespace brelund;
+  const char* command = resave ? "resave" : "render";
+  const std::string input = cli::single_input(command, args);
+  const std::string output = cli::required_output(command, args, resave ? ".json" : ".png");
+  auto form = open_form(input);
+  if (resave) {
+    cli::write_output(output, forms::to_json(form.capture()));
+  } else {
+    const auto r = form.render();
+    cli::write_output(output, png::encode(r.width, r.height, r.pixels));
+  }
+  report(output);
+  return 0;
+}
+
+int gallery(const brelund::cli::Args& args) {
+  using namespace brelund;
+  if (!args.positional.empty())
+    throw Failure("gallery: unexpected argument " + args.positional.front() +
+                  " (see boton gallery --help)");
+  const std::string output = cli::required_output("gallery", args, ".png");
+  const auto r = gallery::render();
+  cli::write_output(output, png::encode(r.width, r.height, r.pixels));
+  report(output);
+  return 0;
+}
+
+int run(int argc, char** argv) {
+  const std::string cmd = argc > 1 ? argv[1] : "";
+  if (cmd.empty()) {
+    std::cerr << kUsage;
     return 1;
   }
-  std::cout << png_path << '\n';
-  return 0;
+  if (cmd == "--help" || cmd == "-h" || cmd == "help") return help(kUsage);
+  if (cmd == "--version") {
+    std::cout << "boton " << BRELUND_VERSION << " (Brelund " << BRELUND_VERSION << ")\n";
+    return 0;
+  }
+  struct Command {
+    const char* name;
+    const char* help;
+  };
+  static constexpr Command kCommands[] = {{"trace", kTraceHelp},
+                                          {"render", kRenderHelp},
+                                          {"resave", kResaveHelp},
+                                          {"gallery", kGalleryHelp}};
+  for (const auto& c : kCommands) {
+    if (cmd != c.name) continue;
+    const auto args = brelund::cli::parse_args(cmd, argc, argv, 2);
+    if (args.help) return help(c.help);
+    if (cmd == "trace") return trace(args);
+    if (cmd == "gallery") return gallery(args);
+    return render(args, cmd == "resave");
+  }
+  throw Failure("unknown command \"" + cmd + "\" (see boton --help)");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string cmd = argc > 1 ? argv[1] : "";
-  if (cmd == "trace" && argc <= 3) {
-    if (argc == 2) return brelund::trace::run(std::cin, std::cout, std::cerr);
-    std::ifstream in(argv[2]);
-    if (!in) {
-      std::cerr << "boton: cannot open " << argv[2] << '\n';
-      return 2;
-    }
-    return brelund::trace::run(in, std::cout, std::cerr,
-                               std::filesystem::path(argv[2]).parent_path().string());
+  try {
+    return run(argc, argv);
+  } catch (const Failure& e) {
+    std::cerr << "boton: " << e.what() << '\n';
+  } catch (const brelund::Error& e) {
+    std::cerr << "boton: " << e.description() << " (error " << e.number() << ")\n";
+  } catch (const std::bad_alloc&) {
+    std::cerr << "boton: out of memory\n";
+  } catch (const std::exception& e) {
+    std::cerr << "boton: " << e.what() << '\n';
   }
-  if ((cmd == "render" || cmd == "resave") && argc == 5 && std::string(argv[3]) == "-o")
-    return render(argv[2], argv[4], cmd == "resave");
-  if (cmd == "gallery" && argc == 4 && std::string(argv[2]) == "-o") {
-    const auto r = brelund::gallery::render();
-    brelund::png::write_file(argv[3], brelund::png::encode(r.width, r.height, r.pixels));
-    std::cout << argv[3] << '\n';
-    return 0;
-  }
-  return usage();
+  return 1;
 }

@@ -1,42 +1,55 @@
-// A small dialog built on an installed Brelund: two buttons, the first the default and the second
-// the cancel button. `--self-test` works both through Enter and Escape, checks that each raised
-// Click, prints the result and exits; without it the dialog stays open.
+// A dialog built from dialog.ui on an installed Brelund: a default and a cancel BotonWidget in
+// a QDialogButtonBox next to the box's own QPushButtons. `--self-test` answers the dialog once
+// with Enter and once with Escape, checks that each worked its button once and closed the dialog
+// the right way, prints the result and exits; without it the dialog stays open.
+#include <brelund/qt/boton_widget.h>
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
-#include <QTimer>
 #include <cstdio>
 
-#include "brelund/qt/form_window.h"
+#include "ui_dialog.h"
+
+using brelund::qt::BotonWidget;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  brelund::qt::FormWindow form;
-  form.setWindowTitle("Brelund");
-  auto* ok = form.addButton("Ok", 450, 600);
-  ok->setProperty("Caption", "Aceptar");
-  ok->setProperty("RoundSize", 30);
-  auto* cancel = form.addButton("Cancel", 3600, 600);
-  cancel->setProperty("Caption", "Cancelar");
-  form.setDefaultButton(ok);
-  form.setCancelButton(cancel);
+  QDialog dialog;
+  Ui::NameDialog ui;
+  ui.setupUi(&dialog);
+  // The button box places them as the platform orders accept and reject buttons.
+  ui.buttonBox->addButton(ui.okButton, QDialogButtonBox::AcceptRole);
+  ui.buttonBox->addButton(ui.cancelButton, QDialogButtonBox::RejectRole);
+  QObject::connect(ui.buttonBox, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(ui.buttonBox, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
   int ok_clicks = 0, cancel_clicks = 0;
-  QObject::connect(ok, &brelund::qt::BotonWidget::click, [&] { ++ok_clicks; });
-  QObject::connect(cancel, &brelund::qt::BotonWidget::click, [&] { ++cancel_clicks; });
-  // The application may change an event's argument: its slot runs inside the event.
-  QObject::connect(
-      ok, &brelund::qt::BotonWidget::keyDown, ok,
-      [](short& code, short&) { std::printf("KeyDown %d\n", code); }, Qt::DirectConnection);
-  form.show();
+  QObject::connect(ui.okButton, &QPushButton::clicked, [&] { ++ok_clicks; });
+  QObject::connect(ui.cancelButton, &QPushButton::clicked, [&] { ++cancel_clicks; });
+  // The control's own events: a directly connected slot may change their arguments.
+  QObject::connect(ui.okButton, &BotonWidget::KeyDown, ui.okButton,
+                   [](short& code, short&) { std::printf("KeyDown %d\n", code); });
 
   if (argc > 1 && QString(argv[1]) == "--self-test") {
-    // Keys that reach the form itself: no control holds the focus.
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-    QApplication::sendEvent(&form, &enter);
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
-    QApplication::sendEvent(&form, &escape);
-    std::printf("ok clicks %d, cancel clicks %d\n", ok_clicks, cancel_clicks);
-    return ok_clicks == 1 && cancel_clicks == 1 ? 0 : 1;
+    auto answer = [&](Qt::Key key) {
+      dialog.show();
+      ui.name->setFocus();
+      // The line edit leaves Enter and Escape to the dialog, which hands them to its buttons.
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QApplication::sendEvent(ui.name, &press);
+      return dialog.result();
+    };
+    const int with_enter = answer(Qt::Key_Return);
+    const int with_escape = answer(Qt::Key_Escape);
+    const bool sized = ui.okButton->width() >= ui.okButton->minimumSizeHint().width();
+    std::printf("ok clicks %d, cancel clicks %d, enter %s, escape %s, sized %s\n", ok_clicks,
+                cancel_clicks, with_enter == QDialog::Accepted ? "accepted" : "not accepted",
+                with_escape == QDialog::Rejected ? "rejected" : "not rejected",
+                sized ? "yes" : "no");
+    return ok_clicks == 1 && cancel_clicks == 1 && with_enter == QDialog::Accepted &&
+                   with_escape == QDialog::Rejected && sized
+               ? 0
+               : 1;
   }
-  return QApplication::exec();
+  return dialog.exec();
 }

@@ -13,6 +13,12 @@ const Member* member_by_id(DISPID id) {
   return nullptr;
 }
 
+// The dual interface's accessors find their member by its published name, once.
+DISPID id_of(std::string_view name) {
+  const Member* m = find_member(name);
+  return m ? m->dispid : DISPID_UNKNOWN;
+}
+
 void fill_excepinfo(EXCEPINFO* e, const Status& s) {
   if (!e) return;
   *e = EXCEPINFO{};
@@ -37,10 +43,13 @@ HRESULT BotonObject::GetTypeInfo(UINT index, LCID, ITypeInfo** out) {
   return com_call([&] { *out = module_typeinfo(IID__Boton).detach(); });
 }
 
-HRESULT BotonObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+HRESULT BotonObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !ids) return E_POINTER;
   if (count == 0) return E_INVALIDARG;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  for (UINT i = 0; i < count; ++i)
+    if (!names[i]) return E_POINTER;
   const Member* m = find_member(narrow(names[0], wcslen(names[0])));
   if (!m) return DISP_E_UNKNOWNNAME;
   ids[0] = m->dispid;
@@ -69,9 +78,10 @@ HRESULT BotonObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     return DISP_E_BADPARAMCOUNT;
   }
   if (result) VariantInit(result);
+  const Step step(*this);
   const Status s = guarded([&] {
     ensure_initialised();
-    Boton& b = *control_;
+    Boton& b = control();
     if (is_put) {
       m->put(b, objects_.from_variant(params->rgvarg[0]));
     } else if (m->get) {
@@ -80,6 +90,7 @@ HRESULT BotonObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     } else {
       m->call(b);
     }
+    if (m->type == ValueType::font) watch_font();
   });
   if (s.ok()) return S_OK;
   if (!excep) {
@@ -92,22 +103,50 @@ HRESULT BotonObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
 
 HRESULT BotonObject::get_member(DISPID id, VARIANT* out) {
   VariantInit(out);
+  const Step step(*this);
   return com_call([&] {
     ensure_initialised();
     const Member* m = member_by_id(id);
-    objects_.to_variant(m->get(*control_), out);
+    if (!m) errors::not_supported();
+    objects_.to_variant(m->get(control()), out);
+    if (m->type == ValueType::font) watch_font();
   });
 }
 
 HRESULT BotonObject::put_member(DISPID id, VARIANT& value) {
+  const Step step(*this);
   return com_call([&] {
     ensure_initialised();
     const Member* m = member_by_id(id);
+    if (!m) errors::not_supported();
     if (m->put)
-      m->put(*control_, objects_.from_variant(value));
+      m->put(control(), objects_.from_variant(value));
     else
-      m->call(*control_);
+      m->call(control());
+    if (m->type == ValueType::font) watch_font();
   });
+}
+
+// The font object a client holds is the control's font: changing it through that object is
+// changing the control's font, which is then saved, redrawn and announced like any other.
+void BotonObject::watch_font() {
+  const FontRef f = control().Font();
+  if (!f) {
+    font_watch_.stop();
+    return;
+  }
+  ComPtr<IFontDisp> obj = objects_.font_object(f);
+  font_watch_.watch(obj.get());
+}
+
+void BotonObject::font_object_changed(IUnknown* font) {
+  const Step step(*this);
+  const Status s = guarded([&] {
+    const FontRef now = objects_.refresh_font(font);
+    const Member* m = find_member("Font");
+    m->put(control(), Variant(now));
+  });
+  if (!s.ok()) set_error_info(s);
 }
 
 template <class T>
@@ -146,52 +185,54 @@ VARIANT make(VARTYPE vt) {
 }
 }  // namespace
 
-#define BRELUND_GET(Name, Id, Vt, T) \
-  HRESULT BotonObject::get_##Name(T* v) { return get_as(Id, Vt, v); }
-#define BRELUND_PUT(Prefix, Name, Id, Vt, T, Field) \
-  HRESULT BotonObject::Prefix##_##Name(T v) {       \
-    VARIANT a = make(Vt);                           \
-    Field(&a) = v;                                  \
-    return put_member(Id, a);                       \
+#define BRELUND_GET(Name, Vt, T) \
+  HRESULT BotonObject::get_##Name(T* v) { return get_as(id_of(#Name), Vt, v); }
+#define BRELUND_PUT(Prefix, Name, Vt, T, Field) \
+  HRESULT BotonObject::Prefix##_##Name(T v) {   \
+    VARIANT a = make(Vt);                       \
+    Field(&a) = v;                              \
+    return put_member(id_of(#Name), a);         \
   }
 
-BRELUND_GET(Caption, 0x6803000C, VT_BSTR, BSTR)
-BRELUND_PUT(put, Caption, 0x6803000C, VT_BSTR, BSTR, V_BSTR)
-BRELUND_GET(Enabled, 0x6803000B, VT_BOOL, VARIANT_BOOL)
-BRELUND_PUT(put, Enabled, 0x6803000B, VT_BOOL, VARIANT_BOOL, V_BOOL)
-BRELUND_GET(Font, 0x6803000A, VT_DISPATCH, IFontDisp*)
-BRELUND_PUT(putref, Font, 0x6803000A, VT_DISPATCH, IFontDisp*, V_DISPATCH)
-BRELUND_GET(MouseIcon, 0x68030009, VT_DISPATCH, IPictureDisp*)
-BRELUND_PUT(putref, MouseIcon, 0x68030009, VT_DISPATCH, IPictureDisp*, V_DISPATCH)
-BRELUND_GET(MousePointer, 0x68030008, VT_I2, short)
-BRELUND_PUT(put, MousePointer, 0x68030008, VT_I2, short, V_I2)
-BRELUND_GET(Picture, 0x68030007, VT_DISPATCH, IPictureDisp*)
-BRELUND_PUT(putref, Picture, 0x68030007, VT_DISPATCH, IPictureDisp*, V_DISPATCH)
-BRELUND_GET(BackColor, 0x68030006, VT_I4, OLE_COLOR)
-BRELUND_PUT(put, BackColor, 0x68030006, VT_I4, OLE_COLOR, V_I4)
-BRELUND_GET(ForeColor, 0x68030005, VT_I4, OLE_COLOR)
-BRELUND_PUT(put, ForeColor, 0x68030005, VT_I4, OLE_COLOR, V_I4)
-BRELUND_GET(RoundSize, 0x68030004, VT_I4, LONG)
-BRELUND_PUT(put, RoundSize, 0x68030004, VT_I4, LONG, V_I4)
-BRELUND_GET(Light, 0x68030003, VT_I4, LONG)
-BRELUND_PUT(put, Light, 0x68030003, VT_I4, LONG, V_I4)
-BRELUND_GET(ToolTipText, 0x68030002, VT_BSTR, BSTR)
-BRELUND_PUT(put, ToolTipText, 0x68030002, VT_BSTR, BSTR, V_BSTR)
-BRELUND_GET(CreateRegion, 0x68030001, VT_BOOL, VARIANT_BOOL)
-BRELUND_PUT(put, CreateRegion, 0x68030001, VT_BOOL, VARIANT_BOOL, V_BOOL)
-BRELUND_GET(Roundness3D, 0x68030000, VT_I4, LONG)
-BRELUND_PUT(put, Roundness3D, 0x68030000, VT_I4, LONG, V_I4)
+BRELUND_GET(Caption, VT_BSTR, BSTR)
+BRELUND_PUT(put, Caption, VT_BSTR, BSTR, V_BSTR)
+BRELUND_GET(Enabled, VT_BOOL, VARIANT_BOOL)
+BRELUND_PUT(put, Enabled, VT_BOOL, VARIANT_BOOL, V_BOOL)
+BRELUND_GET(Font, VT_DISPATCH, IFontDisp*)
+BRELUND_PUT(putref, Font, VT_DISPATCH, IFontDisp*, V_DISPATCH)
+BRELUND_GET(MouseIcon, VT_DISPATCH, IPictureDisp*)
+BRELUND_PUT(putref, MouseIcon, VT_DISPATCH, IPictureDisp*, V_DISPATCH)
+BRELUND_GET(MousePointer, VT_I2, short)
+BRELUND_PUT(put, MousePointer, VT_I2, short, V_I2)
+BRELUND_GET(Picture, VT_DISPATCH, IPictureDisp*)
+BRELUND_PUT(putref, Picture, VT_DISPATCH, IPictureDisp*, V_DISPATCH)
+BRELUND_GET(BackColor, VT_I4, OLE_COLOR)
+BRELUND_PUT(put, BackColor, VT_I4, OLE_COLOR, V_I4)
+BRELUND_GET(ForeColor, VT_I4, OLE_COLOR)
+BRELUND_PUT(put, ForeColor, VT_I4, OLE_COLOR, V_I4)
+BRELUND_GET(RoundSize, VT_I4, LONG)
+BRELUND_PUT(put, RoundSize, VT_I4, LONG, V_I4)
+BRELUND_GET(Light, VT_I4, LONG)
+BRELUND_PUT(put, Light, VT_I4, LONG, V_I4)
+BRELUND_GET(ToolTipText, VT_BSTR, BSTR)
+BRELUND_PUT(put, ToolTipText, VT_BSTR, BSTR, V_BSTR)
+BRELUND_GET(CreateRegion, VT_BOOL, VARIANT_BOOL)
+BRELUND_PUT(put, CreateRegion, VT_BOOL, VARIANT_BOOL, V_BOOL)
+BRELUND_GET(Roundness3D, VT_I4, LONG)
+BRELUND_PUT(put, Roundness3D, VT_I4, LONG, V_I4)
 
 HRESULT BotonObject::Refresh() {
   VARIANT none = make(VT_EMPTY);
-  return put_member(0x60030028, none);
+  return put_member(id_of("Refresh"), none);
 }
 
 HRESULT BotonObject::CreaNuevaRegion() {
   VARIANT none = make(VT_EMPTY);
-  return put_member(0x6003002F, none);
+  return put_member(id_of("CreaNuevaRegion"), none);
 }
 
-HRESULT BotonObject::BackColorOriginal(LONG* v) { return get_as(0x6003002E, VT_I4, v); }
+HRESULT BotonObject::BackColorOriginal(LONG* v) {
+  return get_as(id_of("BackColorOriginal"), VT_I4, v);
+}
 
 }  // namespace brelund::ax

@@ -1,22 +1,26 @@
-// Construction, identity and the container queries of a Boton object.
+// Construction, identity, lifetime and the container queries of a Boton object.
 #include "host/activex/boton_object.h"
 
-#include "control/design.h"
+#include "host/activex/enumerator.h"
 
 namespace brelund::ax {
 
-BotonObject::BotonObject() {
-  surface_.set_size(design::kWidth, design::kHeight);
-  host::Services services{surface_, label_, pic_, mask_, timer_, platform_, events_, nullptr};
-  design::apply_design(services);
-  control_ = std::make_unique<Boton>(services);
-}
+BotonObject::BotonObject() = default;
 
-BotonObject::~BotonObject() { destroy_window(); }
+BotonObject::~BotonObject() {
+  font_watch_.stop();
+  destroy_window();
+}
 
 ULONG BotonObject::Release() {
   const ULONG n = --refs_;
-  if (n == 0) delete this;
+  if (n == 0) {
+    delete this;
+  } else if (n == steps_) {
+    // Only the steps in progress still hold the object: the container has let it go inside
+    // one of its events, and the control raises nothing more.
+    instance_.retire();
+  }
   return n;
 }
 
@@ -27,30 +31,50 @@ HRESULT BotonObject::QueryInterface(REFIID riid, void** out) {
     *out = static_cast<_Boton*>(this);
   else if (riid == IID_IConnectionPointContainer)
     *out = static_cast<IConnectionPointContainer*>(this);
-  else if (riid == IID_IPersistStreamInit || riid == IID_IPersist)
+  else if (riid == IID_IPersistStreamInit || riid == IID_IPersist || riid == IID_IPersistStream)
+    // IPersistStream's vtable is IPersistStreamInit's without InitNew at its end.
     *out = static_cast<IPersistStreamInit*>(this);
   else if (riid == IID_IPersistPropertyBag)
     *out = static_cast<IPersistPropertyBag*>(this);
+  else if (riid == IID_IPersistStorage)
+    *out = static_cast<IPersistStorage*>(this);
   else if (riid == IID_IOleObject)
     *out = static_cast<IOleObject*>(this);
   else if (riid == IID_IOleInPlaceObject || riid == IID_IOleWindow)
     *out = static_cast<IOleInPlaceObject*>(this);
+  else if (riid == IID_IOleInPlaceActiveObject)
+    *out = static_cast<IOleInPlaceActiveObject*>(this);
   else if (riid == IID_IOleControl)
     *out = static_cast<IOleControl*>(this);
+  else if (riid == IID_IQuickActivate)
+    *out = static_cast<IQuickActivate*>(this);
   else if (riid == IID_IViewObject || riid == IID_IViewObject2)
     *out = static_cast<IViewObject2*>(this);
   else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
     *out = static_cast<IProvideClassInfo2*>(this);
+  else if (riid == IID_ISupportErrorInfo)
+    *out = static_cast<ISupportErrorInfo*>(this);
+  else if (riid == IID_IObjectSafety)
+    *out = static_cast<IObjectSafety*>(this);
   else
     return E_NOINTERFACE;
   AddRef();
   return S_OK;
 }
 
+void BotonObject::raise_on_failure(const Status& s) {
+  if (s.gone) throw ControlGone{};
+  if (!s.ok()) throw Error(s.number, s.description);
+}
+
+void BotonObject::retire_if_in_step() noexcept {
+  if (steps_ > 0) instance_.retire();
+}
+
 void BotonObject::ensure_initialised() {
   if (initialised_) return;
   initialised_ = true;
-  control_->InitProperties();
+  raise_on_failure(instance_.init());
 }
 
 // ---- what the surface asks of the container ----
@@ -97,22 +121,35 @@ FontRef BotonObject::ambient_font() {
   return font;
 }
 
-// The container learns of changes through IsDirty when it comes to save.
-void BotonObject::property_changed(std::string_view) { dirty_ = true; }
+// The container learns of changes through IsDirty when it comes to save, and a property
+// browser through IPropertyNotifySink at once.
+void BotonObject::property_changed(std::string_view name) {
+  dirty_ = true;
+  view_dirty_ = true;
+  if (const Member* m = find_member(name)) notify_.changed(m->dispid);
+}
+
+void BotonObject::view_changed() {
+  if (view_sink_) view_sink_->OnViewChange(DVASPECT_CONTENT, -1);
+  if ((view_advise_flags_ & ADVF_ONLYONCE) != 0) view_sink_.reset();
+}
 
 // ---- IConnectionPointContainer ----
 
 HRESULT BotonObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
+  return enum_points(static_cast<_Boton&>(*this), {&events_, &notify_}, out);
 }
 
 HRESULT BotonObject::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (riid != DIID___Boton) return CONNECT_E_NOCONNECTION;
-  *out = &events_;
-  events_.AddRef();
+  if (riid == DIID___Boton)
+    *out = &events_;
+  else if (riid == IID_IPropertyNotifySink)
+    *out = &notify_;
+  else
+    return CONNECT_E_NOCONNECTION;
+  (*out)->AddRef();
   return S_OK;
 }
 
@@ -131,6 +168,40 @@ HRESULT BotonObject::GetGUID(DWORD kind, GUID* guid) {
     return E_INVALIDARG;
   }
   *guid = DIID___Boton;
+  return S_OK;
+}
+
+// ---- ISupportErrorInfo, IObjectSafety ----
+
+// Every failure of the dual interface (and of Invoke without EXCEPINFO) sets an error object.
+HRESULT BotonObject::InterfaceSupportsErrorInfo(REFIID riid) {
+  return riid == IID__Boton || riid == IID_IDispatch ? S_OK : S_FALSE;
+}
+
+namespace {
+constexpr DWORD kSafeOptions =
+    INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+// Scripting goes through the automation interfaces; initialisation through the persistence ones.
+bool safety_applies(REFIID riid) {
+  return riid == IID_IDispatch || riid == IID__Boton || riid == IID_IPersistPropertyBag ||
+         riid == IID_IPersistStreamInit || riid == IID_IPersistStream ||
+         riid == IID_IPersistStorage;
+}
+}  // namespace
+
+HRESULT BotonObject::GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) {
+  if (!supported || !enabled) return E_POINTER;
+  *supported = *enabled = 0;
+  if (!safety_applies(riid)) return E_NOINTERFACE;
+  *supported = kSafeOptions;
+  *enabled = safety_ & kSafeOptions;
+  return S_OK;
+}
+
+HRESULT BotonObject::SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) {
+  if (!safety_applies(riid)) return E_NOINTERFACE;
+  if ((mask & ~kSafeOptions) != 0) return E_FAIL;
+  safety_ = (safety_ & ~mask) | (enabled & mask);
   return S_OK;
 }
 

@@ -1,8 +1,12 @@
 // One Boton as a COM object: the dual interface _Boton, its events, persistence, and the OLE
 // control interfaces a container uses to place, show and drive it.
+//
+// Longer than our usual file on purpose: it is the one declaration of every interface the
+// object answers, and the methods are implemented by topic in boton_*.cpp and control_window.cpp.
 #pragma once
 
 #include <windows.h>
+#include <objsafe.h>
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -13,9 +17,11 @@
 #include "control/property_table.h"
 #include "host/activex/com_ptr.h"
 #include "host/activex/events.h"
+#include "host/activex/font_watch.h"
 #include "host/activex/module.h"
 #include "host/activex/ole_values.h"
 #include "host/activex/win32_host.h"
+#include "host/common/instance.h"
 #include "typelib/brelund_h.h"
 
 namespace brelund::ax {
@@ -24,11 +30,16 @@ class BotonObject final : public _Boton,
                           public IConnectionPointContainer,
                           public IPersistStreamInit,
                           public IPersistPropertyBag,
+                          public IPersistStorage,
                           public IOleObject,
                           public IOleInPlaceObject,
+                          public IOleInPlaceActiveObject,
                           public IOleControl,
+                          public IQuickActivate,
                           public IViewObject2,
                           public IProvideClassInfo2,
+                          public ISupportErrorInfo,
+                          public IObjectSafety,
                           private Site {
  public:
   BotonObject();
@@ -84,7 +95,8 @@ class BotonObject final : public _Boton,
   HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override;
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override;
 
-  // IPersist, IPersistStreamInit, IPersistPropertyBag
+  // IPersist, IPersistStreamInit (and IPersistStream, its prefix), IPersistPropertyBag,
+  // IPersistStorage
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
   HRESULT STDMETHODCALLTYPE IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
   HRESULT STDMETHODCALLTYPE Load(IStream* stream) override;
@@ -93,6 +105,11 @@ class BotonObject final : public _Boton,
   HRESULT STDMETHODCALLTYPE InitNew() override;
   HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override;
   HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clear_dirty, BOOL save_all) override;
+  HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
+  HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override;
+  HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL same_as_load) override;
+  HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* storage) override;
+  HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return S_OK; }
 
   // IOleObject
   HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
@@ -118,19 +135,31 @@ class BotonObject final : public _Boton,
   HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
   HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
 
-  // IOleWindow, IOleInPlaceObject
+  // IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* hwnd) override;
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
-  HRESULT STDMETHODCALLTYPE UIDeactivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE UIDeactivate() override;
   HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT pos, LPCRECT clip) override;
   HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override;
+  HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
+    return S_OK;  // the control has no toolbars to place
+  }
+  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
 
   // IOleControl
   HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
   HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* msg) override;
-  HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) override;
   HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override;
+
+  // IQuickActivate
+  HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+  HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override;
+  HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override;
 
   // IViewObject, IViewObject2
   HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspect_info, DVTARGETDEVICE* td,
@@ -149,34 +178,94 @@ class BotonObject final : public _Boton,
   HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** out) override;
   HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
 
+  // ISupportErrorInfo
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
+
+  // IObjectSafety
+  HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID riid, DWORD* supported,
+                                                      DWORD* enabled) override;
+  HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
+                                                      DWORD enabled) override;
+
   // The control's window procedure hands its messages here.
   LRESULT on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // The OLE font the control's Font property hands out changed one of its attributes.
+  void font_object_changed(IUnknown* font);
 
  private:
+  // Holds the object for the whole of a step that may raise events: a handler that releases
+  // the control, closes it or destroys its window cannot free it under the step's feet.
+  class Step {
+   public:
+    explicit Step(BotonObject& o) : o_(o) {
+      o_.AddRef();
+      ++o_.steps_;
+    }
+    ~Step() {
+      // A container that composes the control itself learns once per step that it looks
+      // different, not once per line drawn.
+      if (--o_.steps_ == 0) {
+        const bool looks_different =
+            o_.surface_.take_redrawn() | std::exchange(o_.view_dirty_, false);
+        if (looks_different && !o_.instance_.retired()) o_.view_changed();
+      }
+      o_.Release();
+    }
+    Step(const Step&) = delete;
+    Step& operator=(const Step&) = delete;
+
+   private:
+    BotonObject& o_;
+  };
+
   // Site
   std::optional<bool> extender_bool(const wchar_t* name) override;
   FontRef ambient_font() override;
   void property_changed(std::string_view name) override;
 
+  Boton& control() noexcept { return instance_.control(); }
+  // Turns a step's status into the error the COM boundary reports; a control that went away
+  // inside a handler ends the call quietly.
+  static void raise_on_failure(const Status& s);
+  // Something the container did inside an event ends the control: no more events from it.
+  void retire_if_in_step() noexcept;
+
   // A client that never initialises the object (a script's CreateObject) gets the properties
   // of a new instance on its first call.
   void ensure_initialised();
   HRESULT begin_persistence();
+  void load_failed() noexcept;
+  HRESULT load_stream(IStream& stream);
   HRESULT get_member(DISPID id, VARIANT* out);
   HRESULT put_member(DISPID id, VARIANT& value);
   template <class T>
   HRESULT get_as(DISPID id, VARTYPE vt, T* out);
+  void watch_font();
   void resize_to_pixels(int w, int h);
   void activate(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui);
+  void in_place_activate(IOleClientSite* site, HWND parent, LPCRECT pos);
+  void ui_activate();
+  void take_focus();
+  void focus_changed(bool in);
   void destroy_window() noexcept;
-  void paint(HDC dc, int x, int y);
+  void window_destroyed() noexcept;
+  void paint(HDC dc, const RECT& to);
   void pointer(UINT msg, WPARAM wp, LPARAM lp);
+  bool dialog_key(const MSG& msg);
+  void view_changed();
+  HACCEL accelerators();
 
   ModuleRef module_ref_;
   std::atomic<ULONG> refs_{1};
+  // Steps in progress, each holding one reference of its own (see Step).
+  ULONG steps_ = 0;
   bool initialised_ = false;
   bool dirty_ = false;
   bool showing_ = false;
+  bool in_place_ = false;
+  bool ui_active_ = false;
+  // A property changed in the step in progress: the view may look different.
+  bool view_dirty_ = false;
 
   Surface surface_{*this};
   Label label_;
@@ -185,16 +274,25 @@ class BotonObject final : public _Boton,
   Timer timer_;
   Platform platform_;
   EventPoint events_{static_cast<_Boton&>(*this), *this};
-  std::unique_ptr<Boton> control_;
+  NotifyPoint notify_{static_cast<_Boton&>(*this), *this};
+  host::Instance instance_{surface_, label_, pic_, mask_, timer_, platform_, events_};
   ObjectCache objects_;
+  FontWatch font_watch_{*this};
 
   ComPtr<IOleClientSite> site_;
   ComPtr<IOleInPlaceSite> inplace_site_;
+  ComPtr<IOleInPlaceFrame> frame_;
+  ComPtr<IOleInPlaceUIWindow> doc_window_;
   ComPtr<IOleAdviseHolder> ole_advise_;
   ComPtr<IAdviseSink> view_sink_;
   DWORD view_advise_flags_ = 0;
+  DWORD view_advise_aspects_ = 0;
   HWND hwnd_ = nullptr;
   std::optional<FontRef> ambient_font_;
+  // The accelerators GetControlInfo hands out, kept until they change or the object goes.
+  AcceleratorTable accel_;
+  std::optional<std::pair<bool, bool>> accel_for_;
+  DWORD safety_ = 0;
 };
 
 HRESULT create_boton(REFIID riid, void** out);

@@ -1,5 +1,5 @@
-// The OLE control side: client site, in-place activation in the container's window, extents,
-// mnemonics for a default or cancel button, and drawing for containers that print or preview.
+// The OLE object side: client site, verbs, extents, advises, and drawing for containers that
+// print, preview or compose the control themselves.
 #include <cmath>
 
 #include "brelund/units.h"
@@ -10,16 +10,17 @@ namespace brelund::ax {
 
 namespace {
 constexpr LONG kHimetricPerInch = 2540;
+constexpr double kTwipsPerInch = 1440.0;
 float twips_of_himetric(LONG v) {
-  return static_cast<float>(std::lround(v * 1440.0 / kHimetricPerInch));
+  return static_cast<float>(std::lround(v * kTwipsPerInch / kHimetricPerInch));
 }
-LONG himetric_of_twips(float v) { return std::lround(v * kHimetricPerInch / 1440.0); }
+LONG himetric_of_twips(float v) { return std::lround(v * kHimetricPerInch / kTwipsPerInch); }
 }  // namespace
 
 HRESULT BotonObject::SetClientSite(IOleClientSite* site) {
   site_ = ComPtr<IOleClientSite>(site);
   ambient_font_.reset();
-  if (!site) inplace_site_.reset();
+  accel_for_.reset();
   return S_OK;
 }
 
@@ -29,8 +30,15 @@ HRESULT BotonObject::GetClientSite(IOleClientSite** site) {
   return S_OK;
 }
 
-HRESULT BotonObject::Close(DWORD) {
+HRESULT BotonObject::Close(DWORD save_option) {
+  const Step step(*this);
+  if (dirty_ && site_ &&
+      (save_option == OLECLOSE_SAVEIFDIRTY || save_option == OLECLOSE_PROMPTSAVE))
+    site_->SaveObject();
   InPlaceDeactivate();
+  if (ole_advise_) ole_advise_->SendOnClose();
+  // Closed by a handler of one of its own events: the event in progress is the last.
+  if (steps_ > 1) instance_.retire();
   return S_OK;
 }
 
@@ -56,6 +64,7 @@ HRESULT BotonObject::GetUserType(DWORD, LPOLESTR* type) {
 
 HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
                             LPCRECT pos) {
+  const Step step(*this);
   switch (verb) {
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
@@ -64,6 +73,7 @@ HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND p
       return com_call(
           [&] { activate(site ? site : site_.get(), parent, pos, verb == OLEIVERB_UIACTIVATE); });
     case OLEIVERB_HIDE:
+      UIDeactivate();
       if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
       return S_OK;
     default:
@@ -74,12 +84,12 @@ HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND p
 HRESULT BotonObject::SetExtent(DWORD aspect, SIZEL* size) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!size) return E_POINTER;
+  const Step step(*this);
   return com_call([&] {
     ensure_initialised();
     const float w = twips_of_himetric(size->cx), h = twips_of_himetric(size->cy);
     if (w == surface_.width() && h == surface_.height()) return;
-    surface_.set_size(w, h);
-    control_->Resize();
+    raise_on_failure(instance_.resize(w, h));
   });
 }
 
@@ -114,73 +124,10 @@ HRESULT BotonObject::GetMiscStatus(DWORD, DWORD* status) {
   return S_OK;
 }
 
-// ---- IOleInPlaceObject ----
-
 HRESULT BotonObject::GetWindow(HWND* hwnd) {
   if (!hwnd) return E_POINTER;
   *hwnd = hwnd_;
   return hwnd_ ? S_OK : E_FAIL;
-}
-
-HRESULT BotonObject::InPlaceDeactivate() {
-  if (!hwnd_) return S_OK;
-  destroy_window();
-  if (inplace_site_) inplace_site_->OnInPlaceDeactivate();
-  inplace_site_.reset();
-  return S_OK;
-}
-
-HRESULT BotonObject::SetObjectRects(LPCRECT pos, LPCRECT) {
-  if (!pos) return E_POINTER;
-  return com_call([&] {
-    if (hwnd_)
-      MoveWindow(hwnd_, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top, TRUE);
-    resize_to_pixels(pos->right - pos->left, pos->bottom - pos->top);
-  });
-}
-
-void BotonObject::resize_to_pixels(int w, int h) {
-  ensure_initialised();
-  if (units::extent_pixels(surface_.width()) == w && units::extent_pixels(surface_.height()) == h)
-    return;
-  surface_.set_size(static_cast<float>(w * 15), static_cast<float>(h * 15));
-  control_->Resize();
-}
-
-// ---- IOleControl ----
-
-HRESULT BotonObject::GetControlInfo(CONTROLINFO* info) {
-  if (!info) return E_POINTER;
-  const HRESULT hr = com_call([&] {
-    // Enter works a default button and Escape a cancel button from anywhere on the form.
-    ACCEL keys[2];
-    int n = 0;
-    if (surface_.extender_default().value_or(false)) keys[n++] = {FVIRTKEY, VK_RETURN, 0};
-    if (surface_.extender_cancel().value_or(false)) keys[n++] = {FVIRTKEY, VK_ESCAPE, 0};
-    info->cb = sizeof(CONTROLINFO);
-    info->hAccel = n ? CreateAcceleratorTableW(keys, n) : nullptr;
-    info->cAccel = static_cast<USHORT>(n);
-    info->dwFlags = 0;
-  });
-  return hr;
-}
-
-HRESULT BotonObject::OnMnemonic(MSG* msg) {
-  if (!msg) return E_POINTER;
-  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return S_FALSE;
-  std::int16_t ascii = 0;
-  if (msg->wParam == VK_RETURN) ascii = 13;
-  if (msg->wParam == VK_ESCAPE) ascii = 27;
-  if (ascii == 0) return S_FALSE;
-  return com_call([&] {
-    ensure_initialised();
-    control_->AccessKeyPress(ascii);
-  });
-}
-
-HRESULT BotonObject::FreezeEvents(BOOL freeze) {
-  events_.freeze(freeze != FALSE);
-  return S_OK;
 }
 
 // ---- IViewObject2 ----
@@ -189,9 +136,13 @@ HRESULT BotonObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC d
                           LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!dc) return E_INVALIDARG;
+  const Step step(*this);
   return com_call([&] {
     ensure_initialised();
-    paint(dc, bounds ? bounds->left : 0, bounds ? bounds->top : 0);
+    const RECT to = bounds ? RECT{bounds->left, bounds->top, bounds->right, bounds->bottom}
+                           : RECT{0, 0, units::extent_pixels(surface_.width()),
+                                  units::extent_pixels(surface_.height())};
+    paint(dc, to);
   });
 }
 
@@ -200,14 +151,16 @@ HRESULT BotonObject::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPA
   return S_FALSE;
 }
 
-HRESULT BotonObject::SetAdvise(DWORD, DWORD flags, IAdviseSink* sink) {
+HRESULT BotonObject::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
   view_sink_ = ComPtr<IAdviseSink>(sink);
   view_advise_flags_ = flags;
+  view_advise_aspects_ = aspects;
+  if (sink && (flags & ADVF_PRIMEFIRST) != 0) view_changed();
   return S_OK;
 }
 
 HRESULT BotonObject::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
-  if (aspects) *aspects = DVASPECT_CONTENT;
+  if (aspects) *aspects = view_advise_aspects_;
   if (flags) *flags = view_advise_flags_;
   if (sink) *sink = ComPtr<IAdviseSink>(view_sink_).detach();
   return S_OK;

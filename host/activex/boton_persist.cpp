@@ -1,5 +1,7 @@
 // Persistence: a container's property bag or stream drives the control's InitProperties,
 // ReadProperties and WriteProperties. Exactly one of InitNew and Load happens per object.
+#include <optional>
+
 #include "control/convert.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/stream_format.h"
@@ -19,8 +21,14 @@ class BagAdapter final : public host::PropertyBag {
   Variant read_property(std::string_view key, const Variant& def) override {
     const std::wstring name = widen(key);
     VariantHolder v;
-    // An absent key (or one the container cannot give) reads as its default.
-    if (FAILED(bag_.Read(name.c_str(), v.get(), log_))) return def;
+    const HRESULT hr = bag_.Read(name.c_str(), v.get(), log_);
+    // Bags answer a key they do not hold with E_INVALIDARG: it reads as its default. Any other
+    // failure (a broken storage, a refused read) ends the load with that failure.
+    if (hr == E_INVALIDARG) return def;
+    if (FAILED(hr)) {
+      failure = hr;
+      throw Error(errors::kDeviceIo, "The property bag cannot read " + std::string(key));
+    }
     return objects_.from_variant(*v);
   }
 
@@ -33,12 +41,15 @@ class BagAdapter final : public host::PropertyBag {
       throw Error(errors::kInvalidProcedureCall, "The property bag refused " + std::string(key));
   }
 
+  HRESULT failure = S_OK;
+
  private:
   IPropertyBag& bag_;
   IErrorLog* log_;
   ObjectCache& objects_;
 };
 
+// The encoder keeps a saved set within the stream format's limit, far below a ULONG's range.
 void write_all(IStream& s, const std::vector<std::uint8_t>& bytes) {
   ULONG done = 0;
   if (FAILED(s.Write(bytes.data(), static_cast<ULONG>(bytes.size()), &done)) ||
@@ -46,9 +57,39 @@ void write_all(IStream& s, const std::vector<std::uint8_t>& bytes) {
     throw Error(errors::kInvalidProcedureCall, "The stream refused the properties");
 }
 
-bool read_all(IStream& s, std::uint8_t* to, std::size_t n) {
+bool read_all(IStream& s, std::uint8_t* to, ULONG n) {
   ULONG got = 0;
-  return SUCCEEDED(s.Read(to, static_cast<ULONG>(n), &got)) && got == n;
+  return SUCCEEDED(s.Read(to, n, &got)) && got == n;
+}
+
+// The bytes left in the stream after its seek pointer, when the stream can tell.
+std::optional<std::uint64_t> bytes_left(IStream& s) {
+  STATSTG st{};
+  if (FAILED(s.Stat(&st, STATFLAG_NONAME))) return std::nullopt;
+  LARGE_INTEGER zero{};
+  ULARGE_INTEGER pos{};
+  if (FAILED(s.Seek(zero, STREAM_SEEK_CUR, &pos))) return std::nullopt;
+  if (pos.QuadPart > st.cbSize.QuadPart) return 0;
+  return st.cbSize.QuadPart - pos.QuadPart;
+}
+
+// Reads `size` more bytes onto `data`, growing it only by what has arrived, so that a length
+// the stream does not back costs no more memory than the bytes really there.
+HRESULT read_payload(IStream& s, std::vector<std::uint8_t>& data, std::uint32_t size) {
+  constexpr std::uint32_t kChunk = 64 * 1024;
+  std::uint32_t left = size;
+  while (left > 0) {
+    const std::uint32_t n = left < kChunk ? left : kChunk;
+    const std::size_t at = data.size();
+    try {
+      data.resize(at + n);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
+    if (!read_all(s, data.data() + at, n)) return STG_E_READFAULT;
+    left -= n;
+  }
+  return S_OK;
 }
 
 std::vector<std::uint8_t> saved_bytes(Boton& control) {
@@ -71,59 +112,73 @@ HRESULT BotonObject::begin_persistence() {
   return S_OK;
 }
 
+// A load that failed leaves the object as new, so that the container may fall back to InitNew.
+void BotonObject::load_failed() noexcept { initialised_ = false; }
+
 HRESULT BotonObject::InitNew() {
   if (const HRESULT hr = begin_persistence(); hr != S_OK) return hr;
-  return com_call([&] { control_->InitProperties(); });
+  const Step step(*this);
+  const HRESULT hr = com_call([&] { raise_on_failure(instance_.init()); });
+  if (FAILED(hr)) load_failed();
+  return hr;
 }
 
 HRESULT BotonObject::Load(IPropertyBag* bag, IErrorLog* log) {
   if (!bag) return E_POINTER;
   if (const HRESULT hr = begin_persistence(); hr != S_OK) return hr;
-  return com_call([&] {
-    BagAdapter adapter(*bag, log, objects_);
-    control_->ReadProperties(adapter);
-  });
+  const Step step(*this);
+  BagAdapter adapter(*bag, log, objects_);
+  HRESULT hr = com_call([&] { raise_on_failure(instance_.load(adapter)); });
+  if (FAILED(adapter.failure)) hr = adapter.failure;
+  if (FAILED(hr)) load_failed();
+  return hr;
 }
 
 HRESULT BotonObject::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
   if (!bag) return E_POINTER;
+  const Step step(*this);
   const HRESULT hr = com_call([&] {
     ensure_initialised();
     BagAdapter adapter(*bag, nullptr, objects_);
-    control_->WriteProperties(adapter);
+    raise_on_failure(instance_.save(adapter));
   });
   if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
   return hr;
 }
 
+HRESULT BotonObject::load_stream(IStream& stream) {
+  std::uint8_t header[stream_format::kHeaderSize];
+  if (!read_all(stream, header, sizeof header)) return STG_E_READFAULT;
+  const auto size = stream_format::payload_size(header);
+  if (!size) return STG_E_OLDFORMAT;
+  // Lengths are checked against what the stream holds before anything is allocated for them.
+  if (*size > stream_format::kMaxPayload) return STG_E_DOCFILECORRUPT;
+  if (const auto left = bytes_left(stream); left && *left < *size) return STG_E_READFAULT;
+  std::vector<std::uint8_t> data(header, header + sizeof header);
+  if (const HRESULT hr = read_payload(stream, data, *size); FAILED(hr)) return hr;
+  auto entries = stream_format::decode(data.data(), data.size());
+  if (!entries) return STG_E_DOCFILECORRUPT;
+  return com_call([&] {
+    host::MemoryPropertyBag bag(std::move(*entries));
+    raise_on_failure(instance_.load(bag));
+  });
+}
+
 HRESULT BotonObject::Load(IStream* stream) {
   if (!stream) return E_POINTER;
   if (const HRESULT hr = begin_persistence(); hr != S_OK) return hr;
-  std::uint8_t header[stream_format::kHeaderSize];
-  if (!read_all(*stream, header, sizeof header)) return STG_E_READFAULT;
-  const auto size = stream_format::payload_size(header);
-  if (!size) return STG_E_OLDFORMAT;
-  std::vector<std::uint8_t> data;
-  try {
-    data.assign(header, header + sizeof header);
-    data.resize(sizeof header + *size);
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
-  if (!read_all(*stream, data.data() + sizeof header, *size)) return STG_E_READFAULT;
-  auto entries = stream_format::decode(data.data(), data.size());
-  if (!entries) return STG_E_INVALIDHEADER;
-  return com_call([&] {
-    host::MemoryPropertyBag bag(std::move(*entries));
-    control_->ReadProperties(bag);
-  });
+  const Step step(*this);
+  const HRESULT hr = load_stream(*stream);
+  if (FAILED(hr)) load_failed();
+  return hr;
 }
 
 HRESULT BotonObject::Save(IStream* stream, BOOL clear_dirty) {
   if (!stream) return E_POINTER;
+  const Step step(*this);
   const HRESULT hr = com_call([&] {
     ensure_initialised();
-    write_all(*stream, saved_bytes(*control_));
+    write_all(*stream, saved_bytes(control()));
   });
   if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
   return hr;
@@ -133,8 +188,44 @@ HRESULT BotonObject::GetSizeMax(ULARGE_INTEGER* size) {
   if (!size) return E_POINTER;
   return com_call([&] {
     ensure_initialised();
-    size->QuadPart = saved_bytes(*control_).size();
+    size->QuadPart = saved_bytes(control()).size();
   });
+}
+
+// ---- IPersistStorage: the same bytes as the stream form, in a stream of the storage ----
+
+namespace {
+constexpr const wchar_t* kContents = L"Contents";
+}
+
+HRESULT BotonObject::InitNew(IStorage* storage) {
+  if (!storage) return E_POINTER;
+  return InitNew();
+}
+
+HRESULT BotonObject::Load(IStorage* storage) {
+  if (!storage) return E_POINTER;
+  if (initialised_) return CO_E_ALREADYINITIALIZED;
+  ComPtr<IStream> stream;
+  const HRESULT hr =
+      storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put());
+  if (FAILED(hr)) return hr;
+  return Load(stream.get());
+}
+
+HRESULT BotonObject::Save(IStorage* storage, BOOL) {
+  if (!storage) return E_POINTER;
+  ComPtr<IStream> stream;
+  const HRESULT hr = storage->CreateStream(
+      kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, stream.put());
+  if (FAILED(hr)) return hr;
+  // The object stays dirty until the container says the save is complete.
+  return Save(stream.get(), FALSE);
+}
+
+HRESULT BotonObject::SaveCompleted(IStorage*) {
+  dirty_ = false;
+  return S_OK;
 }
 
 }  // namespace brelund::ax

@@ -1,9 +1,7 @@
-// The control's own window: created on in-place activation inside the container's window,
-// painted from the retained face with the picture and caption over it, shaped by the mask, and
-// the source of the pointer, keyboard, focus and timer notifications the control works from.
+// The control's own window: painted from the retained face with the picture and caption over
+// it, shaped by the mask, and the source of the pointer, keyboard, focus and timer
+// notifications, each translated into one step of the control's instance.
 #include <windowsx.h>
-
-#include <cmath>
 
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
@@ -24,21 +22,9 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
   }
+  // The object holds itself for the message (see on_message); nothing here touches it after.
   auto* self = reinterpret_cast<BotonObject*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   return self ? self->on_message(hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-void register_class() {
-  if (g_class) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = window_proc;
-  wc.hInstance = module_instance();
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = kWindowClass;
-  g_class = RegisterClassExW(&wc);
-  if (!g_class) throw Error(errors::kInvalidProcedureCall, "The window class cannot be registered");
 }
 
 std::int16_t shift_state() {
@@ -57,164 +43,190 @@ std::int16_t buttons_of(WPARAM wp) {
   return b;
 }
 
-int px(float twips) { return static_cast<int>(std::floor(twips / 15.0f)); }
+std::int16_t button_of(UINT msg, WPARAM wp) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+      return 1;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+      return 2;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+    case WM_MBUTTONUP:
+      return 4;
+    default:
+      return buttons_of(wp);
+  }
+}
 
 }  // namespace
+
+void register_window_class() {
+  if (g_class) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = window_proc;
+  wc.hInstance = module_instance();
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = kWindowClass;
+  g_class = RegisterClassExW(&wc);
+  if (!g_class) throw Error(errors::kInvalidProcedureCall, "The window class cannot be registered");
+}
+
+HWND create_control_window(HWND parent, const RECT& r, BotonObject* owner) {
+  register_window_class();
+  return CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
+                         r.left, r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
+                         module_instance(), owner);
+}
 
 void unregister_window_class() noexcept {
   if (g_class) UnregisterClassW(kWindowClass, module_instance());
   g_class = 0;
 }
 
-void BotonObject::activate(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui) {
-  ensure_initialised();
-  if (!hwnd_) {
-    RECT r = pos ? *pos
-                 : RECT{0, 0, units::extent_pixels(surface_.width()),
-                        units::extent_pixels(surface_.height())};
-    ComPtr<IOleInPlaceSite> ips =
-        ComPtr<IOleClientSite>(site).query<IOleInPlaceSite>(IID_IOleInPlaceSite);
-    if (ips) {
-      if (ips->CanInPlaceActivate() != S_OK)
-        throw Error(errors::kNotSupported, "The container refuses activation");
-      ips->OnInPlaceActivate();
-      HWND w = nullptr;
-      if (SUCCEEDED(ips->GetWindow(&w)) && w) parent = w;
-      ComPtr<IOleInPlaceFrame> frame;
-      ComPtr<IOleInPlaceUIWindow> doc;
-      RECT p{}, clip{};
-      OLEINPLACEFRAMEINFO info{};
-      info.cb = sizeof(info);
-      if (SUCCEEDED(ips->GetWindowContext(frame.put(), doc.put(), &p, &clip, &info))) r = p;
-      inplace_site_ = ips;
-    }
-    if (!parent) throw Error(errors::kInvalidProcedureCall, "There is no window to activate in");
-    register_class();
-    hwnd_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left,
-                            r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
-                            module_instance(), this);
-    if (!hwnd_) throw Error(errors::kInvalidProcedureCall, "The control's window cannot be made");
-    surface_.set_window(hwnd_);
-    timer_.set_window(hwnd_);
-    resize_to_pixels(r.right - r.left, r.bottom - r.top);
-    control_->Show();
-  } else {
-    ShowWindow(hwnd_, SW_SHOW);
-  }
-  if (ui) {
-    if (inplace_site_) inplace_site_->OnUIActivate();
-    SetFocus(hwnd_);
-  }
-}
-
 void BotonObject::destroy_window() noexcept {
   if (!hwnd_) return;
+  const HWND w = std::exchange(hwnd_, nullptr);
   timer_.set_window(nullptr);
   surface_.set_window(nullptr);
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-  DestroyWindow(hwnd_);
-  hwnd_ = nullptr;
+  // Our own destruction sends its messages to the default procedure only.
+  SetWindowLongPtrW(w, GWLP_USERDATA, 0);
+  DestroyWindow(w);
 }
 
-void BotonObject::paint(HDC dc, int x, int y) {
-  Raster face = surface_.pixels();
+// Someone else destroyed the window (a handler, or the form with all its children).
+void BotonObject::window_destroyed() noexcept {
+  if (!hwnd_) return;
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  timer_.set_window(nullptr);
+  surface_.set_window(nullptr);
+  hwnd_ = nullptr;
+  // on_message holds one step of its own for the message that told us.
+  if (steps_ > 1) instance_.retire();
+}
+
+void BotonObject::paint(HDC dc, const RECT& to) {
+  const Raster& face_pixels = surface_.pixels();
+  const int w = face_pixels.width, h = face_pixels.height;
+  if (w <= 0 || h <= 0) return;
+  // The face with the picture and caption over it, composed once at the control's own size.
+  Raster face = face_pixels;
+  // Drawn before it was ever shown (a container's preview or snapshot), the control has no
+  // face yet: it shows its back colour, as an empty control would, rather than black.
+  if (!surface_.drawn()) {
+    const auto back = static_cast<std::uint32_t>(SysColorToRgb(platform_, surface_.back_color()));
+    const std::uint32_t argb =
+        0xFF000000u | (back & 0xFFu) << 16 | (back & 0xFF00u) | (back >> 16 & 0xFFu);
+    std::fill(face.pixels.begin(), face.pixels.end(), argb);
+  }
   if (pic_.visible()) {
     if (const PictureRef p = pic_.picture(); p && p->handle != 0)
-      blend(face, p->pixels.data(), p->width, p->height, px(pic_.left()), px(pic_.top()));
-  }
-  SavedDc saved(dc);
-  // Only the button's own pixels are drawn: what the mask cuts away stays the container's.
-  if (Region shape = surface_.shape_region()) {
-    if (!hwnd_ || WindowFromDC(dc) != hwnd_) {
-      OffsetRgn(shape.get(), x, y);
-      POINT org{};
-      GetWindowOrgEx(dc, &org);
-      OffsetRgn(shape.get(), -org.x, -org.y);
-      ExtSelectClipRgn(dc, shape.get(), RGN_AND);
-    }
+      blend(face, p->pixels.data(), p->width, p->height, units::position_pixels(pic_.left()),
+            units::position_pixels(pic_.top()));
   }
   BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), face.width, -face.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(face.width), static_cast<DWORD>(face.height), 0, 0,
-                    0, static_cast<UINT>(face.height), face.pixels.data(), &bi, DIB_RGB_COLORS);
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  Bitmap dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib) throw Error(errors::kOutOfMemory, "Out of memory");
+  std::copy(face.pixels.begin(), face.pixels.end(), static_cast<std::uint32_t*>(bits));
+  MemoryDc mem;
+  Selection sel_bitmap(mem.get(), dib.get());
   if (const FontRef font = label_.font()) {
     FontHandle f(create_gdi_font(*font));
-    Selection sel(dc, f.get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, static_cast<COLORREF>(SysColorToRgb(platform_, label_.fore_color())));
+    Selection sel(mem.get(), f.get());
+    SetBkMode(mem.get(), TRANSPARENT);
+    SetTextColor(mem.get(), static_cast<COLORREF>(SysColorToRgb(platform_, label_.fore_color())));
     const std::wstring text = widen(label_.caption());
-    TextOutW(dc, x + px(label_.left()), y + px(label_.top()), text.c_str(),
-             static_cast<int>(text.size()));
+    TextOutW(mem.get(), units::position_pixels(label_.left()), units::position_pixels(label_.top()),
+             text.c_str(), static_cast<int>(text.size()));
+  }
+  SavedDc saved(dc);
+  const int tw = to.right - to.left, th = to.bottom - to.top;
+  // Only the button's own pixels are drawn: what the mask cuts away stays the container's. In
+  // our own window the window region does that already.
+  if (!hwnd_ || WindowFromDC(dc) != hwnd_) {
+    POINT corners[2] = {{to.left, to.top}, {to.right, to.bottom}};
+    LPtoDP(dc, corners, 2);
+    const XFORM xf{static_cast<FLOAT>(corners[1].x - corners[0].x) / static_cast<FLOAT>(w),
+                   0,
+                   0,
+                   static_cast<FLOAT>(corners[1].y - corners[0].y) / static_cast<FLOAT>(h),
+                   static_cast<FLOAT>(corners[0].x),
+                   static_cast<FLOAT>(corners[0].y)};
+    if (Region shape = surface_.shape_region(&xf)) ExtSelectClipRgn(dc, shape.get(), RGN_AND);
+  }
+  if (tw == w && th == h) {
+    BitBlt(dc, to.left, to.top, w, h, mem.get(), 0, 0, SRCCOPY);
+  } else {
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, to.left, to.top, tw, th, mem.get(), 0, 0, w, h, SRCCOPY);
   }
 }
 
 void BotonObject::pointer(UINT msg, WPARAM wp, LPARAM lp) {
-  const int mx = GET_X_LPARAM(lp), my = GET_Y_LPARAM(lp);
-  float X = static_cast<float>(mx * 15), Y = static_cast<float>(my * 15);
-  // Over the caption or the picture the coordinates are the child's own, as the control's
-  // children report them.
+  float x = units::twips_of_pixels(GET_X_LPARAM(lp));
+  float y = units::twips_of_pixels(GET_Y_LPARAM(lp));
+  // The caption and the picture are windowless children: whichever lies under the pointer
+  // reports it, in its own coordinates. A disabled picture reports nothing of its own.
   auto inside = [&](float l, float t, float w, float h) {
-    return X >= l && Y >= t && X < l + w && Y < t + h;
+    return x >= l && y >= t && x < l + w && y < t + h;
   };
+  auto target = host::PointerTarget::surface;
   if (pic_.visible() && pic_.enabled() &&
       inside(pic_.left(), pic_.top(), pic_.width(), pic_.height())) {
-    X -= pic_.left();
-    Y -= pic_.top();
+    target = host::PointerTarget::picture;
+    x -= pic_.left();
+    y -= pic_.top();
   } else if (inside(label_.left(), label_.top(), label_.width(), label_.height())) {
-    X -= label_.left();
-    Y -= label_.top();
+    target = host::PointerTarget::caption;
+    x -= label_.left();
+    y -= label_.top();
   }
-  std::int16_t shift = shift_state();
-  std::int16_t button = 0;
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      button = 1;
-      break;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-      button = 2;
-      break;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-    case WM_MBUTTONUP:
-      button = 4;
-      break;
-    case WM_LBUTTONUP:
-      button = 1;
-      break;
-    default:
-      button = buttons_of(wp);
-      break;
-  }
+  const std::int16_t shift = shift_state(), button = button_of(msg, wp);
   switch (msg) {
     case WM_MOUSEMOVE:
-      control_->MouseMove(button, shift, X, Y);
+      raise_on_failure(instance_.pointer(host::PointerAction::move, target, button, shift, x, y));
       break;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
       if (GetCapture() == hwnd_) ReleaseCapture();
-      control_->MouseUp(button, shift, X, Y);
+      raise_on_failure(instance_.pointer(host::PointerAction::up, target, button, shift, x, y));
       break;
     default:
       // Moves keep arriving while the button is held outside the control.
       SetCapture(hwnd_);
-      if (GetFocus() != hwnd_) SetFocus(hwnd_);
-      control_->MouseDown(button, shift, X, Y);
+      take_focus();
+      if (!hwnd_ || instance_.retired()) return;
+      raise_on_failure(instance_.pointer(host::PointerAction::down, target, button, shift, x, y));
       break;
   }
 }
 
+void BotonObject::focus_changed(bool in) {
+  if (ComPtr<IOleControlSite> cs = site_.query<IOleControlSite>(IID_IOleControlSite))
+    cs->OnFocus(in);
+  if (in && in_place_ && !ui_active_) ui_activate();
+  raise_on_failure(in ? instance_.focus_in() : instance_.focus_out());
+}
+
 LRESULT BotonObject::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  const Step step(*this);
   // The window procedure is a boundary of its own: a failing step ends there, with nobody
   // to hand the error to.
   Status status;
   switch (msg) {
     case WM_PAINT: {
       PaintScope ps(hwnd);
-      status = guarded([&] { paint(ps.dc(), 0, 0); });
+      RECT client{};
+      GetClientRect(hwnd, &client);
+      status = guarded([&] { paint(ps.dc(), client); });
       return 0;
     }
     case WM_ERASEBKGND:
@@ -231,38 +243,27 @@ LRESULT BotonObject::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONDBLCLK:
       status = guarded([&] { pointer(msg, wp, lp); });
       return 0;
-    case WM_KEYDOWN: {
-      std::int16_t key = static_cast<std::int16_t>(wp), shift = shift_state();
-      status = guarded([&] { control_->KeyDown(key, shift); });
+    case WM_KEYDOWN:
+      status = instance_.key_down(static_cast<std::int16_t>(wp), shift_state());
       return 0;
-    }
-    case WM_KEYUP: {
-      std::int16_t key = static_cast<std::int16_t>(wp), shift = shift_state();
-      status = guarded([&] { control_->KeyUp(key, shift); });
+    case WM_KEYUP:
+      status = instance_.key_up(static_cast<std::int16_t>(wp), shift_state());
       return 0;
-    }
-    case WM_CHAR: {
-      std::int16_t ascii = static_cast<std::int16_t>(wp);
-      status = guarded([&] { control_->KeyPress(ascii); });
+    case WM_CHAR:
+      status = instance_.key_press(static_cast<std::int16_t>(wp));
       return 0;
-    }
     case WM_SETFOCUS:
-      status = guarded([&] {
-        control_->EnterFocus();
-        control_->GotFocus();
-      });
-      return 0;
     case WM_KILLFOCUS:
-      status = guarded([&] {
-        control_->LostFocus();
-        control_->ExitFocus();
-      });
+      status = guarded([&] { focus_changed(msg == WM_SETFOCUS); });
       return 0;
     case WM_TIMER:
-      if (wp == Timer::kId) status = guarded([&] { control_->Timer1_Timer(); });
+      if (wp == Timer::kId) status = instance_.tick();
       return 0;
     case WM_GETDLGCODE:
       return DLGC_BUTTON | DLGC_WANTCHARS;
+    case WM_DESTROY:
+      window_destroyed();
+      return DefWindowProcW(hwnd, msg, wp, lp);
     default:
       return DefWindowProcW(hwnd, msg, wp, lp);
   }

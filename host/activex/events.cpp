@@ -2,28 +2,14 @@
 
 #include <algorithm>
 
+#include "host/activex/enumerator.h"
 #include "typelib/brelund_h.h"
 
 namespace brelund::ax {
 
-namespace {
-VARIANTARG by_ref(std::int16_t& v) {
-  VARIANTARG a;
-  VariantInit(&a);
-  V_VT(&a) = VT_I2 | VT_BYREF;
-  V_I2REF(&a) = &v;
-  return a;
-}
-VARIANTARG by_ref(float& v) {
-  VARIANTARG a;
-  VariantInit(&a);
-  V_VT(&a) = VT_R4 | VT_BYREF;
-  V_R4REF(&a) = &v;
-  return a;
-}
-}  // namespace
+// ---- ConnectionPoint ----
 
-HRESULT EventPoint::QueryInterface(REFIID riid, void** out) {
+HRESULT ConnectionPoint::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
@@ -34,30 +20,27 @@ HRESULT EventPoint::QueryInterface(REFIID riid, void** out) {
   return E_NOINTERFACE;
 }
 
-HRESULT EventPoint::GetConnectionInterface(IID* iid) {
+HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {
   if (!iid) return E_POINTER;
-  *iid = DIID___Boton;
+  *iid = iid_;
   return S_OK;
 }
 
-HRESULT EventPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
+HRESULT ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
   if (!out) return E_POINTER;
   *out = &container_;
   container_.AddRef();
   return S_OK;
 }
 
-HRESULT EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
+HRESULT ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
   if (!cookie) return E_POINTER;
   *cookie = 0;
   if (!sink) return E_POINTER;
-  // Sinks are reached through IDispatch; one that names the event interface is asked for it
-  // first, as containers that build sinks from the type library expect.
-  ComPtr<IDispatch> disp = ComPtr<IUnknown>(sink).query<IDispatch>(DIID___Boton);
-  if (!disp) disp = ComPtr<IUnknown>(sink).query<IDispatch>(IID_IDispatch);
-  if (!disp) return CONNECT_E_CANNOTCONNECT;
+  ComPtr<IUnknown> target = callable(*sink);
+  if (!target) return CONNECT_E_CANNOTCONNECT;
   try {
-    sinks_.push_back({next_cookie_, disp});
+    sinks_.push_back({next_cookie_, target});
   } catch (...) {
     return E_OUTOFMEMORY;
   }
@@ -65,7 +48,7 @@ HRESULT EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
   return S_OK;
 }
 
-HRESULT EventPoint::Unadvise(DWORD cookie) {
+HRESULT ConnectionPoint::Unadvise(DWORD cookie) {
   const auto it = std::find_if(sinks_.begin(), sinks_.end(),
                                [&](const Connection& c) { return c.cookie == cookie; });
   if (it == sinks_.end()) return CONNECT_E_NOCONNECTION;
@@ -73,43 +56,100 @@ HRESULT EventPoint::Unadvise(DWORD cookie) {
   return S_OK;
 }
 
-HRESULT EventPoint::EnumConnections(IEnumConnections** out) {
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
+HRESULT ConnectionPoint::EnumConnections(IEnumConnections** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  std::vector<CONNECTDATA> items;
+  try {
+    for (const Connection& c : sinks_) items.push_back({c.sink.get(), c.cookie});
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  return make_enumerator(owner_, std::move(items), IID_IEnumConnections, out);
 }
 
-void EventPoint::fire(DISPID id, std::vector<VARIANTARG> args) {
-  if (frozen_ > 0 || sinks_.empty()) return;
-  std::reverse(args.begin(), args.end());
-  DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()),
-                    0};
-  // A handler may unadvise (or advise) while it runs: raise to the sinks present at the start.
-  const std::vector<Connection> targets = sinks_;
-  for (const Connection& c : targets) {
+HRESULT enum_points(IUnknown& owner, std::vector<IConnectionPoint*> points,
+                    IEnumConnectionPoints** out) {
+  return make_enumerator(owner, std::move(points), IID_IEnumConnectionPoints, out);
+}
+
+// ---- EventPoint ----
+
+EventPoint::EventPoint(IUnknown& owner, IConnectionPointContainer& container)
+    : ConnectionPoint(owner, container, DIID___Boton) {}
+
+ComPtr<IUnknown> EventPoint::callable(IUnknown& sink) {
+  // Sinks are reached through IDispatch; one that names the event interface is asked for it
+  // first, as containers that build sinks from the type library expect.
+  ComPtr<IDispatch> disp = ComPtr<IUnknown>(&sink).query<IDispatch>(DIID___Boton);
+  if (!disp) disp = ComPtr<IUnknown>(&sink).query<IDispatch>(IID_IDispatch);
+  return ComPtr<IUnknown>(disp.get());
+}
+
+void EventPoint::freeze(bool on) noexcept {
+  if (on)
+    ++frozen_;
+  else if (frozen_ > 0)
+    --frozen_;
+}
+
+void EventPoint::fire(EventId id, std::initializer_list<void*> args) {
+  if (frozen_ > 0 || empty()) return;
+  const EventInfo& info = event_info(id);
+  // DISPPARAMS wants the arguments last first.
+  std::vector<VARIANTARG> params(info.args.size());
+  auto it = args.begin();
+  for (std::size_t i = 0; i < info.args.size() && it != args.end(); ++i, ++it) {
+    VARIANTARG& a = params[info.args.size() - 1 - i];
+    VariantInit(&a);
+    if (info.args[i].type == EventArgType::int16) {
+      V_VT(&a) = VT_I2 | VT_BYREF;
+      V_I2REF(&a) = static_cast<SHORT*>(*it);
+    } else {
+      V_VT(&a) = VT_R4 | VT_BYREF;
+      V_R4REF(&a) = static_cast<FLOAT*>(*it);
+    }
+  }
+  DISPPARAMS dp{params.empty() ? nullptr : params.data(), nullptr, static_cast<UINT>(params.size()),
+                0};
+  for (const Connection& c : snapshot()) {
     // A failing handler is the application's business; the control carries on, as it does
     // when an event has no handler at all.
-    c.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
-                   nullptr);
+    static_cast<IDispatch*>(c.sink.get())
+        ->Invoke(info.dispid(), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, nullptr,
+                 nullptr, nullptr);
   }
 }
 
-void EventPoint::mouse(DISPID id, std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  fire(id, {by_ref(b), by_ref(s), by_ref(x), by_ref(y)});
-}
-
-void EventPoint::Click() { fire(1, {}); }
-void EventPoint::KeyDown(std::int16_t& k, std::int16_t& s) { fire(2, {by_ref(k), by_ref(s)}); }
-void EventPoint::KeyPress(std::int16_t& k) { fire(3, {by_ref(k)}); }
-void EventPoint::KeyUp(std::int16_t& k, std::int16_t& s) { fire(4, {by_ref(k), by_ref(s)}); }
+void EventPoint::Click() { fire(EventId::Click, {}); }
+void EventPoint::KeyDown(std::int16_t& k, std::int16_t& s) { fire(EventId::KeyDown, {&k, &s}); }
+void EventPoint::KeyPress(std::int16_t& k) { fire(EventId::KeyPress, {&k}); }
+void EventPoint::KeyUp(std::int16_t& k, std::int16_t& s) { fire(EventId::KeyUp, {&k, &s}); }
 void EventPoint::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  mouse(5, b, s, x, y);
+  fire(EventId::MouseDown, {&b, &s, &x, &y});
 }
 void EventPoint::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  mouse(6, b, s, x, y);
+  fire(EventId::MouseMove, {&b, &s, &x, &y});
 }
 void EventPoint::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  mouse(7, b, s, x, y);
+  fire(EventId::MouseUp, {&b, &s, &x, &y});
 }
-void EventPoint::Resize() { fire(8, {}); }
+void EventPoint::Resize() { fire(EventId::Resize, {}); }
+
+// ---- NotifyPoint ----
+
+NotifyPoint::NotifyPoint(IUnknown& owner, IConnectionPointContainer& container)
+    : ConnectionPoint(owner, container, IID_IPropertyNotifySink) {}
+
+ComPtr<IUnknown> NotifyPoint::callable(IUnknown& sink) {
+  ComPtr<IPropertyNotifySink> s =
+      ComPtr<IUnknown>(&sink).query<IPropertyNotifySink>(IID_IPropertyNotifySink);
+  return ComPtr<IUnknown>(s.get());
+}
+
+void NotifyPoint::changed(DISPID id) {
+  for (const Connection& c : snapshot())
+    static_cast<IPropertyNotifySink*>(c.sink.get())->OnChanged(id);
+}
 
 }  // namespace brelund::ax

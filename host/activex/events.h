@@ -1,6 +1,7 @@
-// The connection point of the event interface __Boton: the control's EventSink raises each event
-// to every advised sink synchronously, its arguments by reference, so that what a handler writes
-// into them is what the control reads afterwards.
+// The object's connection points: the event interface __Boton, whose EventSink raises each
+// event to every advised sink synchronously with its arguments by reference (what a handler
+// writes into them is what the control reads afterwards), and IPropertyNotifySink, which tells
+// a container's property browser that a property changed.
 #pragma once
 
 #include <windows.h>
@@ -9,18 +10,22 @@
 
 #include <vector>
 
-#include "host/activex/com_ptr.h"
 #include "brelund/host.h"
+#include "control/event_table.h"
+#include "host/activex/com_ptr.h"
 
 namespace brelund::ax {
 
-class EventPoint final : public IConnectionPoint, public host::EventSink {
+// One connection point: the sinks advised on it, each held as the interface the point calls.
+// The owner gives it its identity and lifetime (it is a member of the owner).
+class ConnectionPoint : public IConnectionPoint {
  public:
-  // The owner gives this point its identity and lifetime (it is a member of the owner).
-  EventPoint(IUnknown& owner, IConnectionPointContainer& container)
-      : owner_(owner), container_(container) {}
+  ConnectionPoint(IUnknown& owner, IConnectionPointContainer& container, REFIID iid)
+      : owner_(owner), container_(container), iid_(iid) {}
+  virtual ~ConnectionPoint() = default;
+  ConnectionPoint(const ConnectionPoint&) = delete;
+  ConnectionPoint& operator=(const ConnectionPoint&) = delete;
 
-  void freeze(bool on) noexcept { frozen_ += on ? 1 : -1; }
   void disconnect_all() noexcept { sinks_.clear(); }
 
   // IUnknown
@@ -34,6 +39,33 @@ class EventPoint final : public IConnectionPoint, public host::EventSink {
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override;
 
+ protected:
+  struct Connection {
+    DWORD cookie;
+    ComPtr<IUnknown> sink;  // the interface the point calls, as an IUnknown
+  };
+  // The sink as the interface this point calls; null when it has none.
+  virtual ComPtr<IUnknown> callable(IUnknown& sink) = 0;
+  // A handler may unadvise (or advise) while it runs: calls go to the sinks present at the start.
+  std::vector<Connection> snapshot() const { return sinks_; }
+  bool empty() const noexcept { return sinks_.empty(); }
+
+ private:
+  IUnknown& owner_;
+  IConnectionPointContainer& container_;
+  IID iid_;
+  std::vector<Connection> sinks_;
+  DWORD next_cookie_ = 1;
+};
+
+class EventPoint final : public ConnectionPoint, public host::EventSink {
+ public:
+  EventPoint(IUnknown& owner, IConnectionPointContainer& container);
+
+  // FreezeEvents nests; an unbalanced unfreeze never takes the count below zero.
+  void freeze(bool on) noexcept;
+  bool frozen() const noexcept { return frozen_ > 0; }
+
   // host::EventSink
   void Click() override;
   void KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) override;
@@ -45,19 +77,24 @@ class EventPoint final : public IConnectionPoint, public host::EventSink {
   void Resize() override;
 
  private:
-  // Arguments in declaration order; DISPPARAMS wants them last first.
-  void fire(DISPID id, std::vector<VARIANTARG> args);
-  void mouse(DISPID id, std::int16_t& b, std::int16_t& s, float& x, float& y);
+  ComPtr<IUnknown> callable(IUnknown& sink) override;
+  // The arguments' addresses in the order the event table declares them.
+  void fire(EventId id, std::initializer_list<void*> args);
 
-  struct Connection {
-    DWORD cookie;
-    ComPtr<IDispatch> sink;
-  };
-  IUnknown& owner_;
-  IConnectionPointContainer& container_;
-  std::vector<Connection> sinks_;
-  DWORD next_cookie_ = 1;
   int frozen_ = 0;
 };
+
+class NotifyPoint final : public ConnectionPoint {
+ public:
+  NotifyPoint(IUnknown& owner, IConnectionPointContainer& container);
+  void changed(DISPID id);
+
+ private:
+  ComPtr<IUnknown> callable(IUnknown& sink) override;
+};
+
+// IEnumConnectionPoints over the given points (the enumerator holds the container alive).
+HRESULT enum_points(IUnknown& owner, std::vector<IConnectionPoint*> points,
+                    IEnumConnectionPoints** out);
 
 }  // namespace brelund::ax

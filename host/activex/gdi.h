@@ -36,6 +36,26 @@ using Region = GdiObject<HRGN>;
 using Bitmap = GdiObject<HBITMAP>;
 using FontHandle = GdiObject<HFONT>;
 
+// An accelerator table, destroyed with its owner.
+class AcceleratorTable {
+ public:
+  AcceleratorTable() = default;
+  explicit AcceleratorTable(HACCEL h) : h_(h) {}
+  AcceleratorTable(const AcceleratorTable&) = delete;
+  AcceleratorTable& operator=(const AcceleratorTable&) = delete;
+  AcceleratorTable& operator=(AcceleratorTable&& o) noexcept {
+    std::swap(h_, o.h_);
+    return *this;
+  }
+  ~AcceleratorTable() {
+    if (h_) DestroyAcceleratorTable(h_);
+  }
+  HACCEL get() const noexcept { return h_; }
+
+ private:
+  HACCEL h_ = nullptr;
+};
+
 class MemoryDc {
  public:
   MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}

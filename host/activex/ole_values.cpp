@@ -13,8 +13,6 @@ namespace brelund::ax {
 
 namespace {
 
-constexpr int kInvalidUseOfNull = 94;
-
 // A top-down 32-bit DIB section: its bits are the control's 0xAARRGGBB pixels byte for byte.
 Bitmap make_dib(int w, int h, std::uint32_t** bits) {
   BITMAPINFO bi{};
@@ -73,6 +71,25 @@ HFONT create_gdi_font(const Font& font) {
   return CreateFontIndirectW(&lf);
 }
 
+namespace {
+FontRef read_font(IFont& font) {
+  auto f = std::make_shared<Font>();
+  Bstr name;
+  if (SUCCEEDED(font.get_Name(name.put()))) f->name = narrow(name.get());
+  CY size{};
+  if (SUCCEEDED(font.get_Size(&size))) f->size = static_cast<double>(size.int64) / 10000.0;
+  BOOL b = FALSE;
+  if (SUCCEEDED(font.get_Bold(&b))) f->bold = b;
+  if (SUCCEEDED(font.get_Italic(&b))) f->italic = b;
+  if (SUCCEEDED(font.get_Underline(&b))) f->underline = b;
+  if (SUCCEEDED(font.get_Strikethrough(&b))) f->strikethrough = b;
+  SHORT s = 0;
+  if (SUCCEEDED(font.get_Weight(&s))) f->weight = s;
+  if (SUCCEEDED(font.get_Charset(&s))) f->charset = s;
+  return f;
+}
+}  // namespace
+
 FontRef ObjectCache::font_of(IUnknown* unk) {
   ComPtr<IFont> font = ComPtr<IUnknown>(unk).query<IFont>(IID_IFont);
   if (!font) errors::type_mismatch();
@@ -82,20 +99,21 @@ FontRef ObjectCache::font_of(IUnknown* unk) {
         v && e.object.query<IUnknown>(IID_IUnknown).get() == identity.get())
       return v;
   }
-  auto f = std::make_shared<Font>();
-  Bstr name;
-  if (SUCCEEDED(font->get_Name(name.put()))) f->name = narrow(name.get());
-  CY size{};
-  if (SUCCEEDED(font->get_Size(&size))) f->size = static_cast<double>(size.int64) / 10000.0;
-  BOOL b = FALSE;
-  if (SUCCEEDED(font->get_Bold(&b))) f->bold = b;
-  if (SUCCEEDED(font->get_Italic(&b))) f->italic = b;
-  if (SUCCEEDED(font->get_Underline(&b))) f->underline = b;
-  if (SUCCEEDED(font->get_Strikethrough(&b))) f->strikethrough = b;
-  SHORT s = 0;
-  if (SUCCEEDED(font->get_Weight(&s))) f->weight = s;
-  if (SUCCEEDED(font->get_Charset(&s))) f->charset = s;
+  FontRef f = read_font(*font.get());
   std::erase_if(fonts_, [](auto& e) { return e.value.expired(); });
+  fonts_.push_back({f, font.query<IFontDisp>(IID_IFontDisp)});
+  return f;
+}
+
+FontRef ObjectCache::refresh_font(IUnknown* unk) {
+  ComPtr<IFont> font = ComPtr<IUnknown>(unk).query<IFont>(IID_IFont);
+  if (!font) errors::type_mismatch();
+  ComPtr<IUnknown> identity = ComPtr<IUnknown>(unk).query<IUnknown>(IID_IUnknown);
+  std::erase_if(fonts_, [&](auto& e) {
+    return e.value.expired() ||
+           e.object.template query<IUnknown>(IID_IUnknown).get() == identity.get();
+  });
+  FontRef f = read_font(*font.get());
   fonts_.push_back({f, font.query<IFontDisp>(IID_IFontDisp)});
   return f;
 }
@@ -170,7 +188,7 @@ Variant ObjectCache::from_variant(const VARIANT& in) {
     case VT_ERROR:
       return std::monostate{};
     case VT_NULL:
-      throw Error(kInvalidUseOfNull, "Invalid use of Null");
+      throw Error(errors::kInvalidUseOfNull, "Invalid use of Null");
     case VT_BOOL:
       return V_BOOL(v.get()) != VARIANT_FALSE;
     case VT_I2:

@@ -24,6 +24,9 @@ class ObjectCache {
   void to_variant(const Variant& v, VARIANT* out);
 
   FontRef font_of(IUnknown* unk);
+  // The font object `unk` (one this cache handed out or was given) as it is now, after a client
+  // changed it: a new font value, bound to the same object from here on.
+  FontRef refresh_font(IUnknown* unk);
   ComPtr<IFontDisp> font_object(const FontRef& font);
   PictureRef picture_of(IUnknown* unk);
   ComPtr<IPictureDisp> picture_object(const PictureRef& picture);

@@ -72,7 +72,10 @@ void register_class() {
   cls.sub(L"MiscStatus\\1").set(nullptr, std::to_wstring(kMiscStatus));
   cls.sub(L"TypeLib").set(nullptr, guid_string(LIBID_Brelund));
   cls.sub(L"Version").set(nullptr, std::wstring(kTypeLibVersion));
-  cls.sub(L"Implemented Categories");
+  // Safe for scripting and for initialisation: every stream and bag the object loads is
+  // checked before it is trusted, and no member reaches outside the control.
+  cls.sub(L"Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}");
+  cls.sub(L"Implemented Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}");
   cls.sub(L"Interface\\" + guid_string(IID__Boton));
   cls.sub(L"EventInterface").set(nullptr, guid_string(DIID___Boton));
 
@@ -115,10 +118,14 @@ extern "C" HRESULT WINAPI DllUnregisterServer() {
 #else
   constexpr SYSKIND kSysKind = SYS_WIN32;
 #endif
-  const HRESULT tlb = UnRegisterTypeLib(LIBID_Brelund, 1, 0, LOCALE_NEUTRAL, kSysKind);
+  // A type library that is not registered (a second unregistration) is no failure: there is
+  // nothing to remove.
+  HRESULT tlb = S_OK;
+  Bstr registered;
+  if (SUCCEEDED(QueryPathOfRegTypeLib(LIBID_Brelund, 1, 0, LOCALE_NEUTRAL, registered.put())))
+    tlb = UnRegisterTypeLib(LIBID_Brelund, 1, 0, LOCALE_NEUTRAL, kSysKind);
   const HRESULT hr = com_call([] { unregister_class(); });
   if (FAILED(hr)) return SELFREG_E_CLASS;
-  // A type library that was never registered is no failure of unregistration.
   return FAILED(tlb) && tlb != TYPE_E_REGISTRYACCESS && tlb != TYPE_E_LIBNOTREGISTERED
              ? SELFREG_E_TYPELIB
              : S_OK;

@@ -1,7 +1,10 @@
 #include "host/activex/stream_format.h"
 
 #include <cstring>
+#include <limits>
 #include <type_traits>
+
+#include "brelund/error.h"
 
 namespace brelund::ax::stream_format {
 
@@ -22,6 +25,15 @@ enum Tag : std::uint8_t {
 // Pictures larger than this are refused on reading rather than allocated.
 constexpr std::uint64_t kMaxPixels = 16u * 1024 * 1024;
 
+// A length as the format stores it; a saved set that does not fit is refused rather than
+// written truncated (it could not be read back).
+template <class T>
+T stored_length(std::size_t n, std::size_t limit = std::numeric_limits<T>::max()) {
+  if (n > limit || n > std::numeric_limits<T>::max())
+    throw Error(errors::kOverflow, "The saved properties are too large for a stream");
+  return static_cast<T>(n);
+}
+
 class Writer {
  public:
   template <class T>
@@ -31,7 +43,7 @@ class Writer {
     out.insert(out.end(), b, b + sizeof(T));
   }
   void text(const std::string& s) {
-    put(static_cast<std::uint32_t>(s.size()));
+    put(stored_length<std::uint32_t>(s.size(), kMaxPayload));
     out.insert(out.end(), s.begin(), s.end());
   }
   std::vector<std::uint8_t> out;
@@ -58,6 +70,7 @@ class Reader {
     return get(len) && bytes(len, s);
   }
   bool done() const { return pos_ == n_; }
+  std::size_t remaining() const { return n_ - pos_; }
 
  private:
   const std::uint8_t* p_;
@@ -168,7 +181,9 @@ bool read_value(Reader& r, Variant& v) {
       std::int32_t w = 0, h = 0;
       if (!r.get(w) || !r.get(h) || w <= 0 || h <= 0) return false;
       const std::uint64_t n = static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h);
-      if (n > kMaxPixels) return false;
+      // Every pixel takes four bytes of the payload: a count the bytes cannot back is refused
+      // before anything is allocated for it.
+      if (n > kMaxPixels || n > r.remaining() / sizeof(std::uint32_t)) return false;
       std::vector<std::uint32_t> px(static_cast<std::size_t>(n));
       for (auto& p : px)
         if (!r.get(p)) return false;
@@ -185,15 +200,15 @@ bool read_value(Reader& r, Variant& v) {
 std::vector<std::uint8_t> encode(const std::vector<host::MemoryPropertyBag::Entry>& entries) {
   Writer body;
   for (const auto& [key, value] : entries) {
-    body.put(static_cast<std::uint16_t>(key.size()));
+    body.put(stored_length<std::uint16_t>(key.size()));
     body.out.insert(body.out.end(), key.begin(), key.end());
     write_value(body, value);
   }
   Writer w;
   w.out = {'B', 'R', 'L', 'B'};
   w.put(kVersion);
-  w.put(static_cast<std::uint16_t>(entries.size()));
-  w.put(static_cast<std::uint32_t>(body.out.size()));
+  w.put(stored_length<std::uint16_t>(entries.size()));
+  w.put(stored_length<std::uint32_t>(body.out.size(), kMaxPayload));
   w.out.insert(w.out.end(), body.out.begin(), body.out.end());
   return w.out;
 }

@@ -16,6 +16,9 @@ namespace brelund::ax::stream_format {
 
 inline constexpr std::uint16_t kVersion = 1;
 inline constexpr std::size_t kHeaderSize = 12;
+// No saved property set comes near this (two pictures of the largest size and the texts): a
+// longer announced payload is refused at once, whatever the stream holds.
+inline constexpr std::uint32_t kMaxPayload = 160u * 1024 * 1024;
 
 std::vector<std::uint8_t> encode(const std::vector<host::MemoryPropertyBag::Entry>& entries);
 

@@ -1,4 +1,3 @@
-#include "brelund/units.h"
 #include "host/activex/win32_host.h"
 
 #include <algorithm>
@@ -7,6 +6,7 @@
 #include "host/activex/ole_values.h"
 #include "host/activex/text.h"
 #include "brelund/error.h"
+#include "brelund/units.h"
 #include "control/numeric.h"
 #include "shape/region.h"
 
@@ -32,6 +32,7 @@ void Surface::set_window(HWND hwnd) {
 }
 
 void Surface::changed(host::Change what) {
+  if (what == host::Change::drawing) drawn_ = redrawn_ = true;
   if (!hwnd_) return;
   switch (what) {
     case host::Change::drawing:
@@ -54,23 +55,14 @@ void Surface::refresh() {
   UpdateWindow(hwnd_);
 }
 
-Region Surface::shape_region() const {
+Region Surface::shape_region(const XFORM* transform) const {
   const PictureRef& mask = mask_picture();
   if (!mask || mask->handle == 0) return {};
   // One rectangle per horizontal run of mask pixels that are not white.
   std::vector<RECT> rects;
-  for (int y = 0; y < mask->height; ++y) {
-    const std::uint32_t* row = mask->pixels.data() + static_cast<std::size_t>(y) * mask->width;
-    for (int x = 0; x < mask->width;) {
-      if ((row[x] & 0xFFFFFFu) == 0xFFFFFFu) {
-        ++x;
-        continue;
-      }
-      const int start = x;
-      while (x < mask->width && (row[x] & 0xFFFFFFu) != 0xFFFFFFu) ++x;
-      rects.push_back({start, y, x, y + 1});
-    }
-  }
+  units::for_each_opaque_span(*mask, [&](int y, int from, int to) {
+    rects.push_back({from, y, to, y + 1});
+  });
   std::vector<std::byte> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
   auto* rd = reinterpret_cast<RGNDATA*>(data.data());
   rd->rdh.dwSize = sizeof(RGNDATAHEADER);
@@ -78,7 +70,7 @@ Region Surface::shape_region() const {
   rd->rdh.nCount = static_cast<DWORD>(rects.size());
   rd->rdh.rcBound = {0, 0, mask->width, mask->height};
   std::copy(rects.begin(), rects.end(), reinterpret_cast<RECT*>(rd->Buffer));
-  Region rgn(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), rd));
+  Region rgn(ExtCreateRegion(transform, static_cast<DWORD>(data.size()), rd));
   if (!rgn) host_failure("ExtCreateRegion");
   return rgn;
 }
@@ -116,7 +108,7 @@ void Label::changed(host::Change what) {
     GetTextMetricsW(dc.get(), &tm);
     s.cy = tm.tmHeight;
   }
-  measured(static_cast<float>(s.cx * 15), static_cast<float>(s.cy * 15));
+  measured(units::twips_of_pixels(s.cx), units::twips_of_pixels(s.cy));
 }
 
 // ---- MaskCanvas ----

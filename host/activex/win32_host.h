@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "host/activex/gdi.h"
 #include "host/common/canvas.h"
@@ -31,8 +32,13 @@ class Surface final : public host::StoredSurface {
 
   void set_window(HWND hwnd);
   HWND window() const noexcept { return hwnd_; }
-  // The opaque part of the control as a region in control pixels; null when all is opaque.
-  Region shape_region() const;
+  // False until the control first draws its face.
+  bool drawn() const noexcept { return drawn_; }
+  // True once after the control drew anything.
+  bool take_redrawn() noexcept { return std::exchange(redrawn_, false); }
+  // The opaque part of the control as a region in control pixels, or mapped by `transform`
+  // (drawing at another size or place); null when all is opaque.
+  Region shape_region(const XFORM* transform = nullptr) const;
 
   void refresh() override;
   host::WindowHandle hwnd() override { return HandleToUlong(hwnd_); }
@@ -46,6 +52,8 @@ class Surface final : public host::StoredSurface {
   void apply_shape();
   Site& site_;
   HWND hwnd_ = nullptr;
+  bool drawn_ = false;
+  bool redrawn_ = false;
 };
 
 class Label final : public host::StoredLabel {

@@ -3,6 +3,7 @@
 // failure itself is reported like every other (warning and error signal).
 #include "brelund/qt/boton_widget.h"
 #include "control/numeric.h"
+#include "host/qt/boton_private.h"
 #include "host/qt/qt_values.h"
 
 namespace brelund::qt {
@@ -11,121 +12,140 @@ namespace {
 QPixmap pixmap_of(const PictureRef& p) { return p ? QPixmap::fromImage(to_qimage(*p)) : QPixmap(); }
 }  // namespace
 
-QString BotonWidget::Caption() {
-  QString v;
-  deliver([&] { v = QString::fromStdString(control_->Caption()); });
-  return v;
+QString BotonWidget::Caption() const {
+  d_->sync_text();
+  return text();
 }
-void BotonWidget::set_Caption(const QString& text) {
-  deliver([&] { control_->set_Caption(text.toStdString()); });
+void BotonWidget::setCaption(const QString& text) {
+  const std::string s = text.toStdString();
+  d_->call([&](Boton& c) { c.set_Caption(s); });
 }
 
-bool BotonWidget::Enabled() {
+bool BotonWidget::Enabled() const {
   bool v = false;
-  deliver([&] { v = control_->Enabled() != 0; });
+  d_->call([&](Boton& c) { v = c.Enabled() != 0; });
   return v;
 }
 void BotonWidget::set_Enabled(bool value) {
-  deliver([&] { control_->set_Enabled(to_bool16(value)); });
+  d_->call([&](Boton& c) { c.set_Enabled(to_bool16(value)); });
 }
 
-QFont BotonWidget::Font() {
+QFont BotonWidget::Font() const {
   QFont v;
-  deliver([&] {
-    const FontRef f = control_->Font();
+  d_->call([&](Boton& c) {
+    const FontRef f = c.Font();
     v = to_qfont(f ? *f : brelund::Font{});
   });
   return v;
 }
 void BotonWidget::set_Font(const QFont& font) {
-  deliver([&] { control_->set_Font(from_qfont(font)); });
+  d_->call([&](Boton& c) { c.set_Font(from_qfont(font)); });
 }
 
-QPixmap BotonWidget::MouseIcon() {
+QPixmap BotonWidget::MouseIcon() const {
   QPixmap v;
-  deliver([&] { v = pixmap_of(control_->MouseIcon()); });
+  d_->call([&](Boton& c) { v = pixmap_of(c.MouseIcon()); });
   return v;
 }
 // A null pixmap clears the icon (Nothing); any other is a picture of its own.
-void BotonWidget::set_MouseIcon(const QPixmap& icon) {
-  deliver(
-      [&] { control_->set_MouseIcon(icon.isNull() ? PictureRef{} : from_qimage(icon.toImage())); });
-}
-
-int BotonWidget::MousePointer() {
-  int v = 0;
-  deliver([&] { v = control_->MousePointer(); });
-  return v;
-}
-void BotonWidget::set_MousePointer(int value) {
-  deliver([&] { control_->set_MousePointer(num::to_i16(value)); });
-}
-
-QPixmap BotonWidget::Picture() {
-  QPixmap v;
-  deliver([&] { v = pixmap_of(control_->Picture()); });
-  return v;
-}
-void BotonWidget::set_Picture(const QPixmap& picture) {
-  deliver([&] {
-    control_->set_Picture(picture.isNull() ? PictureRef{} : from_qimage(picture.toImage()));
+void BotonWidget::setMouseIcon(const QPixmap& icon) {
+  d_->call([&](Boton& c) {
+    c.set_MouseIcon(icon.isNull() ? PictureRef{} : from_qimage(icon.toImage()));
   });
 }
 
-int BotonWidget::BackColor() {
+int BotonWidget::MousePointer() const {
   int v = 0;
-  deliver([&] { v = control_->BackColor(); });
+  d_->call([&](Boton& c) { v = c.MousePointer(); });
   return v;
 }
-void BotonWidget::set_BackColor(int color) {
-  deliver([&] { control_->set_BackColor(color); });
+void BotonWidget::setMousePointer(int value) {
+  d_->call([&](Boton& c) { c.set_MousePointer(num::to_i16(value)); });
 }
 
-int BotonWidget::ForeColor() {
-  int v = 0;
-  deliver([&] { v = control_->ForeColor(); });
+QPixmap BotonWidget::Picture() const {
+  QPixmap v;
+  d_->call([&](Boton& c) {
+    const PictureRef p = c.Picture();
+    const QPixmap source = d_->pic.source_of(p);
+    v = source.isNull() ? pixmap_of(p) : source;
+  });
   return v;
 }
-void BotonWidget::set_ForeColor(int color) {
-  deliver([&] { control_->set_ForeColor(color); });
+void BotonWidget::setPicture(const QPixmap& picture) {
+  PictureRef p;
+  if (!picture.isNull()) {
+    // The control measures its picture in logical pixels; a sharper pixmap is kept for painting.
+    const QSize natural = picture.deviceIndependentSize().toSize();
+    if (picture.devicePixelRatio() > 1 && natural != picture.size()) {
+      p = from_qimage(
+          picture.toImage().scaled(natural, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+      d_->pic.remember_source(p, picture);
+    } else {
+      p = from_qimage(picture.toImage());
+    }
+  }
+  d_->call([&](Boton& c) { c.set_Picture(p); });
 }
 
-int BotonWidget::RoundSize() { return control_->RoundSize(); }
-void BotonWidget::set_RoundSize(int value) {
-  deliver([&] { control_->set_RoundSize(value); });
+int BotonWidget::BackColor() const {
+  int v = 0;
+  d_->call([&](Boton& c) { v = c.BackColor(); });
+  return v;
+}
+void BotonWidget::setBackColor(int color) {
+  d_->call([&](Boton& c) { c.set_BackColor(color); });
 }
 
-int BotonWidget::Light() { return control_->Light(); }
-void BotonWidget::set_Light(int value) {
-  deliver([&] { control_->set_Light(value); });
+int BotonWidget::ForeColor() const {
+  int v = 0;
+  d_->call([&](Boton& c) { v = c.ForeColor(); });
+  return v;
+}
+void BotonWidget::setForeColor(int color) {
+  d_->call([&](Boton& c) { c.set_ForeColor(color); });
 }
 
-QString BotonWidget::ToolTipText() {
+int BotonWidget::RoundSize() const { return d_->instance->control().RoundSize(); }
+void BotonWidget::setRoundSize(int value) {
+  d_->call([&](Boton& c) { c.set_RoundSize(value); });
+}
+
+int BotonWidget::Light() const { return d_->instance->control().Light(); }
+void BotonWidget::setLight(int value) {
+  d_->call([&](Boton& c) { c.set_Light(value); });
+}
+
+QString BotonWidget::ToolTipText() const {
   QString v;
-  deliver([&] { v = QString::fromStdString(control_->ToolTipText()); });
+  d_->call([&](Boton& c) { v = QString::fromStdString(c.ToolTipText()); });
   return v;
 }
-void BotonWidget::set_ToolTipText(const QString& text) {
-  deliver([&] { control_->set_ToolTipText(text.toStdString()); });
+void BotonWidget::setToolTipText(const QString& text) {
+  const std::string s = text.toStdString();
+  d_->call([&](Boton& c) { c.set_ToolTipText(s); });
 }
 
-int BotonWidget::BackColorOriginal() { return control_->BackColorOriginal(); }
+int BotonWidget::BackColorOriginal() const { return d_->instance->control().BackColorOriginal(); }
 
-bool BotonWidget::CreateRegion() { return control_->CreateRegion() != 0; }
-void BotonWidget::set_CreateRegion(bool value) {
-  deliver([&] { control_->set_CreateRegion(to_bool16(value)); });
+bool BotonWidget::CreateRegion() const { return d_->instance->control().CreateRegion() != 0; }
+void BotonWidget::setCreateRegion(bool value) {
+  d_->call([&](Boton& c) { c.set_CreateRegion(to_bool16(value)); });
 }
 
-int BotonWidget::Roundness3D() { return control_->Roundness3D(); }
-void BotonWidget::set_Roundness3D(int value) {
-  deliver([&] { control_->set_Roundness3D(value); });
+int BotonWidget::Roundness3D() const { return d_->instance->control().Roundness3D(); }
+void BotonWidget::setRoundness3D(int value) {
+  d_->call([&](Boton& c) { c.set_Roundness3D(value); });
 }
 
 void BotonWidget::Refresh() {
-  deliver([&] { control_->Refresh(); });
+  d_->call([](Boton& c) { c.Refresh(); });
 }
 void BotonWidget::CreaNuevaRegion() {
-  deliver([&] { control_->CreaNuevaRegion(); });
+  d_->call([](Boton& c) { c.CreaNuevaRegion(); });
 }
+
+bool BotonWidget::isCancel() const { return d_->surface.cancel; }
+void BotonWidget::setCancel(bool on) { d_->surface.cancel = on; }
 
 }  // namespace brelund::qt

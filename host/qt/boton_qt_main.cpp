@@ -49,21 +49,21 @@ void trace_events(BotonWidget* b) {
       print(j);
     };
   };
-  QObject::connect(b, &BotonWidget::click, b, [line] { print(line("Click")); });
-  QObject::connect(b, &BotonWidget::keyDown, b, key("KeyDown"), Qt::DirectConnection);
-  QObject::connect(b, &BotonWidget::keyUp, b, key("KeyUp"), Qt::DirectConnection);
+  QObject::connect(b, &BotonWidget::Click, b, [line] { print(line("Click")); });
+  QObject::connect(b, &BotonWidget::KeyDown, b, key("KeyDown"), Qt::DirectConnection);
+  QObject::connect(b, &BotonWidget::KeyUp, b, key("KeyUp"), Qt::DirectConnection);
   QObject::connect(
-      b, &BotonWidget::keyPress, b,
+      b, &BotonWidget::KeyPress, b,
       [line](short& ascii) {
         json j = line("KeyPress");
         j["KeyAscii"] = ascii;
         print(j);
       },
       Qt::DirectConnection);
-  QObject::connect(b, &BotonWidget::mouseDown, b, mouse("MouseDown"), Qt::DirectConnection);
-  QObject::connect(b, &BotonWidget::mouseMove, b, mouse("MouseMove"), Qt::DirectConnection);
-  QObject::connect(b, &BotonWidget::mouseUp, b, mouse("MouseUp"), Qt::DirectConnection);
-  QObject::connect(b, &BotonWidget::resized, b, [line] { print(line("Resize")); });
+  QObject::connect(b, &BotonWidget::MouseDown, b, mouse("MouseDown"), Qt::DirectConnection);
+  QObject::connect(b, &BotonWidget::MouseMove, b, mouse("MouseMove"), Qt::DirectConnection);
+  QObject::connect(b, &BotonWidget::MouseUp, b, mouse("MouseUp"), Qt::DirectConnection);
+  QObject::connect(b, &BotonWidget::Resize, b, [line] { print(line("Resize")); });
   QObject::connect(b, &BotonWidget::error, b, [name](int number, const QString& description) {
     print(json{{"control", name},
                {"error", {{"number", number}, {"description", description.toStdString()}}}});

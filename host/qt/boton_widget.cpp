@@ -1,235 +1,299 @@
-#include "brelund/qt/boton_widget.h"
-#include "brelund/units.h"
-
-#include <QFocusEvent>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
+// BotonWidget: building the control on its Qt host objects, the application's side of its
+// events, and the theme and state changes Qt reports. Input is in boton_input.cpp, painting and
+// sizing in boton_paint.cpp, the published properties in boton_properties.cpp.
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QtDebug>
 
-#include "brelund/raster.h"
-#include "control/design.h"
-#include "host/common/forms/form_bag.h"
-#include "host/qt/qt_input.h"
+#include "brelund/units.h"
+#include "host/common/property_bag.h"
+#include "host/qt/access.h"
+#include "host/qt/boton_private.h"
 #include "host/qt/qt_values.h"
+#include "render/colour.h"
 
 namespace brelund::qt {
 
 // The application's side of the control: every event becomes the widget's signal, with the
-// control's own argument storage bound to the signal's reference parameters.
-class BotonWidget::Sink final : public host::EventSink {
+// control's own argument storage bound to the signal's reference parameters. Before each event the
+// Qt button's pressed state follows the control's, so that pressed() and released() come in the
+// order Qt's buttons give them (released before clicked). A slot may delete the widget: nothing
+// here is touched after a signal unless the widget is still there.
+class BotonWidget::Private::Sink final : public host::EventSink {
  public:
-  explicit Sink(BotonWidget& w) : w_(w) {}
-  void Click() override { emit w_.click(); }
-  void KeyDown(std::int16_t& k, std::int16_t& s) override { emit w_.keyDown(k, s); }
-  void KeyPress(std::int16_t& k) override { emit w_.keyPress(k); }
-  void KeyUp(std::int16_t& k, std::int16_t& s) override { emit w_.keyUp(k, s); }
+  explicit Sink(Private& d) : d_(d) {}
+  void Click() override {
+    BotonWidget& w = d_.w;
+    QPointer<BotonWidget> self(&w);
+    if (!d_.sync_down()) return;
+    emit w.Click();
+    if (!self || d_.in_qt_click) return;
+    emit w.clicked(w.isChecked());
+  }
+  void KeyDown(std::int16_t& k, std::int16_t& s) override {
+    if (d_.sync_down()) emit d_.w.KeyDown(k, s);
+  }
+  void KeyPress(std::int16_t& k) override {
+    if (d_.sync_down()) emit d_.w.KeyPress(k);
+  }
+  void KeyUp(std::int16_t& k, std::int16_t& s) override {
+    if (d_.sync_down()) emit d_.w.KeyUp(k, s);
+  }
   void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    emit w_.mouseDown(b, s, x, y);
+    if (d_.sync_down()) emit d_.w.MouseDown(b, s, x, y);
   }
   void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    emit w_.mouseMove(b, s, x, y);
+    if (d_.sync_down()) emit d_.w.MouseMove(b, s, x, y);
   }
   void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    emit w_.mouseUp(b, s, x, y);
+    if (d_.sync_down()) emit d_.w.MouseUp(b, s, x, y);
   }
-  void Resize() override { emit w_.resized(); }
+  void Resize() override { emit d_.w.Resize(); }
 
  private:
-  BotonWidget& w_;
+  Private& d_;
 };
 
-BotonWidget::BotonWidget(QWidget* parent, FontRef ambient)
-    : BotonWidget(parent, std::move(ambient), Start::init) {}
+BotonWidget::Private::Private(BotonWidget& widget, const Options&)
+    : w(widget),
+      hwnd(next_window_handle()),
+      platform(&widget),
+      surface(widget, hwnd),
+      label(widget, platform),
+      timer([this] { run([this] { return instance->tick(); }); }),
+      sink(std::make_unique<Sink>(*this)) {}
 
-BotonWidget::BotonWidget(QWidget* parent, FontRef ambient, Start start)
-    : QWidget(parent),
-      hwnd_(next_window_handle()),
-      surface_(*this, hwnd_),
-      caption_view_(new CaptionView(this)),
-      picture_view_(new PictureView(this)),
-      label_(*caption_view_, platform_),
-      pic_(*picture_view_),
-      timer_([this] { deliver([this] { control_->Timer1_Timer(); }); }),
-      sink_(std::make_unique<Sink>(*this)) {
-  mask_.shown_through(&surface_.mask_picture());
+BotonWidget::Private::~Private() {
+  // The timer must not tick into a control that is being torn down.
+  timer.set_enabled(false);
+}
+
+BotonWidget::BotonWidget(QWidget* parent) : BotonWidget(parent, Options{}) {}
+
+BotonWidget::BotonWidget(const QString& text, QWidget* parent) : BotonWidget(parent) {
+  setCaption(text);
+}
+
+BotonWidget::BotonWidget(QWidget* parent, const Options& options)
+    : QPushButton(parent), d_(std::make_unique<Private>(*this, options)) {
+  Private& d = *d_;
+  d.mask.shown_through(&d.surface.mask_picture());
   setMouseTracking(true);
-  setFocusPolicy(Qt::StrongFocus);
   // Not marked opaque although the face covers every pixel inside the mask: Qt unites the shapes
   // of all opaque siblings before it paints their parent, and with a thousand shaped buttons
-  // that union costs far more than painting the parent's background under them.
-  // The caption and the picture are part of the control's own window for the pointer test.
-  set_window_handle(*this, hwnd_);
-  set_window_handle(*caption_view_, hwnd_);
-  set_window_handle(*picture_view_, hwnd_);
-  caption_view_->on_pointer = [this](PointerAction a, QMouseEvent& e) {
-    child_pointer(*caption_view_, true, a, e);
-  };
-  picture_view_->on_pointer = [this](PointerAction a, QMouseEvent& e) {
-    child_pointer(*picture_view_, pic_.enabled() != 0, a, e);
-  };
-  surface_.on_property_changed = [this](std::string_view name) {
+  // that union costs far more than painting the parent's background under them. (On high-DPI
+  // screens the parent must show through the corners' partly covered pixels anyway.)
+  set_window_handle(*this, d.hwnd);
+  d.surface.regions = &d.mask.regions();
+  d.surface.hooks.property_changed = [this](std::string_view name) {
+    QPointer<BotonWidget> self(this);
+    updateGeometry();
     emit propertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    // A slot that deleted the button ends the member it was notified from.
+    if (!self) throw ControlGone{};
   };
-  surface_.set_ambient_font(std::move(ambient));
-  surface_.set_size(design::kWidth, design::kHeight);
-  host::Services services{surface_, label_, pic_, mask_, timer_, platform_, *sink_, nullptr};
-  design::apply_design(services);
-  control_ = std::make_unique<Boton>(services);
-  if (start == Start::init) deliver([this] { control_->InitProperties(); });
+  d.label.on_measured = [this] {
+    d_->shown_text = text();
+    updateGeometry();
+    update();
+  };
+  d.pic.on_changed = [this] {
+    updateGeometry();
+    update();
+  };
+  if (options.ambient) {
+    d.surface.ambient_given = true;
+    d.surface.set_ambient_font(options.ambient);
+  } else {
+    d.ambient_followed = from_qfont(font());
+    d.surface.set_ambient_font(d.ambient_followed);
+  }
+  d.instance.emplace(d.surface, d.label, d.pic, d.mask, d.timer, d.platform, *d.sink);
+  // The caption starts in the container's font, as a control placed on a form does.
+  d.label.set_font(d.surface.ambient_font());
+  d.watch_window();
+  if (options.init) d.run([&] { return d.instance->init(); });
 }
 
-BotonWidget* BotonWidget::load(const forms::Control& entry, const std::string& file,
-                               FontRef ambient, QWidget* parent) {
-  auto w = std::unique_ptr<BotonWidget>(new BotonWidget(parent, std::move(ambient), Start::later));
-  w->setObjectName(QString::fromStdString(entry.name));
-  w->surface_.set_extender(entry.is_default, entry.is_cancel);
-  w->surface_.set_size(entry.width, entry.height);
-  forms::read_properties(*w->control_, entry, file);
-  w->move(units::extent_pixels(entry.left), units::extent_pixels(entry.top));
-  return w.release();
+BotonWidget::~BotonWidget() = default;
+
+bool BotonWidget::Private::settle(const Status& s) {
+  if (!s.ok()) {
+    QPointer<BotonWidget> self(&w);
+    qWarning("Boton %s: error %d: %s", qPrintable(w.objectName()), s.number, s.description.c_str());
+    emit w.error(s.number, QString::fromStdString(s.description));
+    if (!self) return false;
+  }
+  return sync_down();
 }
 
-BotonWidget::~BotonWidget() {
-  // The timer must not tick into a control that is being torn down.
-  timer_.set_enabled(false);
+bool BotonWidget::Private::sync_down() {
+  if (in_qt_click || !instance) return true;
+  const bool pressed = instance->control().fields().m_Pressed != 0;
+  if (pressed == w.isDown()) return true;
+  w.setDown(pressed);
+  QPointer<BotonWidget> self(&w);
+  if (pressed)
+    emit w.pressed();
+  else
+    emit w.released();
+  return !self.isNull();
 }
 
-void BotonWidget::report(const Status& s) {
-  qWarning("Boton %s: error %d: %s", qPrintable(objectName()), s.number, s.description.c_str());
-  emit error(s.number, QString::fromStdString(s.description));
+void BotonWidget::Private::sync_text() {
+  if (!instance || w.text() == shown_text) return;
+  const std::string text = w.text().toStdString();
+  call([&](Boton& c) { c.set_Caption(text); });
 }
 
-bool BotonWidget::isDefault() const {
-  return const_cast<Surface&>(surface_).extender_default().value_or(false);
-}
-bool BotonWidget::isCancel() const {
-  return const_cast<Surface&>(surface_).extender_cancel().value_or(false);
-}
-void BotonWidget::setDefault(bool on) { surface_.set_extender(on, isCancel()); }
-void BotonWidget::setCancel(bool on) { surface_.set_extender(isDefault(), on); }
-
-void BotonWidget::setExtent(float width_twips, float height_twips) {
-  surface_.set_size(width_twips, height_twips);
-  deliver([this] { control_->Resize(); });
+void BotonWidget::Private::rebuild() {
+  // Nothing is drawn before the first Show or Resize; that one builds with what holds then.
+  if (!surface.mask_picture()) return;
+  call([](Boton& c) { c.CreaNuevaRegion(); });
 }
 
-void BotonWidget::accessKeyPress(short key_ascii) {
-  std::int16_t k = key_ascii;
-  deliver([&] { control_->AccessKeyPress(k); });
+void BotonWidget::Private::rethemed() {
+  if (!instance) return;
+  // The stores that hold a system colour resolved (BackColor on the surface, ForeColor on the
+  // caption) resolve it again; those holding the reference itself resolve it when drawn.
+  const bool ok = call([&](Boton& c) {
+    const BotonFields f = c.fields();
+    if (f.m_BackColor < -1 && surface.back_color() != f.m_BackColor)
+      surface.set_back_color(SysColorToRgb(platform, f.m_BackColor));
+    if (surface.enabled() && f.m_ForeColor < -1 && label.fore_color() != f.m_ForeColor)
+      label.set_fore_color(SysColorToRgb(platform, f.m_ForeColor));
+  });
+  if (ok) rebuild();
 }
 
-forms::Properties BotonWidget::saveProperties() {
-  forms::Properties saved;
-  deliver([&] { saved = forms::write_properties(*control_); });
-  return saved;
+void BotonWidget::Private::refont() {
+  if (!instance) return;
+  // A font the container gave is kept until the button's own font is set; without one, the
+  // caption follows the widget's font (application, parent or its own) while it is in it.
+  if (surface.ambient_given && !w.testAttribute(Qt::WA_SetFont)) return;
+  const FontRef next = from_qfont(w.font());
+  const FontRef followed = ambient_followed ? ambient_followed : surface.ambient_font();
+  const FontRef current = label.font();
+  const bool following = current && followed && *current == *followed;
+  ambient_followed = next;
+  if (!surface.ambient_given) surface.set_ambient_font(next);
+  if (!following || *current == *next) return;
+  label.set_font(next);
+  rebuild();
 }
 
-QImage BotonWidget::face() const {
-  const Raster& r = surface_.pixels();
-  if (r.width == 0 || r.height == 0) return {};
-  return QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height, r.width * 4,
-                QImage::Format_ARGB32)
-      .copy();
+void BotonWidget::Private::enabled_changed() {
+  if (!instance) return;
+  const bool qt_own = !w.testAttribute(Qt::WA_ForceDisabled);
+  if (qt_own != (surface.own_enabled() != 0)) {
+    // QWidget::setEnabled on the button: the control's Enabled takes it.
+    call([&](Boton& c) { c.set_Enabled(to_bool16(qt_own)); });
+    return;
+  }
+  // An ancestor was disabled or enabled: the face shows it, the control's setting stays.
+  if (surface.enabled()) {
+    const bool ok = call([&](Boton& c) { label.set_fore_color(c.fields().m_ForeColor); });
+    if (!ok) return;
+  }
+  rebuild();
 }
 
-QSize BotonWidget::sizeHint() const {
-  const Raster& r = surface_.pixels();
-  return {r.width, r.height};
-}
-
-void BotonWidget::paintEvent(QPaintEvent* e) {
-  const Raster& r = surface_.pixels();
-  QPainter p(this);
-  p.setClipRegion(e->region());
-  p.drawImage(0, 0,
-              QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height,
-                     r.width * 4, QImage::Format_ARGB32));
+bool BotonWidget::event(QEvent* e) {
+  if (d_ && d_->instance) {
+    Private& d = *d_;
+    switch (e->type()) {
+      case QEvent::ToolTip: {
+        // The tool tip belongs to the caption and the picture, not to the face around them.
+        const auto* help = static_cast<QHelpEvent*>(e);
+        QString tip;
+        QRect area;
+        if (const QRect r = d.caption_rect(); r.contains(help->pos())) {
+          tip = QString::fromStdString(d.label.tool_tip_text());
+          area = r;
+        } else if (const QRect p = d.picture_rect(); p.contains(help->pos())) {
+          tip = QString::fromStdString(d.pic.tool_tip_text());
+          area = p;
+        }
+        if (tip.isEmpty()) {
+          QToolTip::hideText();
+          e->ignore();
+        } else {
+          QToolTip::showText(help->globalPos(), tip, this, area);
+        }
+        return true;
+      }
+      case QEvent::ParentChange:
+        d.watch_window();
+        break;
+      default:
+        break;
+    }
+    // QAbstractButton::setText is not virtual: a text set through it reaches the control here.
+    if (text() != d.shown_text) {
+      QPointer<BotonWidget> self(this);
+      d.sync_text();
+      if (!self) return true;
+    }
+  }
+  return QPushButton::event(e);
 }
 
 void BotonWidget::resizeEvent(QResizeEvent*) {
+  if (!d_ || !d_->instance) return;
   // A size that the application or a layout gives the widget is the control's new extent; the
-  // sizes we set ourselves through setExtent are already the surface's.
-  const Raster& r = surface_.pixels();
+  // sizes the control's surface set itself are already its own.
+  const Raster& r = d_->surface.pixels();
   if (width() == r.width && height() == r.height) return;
-  setExtent(twips_of_pixels(width()), twips_of_pixels(height()));
-}
-
-void BotonWidget::showEvent(QShowEvent*) {
-  deliver([this] { control_->Show(); });
-}
-
-void BotonWidget::pointer(PointerAction action, QMouseEvent& e, QPointF at) {
-  std::int16_t button = button_code(action == PointerAction::move ? e.buttons() : e.button());
-  std::int16_t shift = shift_code(e.modifiers());
-  float x = twips_of_pixels(at.x()), y = twips_of_pixels(at.y());
-  deliver([&] {
-    switch (action) {
-      case PointerAction::down:
-        control_->MouseDown(button, shift, x, y);
-        break;
-      case PointerAction::move:
-        control_->MouseMove(button, shift, x, y);
-        break;
-      case PointerAction::up:
-        control_->MouseUp(button, shift, x, y);
-        break;
-    }
+  Private& d = *d_;
+  d.run([&] {
+    return d.instance->resize(units::twips_of_pixels(width()), units::twips_of_pixels(height()));
   });
 }
 
-void BotonWidget::child_pointer(ForwardingView& view, bool enabled, PointerAction action,
-                                QMouseEvent& e) {
-  // A disabled picture box does not report on its own: the press belongs to the surface below
-  // it, with the surface's coordinates.
-  pointer(action, e, enabled ? e.position() : view.mapToParent(e.position()));
+void BotonWidget::showEvent(QShowEvent*) {
+  if (!d_ || !d_->instance) return;
+  Private& d = *d_;
+  d.watch_window();
+  d.run([&] { return d.instance->show(); });
 }
 
-void BotonWidget::mousePressEvent(QMouseEvent* e) {
-  pointer(PointerAction::down, *e, e->position());
-}
-void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
-  pointer(PointerAction::move, *e, e->position());
-}
-void BotonWidget::mouseReleaseEvent(QMouseEvent* e) {
-  pointer(PointerAction::up, *e, e->position());
-}
-// The control handles no double click: Qt reports it in place of the second press, and the
-// control sees only the release that follows, as it would on the desktop.
-void BotonWidget::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }
-
-void BotonWidget::keyPressEvent(QKeyEvent* e) {
-  e->accept();
-  std::int16_t shift = shift_code(e->modifiers());
-  if (std::int16_t code = key_code(e->key(), e->modifiers()); code != 0)
-    deliver([&] { control_->KeyDown(code, shift); });
-  if (!e->text().isEmpty() && e->text().at(0).unicode() < 0x8000) {
-    std::int16_t ascii = static_cast<std::int16_t>(e->text().at(0).unicode());
-    deliver([&] { control_->KeyPress(ascii); });
+void BotonWidget::changeEvent(QEvent* e) {
+  switch (e->type()) {
+    case QEvent::EnabledChange:
+      // QAbstractButton would release a pressed button here; the control keeps its press.
+      QWidget::changeEvent(e);  // NOLINT(bugprone-parent-virtual-call)
+      if (d_ && !d_->surface.applying_enabled) d_->enabled_changed();
+      return;
+    case QEvent::PaletteChange:
+      QPushButton::changeEvent(e);
+      if (d_) d_->rethemed();
+      return;
+    case QEvent::FontChange:
+      QPushButton::changeEvent(e);
+      if (d_) d_->refont();
+      return;
+    case QEvent::LayoutDirectionChange:
+      QPushButton::changeEvent(e);
+      update();
+      return;
+    default:
+      QPushButton::changeEvent(e);
+      return;
   }
 }
 
-void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
-  e->accept();
-  // Auto-repeat repeats the press only; the one release comes when the key is let go.
-  if (e->isAutoRepeat()) return;
-  std::int16_t shift = shift_code(e->modifiers());
-  if (std::int16_t code = key_code(e->key(), e->modifiers()); code != 0)
-    deliver([&] { control_->KeyUp(code, shift); });
-}
-
-void BotonWidget::focusInEvent(QFocusEvent*) {
-  if (focused_) return;
-  focused_ = true;
-  deliver([this] { control_->EnterFocus(); });
-  deliver([this] { control_->GotFocus(); });
-}
-
-void BotonWidget::focusOutEvent(QFocusEvent*) {
-  if (!focused_) return;
-  focused_ = false;
-  deliver([this] { control_->LostFocus(); });
-  deliver([this] { control_->ExitFocus(); });
+void BotonWidget::nextCheckState() {
+  QPointer<BotonWidget> self(this);
+  QPushButton::nextCheckState();
+  if (!self || !d_ || !d_->instance || d_->in_qt_click) return;
+  // QAbstractButton emits pressed(), released() and clicked() around this call itself; the
+  // control clicks through its access-key path, as a container activates a button.
+  Private& d = *d_;
+  d.in_qt_click = true;
+  const Status s = d.instance->access_key(32);
+  if (s.gone || !self) return;
+  d.in_qt_click = false;
+  d.settle(s);
 }
 
 }  // namespace brelund::qt

@@ -1,18 +1,19 @@
 #include "brelund/qt/form_window.h"
 #include "brelund/units.h"
 
-#include <QKeyEvent>
 #include <QPalette>
 
-#include "brelund/raster.h"
-#include "control/design.h"
+#include "brelund/units.h"
+#include "host/qt/access.h"
 #include "host/qt/qt_values.h"
 
 namespace brelund::qt {
 
 namespace {
+using Access = BotonWidgetAccess;
+
 void paint_background(QWidget& w, OleColor back_color) {
-  Platform platform;
+  Platform platform(&w);
   QPalette pal = w.palette();
   pal.setColor(QPalette::Window, to_qcolor(platform, back_color));
   w.setPalette(pal);
@@ -33,8 +34,13 @@ FormWindow::FormWindow(const forms::Form& form, const std::string& file, QWidget
   resize(units::extent_pixels(form_.width), units::extent_pixels(form_.height));
   paint_background(*this, form_.back_color);
   form_.controls.clear();
-  for (const auto& entry : form.controls)
-    adopt(BotonWidget::load(entry, file, form_.font, this), entry);
+  for (const auto& entry : form.controls) {
+    BotonWidget* b = Access::create(this, form_.font, false);
+    const Status s = Access::load(*b, entry, file);
+    // The window and the buttons made so far go with the half-built window (Qt deletes them).
+    if (!s.ok()) throw Error(s.number, s.description);
+    adopt(b, entry);
+  }
 }
 
 void FormWindow::adopt(BotonWidget* b, forms::Control entry) {
@@ -51,7 +57,7 @@ BotonWidget* FormWindow::button(const QString& name) const {
 }
 
 BotonWidget* FormWindow::addButton(const QString& name, float left_twips, float top_twips) {
-  auto* b = new BotonWidget(this, form_.font);
+  BotonWidget* b = Access::create(this, form_.font);
   b->setObjectName(name);
   b->move(units::extent_pixels(left_twips), units::extent_pixels(top_twips));
   forms::Control entry;
@@ -59,48 +65,47 @@ BotonWidget* FormWindow::addButton(const QString& name, float left_twips, float 
   entry.left = left_twips;
   entry.top = top_twips;
   adopt(b, std::move(entry));
+  // A child added to a window on screen stays hidden until shown.
+  if (isVisible()) b->show();
   return b;
 }
 
 void FormWindow::setDefaultButton(BotonWidget* b) {
-  if (default_ && default_ != b) default_->setDefault(false);
-  default_ = b;
+  for (auto* other : buttons_)
+    if (other != b) other->setDefault(false);
   if (b) b->setDefault(true);
 }
 
 void FormWindow::setCancelButton(BotonWidget* b) {
-  if (cancel_ && cancel_ != b) cancel_->setCancel(false);
-  cancel_ = b;
+  for (auto* other : buttons_)
+    if (other != b) other->setCancel(false);
   if (b) b->setCancel(true);
+}
+
+BotonWidget* FormWindow::defaultButton() const {
+  for (auto* b : buttons_)
+    if (b->isDefault()) return b;
+  return nullptr;
+}
+
+BotonWidget* FormWindow::cancelButton() const {
+  for (auto* b : buttons_)
+    if (b->isCancel()) return b;
+  return nullptr;
 }
 
 forms::Form FormWindow::capture() {
   forms::Form saved = form_;
   for (std::size_t i = 0; i < buttons_.size(); ++i) {
     auto& entry = saved.controls[i];
-    entry.properties = buttons_[i]->saveProperties();
-    entry.is_default = buttons_[i] == default_;
-    entry.is_cancel = buttons_[i] == cancel_;
-    entry.width = buttons_[i]->surface().width();
-    entry.height = buttons_[i]->surface().height();
+    BotonWidget& b = *buttons_[i];
+    entry.properties = Access::save(b);
+    entry.is_default = b.isDefault();
+    entry.is_cancel = b.isCancel();
+    entry.width = Access::surface(b).width();
+    entry.height = Access::surface(b).height();
   }
   return saved;
-}
-
-void FormWindow::keyPressEvent(QKeyEvent* e) {
-  // Only keys that the focused control left alone arrive here, so a focused button still sees
-  // its own Enter and Escape as key notifications.
-  BotonWidget* target = nullptr;
-  if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) target = default_;
-    if (e->key() == Qt::Key_Escape) target = cancel_;
-  }
-  if (!target) {
-    QWidget::keyPressEvent(e);
-    return;
-  }
-  e->accept();
-  target->accessKeyPress(e->key() == Qt::Key_Escape ? 27 : 13);
 }
 
 }  // namespace brelund::qt

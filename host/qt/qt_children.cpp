@@ -1,105 +1,102 @@
 #include "host/qt/qt_children.h"
 
 #include <QFontMetrics>
-#include <QMouseEvent>
-#include <QPainter>
 #include <cmath>
 
 #include "brelund/error.h"
+#include "brelund/units.h"
 #include "host/qt/qt_values.h"
 
 namespace brelund::qt {
 
-int child_pixel(float twips) { return static_cast<int>(std::floor(twips / kTwipsPerPixel)); }
+namespace {
+// The caption is drawn as a Qt button draws its text: an ampersand marks the mnemonic.
+constexpr int kTextFlags = Qt::TextSingleLine | Qt::TextShowMnemonic;
 
-ForwardingView::ForwardingView(QWidget* parent) : QWidget(parent) {
-  // Moves without a button must arrive too: they start the hover highlight.
-  setMouseTracking(true);
-  setFocusPolicy(Qt::NoFocus);
-  setAttribute(Qt::WA_TranslucentBackground);
+int px(float twips) { return units::position_pixels(twips); }
+int extent(float twips) { return static_cast<int>(std::ceil(twips / units::kTwipsPerPixel)); }
+}  // namespace
+
+Label::Label(QAbstractButton& button, host::Platform& platform)
+    : StoredLabel(from_qfont(button.font())), button_(button), platform_(platform) {
+  measure();
 }
 
-void ForwardingView::forward(PointerAction a, QMouseEvent* e) {
-  e->accept();
-  if (on_pointer) on_pointer(a, *e);
-}
+std::string Label::caption() { return button_.text().toStdString(); }
 
-void ForwardingView::mousePressEvent(QMouseEvent* e) { forward(PointerAction::down, e); }
-void ForwardingView::mouseMoveEvent(QMouseEvent* e) { forward(PointerAction::move, e); }
-void ForwardingView::mouseReleaseEvent(QMouseEvent* e) { forward(PointerAction::up, e); }
-
-void CaptionView::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setFont(font());
-  p.setPen(color);
-  p.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-}
-
-void PictureView::paintEvent(QPaintEvent*) {
-  if (image.isNull()) return;
-  QPainter p(this);
-  p.drawImage(0, 0, image);
-}
-
-Label::Label(CaptionView& view, host::Platform& platform)
-    : StoredLabel(std::make_shared<const Font>()), view_(view), platform_(platform) {
+void Label::set_caption(const std::string& text) {
+  button_.QAbstractButton::setText(QString::fromStdString(text));
   changed(host::Change::text);
+}
+
+QColor Label::colour() { return to_qcolor(platform_, fore_color()); }
+
+QRect Label::rect() { return {px(left()), px(top()), extent(width()), extent(height())}; }
+
+void Label::pin_size(std::optional<std::pair<float, float>> twips) {
+  pinned_ = twips;
+  measure();
+}
+
+void Label::measure() {
+  const FontRef f = font();
+  qfont_ = to_qfont(f ? *f : Font{});
+  if (pinned_) {
+    measured(pinned_->first, pinned_->second);
+  } else {
+    const QSize size = QFontMetrics(qfont_).size(kTextFlags, button_.text());
+    measured(units::twips_of_pixels(size.width()), units::twips_of_pixels(size.height()));
+  }
+  if (on_measured) on_measured();
 }
 
 void Label::changed(host::Change what) {
   switch (what) {
-    case host::Change::text: {
-      view_.text = QString::fromStdString(caption());
-      view_.setFont(to_qfont(*font()));
-      const QFontMetrics m(view_.font());
-      view_.resize(m.horizontalAdvance(view_.text), m.height());
-      measured(twips_of_pixels(view_.width()), twips_of_pixels(view_.height()));
-      view_.update();
-      break;
-    }
-    case host::Change::colour:
-      restyle();
+    case host::Change::text:
+      measure();
       break;
     case host::Change::tip:
-      view_.setToolTip(QString::fromStdString(tool_tip_text()));
+      button_.setToolTip(QString::fromStdString(tool_tip_text()));
       break;
+    case host::Change::colour:
     case host::Change::position:
-      view_.move(child_pixel(left()), child_pixel(top()));
+      button_.update();
       break;
     default:
       break;
   }
 }
 
-void Label::restyle() {
-  view_.color = to_qcolor(platform_, fore_color());
-  view_.update();
+QRect Image::rect() {
+  if (visible() == 0) return {};
+  return {px(left()), px(top()), extent(width()), extent(height())};
+}
+
+void Image::remember_source(PictureRef picture, QPixmap source) {
+  sourced_ = std::move(picture);
+  source_ = std::move(source);
+}
+
+QPixmap Image::source_of(const PictureRef& picture) const {
+  return picture && picture == sourced_ ? source_ : QPixmap();
 }
 
 void Image::changed(host::Change what) {
-  switch (what) {
-    case host::Change::picture:
-      view_.image = picture() ? to_qimage(*picture()) : QImage();
-      place();
-      break;
-    case host::Change::visibility:
-      view_.setVisible(visible() != 0);
-      break;
-    case host::Change::tip:
-      view_.setToolTip(QString::fromStdString(tool_tip_text()));
-      break;
-    case host::Change::position:
-      place();
-      break;
-    default:
-      break;
+  if (what == host::Change::picture) {
+    image_ = picture() ? to_qimage(*picture()) : QImage();
+    if (picture() != sourced_) remember_source(nullptr, {});
   }
+  if (on_changed) on_changed();
 }
 
-void Image::place() {
-  view_.setGeometry(child_pixel(left()), child_pixel(top()), child_pixel(width()),
-                    child_pixel(height()));
-  view_.update();
+void Mask::clear() {
+  image_.clear();
+  regions_.clear();
+}
+
+void Mask::fill_black(const shape::Region& region) {
+  image_.fill_black(region);
+  regions_.push_back(region);
 }
 
 Timer::Timer(std::function<void()> on_tick) {

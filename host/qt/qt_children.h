@@ -1,83 +1,91 @@
-// The control's four children on Qt. The caption and the picture are child widgets that draw
-// over the face and pass their pointer notifications on with their own coordinates; the mask is
-// an off-screen raster; the timer is a QTimer.
+// The control's four children on Qt. The caption and the picture are windowless, as the control
+// expects: the widget paints them over the face and routes the pointer to them by their place.
+// The caption's text is the QPushButton's own text, one store for `Caption` and text(). The mask
+// is an off-screen image that also remembers its shapes, so that the face can be cut at device
+// resolution; the timer is a QTimer.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include <QImage>
-#include <QMouseEvent>
+#include <QAbstractButton>
+#include <QFont>
+#include <QPixmap>
+#include <QRect>
 #include <QTimer>
-#include <QWidget>
 
 #include "brelund/host.h"
-#include "brelund/raster.h"
+#include "host/common/mask_image.h"
 #include "host/common/stored_children.h"
+#include "shape/region.h"
 
 namespace brelund::qt {
 
-enum class PointerAction { down, move, up };
-using PointerHandler = std::function<void(PointerAction, QMouseEvent&)>;
-
-// A windowless-looking child widget whose pointer notifications go to the control.
-class ForwardingView : public QWidget {
- public:
-  explicit ForwardingView(QWidget* parent);
-  PointerHandler on_pointer;
-
- protected:
-  void mousePressEvent(QMouseEvent* e) override;
-  void mouseMoveEvent(QMouseEvent* e) override;
-  void mouseReleaseEvent(QMouseEvent* e) override;
-  // The control handles no double click; the second press of one is simply not reported.
-  void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
-
- private:
-  void forward(PointerAction a, QMouseEvent* e);
-};
-
-class CaptionView final : public ForwardingView {
- public:
-  using ForwardingView::ForwardingView;
-  QString text;
-  QColor color;
-
- protected:
-  void paintEvent(QPaintEvent*) override;
-};
-
-class PictureView final : public ForwardingView {
- public:
-  using ForwardingView::ForwardingView;
-  QImage image;
-
- protected:
-  void paintEvent(QPaintEvent*) override;
-};
-
-// Label: caption, font and colour shown by a CaptionView sized to its text.
+// Label: the caption in its font and colour, sized to its text.
 class Label final : public host::StoredLabel {
  public:
-  Label(CaptionView& view, host::Platform& platform);
-  // Resolves the colour again (a system colour may have changed) and redraws.
-  void restyle();
+  Label(QAbstractButton& button, host::Platform& platform);
+
+  std::string caption() override;
+  void set_caption(const std::string& text) override;
+
+  // The caption as painted: its font, its colour resolved now, its place in widget pixels.
+  QFont qfont() const { return qfont_; }
+  QColor colour();
+  QRect rect();
+  // A fixed measured size in twips instead of the font's (a trace pins it to compare hosts).
+  void pin_size(std::optional<std::pair<float, float>> twips);
+  // Called after the text or font changed and the caption was measured again.
+  std::function<void()> on_measured;
 
  private:
   void changed(host::Change what) override;
-  CaptionView& view_;
+  void measure();
+  QAbstractButton& button_;
   host::Platform& platform_;
+  QFont qfont_;
+  std::optional<std::pair<float, float>> pinned_;
 };
 
-// Pic: shows its picture at the picture's natural size.
+// Pic: shows its picture at the picture's natural size. A picture handed over as a pixmap of a
+// higher device pixel ratio is kept as well, and painted at that resolution.
 class Image final : public host::StoredImage {
  public:
-  explicit Image(PictureView& view) : view_(view) {}
+  // The picture box as painted, in widget pixels; empty while hidden.
+  QRect rect();
+  const QImage& image() const noexcept { return image_; }
+  // The pixmap `picture` was made from, when it has more pixels than its natural size.
+  void remember_source(PictureRef picture, QPixmap source);
+  QPixmap source_of(const PictureRef& picture) const;
+  std::function<void()> on_changed;
 
  private:
   void changed(host::Change what) override;
-  void place();
-  PictureView& view_;
+  QImage image_;
+  PictureRef sourced_;
+  QPixmap source_;
+};
+
+// picMask: the shared mask image, and the shapes filled since the last clear.
+class Mask final : public host::MaskCanvas {
+ public:
+  void set_width(float twips) override { image_.set_width(twips); }
+  void set_height(float twips) override { image_.set_height(twips); }
+  void clear() override;
+  void fill_black(const shape::Region& region) override;
+  PictureRef image() override { return image_.image(); }
+  const std::vector<shape::Region>& regions() const noexcept { return regions_; }
+  // The picture the surface shows now: drawing goes to the other buffer while it is shown.
+  void shown_through(const PictureRef* surface_mask) noexcept {
+    image_.shown_through(surface_mask);
+  }
+
+ private:
+  MaskImage image_;
+  std::vector<shape::Region> regions_;
 };
 
 class Timer final : public host::Timer {
@@ -91,8 +99,5 @@ class Timer final : public host::Timer {
  private:
   QTimer timer_;
 };
-
-// Twips to the pixel the headless compositor uses for a child's position.
-int child_pixel(float twips);
 
 }  // namespace brelund::qt

@@ -74,14 +74,16 @@ bool system_color_role(int index, QPalette::ColorGroup& group, QPalette::ColorRo
 OleColor Platform::get_sys_color(int index) {
   QPalette::ColorGroup group;
   QPalette::ColorRole role;
+  if (const auto pinned = overrides_.find(index); pinned != overrides_.end()) return pinned->second;
   // Indexes beyond the scheme answer black, as the platform does for unknown entries.
   if (!system_color_role(index, group, role)) return 0;
-  const QColor c = QApplication::palette().color(group, role);
+  const QPalette palette = source_ ? source_->palette() : QApplication::palette();
+  const QColor c = palette.color(group, role);
   return c.red() + 256 * c.green() + 65536 * c.blue();
 }
 
 host::ScreenPoint Platform::cursor_pos() {
-  const QPoint p = QCursor::pos();
+  const QPoint p = pinned_ ? *pinned_ : QCursor::pos();
   return {p.x(), p.y()};
 }
 

@@ -1,8 +1,13 @@
-// The operating-system services on Qt: system colours from the application palette, the pointer
-// from QCursor and the window under it from QApplication::widgetAt.
+// The operating-system services on Qt: system colours from the widget's palette (so that a theme
+// or a style sheet reaches the face), the pointer from QCursor and the window under it from
+// QApplication::widgetAt.
 #pragma once
 
+#include <map>
+#include <optional>
+
 #include <QPalette>
+#include <QPointer>
 #include <QWidget>
 
 #include "brelund/host.h"
@@ -15,8 +20,7 @@ inline constexpr host::WindowHandle kForeignWindow = 1;
 // A fresh handle for a control's window; never 0 or kForeignWindow.
 host::WindowHandle next_window_handle();
 
-// Marks a widget as part of the control's own window: the control itself and its windowless
-// caption and picture carry the control's handle.
+// Marks a widget as the control's own window for the pointer test.
 void set_window_handle(QWidget& w, host::WindowHandle h);
 // The handle a widget answers for: its own mark, or kForeignWindow for any other widget.
 host::WindowHandle window_handle_of(const QWidget* w);
@@ -26,9 +30,27 @@ bool system_color_role(int index, QPalette::ColorGroup& group, QPalette::ColorRo
 
 class Platform final : public host::Platform {
  public:
+  // Colours come from `source`'s palette, or from the application's without one.
+  explicit Platform(const QWidget* source = nullptr) : source_(source) {}
+
   OleColor get_sys_color(int index) override;
   host::ScreenPoint cursor_pos() override;
   host::WindowHandle window_from_point(host::ScreenPoint p) override;
+
+  // A fixed colour for one system index, whatever the palette says (a trace pins its scheme).
+  void set_sys_color(int index, OleColor rgb) { overrides_[index] = rgb; }
+  void clear_sys_colors() { overrides_.clear(); }
+
+  // While Qt delivers a pointer event, the pointer is where that event says it was: a queued
+  // release is judged where it happened, not where the pointer has gone since (and a synthetic
+  // event, as tests and accessibility tools send, is judged where it is aimed).
+  void pin_pointer(QPoint global) { pinned_ = global; }
+  void unpin_pointer() { pinned_.reset(); }
+
+ private:
+  QPointer<const QWidget> source_;
+  std::map<int, OleColor> overrides_;
+  std::optional<QPoint> pinned_;
 };
 
 }  // namespace brelund::qt

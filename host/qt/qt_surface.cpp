@@ -8,23 +8,77 @@
 
 namespace brelund::qt {
 
-Surface::Surface(QWidget& widget, host::WindowHandle hwnd) : widget_(widget), hwnd_(hwnd) {}
+Surface::Surface(QPushButton& button, host::WindowHandle hwnd) : button_(button), hwnd_(hwnd) {}
+
+Bool16 Surface::enabled() {
+  if (!StoredSurface::enabled()) return kFalse;
+  if (saving) return kTrue;
+  const QWidget* parent = button_.parentWidget();
+  return parent && !parent->isEnabled() ? kFalse : kTrue;
+}
+
+void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
+  StoredSurface::line(x1, y1, x2, y2, rgb);
+  also(x1, y1, x2, y2, rgb);
+}
+
+void Surface::rows(const Row* rows, int count) {
+  StoredSurface::rows(rows, count);
+  // The batch stays one call at a ratio of 1 with nobody watching, as it is meant to.
+  if (!hooks.line && !hires_.active() && button_.devicePixelRatioF() <= 1) return;
+  for (int i = 0; i < count; ++i) also(0, rows[i].y, 1, rows[i].y, rows[i].rgb);
+}
+
+void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {
+  const double ratio = button_.devicePixelRatioF();
+  if (ratio > 1) {
+    if (!hires_.matches(ratio, pixels().width, pixels().height))
+      hires_.reset(ratio, pixels().width, pixels().height);
+    hires_.line(x1, y1, x2, y2, rgb, scale_width(), scale_height());
+  } else if (hires_.active()) {
+    hires_.clear();
+  }
+  if (hooks.line) hooks.line(x1, y1, x2, y2, rgb);
+}
+
+void Surface::refresh() {
+  button_.update();
+  if (hooks.refresh) hooks.refresh();
+}
+
+void Surface::property_changed(std::string_view name) {
+  if (hooks.property_changed) hooks.property_changed(name);
+}
+
+std::optional<bool> Surface::extender_default() {
+  if (!extender_present) return std::nullopt;
+  return button_.isDefault();
+}
+
+std::optional<bool> Surface::extender_cancel() {
+  if (!extender_present) return std::nullopt;
+  return cancel;
+}
 
 void Surface::changed(host::Change what) {
   switch (what) {
     case host::Change::size:
-      widget_.resize(pixels().width, pixels().height);
+      hires_.clear();
+      button_.resize(pixels().width, pixels().height);
       break;
     // Coalesced by Qt: one repaint however many lines a face takes.
     case host::Change::drawing:
-      widget_.update();
+      button_.update();
       break;
     case host::Change::mask:
       apply_shape();
+      if (hooks.mask) hooks.mask(mask_picture());
       break;
     // A disabled control gets neither pointer nor keyboard notifications, as on the desktop.
     case host::Change::enabled:
-      widget_.setEnabled(enabled() != 0);
+      applying_enabled = true;
+      button_.setEnabled(own_enabled() != 0);
+      applying_enabled = false;
       break;
     case host::Change::pointer:
       apply_cursor();
@@ -37,16 +91,19 @@ void Surface::changed(host::Change what) {
 void Surface::apply_shape() {
   const PictureRef& mask = mask_picture();
   if (!mask || mask->handle == 0) {
-    widget_.clearMask();
+    button_.clearMask();
     return;
   }
-  QRegion shape = mask_region(*mask);
+  const double ratio = button_.devicePixelRatioF();
+  // On a high-DPI screen the window keeps every logical pixel the shape touches at device
+  // resolution; the face cuts the rest away pixel by pixel (see device_face).
+  QRegion shape = ratio > 1 && regions ? device_shape(*regions, ratio) : mask_region(*mask);
   // Qt reads an empty mask as "no mask"; an all-white picture must hide the whole window, so
   // the shape becomes a pixel outside it instead.
   if (shape.isEmpty()) shape = QRegion(-1, -1, 1, 1);
   // A rebuild that keeps the shape (a new caption, colour or look) leaves Qt's mask alone:
   // setting one makes Qt recompute the exposed area of the parent.
-  if (widget_.mask() != shape) widget_.setMask(shape);
+  if (button_.mask() != shape) button_.setMask(shape);
 }
 
 void Surface::apply_cursor() {
@@ -57,21 +114,17 @@ void Surface::apply_cursor() {
       Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor, Qt::SizeAllCursor};
   const std::int16_t shape = mouse_pointer();
   if (shape == 0) {
-    widget_.unsetCursor();
+    button_.unsetCursor();
   } else if (shape == 99) {
     const PictureRef custom = mouse_icon();
     const QImage icon = custom ? to_qimage(*custom) : QImage();
     if (icon.isNull())
-      widget_.unsetCursor();
+      button_.unsetCursor();
     else
-      widget_.setCursor(QCursor(QPixmap::fromImage(icon)));
+      button_.setCursor(QCursor(QPixmap::fromImage(icon)));
   } else {
-    widget_.setCursor(kShapes[shape]);
+    button_.setCursor(kShapes[shape]);
   }
-}
-
-void Surface::property_changed(std::string_view name) {
-  if (on_property_changed) on_property_changed(name);
 }
 
 }  // namespace brelund::qt

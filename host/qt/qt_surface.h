@@ -1,33 +1,71 @@
 // UserControl on Qt: the stored surface shown by the widget's paintEvent, the window shape from
-// the mask picture, the pointer shape, and the extender and ambient font of the form.
+// the mask picture, the pointer shape, the push button's default state and the form's cancel
+// button as the extender, and a face drawn again at device resolution on high-DPI screens.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
-#include <QWidget>
+#include <QPushButton>
 
 #include "host/common/stored_surface.h"
+#include "host/qt/qt_hires.h"
 
 namespace brelund::qt {
 
 class Surface final : public host::StoredSurface {
  public:
-  Surface(QWidget& widget, host::WindowHandle hwnd);
+  Surface(QPushButton& button, host::WindowHandle hwnd);
 
-  std::function<void(std::string_view)> on_property_changed;
+  // What a tool that watches the control (a trace) sees; none are needed to show it.
+  struct Hooks {
+    std::function<void(float, float, float, float, OleColor)> line;
+    std::function<void(const PictureRef&)> mask;
+    std::function<void(std::string_view)> property_changed;
+    std::function<void()> refresh;
+  };
+  Hooks hooks;
 
-  void refresh() override { widget_.update(); }
+  // Enabled as the face shows it: the control's own setting, and no disabled ancestor. While
+  // saving, only the control's own setting counts: a disabled dialog does not disable its buttons'
+  // saved state.
+  Bool16 enabled() override;
+  Bool16 own_enabled() { return StoredSurface::enabled(); }
+  bool saving = false;
+
+  void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
+  void rows(const Row* rows, int count) override;
+  void refresh() override;
   host::WindowHandle hwnd() override { return hwnd_; }
   void property_changed(std::string_view name) override;
+
+  // The extender: Default is QPushButton's own `default`; Cancel is kept here. A host that
+  // lacks both (as some containers do) is simulated by `present = false`.
+  std::optional<bool> extender_default() override;
+  std::optional<bool> extender_cancel() override;
+  bool cancel = false;
+  bool extender_present = true;
+
+  // The ambient font: the container's, or the widget's own font when none was given.
+  bool ambient_given = false;
+
+  const HiresFace& hires() const noexcept { return hires_; }
+  // The shapes the mask was filled with, to cut the window at device resolution.
+  const std::vector<shape::Region>* regions = nullptr;
+  // Called when Qt's own enabled state is being brought in line with the control's.
+  bool applying_enabled = false;
 
  private:
   void changed(host::Change what) override;
   void apply_shape();
   void apply_cursor();
-  QWidget& widget_;
+  // The same line at device resolution, and to the watching tool.
+  void also(float x1, float y1, float x2, float y2, OleColor rgb);
+  QPushButton& button_;
   host::WindowHandle hwnd_;
+  HiresFace hires_;
 };
 
 }  // namespace brelund::qt

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "brelund/units.h"
 #include "render/colour.h"
 
 namespace brelund::qt {
@@ -63,24 +64,28 @@ QRegion mask_region(const Picture& mask) {
   std::vector<QRect> rects;
   std::vector<std::pair<int, int>> runs, above;
   std::size_t above_first = 0;  // where the rectangles of the row above start in `rects`
-  for (int y = 0; y < mask.height; ++y) {
-    const std::uint32_t* row = mask.pixels.data() + static_cast<std::size_t>(y) * mask.width;
-    runs.clear();
-    for (int x = 0; x < mask.width;) {
-      while (x < mask.width && (row[x] & 0xFFFFFFu) == 0xFFFFFFu) ++x;
-      const int from = x;
-      while (x < mask.width && (row[x] & 0xFFFFFFu) != 0xFFFFFFu) ++x;
-      if (x > from) runs.emplace_back(from, x);
-    }
-    if (!runs.empty() && runs == above) {
+  int row = -1;
+  auto end_row = [&] {
+    if (!runs.empty() && runs == above && row > 0) {
       for (std::size_t i = above_first; i < rects.size(); ++i)
         rects[i].setBottom(rects[i].bottom() + 1);
-      continue;
+    } else {
+      above_first = rects.size();
+      for (const auto& [from, to] : runs) rects.emplace_back(from, row, to - from, 1);
+      above.swap(runs);
     }
-    above_first = rects.size();
-    for (const auto& [from, to] : runs) rects.emplace_back(from, y, to - from, 1);
-    above.swap(runs);
-  }
+    runs.clear();
+  };
+  units::for_each_opaque_span(mask, [&](int y, int from, int to) {
+    if (y != row) {
+      if (row >= 0) end_row();
+      // A row without runs in between breaks the rectangles above it.
+      if (y != row + 1) above.clear();
+      row = y;
+    }
+    runs.emplace_back(from, to);
+  });
+  if (row >= 0) end_row();
   QRegion region;
   if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;

@@ -1,18 +1,14 @@
-// Conversions between the control's value types and Qt's: fonts, pictures, colours, twips.
+// Conversions between the control's value types and Qt's: fonts, pictures, colours, the mask.
 #pragma once
 
 #include <QColor>
 #include <QFont>
 #include <QImage>
-#include <QPixmap>
 #include <QRegion>
 
 #include "brelund/host.h"
 
 namespace brelund::qt {
-
-inline constexpr int kTwipsPerPixel = 15;
-inline float twips_of_pixels(double px) { return static_cast<float>(px * kTwipsPerPixel); }
 
 QFont to_qfont(const Font& f);
 FontRef from_qfont(const QFont& f);

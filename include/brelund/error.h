@@ -34,6 +34,7 @@ inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIo = 57;
 inline constexpr int kPathFileAccess = 75;
 inline constexpr int kObjectNotSet = 91;
+inline constexpr int kInvalidUseOfNull = 94;
 inline constexpr int kInvalidPropertyValue = 380;
 inline constexpr int kNotSupported = 438;
 inline constexpr int kArgumentNotOptional = 449;

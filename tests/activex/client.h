@@ -42,6 +42,9 @@ int dispatch_checks();  // properties and methods through IDispatch, without a w
 void stream_persistence_checks();
 void bag_and_site_checks();  // IPersistPropertyBag, and a client site's extender and ambient font
 int container_checks();      // in AtlAxWin: events, click, corners, persistence
+int lifetime_checks();       // a container that lets go of the control inside its events
+int form_checks();           // two buttons and an edit box on a form, real input
+int ole_checks();            // streams, storages, notifications, fonts, activation, drawing
 int roundrect_checks();      // shape::rasterize against CreateRoundRectRgn
 
 }  // namespace client

@@ -107,6 +107,20 @@ DWORD advise(IUnknown* control, Sink& sink) {
   return cookie;
 }
 
+bool objects_alive() {
+  HMODULE m = GetModuleHandleW(L"Brelund32.ocx");
+  auto can_unload = reinterpret_cast<HRESULT(WINAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(m, "DllCanUnloadNow")));
+  return !can_unload || can_unload() != S_OK;
+}
+
+HWND window_of(IUnknown* control) {
+  ComPtr<IOleWindow> w = ComPtr<IUnknown>(control).query<IOleWindow>(IID_IOleWindow);
+  HWND h = nullptr;
+  if (w) w->GetWindow(&h);
+  return h;
+}
+
 std::vector<unsigned> draw(IUnknown* control, int w, int h, unsigned background) {
   std::vector<unsigned> out(static_cast<std::size_t>(w) * h, background);
   ComPtr<IViewObject> view = ComPtr<IUnknown>(control).query<IViewObject>(IID_IViewObject);

@@ -66,6 +66,12 @@ ComPtr<IDispatch> create_boton();
 // Advises the sink on the control's __Boton connection point; returns the cookie.
 DWORD advise(IUnknown* control, Sink& sink);
 
+// True while the server has live objects (its own DllCanUnloadNow says so).
+bool objects_alive();
+
+// The control's window once it is active in place; null before.
+HWND window_of(IUnknown* control);
+
 // Draws the control through IViewObject onto a w x h bitmap pre-filled with `background`,
 // returning the pixels as 0x00RRGGBB, row-major.
 std::vector<unsigned> draw(IUnknown* control, int w, int h, unsigned background);

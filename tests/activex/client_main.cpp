@@ -9,7 +9,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::printf(
         "usage: boton_ax_client typelib|resources OCX|registered|unregistered|dispatch|"
-        "container|roundrect\n");
+        "container|lifetime|ole|form|roundrect\n");
     return 2;
   }
   if (FAILED(OleInitialize(nullptr))) {
@@ -30,6 +30,12 @@ int wmain(int argc, wchar_t** argv) {
     rc = client::dispatch_checks();
   else if (cmd == L"container")
     rc = client::container_checks();
+  else if (cmd == L"lifetime")
+    rc = client::lifetime_checks();
+  else if (cmd == L"form")
+    rc = client::form_checks();
+  else if (cmd == L"ole")
+    rc = client::ole_checks();
   else if (cmd == L"roundrect")
     rc = client::roundrect_checks();
   else

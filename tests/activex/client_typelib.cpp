@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "client.h"
+#include "control/event_table.h"
 #include "control/property_table.h"
 #include "host/activex/com_ptr.h"
 #include "typelib/brelund_h.h"
@@ -167,6 +168,36 @@ void check_events(ITypeInfo* ev) {
       check(e.paramdesc.wParamFlags == (PARAMFLAG_FIN | PARAMFLAG_FOUT), "event parameter in/out",
             what);
     }
+    ev->ReleaseFuncDesc(fd);
+  }
+  // The control's events table, which the server fires from, agrees with the library: each
+  // event's dispatch id, name, and its arguments' names and types in order.
+  check_eq(brelund::events().size(), std::size_t{8}, "the events table has eight events");
+  for (const brelund::EventInfo& e : brelund::events()) {
+    const std::string what(e.name);
+    FUNCDESC* fd = nullptr;
+    UINT index = 0;
+    ComPtr<ITypeInfo2> ev2 = ComPtr<ITypeInfo>(ev).query<ITypeInfo2>(IID_ITypeInfo2);
+    if (!ev2 || FAILED(ev2->GetFuncIndexOfMemId(e.dispid(), INVOKE_FUNC, &index)) ||
+        FAILED(ev->GetFuncDesc(index, &fd))) {
+      check(false, "the table's event id is in the library", what);
+      continue;
+    }
+    check(utf8(name_of(ev, fd->memid)) == what, "the table's event name", what);
+    check_eq(static_cast<std::size_t>(fd->cParams), e.args.size(),
+             (what + " argument count in the table").c_str());
+    BSTR names[8] = {};
+    UINT got = 0;
+    ev->GetNames(fd->memid, names, 8, &got);
+    for (std::size_t p = 0; p < e.args.size() && p < static_cast<std::size_t>(fd->cParams); ++p) {
+      const std::wstring want =
+          e.args[p].type == brelund::EventArgType::int16 ? L"*short" : L"*float";
+      check(type_text(ev, fd->lprgelemdescParam[p].tdesc) == want, "the table's argument type",
+            what);
+      const std::wstring pname = p + 1 < got && names[p + 1] ? names[p + 1] : L"";
+      check(utf8(pname) == std::string(e.args[p].name), "the table's argument name", what);
+    }
+    for (UINT i = 0; i < got; ++i) SysFreeString(names[i]);
     ev->ReleaseFuncDesc(fd);
   }
 }

@@ -5,6 +5,9 @@
 #   dispatch     the C++ client through IDispatch, events, persistence, lifetime
 #   vbscript     a VBScript client through cscript
 #   container    the control in Wine's ATL host window
+#   lifetime     a container that lets go of the control inside its events
+#   form         two buttons and an edit box on a form, real pointer and keys
+#   ole          streams, storages, notifications, live fonts, activation, drawing
 #   roundrect    the shape rasterizer against CreateRoundRectRgn
 set -euo pipefail
 AX_BUILD=$(readlink -f "$1") AX_PREFIX=$(readlink -m "$2")
@@ -23,6 +26,8 @@ case "$test_name" in
     ax_register
     client registered
     ax_unregister
+    # Unregistering what is not registered succeeds and changes nothing.
+    ax_unregister || { echo "FAIL: a second unregistration failed" >&2; exit 1; }
     client unregistered
     wine regedit /E "$(ax_winpath "$AX_BUILD")\\after.reg" HKEY_CLASSES_ROOT
     if ! cmp -s "$AX_BUILD/before.reg" "$AX_BUILD/after.reg"; then
@@ -37,7 +42,7 @@ case "$test_name" in
     client typelib
     client resources "$(ax_winpath "$AX_OCX")"
     ;;
-  dispatch|container|roundrect)
+  dispatch|container|lifetime|ole|form|roundrect)
     ax_register
     client "$test_name"
     ;;

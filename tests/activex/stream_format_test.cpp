@@ -3,8 +3,24 @@
 // refused rather than trusted.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
+
 #include "control/convert.h"
 #include "host/activex/stream_format.h"
+
+// The largest single allocation since the last reset: a stream that lies about its lengths
+// must cost no more than the bytes it really holds.
+namespace {
+std::size_t g_largest = 0;
+}
+void* operator new(std::size_t n) {
+  if (n > g_largest) g_largest = n;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace brelund::ax {
 namespace {
@@ -94,6 +110,27 @@ TEST(StreamFormat, LyingLengthsAndTagsAreRefused) {
   auto extra = bytes;
   extra.push_back(0);
   EXPECT_FALSE(stream_format::decode(extra.data(), extra.size()));
+}
+
+TEST(StreamFormat, WhatCannotBeStoredIsRefusedNotTruncated) {
+  // A key longer than its 16-bit length field would be written cut and never read back.
+  const Entries long_key{{std::string(70000, 'k'), std::int16_t{1}}};
+  EXPECT_THROW(stream_format::encode(long_key), Error);
+}
+
+TEST(StreamFormat, APictureTheBytesCannotBackCostsNothing) {
+  // 4096 x 4096 pixels is within the largest picture a save writes, but the stream holds none
+  // of its 64 MB: refused without allocating for them.
+  const Entries pic{{"Picture", make_picture(1, 1, {0xFF000000u})}};
+  auto bytes = stream_format::encode(pic);
+  const std::size_t w_at = stream_format::kHeaderSize + 2 + 7 + 1;
+  bytes[w_at] = 0x00;
+  bytes[w_at + 1] = 0x10;  // width 4096
+  bytes[w_at + 4] = 0x00;
+  bytes[w_at + 5] = 0x10;  // height 4096
+  g_largest = 0;
+  EXPECT_FALSE(stream_format::decode(bytes.data(), bytes.size()));
+  EXPECT_LT(g_largest, std::size_t{1} << 20) << "largest allocation while decoding";
 }
 
 }  // namespace

@@ -86,35 +86,36 @@ struct HeadlessSide final : Side {
 
 struct QtSide final : Side {
   QWidget form;
-  BotonWidget* w = new BotonWidget(&form);
+  // The headless host's ambient font, so that both captions start alike.
+  BotonWidget* w = Access::create(&form, std::make_shared<const Font>());
   EventLog log{*w};
   QtSide() {
     form.resize(400, 200);
     w->move(20, 20);
     // Focus is one of the scripted notifications; the window must not hand it out on its own.
     w->setFocusPolicy(Qt::NoFocus);
-    w->control().services().observer = &looks;
+    Access::set_observer(*w, &looks);
   }
-  Boton& control() override { return w->control(); }
+  Boton& control() override { return Access::control(*w); }
   // Only the system pointer moves; no pointer notification is generated here (the platform's
   // report of the move stays queued until the test is done).
   void pointer_at(int x, int y) override { QCursor::setPos(w->mapToGlobal(QPoint(x, y))); }
   void pointer_away() override { QCursor::setPos(QPoint(5000, 5000)); }
   void tick() override {
-    if (w->hoverTimerActive()) w->control().Timer1_Timer();
+    if (Access::hover_timer_active(*w)) Access::control(*w).Timer1_Timer();
   }
   void extender(bool d, bool c) override {
     w->setDefault(d);
     w->setCancel(c);
   }
-  void resize(float width, float height) override { w->setExtent(width, height); }
+  void resize(float width, float height) override { Access::resize(*w, width, height); }
   void zero_button(bool on) override {
     log.on_mouse_down = [on](short& b, short&, float&, float&) {
       if (on) b = 0;
     };
   }
-  const Raster& face() override { return w->surface().pixels(); }
-  PictureRef mask() override { return w->surface().mask_picture(); }
+  const Raster& face() override { return Access::surface(*w).pixels(); }
+  PictureRef mask() override { return Access::surface(*w).mask_picture(); }
   QStringList& events() override { return log.lines; }
   QSize size() override { return w->size(); }
 };
@@ -346,9 +347,9 @@ class ConformanceTest : public QObject {
       BotonWidget& q = *window.buttons()[i];
       headless::Button& h = *headless.buttons[i];
       QCOMPARE(q.objectName().toStdString(), form.controls[i].name);
-      QVERIFY(q.control().fields() == h.control().fields());
-      QVERIFY(q.surface().canvas().raster().pixels == internals(h).surface.pixels().pixels);
-      QVERIFY(same_pixels(q.surface().mask_picture(), internals(h).surface.mask_picture()));
+      QVERIFY(Access::control(q).fields() == h.control().fields());
+      QVERIFY(Access::surface(q).canvas().raster().pixels == internals(h).surface.pixels().pixels);
+      QVERIFY(same_pixels(Access::surface(q).mask_picture(), internals(h).surface.mask_picture()));
     }
     QCOMPARE(window.defaultButton(), window.button("Aceptar"));
     QCOMPARE(window.cancelButton(), window.button("Cancelar"));

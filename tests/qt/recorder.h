@@ -8,8 +8,11 @@
 #include <functional>
 
 #include "brelund/qt/boton_widget.h"
+#include "host/qt/access.h"
 
 namespace brelund::qt::test {
+
+using Access = BotonWidgetAccess;
 
 // Records events as "Click", "MouseDown 1 0 1500 450", "KeyDown 32 0", ...; `on_mouse_down`
 // runs inside MouseDown and may change its arguments.
@@ -29,17 +32,17 @@ class EventLog : public QObject {
       };
     };
     connect(
-        &w, &BotonWidget::click, this, [this] { lines << "Click"; }, Qt::DirectConnection);
+        &w, &BotonWidget::Click, this, [this] { lines << "Click"; }, Qt::DirectConnection);
     connect(
-        &w, &BotonWidget::resized, this, [this] { lines << "Resize"; }, Qt::DirectConnection);
+        &w, &BotonWidget::Resize, this, [this] { lines << "Resize"; }, Qt::DirectConnection);
     connect(
-        &w, &BotonWidget::keyPress, this,
+        &w, &BotonWidget::KeyPress, this,
         [this](short& k) { lines << QString("KeyPress %1").arg(k); }, Qt::DirectConnection);
-    connect(&w, &BotonWidget::keyDown, this, key("KeyDown"), Qt::DirectConnection);
-    connect(&w, &BotonWidget::keyUp, this, key("KeyUp"), Qt::DirectConnection);
-    connect(&w, &BotonWidget::mouseDown, this, mouse("MouseDown"), Qt::DirectConnection);
-    connect(&w, &BotonWidget::mouseMove, this, mouse("MouseMove"), Qt::DirectConnection);
-    connect(&w, &BotonWidget::mouseUp, this, mouse("MouseUp"), Qt::DirectConnection);
+    connect(&w, &BotonWidget::KeyDown, this, key("KeyDown"), Qt::DirectConnection);
+    connect(&w, &BotonWidget::KeyUp, this, key("KeyUp"), Qt::DirectConnection);
+    connect(&w, &BotonWidget::MouseDown, this, mouse("MouseDown"), Qt::DirectConnection);
+    connect(&w, &BotonWidget::MouseMove, this, mouse("MouseMove"), Qt::DirectConnection);
+    connect(&w, &BotonWidget::MouseUp, this, mouse("MouseUp"), Qt::DirectConnection);
     connect(&w, &BotonWidget::error, this,
             [this](int n, const QString& d) { lines << QString("error %1 %2").arg(n).arg(d); });
   }

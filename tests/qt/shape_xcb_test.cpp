@@ -54,7 +54,8 @@ class ShapeTest : public QObject {
       // Inside the shape the face is drawn, not the form.
       const QPoint inside = r.topLeft() + QPoint(15, r.height() / 2);
       QVERIFY2(shot.pixelColor(inside) != green, qPrintable(b->objectName()));
-      QCOMPARE(shot.pixelColor(inside), QColor::fromRgb(b->face().pixel(15, r.height() / 2)));
+      QCOMPARE(shot.pixelColor(inside),
+               QColor::fromRgb(Access::face(*b).pixel(15, r.height() / 2)));
     }
   }
 

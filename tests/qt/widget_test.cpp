@@ -34,7 +34,7 @@ class WidgetTest : public QObject {
     point_to(*b_, p);
     QTest::mouseRelease(form_->windowHandle(), button, {}, on_form(p));
   }
-  BotonFields fields() { return b_->control().fields(); }
+  BotonFields fields() { return Access::control(*b_).fields(); }
 
  private slots:
   void init() {
@@ -49,7 +49,7 @@ class WidgetTest : public QObject {
     edit_->setFocus();
     point_to(*form_, QPoint(5, 5));
     log_ = std::make_unique<EventLog>(*b_);
-    b_->control().services().observer = &looks_;
+    Access::set_observer(*b_, &looks_);
     looks_.looks.clear();
   }
   void cleanup() {
@@ -95,12 +95,11 @@ class WidgetTest : public QObject {
     press(QPoint(0, 0));
     release(QPoint(0, 0));
     QCOMPARE(log_->without_moves(), QStringList());
-    QVERIFY(!b_->hoverTimerActive());
+    QVERIFY(!Access::hover_timer_active(*b_));
   }
 
   void caption_reports_its_own_coordinates_and_clicks() {
-    CaptionView& caption = b_->captionView();
-    const QPoint p = caption.mapTo(b_, QPoint(2, 3));
+    const QPoint p = Access::caption_rect(*b_).topLeft() + QPoint(2, 3);
     press(p);
     release(p);
     QCOMPARE(log_->without_moves(),
@@ -197,21 +196,21 @@ class WidgetTest : public QObject {
   }
 
   void hover_lights_and_goes_within_two_timer_periods() {
-    const QImage unlit = b_->face();
+    const QImage unlit = Access::face(*b_);
     point_to(*b_, centre());
-    QVERIFY2(b_->hoverTimerActive(), qPrintable(log_->lines.join('|')));
+    QVERIFY2(Access::hover_timer_active(*b_), qPrintable(log_->lines.join('|')));
     QCOMPARE(looks_.looks, QStringList({"10"}));
-    QVERIFY(b_->face() != unlit);
+    QVERIFY(Access::face(*b_) != unlit);
     // Moving on the caption is still over the control: nothing more is painted.
-    point_to(*b_, b_->captionView().geometry().center());
+    point_to(*b_, Access::caption_rect(*b_).center());
     QTest::qWait(250);
-    QVERIFY(b_->hoverTimerActive());
+    QVERIFY(Access::hover_timer_active(*b_));
     QCOMPARE(looks_.looks.size(), 1);
     point_to(*form_, QPoint(5, 5));
-    const int period = b_->control().services().timer.interval();
-    QTRY_VERIFY_WITH_TIMEOUT(!b_->hoverTimerActive(), 2 * period + 400);
+    const int period = Access::control(*b_).services().timer.interval();
+    QTRY_VERIFY_WITH_TIMEOUT(!Access::hover_timer_active(*b_), 2 * period + 400);
     QCOMPARE(looks_.looks, QStringList({"10", "00"}));
-    QCOMPARE(b_->face(), unlit);
+    QCOMPARE(Access::face(*b_), unlit);
   }
 
   void property_changes_repaint_at_once() {
@@ -230,9 +229,9 @@ class WidgetTest : public QObject {
     QVERIFY(b_->setProperty("CreateRegion", false));
     QVERIFY(b_->mask().contains(QPoint(0, 0)));
 
-    const int narrow = b_->captionView().width();
+    const int narrow = Access::caption_rect(*b_).width();
     QVERIFY(b_->setProperty("Caption", "A much longer caption"));
-    QVERIFY(b_->captionView().width() > narrow);
+    QVERIFY(Access::caption_rect(*b_).width() > narrow);
     QCOMPARE(b_->property("Caption").toString(), "A much longer caption");
   }
 
@@ -248,7 +247,7 @@ class WidgetTest : public QObject {
     QVERIFY(!b_->isEnabled());
     press(centre());
     release(centre());
-    b_->accessKeyPress(13);
+    Access::access_key(*b_, 13);
     QCOMPARE(log_->without_moves(), QStringList());
   }
 
@@ -267,8 +266,8 @@ class WidgetTest : public QObject {
       return QString();
     };
     for (int round : {0, 3, 20, 57, 400}) {
-      b_->set_RoundSize(round);
-      QCOMPARE(check(*b_->surface().mask_picture()), QString());
+      b_->setRoundSize(round);
+      QCOMPARE(check(*Access::surface(*b_).mask_picture()), QString());
     }
     Picture ragged;
     ragged.width = 23;

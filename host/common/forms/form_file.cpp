@@ -9,6 +9,7 @@
 
 #include "control/convert.h"
 #include "host/common/forms/base64.h"
+#include "host/common/forms/property_names.h"
 #include "host/common/png.h"
 
 namespace brelund::forms {
@@ -174,6 +175,9 @@ Control parse_control(const json& j, Context cx) {
       for (const auto& [pk, pv] : v.items()) {
         cx.key = pk;
         if (pk.size() > 64) cx.fail("key name too long");
+        if (!is_property_name(pk))
+          cx.fail("unknown property; did you mean \"" + std::string(nearest_property_name(pk)) +
+                  "\"?");
         c.properties.emplace_back(pk, parse_value(pv, cx));
       }
     } else {

@@ -1,131 +1,121 @@
-// BotonWidget: one Boton as a Qt widget. The widget is the control's host: it owns the core
-// control, shows its retained face, shapes itself by the control's mask, and turns Qt's input
-// into the control's notifications. The application side is plain Qt: a signal per event (by-
-// reference arguments arrive as references, so a directly connected slot can change them) and a
-// Q_PROPERTY per property. No exception leaves the widget: a failure is logged and signalled.
+// BotonWidget: one Boton as a Qt push button. It is a QPushButton, so dialogs, button boxes,
+// layouts, style sheets, accessibility and Designer treat it as one: text() is the caption,
+// clicked(), pressed() and released() keep their Qt meaning (each Click of the control emits
+// clicked() once), `default` and `autoDefault` work in any QDialog, and the widget sizes itself to
+// its caption and picture. What it paints is the control's own face, shape and caption.
+//
+// The control's eight events are signals of their own, named as published (Click, KeyDown, ...).
+// Their arguments are references to the control's own storage: a slot connected with
+// Qt::DirectConnection (the default for a receiver on the same thread) may change them, and the
+// control sees the change, exactly as an automation client's handler would. They cannot be queued;
+// connect clicked() for a queued slot. A slot may delete the button or its window: the button
+// stops what it was doing and touches nothing afterwards.
+//
+// No exception leaves the widget: a failure of the control is logged and signalled by error().
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include <QFont>
-#include <QImage>
 #include <QPixmap>
+#include <QPushButton>
 #include <QString>
-#include <QWidget>
-
-#include "brelund/boton.h"
-#include "brelund/forms.h"
-#include "host/common/mask_image.h"
-#include "host/qt/qt_children.h"
-#include "host/qt/qt_platform.h"
-#include "host/qt/qt_surface.h"
 
 namespace brelund::qt {
 
-class BotonWidget : public QWidget {
+class BotonWidgetAccess;
+
+class BotonWidget : public QPushButton {
   Q_OBJECT
-  Q_PROPERTY(QString Caption READ Caption WRITE set_Caption)
+  // The published properties of the control, by their published names.
+  Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
   Q_PROPERTY(bool Enabled READ Enabled WRITE set_Enabled)
   Q_PROPERTY(QFont Font READ Font WRITE set_Font)
-  Q_PROPERTY(QPixmap MouseIcon READ MouseIcon WRITE set_MouseIcon)
-  Q_PROPERTY(int MousePointer READ MousePointer WRITE set_MousePointer)
-  Q_PROPERTY(QPixmap Picture READ Picture WRITE set_Picture)
-  Q_PROPERTY(int BackColor READ BackColor WRITE set_BackColor)
-  Q_PROPERTY(int ForeColor READ ForeColor WRITE set_ForeColor)
-  Q_PROPERTY(int RoundSize READ RoundSize WRITE set_RoundSize)
-  Q_PROPERTY(int Light READ Light WRITE set_Light)
-  Q_PROPERTY(QString ToolTipText READ ToolTipText WRITE set_ToolTipText)
-  Q_PROPERTY(int BackColorOriginal READ BackColorOriginal)
-  Q_PROPERTY(bool CreateRegion READ CreateRegion WRITE set_CreateRegion)
-  Q_PROPERTY(int Roundness3D READ Roundness3D WRITE set_Roundness3D)
-  // The extender's: whether the form treats this button as its default or cancel button.
-  Q_PROPERTY(bool Default READ isDefault WRITE setDefault)
-  Q_PROPERTY(bool Cancel READ isCancel WRITE setCancel)
+  Q_PROPERTY(QPixmap MouseIcon READ MouseIcon WRITE setMouseIcon)
+  Q_PROPERTY(int MousePointer READ MousePointer WRITE setMousePointer)
+  Q_PROPERTY(QPixmap Picture READ Picture WRITE setPicture)
+  Q_PROPERTY(int BackColor READ BackColor WRITE setBackColor)
+  Q_PROPERTY(int ForeColor READ ForeColor WRITE setForeColor)
+  Q_PROPERTY(int RoundSize READ RoundSize WRITE setRoundSize)
+  Q_PROPERTY(int Light READ Light WRITE setLight)
+  Q_PROPERTY(QString ToolTipText READ ToolTipText WRITE setToolTipText)
+  Q_PROPERTY(int BackColorOriginal READ BackColorOriginal STORED false)
+  Q_PROPERTY(bool CreateRegion READ CreateRegion WRITE setCreateRegion)
+  Q_PROPERTY(int Roundness3D READ Roundness3D WRITE setRoundness3D)
+  // The window's cancel button: Escape works it, as `default` makes Enter work the default one.
+  Q_PROPERTY(bool cancel READ isCancel WRITE setCancel)
 
  public:
-  // A new button of the design size: the control is created and initialised (InitProperties).
-  // `ambient` is the container's font; the default font when none is given.
-  explicit BotonWidget(QWidget* parent = nullptr, FontRef ambient = {});
-  // A button loaded from a form file's saved property set (ReadProperties), placed and sized as
-  // the entry says. Throws brelund::Error naming the file, control and key when the set is bad.
-  static BotonWidget* load(const forms::Control& entry, const std::string& file, FontRef ambient,
-                           QWidget* parent);
+  // A new button (the control's InitProperties) in the widget's font, of the control's design
+  // size until a layout or resize() gives it another.
+  explicit BotonWidget(QWidget* parent = nullptr);
+  explicit BotonWidget(const QString& text, QWidget* parent = nullptr);
   ~BotonWidget() override;
 
   // ---- the published properties and methods ----
-  QString Caption();
-  void set_Caption(const QString& text);
-  bool Enabled();
+  // Setters follow Qt's naming (uic calls setRoundSize for a RoundSize in a .ui file); Enabled
+  // and Font are QWidget's setEnabled and setFont as well, which reach the control too.
+  QString Caption() const;
+  void setCaption(const QString& text);
+  bool Enabled() const;
   void set_Enabled(bool value);
-  QFont Font();
+  QFont Font() const;
   void set_Font(const QFont& font);
-  QPixmap MouseIcon();
-  void set_MouseIcon(const QPixmap& icon);
-  int MousePointer();
-  void set_MousePointer(int value);
-  QPixmap Picture();
-  void set_Picture(const QPixmap& picture);
-  int BackColor();
-  void set_BackColor(int color);
-  int ForeColor();
-  void set_ForeColor(int color);
-  int RoundSize();
-  void set_RoundSize(int value);
-  int Light();
-  void set_Light(int value);
-  QString ToolTipText();
-  void set_ToolTipText(const QString& text);
-  int BackColorOriginal();
-  bool CreateRegion();
-  void set_CreateRegion(bool value);
-  int Roundness3D();
-  void set_Roundness3D(int value);
+  QPixmap MouseIcon() const;
+  void setMouseIcon(const QPixmap& icon);
+  int MousePointer() const;
+  void setMousePointer(int value);
+  // A pixmap with a device pixel ratio above 1 is the picture at its device-independent size,
+  // painted at full resolution.
+  QPixmap Picture() const;
+  void setPicture(const QPixmap& picture);
+  int BackColor() const;
+  void setBackColor(int color);
+  int ForeColor() const;
+  void setForeColor(int color);
+  int RoundSize() const;
+  void setRoundSize(int value);
+  int Light() const;
+  void setLight(int value);
+  QString ToolTipText() const;
+  void setToolTipText(const QString& text);
+  int BackColorOriginal() const;
+  bool CreateRegion() const;
+  void setCreateRegion(bool value);
+  int Roundness3D() const;
+  void setRoundness3D(int value);
   Q_INVOKABLE void Refresh();
   Q_INVOKABLE void CreaNuevaRegion();
 
-  // ---- the host's side ----
-  bool isDefault() const;
-  void setDefault(bool on);
   bool isCancel() const;
   void setCancel(bool on);
-  // A new extent in twips, then the Resize notification.
-  void setExtent(float width_twips, float height_twips);
-  // A form's default or cancel button is worked by Enter or Escape through this notification.
-  void accessKeyPress(short key_ascii);
-  // The saved property set as WriteProperties writes it.
-  forms::Properties saveProperties();
-  host::WindowHandle windowHandle32() const noexcept { return hwnd_; }
 
-  // The retained face as drawn (without caption and picture).
-  QImage face() const;
-  // Everything the control is built from, for tests and tools that look inside.
-  Boton& control() noexcept { return *control_; }
-  Surface& surface() noexcept { return surface_; }
-  Label& label() noexcept { return label_; }
-  Image& pic() noexcept { return pic_; }
-  CaptionView& captionView() noexcept { return *caption_view_; }
-  PictureView& pictureView() noexcept { return *picture_view_; }
-  bool hoverTimerActive() noexcept { return timer_.enabled(); }
-
+  // The caption and picture side by side with the control's margins: clear of the rounded
+  // corners and inside the flat middle of the face.
   QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  signals:
-  void click();
-  void keyDown(short& keyCode, short& shift);
-  void keyPress(short& keyAscii);
-  void keyUp(short& keyCode, short& shift);
-  void mouseDown(short& button, short& shift, float& x, float& y);
-  void mouseMove(short& button, short& shift, float& x, float& y);
-  void mouseUp(short& button, short& shift, float& x, float& y);
-  void resized();
+  void Click();
+  void KeyDown(short& KeyCode, short& Shift);
+  void KeyPress(short& KeyAscii);
+  void KeyUp(short& KeyCode, short& Shift);
+  void MouseDown(short& Button, short& Shift, float& X, float& Y);
+  void MouseMove(short& Button, short& Shift, float& X, float& Y);
+  void MouseUp(short& Button, short& Shift, float& X, float& Y);
+  void Resize();
+  // A property of the control changed (its PropertyChanged), by published name.
   void propertyChanged(const QString& name);
   void error(int number, const QString& description);
 
  protected:
+  bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void changeEvent(QEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
@@ -134,38 +124,17 @@ class BotonWidget : public QWidget {
   void keyReleaseEvent(QKeyEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  // click(), animateClick(), the mnemonic and the accessibility Press action click through the
+  // control (the access-key path), once.
+  void nextCheckState() override;
+  bool hitButton(const QPoint& pos) const override;
 
  private:
-  class Sink;
-  enum class Start { init, later };
-  BotonWidget(QWidget* parent, FontRef ambient, Start start);
-
-  // Runs one entry point of the control; a failure becomes a warning and the error signal.
-  template <class F>
-  bool deliver(F&& f);
-  void report(const Status& s);
-  void pointer(PointerAction action, QMouseEvent& e, QPointF at);
-  void child_pointer(ForwardingView& view, bool enabled, PointerAction action, QMouseEvent& e);
-
-  host::WindowHandle hwnd_;
-  Platform platform_;
-  Surface surface_;
-  CaptionView* caption_view_;  // children of this widget: Qt deletes them
-  PictureView* picture_view_;
-  Label label_;
-  Image pic_;
-  MaskImage mask_;
-  Timer timer_;
-  std::unique_ptr<Sink> sink_;
-  std::unique_ptr<Boton> control_;
-  bool focused_ = false;
+  friend class BotonWidgetAccess;
+  class Private;
+  struct Options;
+  BotonWidget(QWidget* parent, const Options& options);
+  std::unique_ptr<Private> d_;
 };
-
-template <class F>
-bool BotonWidget::deliver(F&& f) {
-  const Status s = guarded(std::forward<F>(f));
-  if (!s.ok()) report(s);
-  return s.ok();
-}
 
 }  // namespace brelund::qt

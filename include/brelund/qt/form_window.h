@@ -1,7 +1,7 @@
 // A form on Qt: a window with a background and ambient font that holds BotonWidgets, loaded from
-// and saved to the same form files as the headless host. It is also where the form-level default
-// and cancel buttons live: Enter and Escape that no focused control takes are handed to them as
-// the access-key notification.
+// and saved to the same form files as the headless host. One default and one cancel button at
+// most: Enter and Escape that no focused widget takes work them (each button watches its window
+// for that, in this window as in any QDialog).
 #pragma once
 
 #include <string>
@@ -26,27 +26,22 @@ class FormWindow : public QWidget {
 
   const std::vector<BotonWidget*>& buttons() const noexcept { return buttons_; }
   BotonWidget* button(const QString& name) const;
-  // Adds a new button (InitProperties) at (left, top) twips.
+  // Adds a new button (InitProperties) at (left, top) twips, in the form's font.
   BotonWidget* addButton(const QString& name, float left_twips, float top_twips);
 
-  // One default and one cancel button at most: naming one takes the part from the previous one.
+  // Naming one takes the part from the previous one.
   void setDefaultButton(BotonWidget* b);
   void setCancelButton(BotonWidget* b);
-  BotonWidget* defaultButton() const noexcept { return default_; }
-  BotonWidget* cancelButton() const noexcept { return cancel_; }
+  BotonWidget* defaultButton() const;
+  BotonWidget* cancelButton() const;
 
   // The form as it would be saved now: every button's WriteProperties.
   forms::Form capture();
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   void adopt(BotonWidget* b, forms::Control entry);
   forms::Form form_;
   std::vector<BotonWidget*> buttons_;  // children of this window: Qt deletes them
-  BotonWidget* default_ = nullptr;
-  BotonWidget* cancel_ = nullptr;
 };
 
 }  // namespace brelund::qt

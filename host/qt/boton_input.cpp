@@ -1,0 +1,252 @@
+// Qt's input in the control's terms: the pointer with its target (surface, caption, picture),
+// keys and focus, and the window's Enter and Escape for its default and cancel buttons. Every
+// handler ends at once when the control reports it is gone: a slot deleted the widget.
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "brelund/units.h"
+#include "host/qt/boton_private.h"
+#include "host/qt/qt_input.h"
+
+namespace brelund::qt {
+
+namespace {
+bool is_enter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool is_press_key(int key) {
+  return is_enter(key) || key == Qt::Key_Escape || key == Qt::Key_Space;
+}
+// Enter and Escape as a window hands them to its buttons: alone, or Enter on the keypad.
+bool plain(const QKeyEvent& e) {
+  return e.modifiers() == Qt::NoModifier ||
+         (e.modifiers() == Qt::KeypadModifier && e.key() == Qt::Key_Enter);
+}
+// In a right-to-left layout the caption and the picture are mirrored, as a Qt button mirrors
+// its icon and text; the face itself is not.
+QRect placed(const QWidget& w, QRect r) {
+  if (r.isEmpty() || w.layoutDirection() != Qt::RightToLeft) return r;
+  r.moveLeft(w.width() - r.left() - r.width());
+  return r;
+}
+}  // namespace
+
+QRect BotonWidget::Private::caption_rect() { return placed(w, label.rect()); }
+QRect BotonWidget::Private::picture_rect() { return placed(w, pic.rect()); }
+
+host::PointerTarget BotonWidget::Private::target_at(QPointF at, QPointF& local) {
+  // The caption lies over the picture, as it is painted.
+  if (const QRect r = caption_rect(); r.contains(at.toPoint())) {
+    local = at - QPointF(r.topLeft());
+    return host::PointerTarget::caption;
+  }
+  if (const QRect r = picture_rect(); r.contains(at.toPoint())) {
+    local = at - QPointF(r.topLeft());
+    return host::PointerTarget::picture;
+  }
+  local = at;
+  return host::PointerTarget::surface;
+}
+
+bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent& e) {
+  using host::PointerAction;
+  const QPointF at = e.position();
+  QPointF local;
+  host::PointerTarget target;
+  // While a button is held, everything goes to the part that was pressed (the pointer is
+  // captured there), in that part's coordinates, wherever the pointer is.
+  // Held besides the button of this event: none means a press starts a new capture and a
+  // release ends it.
+  const bool alone = (e.buttons() & ~Qt::MouseButtons(e.button())) == Qt::NoButton;
+  if (action == PointerAction::down && alone) capture.reset();
+  if (capture) {
+    target = *capture;
+    local = at - capture_origin;
+  } else {
+    target = target_at(at, local);
+    if (action == PointerAction::down) {
+      capture = target;
+      capture_origin = at - local;
+    }
+  }
+  if (action == PointerAction::up && alone) capture.reset();
+  const std::int16_t button =
+      button_code(action == PointerAction::move ? e.buttons() : Qt::MouseButtons(e.button()));
+  const std::int16_t shift = shift_code(e.modifiers());
+  platform.pin_pointer(e.globalPosition().toPoint());
+  const Status s =
+      instance->pointer(action, target, button, shift, units::twips_of_pixels(local.x()),
+                        units::twips_of_pixels(local.y()));
+  if (s.gone) return false;
+  platform.unpin_pointer();
+  return settle(s);
+}
+
+void BotonWidget::mousePressEvent(QMouseEvent* e) {
+  e->accept();
+  if (d_ && d_->instance) d_->pointer(host::PointerAction::down, *e);
+}
+void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
+  e->accept();
+  if (d_ && d_->instance) d_->pointer(host::PointerAction::move, *e);
+}
+void BotonWidget::mouseReleaseEvent(QMouseEvent* e) {
+  e->accept();
+  if (d_ && d_->instance) d_->pointer(host::PointerAction::up, *e);
+}
+// The control handles no double click: Qt reports it in place of the second press, and the
+// control sees only the release that follows, as it would on the desktop.
+void BotonWidget::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }
+
+bool BotonWidget::hitButton(const QPoint& pos) const {
+  return rect().contains(pos) && (mask().isEmpty() || mask().contains(pos));
+}
+
+// ---- keys ----
+
+bool BotonWidget::Private::in_dialog() const {
+  for (const QWidget* p = w.parentWidget(); p; p = p->parentWidget()) {
+    if (qobject_cast<const QDialog*>(p)) return true;
+    if (p->isWindow()) break;
+  }
+  return false;
+}
+
+// The button that Enter works in this window, found as QDialog finds it: the first visible
+// push button of the window that is its default.
+QPushButton* BotonWidget::Private::window_default() {
+  QWidget* window = w.window();
+  if (window == &w) return nullptr;
+  for (QPushButton* b : window->findChildren<QPushButton*>())
+    if (b->window() == window && b->isDefault() && b->isVisible()) return b;
+  return nullptr;
+}
+
+BotonWidget* BotonWidget::Private::window_cancel() {
+  QWidget* window = w.window();
+  if (window == &w) return nullptr;
+  for (BotonWidget* b : window->findChildren<BotonWidget*>())
+    if (b->window() == window && b->isCancel() && b->isVisible()) return b;
+  return nullptr;
+}
+
+// Enter and Escape that belong to another button of the window are left to the window, so that
+// the focused button does not see them too (and does not click on their release).
+bool BotonWidget::Private::passes_on(const QKeyEvent& e) {
+  if (!plain(e)) return false;
+  if (is_enter(e.key())) {
+    if (w.isDefault() || w.autoDefault()) return false;
+    QPushButton* def = window_default();
+    return def && def != &w;
+  }
+  if (e.key() == Qt::Key_Escape) {
+    if (w.isCancel()) return false;
+    BotonWidget* cancel = window_cancel();
+    return (cancel && cancel != &w) || (!cancel && in_dialog());
+  }
+  return false;
+}
+
+void BotonWidget::Private::watch_window() {
+  QWidget* window = w.window();
+  if (window == &w) window = nullptr;
+  if (window == watched) return;
+  if (watched) watched->removeEventFilter(&w);
+  watched = window;
+  if (window) window->installEventFilter(&w);
+}
+
+// Enter or Escape that reached the window (no focused widget took it): the window's default or
+// cancel button gets it as the control's access-key notification, and the window (a QDialog's
+// own Enter and Escape handling included) does not see it.
+bool BotonWidget::Private::window_key(QKeyEvent& e) {
+  if (!plain(e) || e.isAutoRepeat()) return false;
+  const bool enter = is_enter(e.key());
+  if (!enter && e.key() != Qt::Key_Escape) return false;
+  const QWidget* owner = enter ? static_cast<QWidget*>(window_default()) : window_cancel();
+  if (owner != &w) return false;
+  e.accept();
+  if (!w.isEnabled()) return true;
+  run([&] { return instance->access_key(enter ? 13 : 27); });
+  return true;
+}
+
+bool BotonWidget::eventFilter(QObject* watched, QEvent* e) {
+  if (d_ && d_->instance && watched == d_->watched && e->type() == QEvent::KeyPress)
+    return d_->window_key(*static_cast<QKeyEvent*>(e));
+  return QPushButton::eventFilter(watched, e);
+}
+
+void BotonWidget::keyPressEvent(QKeyEvent* e) {
+  if (!d_ || !d_->instance) return;
+  Private& d = *d_;
+  const int key = e->key();
+  if (!e->isAutoRepeat() && d.passes_on(*e)) {
+    d.keys_passed_on.insert(key);
+    e->ignore();
+    return;
+  }
+  if (d.keys_passed_on.count(key)) {  // a repeat of a key left to the window
+    e->ignore();
+    return;
+  }
+  e->accept();
+  if (is_press_key(key)) d.keys_down.insert(key);
+  std::int16_t shift = shift_code(e->modifiers());
+  if (std::int16_t code = key_code(key, e->modifiers()); code != 0) {
+    if (!d.run([&] { return d.instance->key_down(code, shift); })) return;
+  }
+  if (!e->text().isEmpty() && e->text().at(0).unicode() < 0x8000) {
+    const auto ascii = static_cast<std::int16_t>(e->text().at(0).unicode());
+    d.run([&] { return d.instance->key_press(ascii); });
+  }
+}
+
+void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
+  if (!d_ || !d_->instance) return;
+  Private& d = *d_;
+  const int key = e->key();
+  // Auto-repeat repeats the press only; the one release comes when the key is let go.
+  if (e->isAutoRepeat()) {
+    e->setAccepted(!d.keys_passed_on.count(key));
+    return;
+  }
+  // The release of a press key whose press this button did not take (the window's, or one
+  // pressed before the focus came here) is not this button's: it would click it.
+  if (d.keys_passed_on.erase(key) || (is_press_key(key) && !d.keys_down.count(key))) {
+    e->ignore();
+    return;
+  }
+  d.keys_down.erase(key);
+  e->accept();
+  std::int16_t shift = shift_code(e->modifiers());
+  if (std::int16_t code = key_code(key, e->modifiers()); code != 0)
+    d.run([&] { return d.instance->key_up(code, shift); });
+}
+
+// ---- focus ----
+
+void BotonWidget::focusInEvent(QFocusEvent* e) {
+  // QPushButton's part: an autoDefault button becomes the dialog's default while it has focus.
+  QPushButton::focusInEvent(e);
+  if (!d_ || !d_->instance) return;
+  Private& d = *d_;
+  d.run([&] { return d.instance->focus_in(); });
+}
+
+void BotonWidget::focusOutEvent(QFocusEvent* e) {
+  if (!d_ || !d_->instance) {
+    QPushButton::focusOutEvent(e);
+    return;
+  }
+  Private& d = *d_;
+  // QAbstractButton releases a pressed button when the focus leaves; the control keeps its
+  // press (a Space held while the focus moves), so Qt's `down` is hidden from it meanwhile.
+  const bool down = isDown();
+  if (down) setDown(false);
+  QPushButton::focusOutEvent(e);
+  if (down) setDown(true);
+  d.keys_down.clear();
+  d.run([&] { return d.instance->focus_out(); });
+}
+
+}  // namespace brelund::qt

@@ -1,0 +1,84 @@
+// What the widget shows: the retained face (at device resolution on high-DPI screens), the
+// picture and the caption where the control placed them, mirrored in right-to-left layouts; and
+// the size it asks a layout for.
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "brelund/units.h"
+#include "host/qt/boton_private.h"
+#include "host/qt/qt_hires.h"
+
+namespace brelund::qt {
+
+void BotonWidget::paintEvent(QPaintEvent* e) {
+  if (!d_ || !d_->instance) return;
+  Private& d = *d_;
+  const Raster& r = d.surface.pixels();
+  QPainter p(this);
+  p.setClipRegion(e->region());
+  const double ratio = devicePixelRatioF();
+  if (ratio > 1) {
+    const PictureRef& mask = d.surface.mask_picture();
+    p.drawImage(
+        0, 0,
+        device_face(r, d.surface.hires(), d.mask.regions(), mask && mask->handle != 0, ratio));
+  } else {
+    p.drawImage(0, 0,
+                QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height,
+                       r.width * 4, QImage::Format_ARGB32));
+  }
+  if (const QRect at = d.picture_rect(); !at.isEmpty() && !d.pic.image().isNull()) {
+    const QPixmap source = d.pic.source_of(d.pic.picture());
+    if (!source.isNull())
+      p.drawPixmap(QRectF(at.topLeft(), source.deviceIndependentSize()), source,
+                   QRectF(source.rect()));
+    else
+      p.drawImage(at.topLeft(), d.pic.image());
+  }
+  if (const QRect at = d.caption_rect(); !text().isEmpty()) {
+    p.setFont(d.label.qfont());
+    p.setPen(d.label.colour());
+    p.drawText(at.topLeft().x(), at.topLeft().y(), 1 << 20, 1 << 20,
+               Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic, text());
+  }
+}
+
+namespace {
+int pixels(float twips) { return static_cast<int>(std::ceil(twips / units::kTwipsPerPixel)); }
+}  // namespace
+
+QSize BotonWidget::minimumSizeHint() const {
+  if (!d_ || !d_->instance) return QPushButton::minimumSizeHint();
+  Private& d = *d_;
+  QPointer<const QObject> self(this);
+  d.sync_text();
+  if (!self) return {};
+  // The content as the control lays it out: picture, a 50-twip gap, caption, side by side.
+  const bool caption = !text().isEmpty();
+  int content_w = caption ? pixels(d.label.width()) : 0;
+  int content_h = caption ? pixels(d.label.height()) : 0;
+  const PictureRef picture = d.pic.picture();
+  if (picture && picture->handle != 0) {
+    content_w += pixels(d.pic.width()) + (caption ? pixels(50) : 0);
+    content_h = std::max(content_h, pixels(d.pic.height()));
+  }
+  const Boton& c = d.instance->control();
+  // Sideways: clear of the rounded corners, with room for the pressed offset.
+  const int round = std::clamp(c.RoundSize(), 0, 400);
+  const int side = std::max(round / 2, 6) + 1;
+  // Up and down: inside the face's flat middle, between its light and dark bands.
+  const double band = std::clamp(c.Roundness3D() / 100.0, 0.0, 0.35);
+  const int height = static_cast<int>(std::ceil((content_h + 3) / (1 - 2 * band)));
+  return {content_w + 2 * side, std::max(height, content_h + 4)};
+}
+
+QSize BotonWidget::sizeHint() const {
+  const QSize least = minimumSizeHint();
+  if (!d_ || !d_->instance) return least;
+  // Some air on either side of the caption, and never smaller than a usual dialog button.
+  return least.expandedTo(QSize(least.width() + 16, 0)).expandedTo(QSize(80, 26));
+}
+
+}  // namespace brelund::qt

@@ -1,0 +1,94 @@
+// What a BotonWidget holds behind its public face: the host objects of one control and the
+// shared host-side instance that owns the control, plus the little state that translating Qt's
+// input needs (the pointer's capture, the keys whose press went elsewhere). Private to the Qt
+// host; tests and tools reach it through BotonWidgetAccess.
+#pragma once
+
+#include <optional>
+#include <set>
+
+#include <QPointer>
+
+#include "brelund/qt/boton_widget.h"
+#include "host/common/instance.h"
+#include "host/qt/qt_children.h"
+#include "host/qt/qt_platform.h"
+#include "host/qt/qt_surface.h"
+
+namespace brelund::qt {
+
+struct BotonWidget::Options {
+  // The container's font; the widget's own font when none is given (it then follows the
+  // widget's font as the application or a parent changes it).
+  FontRef ambient;
+  // InitProperties (a new button) or nothing yet (the caller loads a saved set).
+  bool init = true;
+};
+
+class BotonWidget::Private {
+ public:
+  Private(BotonWidget& w, const Options& options);
+  ~Private();
+
+  // Runs one step of the instance and reports its failure. False when the control is gone: the
+  // caller must return at once without touching the widget.
+  template <class F>
+  bool run(F&& step) {
+    const Status s = step();
+    if (s.gone) return false;
+    return settle(s);
+  }
+  // Runs a member of the control (a property) the same way.
+  template <class F>
+  bool call(F&& f) {
+    return run([&] { return guarded([&] { f(instance->control()); }); });
+  }
+  // After a step: a failure becomes the error signal; pressed()/released() follow the control's
+  // press. False when a slot deleted the widget.
+  bool settle(const Status& s);
+  // Brings QAbstractButton's `down` in line with the control's press and emits pressed() or
+  // released() for the change. False when a slot deleted the widget.
+  bool sync_down();
+  // text() changed through QAbstractButton::setText: the control's Caption takes it.
+  void sync_text();
+  // A full rebuild after a theme change, outside the control's own steps.
+  void rebuild();
+  void rethemed();
+  void refont();
+  void enabled_changed();
+
+  // Pointer and keys.
+  bool pointer(host::PointerAction action, const QMouseEvent& e);
+  host::PointerTarget target_at(QPointF at, QPointF& local);
+  QRect caption_rect();
+  QRect picture_rect();
+  bool passes_on(const QKeyEvent& e);
+  bool window_key(QKeyEvent& e);
+  void watch_window();
+  QPushButton* window_default();
+  BotonWidget* window_cancel();
+  bool in_dialog() const;
+
+  BotonWidget& w;
+  host::WindowHandle hwnd;
+  Platform platform;
+  Surface surface;
+  Label label;
+  Image pic;
+  Mask mask;
+  Timer timer;
+  class Sink;
+  std::unique_ptr<Sink> sink;
+  std::optional<host::Instance> instance;
+
+  QString shown_text;        // the text the control's caption was last set from
+  FontRef ambient_followed;  // the widget font the caption follows, when no ambient was given
+  std::optional<host::PointerTarget> capture;
+  QPointF capture_origin;
+  std::set<int> keys_down;       // press keys whose press this button took
+  std::set<int> keys_passed_on;  // keys whose press it left to the window
+  QPointer<QWidget> watched;
+  bool in_qt_click = false;  // QAbstractButton emits pressed/released/clicked itself
+};
+
+}  // namespace brelund::qt

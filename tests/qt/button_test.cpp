@@ -1,0 +1,310 @@
+// BotonWidget as a Qt application sees it: a QPushButton in dialogs, layouts and button boxes,
+// to accessibility, and under theme, font, enabled-state and direction changes.
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "control/event_table.h"
+#include "recorder.h"
+
+using namespace brelund;
+using namespace brelund::qt;
+using namespace brelund::qt::test;
+
+namespace {
+// Everything a QPushButton user connects to, in one list.
+QStringList& watch(QPushButton* b, QStringList& log) {
+  QObject::connect(b, &QPushButton::pressed, [&log] { log << "pressed"; });
+  QObject::connect(b, &QPushButton::released, [&log] { log << "released"; });
+  QObject::connect(b, &QPushButton::clicked, [&log] { log << "clicked"; });
+  return log;
+}
+
+QPoint inside(const QWidget& w) { return QPoint(15, w.height() / 2); }
+}  // namespace
+
+class ButtonTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void signals_follow_the_event_table() {
+    const QMetaObject& mo = BotonWidget::staticMetaObject;
+    for (const EventInfo& e : events()) {
+      const QByteArray name(e.name.data(), static_cast<qsizetype>(e.name.size()));
+      int found = -1;
+      for (int i = mo.methodOffset(); i < mo.methodCount(); ++i)
+        if (mo.method(i).methodType() == QMetaMethod::Signal && mo.method(i).name() == name)
+          found = i;
+      QVERIFY2(found >= 0, name.constData());
+      const QMetaMethod m = mo.method(found);
+      QCOMPARE(m.parameterCount(), static_cast<int>(e.args.size()));
+      for (int a = 0; a < m.parameterCount(); ++a) {
+        const auto& arg = e.args[static_cast<std::size_t>(a)];
+        QCOMPARE(m.parameterNames()[a].toStdString(), std::string(arg.name));
+        // By reference, so that a slot's change reaches the control.
+        QCOMPARE(m.parameterTypeName(a),
+                 QByteArray(arg.type == EventArgType::int16 ? "short&" : "float&"));
+      }
+    }
+  }
+
+  void a_mouse_click_is_a_qt_click() {
+    QWidget form;
+    auto* b = new BotonWidget(&form);
+    b->move(40, 30);
+    form.resize(300, 120);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QStringList log;
+    watch(b, log);
+    EventLog events(*b);
+    connect(b, &BotonWidget::Click, [&log] { log << "Click"; });
+    point_to(*b, inside(*b));
+    QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, b->mapTo(&form, inside(*b)));
+    QVERIFY(b->isDown());
+    QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, b->mapTo(&form, inside(*b)));
+    QCOMPARE(log, QStringList({"pressed", "released", "Click", "clicked"}));
+    QVERIFY(!b->isDown());
+    // A press dragged off the button releases it, and back on presses it again, as in Qt.
+    log.clear();
+    QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, b->mapTo(&form, inside(*b)));
+    point_to(*b, QPoint(-20, -20));
+    point_to(*b, inside(*b));
+    QCOMPARE(log, QStringList({"pressed", "released", "pressed"}));
+    QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, b->mapTo(&form, inside(*b)));
+    // A click aimed at the button counts where it is aimed, wherever the system pointer rests.
+    log.clear();
+    QCursor::setPos(QPoint(4000, 4000));
+    QTest::mouseClick(b, Qt::LeftButton, {}, inside(*b));
+    QCOMPARE(log, QStringList({"pressed", "released", "Click", "clicked"}));
+    // Not on a corner the rounding cuts away: that belongs to the window behind.
+    log.clear();
+    QVERIFY(!b->mask().contains(QPoint(1, 1)));
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(log.count("clicked"), 0);
+  }
+
+  void programmatic_clicks_go_through_the_control_once() {
+    QWidget form;
+    auto* b = new BotonWidget(&form);
+    form.show();
+    QStringList log;
+    watch(b, log);
+    EventLog events(*b);
+    b->click();
+    QCOMPARE(log, QStringList({"pressed", "released", "clicked"}));
+    QCOMPARE(events.lines, QStringList({"KeyDown 32 0", "Click", "KeyUp 32 0"}));
+    b->setEnabled(false);
+    b->click();
+    QCOMPARE(events.lines.count("Click"), 1);
+  }
+
+  void text_is_the_caption() {
+    BotonWidget b;
+    QCOMPARE(b.text(), QString::fromUtf8("Bot\xC3\xB3n"));
+    QSignalSpy changed(&b, &BotonWidget::propertyChanged);
+    QPushButton& plain = b;
+    plain.setText("Aceptar");  // QAbstractButton's own setter
+    QCOMPARE(b.property("Caption").toString(), "Aceptar");
+    QCOMPARE(changed.count(), 1);
+    b.setProperty("Caption", "Cancelar");
+    QCOMPARE(plain.text(), "Cancelar");
+    BotonWidget named("Hola");
+    QCOMPARE(named.text(), "Hola");
+  }
+
+  void layouts_size_it_to_its_caption() {
+    QWidget form;
+    auto* layout = new QHBoxLayout(&form);
+    auto* b = new BotonWidget("A caption that is rather long", &form);
+    layout->addWidget(b);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QRect caption = Access::caption_rect(*b);
+    QVERIFY2(b->minimumSizeHint().width() > caption.width(),
+             qPrintable(QString::number(caption.width())));
+    QVERIFY(b->sizeHint().width() >= b->minimumSizeHint().width());
+    // The caption is whole: it starts and ends inside the button.
+    QVERIFY(caption.left() > 0 && caption.right() < b->width());
+    QVERIFY(caption.top() >= 0 && caption.bottom() < b->height());
+    form.resize(10, 10);  // the layout keeps the minimum
+    QTRY_VERIFY(b->width() >= b->minimumSizeHint().width());
+    const QSize before = b->sizeHint();
+    b->setProperty("Caption", "Ok");
+    QVERIFY(b->sizeHint().width() < before.width());
+  }
+
+  void enter_and_escape_in_a_dialog() {
+    QDialog dialog;
+    auto* edit = new QLineEdit(&dialog);
+    auto* box = new QDialogButtonBox(&dialog);
+    auto* ok = new BotonWidget("Aceptar");
+    auto* cancel = new BotonWidget("Cancelar");
+    auto* help = box->addButton(QDialogButtonBox::Help);
+    box->addButton(ok, QDialogButtonBox::AcceptRole);
+    box->addButton(cancel, QDialogButtonBox::RejectRole);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(edit);
+    layout->addWidget(box);
+    ok->setDefault(true);
+    cancel->setCancel(true);
+    connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QStringList ok_log, cancel_log;
+    watch(ok, ok_log);
+    watch(cancel, cancel_log);
+    EventLog ok_events(*ok), cancel_events(*cancel);
+    QSignalSpy accepted(&dialog, &QDialog::accepted), rejected(&dialog, &QDialog::rejected);
+    auto reopen = [&] {
+      dialog.show();
+      dialog.activateWindow();
+      return QTest::qWaitForWindowActive(&dialog);
+    };
+    QVERIFY(reopen());
+    QVERIFY(ok->autoDefault());
+    ok_events.lines.clear();
+    cancel_events.lines.clear();
+
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(ok_events.lines, QStringList({"KeyDown 13 0", "Click", "KeyUp 13 0"}));
+    QCOMPARE(ok_log.count("clicked"), 1);
+    QCOMPARE(accepted.count(), 1);
+
+    QVERIFY(reopen());
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QCOMPARE(cancel_events.lines, QStringList({"KeyDown 27 0", "Click", "KeyUp 27 0"}));
+    QCOMPARE(rejected.count(), 1);
+
+    // Escape with the focus on the default button works the cancel button only.
+    QVERIFY(reopen());
+    ok->setFocus();
+    ok_events.lines.clear();
+    cancel_events.lines.clear();
+    QTest::keyClick(ok, Qt::Key_Escape);
+    QCOMPARE(ok_events.lines, QStringList());
+    QCOMPARE(cancel_events.lines.count("Click"), 1);
+    QCOMPARE(rejected.count(), 2);
+
+    // A focused plain button of the dialog becomes its default and takes Enter itself.
+    QVERIFY(reopen());
+    QStringList help_log;
+    watch(help, help_log);
+    help->setFocus();
+    QVERIFY(!ok->isDefault());
+    ok_events.lines.clear();
+    QTest::keyClick(help, Qt::Key_Return);
+    QCOMPARE(help_log.count("clicked"), 1);
+    QCOMPARE(ok_events.lines, QStringList());
+    // The focus leaving it gives the part back.
+    edit->setFocus();
+    QVERIFY(ok->isDefault());
+  }
+
+  void accessibility_sees_a_push_button() {
+    QWidget form;
+    auto* b = new BotonWidget("Aceptar", &form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b);
+    QVERIFY(a);
+    QCOMPARE(a->role(), QAccessible::PushButton);
+    QCOMPARE(a->text(QAccessible::Name), "Aceptar");
+    QVERIFY(a->state().focusable);
+    QStringList log;
+    watch(b, log);
+    EventLog events(*b);
+    QAccessibleActionInterface* act = a->actionInterface();
+    QVERIFY(act && act->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    act->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(log.count("clicked"), 1);
+    QTest::qWait(200);
+    QCOMPARE(log.count("clicked"), 1);
+    QCOMPARE(events.lines.count("Click"), 1);
+    b->setFocus();
+    QVERIFY(a->state().focused);
+  }
+
+  void themes_reach_the_face_and_caption() {
+    QWidget form;
+    auto* b = new BotonWidget("Tema", &form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QImage light = Access::face(*b);
+    QPalette dark = form.palette();
+    dark.setColor(QPalette::Button, QColor(40, 40, 48));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    form.setPalette(dark);
+    const QColor centre = Access::face(*b).pixelColor(inside(*b));
+    QVERIFY2(centre.lightness() < 100, qPrintable(centre.name()));
+    QVERIFY(Access::face(*b) != light);
+    QCOMPARE(Access::label(*b).colour(), QColor(230, 230, 230));
+
+    // The caption follows the widget's font until the control's Font is set.
+    QFont big = form.font();
+    big.setPointSize(24);
+    const int narrow = Access::caption_rect(*b).width();
+    form.setFont(big);
+    QVERIFY(Access::caption_rect(*b).width() > narrow);
+    QCOMPARE(b->Font().pointSize(), 24);
+    QFont chosen = big;
+    chosen.setPointSize(10);
+    b->set_Font(chosen);
+    form.setFont(QFont(big.family(), 30));
+    QCOMPARE(b->Font().pointSize(), 10);
+  }
+
+  void a_disabled_ancestor_shows_the_disabled_look() {
+    QWidget form;
+    auto* panel = new QWidget(&form);
+    auto* b = new BotonWidget("Panel", panel);
+    b->setFocusPolicy(Qt::NoFocus);  // compare looks without the focus moving
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QImage enabled = Access::face(*b);
+    const QColor caption = Access::label(*b).colour();
+    panel->setEnabled(false);
+    QVERIFY(Access::face(*b) != enabled);
+    QVERIFY(Access::label(*b).colour() != caption);
+    // The control's own setting is kept and saved as it was.
+    const forms::Properties saved = Access::save(*b);
+    for (const auto& [key, value] : saved) QVERIFY(key != "Enabled");
+    panel->setEnabled(true);
+    QCOMPARE(Access::face(*b), enabled);
+    QCOMPARE(Access::label(*b).colour(), caption);
+    // The button's own QWidget::setEnabled is the control's Enabled.
+    b->setEnabled(false);
+    QVERIFY(!b->Enabled());
+    b->setEnabled(true);
+    QVERIFY(b->Enabled());
+  }
+
+  void right_to_left_mirrors_caption_and_picture() {
+    QWidget form;
+    auto* b = new BotonWidget("Mirror", &form);
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    b->setPicture(QPixmap::fromImage(icon));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QRect caption = Access::caption_rect(*b), picture = Access::picture_rect(*b);
+    QVERIFY(picture.right() < caption.left());
+    b->setLayoutDirection(Qt::RightToLeft);
+    QCOMPARE(Access::caption_rect(*b).left(), b->width() - caption.right() - 1);
+    QCOMPARE(Access::picture_rect(*b).left(), b->width() - picture.right() - 1);
+    QVERIFY(Access::caption_rect(*b).right() < Access::picture_rect(*b).left());
+    const QImage shot = b->grab().toImage();
+    const QPoint p = Access::picture_rect(*b).center();
+    QCOMPARE(shot.pixelColor(p), QColor(Qt::red));
+  }
+};
+
+QTEST_MAIN(ButtonTest)
+#include "button_test.moc"
