@@ -44,7 +44,7 @@ using Make = std::function<QWidget*(QWidget* parent, int index)>;
 
 QWidget* make_boton(QWidget* parent, int index) {
   auto* b = new qt::BotonWidget(parent);
-  b->set_Caption(QString("Boton %1").arg(index + 1));
+  b->setCaption(QString("Boton %1").arg(index + 1));
   return b;
 }
 
