@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 
 #include "brelund/error.h"
@@ -104,8 +105,11 @@ void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept
     const int lo = py1 < py2 ? py1 : py2 + 1, hi = py1 < py2 ? py2 : py1 + 1;
     const int y0 = std::max(lo, 0), y1 = std::min(hi, raster_.height);
     if (y0 >= y1) return;
+    // The stride in a local: a store through a pixel pointer could alias the raster's int width,
+    // which would be read again for every pixel.
+    const std::ptrdiff_t stride = raster_.width;
     std::uint32_t* p = raster_.row(y0) + px1;
-    for (int y = y0; y < y1; ++y, p += raster_.width) *p = c;
+    for (int y = y0; y < y1; ++y, p += stride) *p = c;
     return;
   }
   const int n = std::max(std::abs(px2 - px1), std::abs(py2 - py1));

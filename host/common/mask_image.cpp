@@ -2,6 +2,10 @@
 #include "brelund/units.h"
 
 #include <algorithm>
+#include <cstring>
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 #include "control/numeric.h"
 #include "shape/region.h"
@@ -10,7 +14,29 @@ namespace brelund {
 
 namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
+
+// A few white pixels beside a span. A plain loop here is turned into a string store, which costs
+// far more to start than these runs take; overlapping stores of two or four pixels do not.
+void short_white(std::uint32_t* at, int count) noexcept {
+  constexpr std::uint64_t kTwo = 0xFFFFFFFFFFFFFFFFu;
+  if (count >= 4) {
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(-1);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(at + i), v);
+    if (i < count) _mm_storeu_si128(reinterpret_cast<__m128i*>(at + count - 4), v);
+#else
+    for (int i = 0; i + 2 <= count; i += 2) std::memcpy(at + i, &kTwo, sizeof kTwo);
+    std::memcpy(at + count - 2, &kTwo, sizeof kTwo);
+#endif
+  } else if (count >= 2) {
+    std::memcpy(at, &kTwo, sizeof kTwo);
+    std::memcpy(at + count - 2, &kTwo, sizeof kTwo);
+  } else if (count == 1) {
+    *at = kWhite;
+  }
 }
+}  // namespace
 
 void MaskImage::set_width(float twips) {
   width_ = twips;
@@ -87,33 +113,35 @@ void MaskImage::fill_black(const shape::Region& region) {
     });
     return;
   }
-  // Clear and fill together. The shapes we draw are black over most of every row, so the whole
-  // image goes black in one wide fill and only what lies outside the spans (the corners, the
-  // last column and row) is written white afterwards, instead of three short fills a row. Rows
-  // arrive top to bottom with one span each; a second span on a row is painted like any other.
+  // Clear and fill in one pass: rows arrive top to bottom, one span each, for the shapes we
+  // draw. Each row is written once while it is in cache: the black span in one wide fill, the
+  // few white pixels beside it (corners, last column) in plain stores, as a call into the wide
+  // fill costs more than such short pieces.
   clear_pending_ = false;
-  fill_pixels(p.pixels.data(), p.pixels.size(), kBlack);
+  std::uint32_t* const pixels = p.pixels.data();
+  const std::size_t stride = static_cast<std::size_t>(w);
   auto white = [](std::uint32_t* at, int count) {
-    // The pieces are a few pixels long: plain stores beat a call into the wide fill.
     if (count > 32)
       fill_pixels(at, static_cast<std::size_t>(count), kWhite);
     else
-      for (int i = 0; i < count; ++i) at[i] = kWhite;
+      short_white(at, count);
   };
   int next = 0;
   shape::for_each_span(region, [&](int y, int l, int r) {
     if (y < 0 || y >= h) return;
-    if (y < next) {  // a second span on a row: its outside is white already
+    if (y < next) {  // a second span on a row: already cleared, just paint it
       paint(y, l, r);
       return;
     }
-    for (; next < y; ++next) white(row(next), w);
+    for (; next < y; ++next) white(pixels + next * stride, w);
+    std::uint32_t* const at = pixels + static_cast<std::size_t>(y) * stride;
     const int cl = std::clamp(l, 0, w), cr = std::clamp(r, cl, w);
-    white(row(y), cl);
-    white(row(y) + cr, w - cr);
+    white(at, cl);
+    fill_pixels(at + cl, static_cast<std::size_t>(cr - cl), kBlack);
+    white(at + cr, w - cr);
     next = y + 1;
   });
-  for (; next < h; ++next) white(row(next), w);
+  for (; next < h; ++next) white(pixels + next * stride, w);
 }
 
 std::size_t MaskImage::bytes_held() const noexcept {
