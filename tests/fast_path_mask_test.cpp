@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "brelund/error.h"
@@ -54,6 +55,27 @@ TEST(FastPathsMask, OnePassFillDrawsWhatClearThenSpansDraw) {
           ASSERT_EQ(one_pass_mask(w, h, r), plain_mask(w, h, r))
               << w << "x" << h << " round " << round << " shift " << shift;
       }
+}
+
+// A new mask (or one resized from nothing) is white without being written white: the first fill
+// or image() must still see white everywhere outside the spans.
+TEST(FastPathsMask, NewMaskIsWhiteWhenFilledOrHandedOut) {
+  for (const auto& [w, h] : {std::pair{197, 57}, std::pair{3, 1}, std::pair{40, 90}}) {
+    const auto region = shape::round_rect_region(0, 0, w, h, 20, 20);
+    MaskImage fresh;
+    fresh.set_width(static_cast<float>(w * 15));
+    fresh.set_height(static_cast<float>(h * 15));
+    EXPECT_EQ(fresh.image()->pixels, std::vector<std::uint32_t>(w * h, 0xFFFFFFFFu));
+    MaskImage filled;
+    filled.set_width(static_cast<float>(w * 15));
+    filled.set_height(static_cast<float>(h * 15));
+    filled.fill_black(region);  // no clear: the new area is white already
+    EXPECT_EQ(filled.image()->pixels, plain_mask(w, h, region)) << w << "x" << h;
+    // Shrunk to nothing and grown again: nothing is kept, and it is white once more.
+    filled.set_width(0);
+    filled.set_width(static_cast<float>(w * 15));
+    EXPECT_EQ(filled.image()->pixels, std::vector<std::uint32_t>(w * h, 0xFFFFFFFFu));
+  }
 }
 
 struct Row {

@@ -74,19 +74,26 @@ Picture& MaskImage::writable(bool keep_content) {
 void MaskImage::reshape() {
   const int w = units::extent_pixels(width_), h = units::extent_pixels(height_);
   if (w == image_->width && h == image_->height) return;
-  flush_clear();
+  const bool keeps = std::min(w, image_->width) > 0 && std::min(h, image_->height) > 0;
   // The persistent image keeps its content where the box still covers it; fresh area is white.
   std::vector<std::uint32_t> next(
       num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h)));
-  fill_pixels(next.data(), next.size(), kWhite);
-  for (int y = 0; y < std::min(h, image_->height); ++y)
-    std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,
-                std::min(w, image_->width), next.data() + static_cast<std::size_t>(y) * w);
+  if (keeps) {
+    flush_clear();
+    fill_pixels(next.data(), next.size(), kWhite);
+    for (int y = 0; y < std::min(h, image_->height); ++y)
+      std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,
+                  std::min(w, image_->width), next.data() + static_cast<std::size_t>(y) * w);
+  }
   Picture& p = writable(false);
   p.pixels = std::move(next);
   p.width = w;
   p.height = h;
   p.handle = w > 0 && h > 0 ? (p.handle ? p.handle : new_picture_handle()) : 0;
+  // Keeping nothing, the image is white throughout: that is a pending clear, which the rebuild's
+  // fill writes together with its spans (or image() applies), so a new button's mask is not
+  // written white first and then again by the fill that follows.
+  if (!keeps) clear_pending_ = true;
 }
 
 void MaskImage::clear() { clear_pending_ = true; }
