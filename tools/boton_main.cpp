@@ -2,11 +2,17 @@
 // a form file to PNG; `resave` loads a form and saves it again; `gallery` draws the looks.
 // Every failure is a message on stderr and exit status 1 (a trace script's syntax error keeps
 // its own status, 2); nothing escapes as an uncaught exception.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "brelund/forms.h"
 #include "brelund/headless/form.h"
@@ -24,7 +30,7 @@ constexpr const char* kUsage =
     "usage: boton COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
-    "  trace [SCRIPT|-]            run a trace script, print its effects as JSON lines\n"
+    "  trace [--host H] [SCRIPT|-] run a trace script, print its effects as JSON lines\n"
     "  render FORM|- -o PNG|-      draw a form file to a PNG image\n"
     "  resave FORM|- -o FORM|-     load a form file and save it again\n"
     "  gallery -o PNG|-            draw the button's looks side by side\n"
@@ -36,12 +42,16 @@ constexpr const char* kUsage =
     "A file name of - means standard input or output.\n";
 
 constexpr const char* kTraceHelp =
-    "usage: boton trace [SCRIPT|-]\n"
+    "usage: boton trace [--host headless|qt|win32] [SCRIPT|-]\n"
     "\n"
-    "Drives one Boton on the headless host through SCRIPT (standard input without SCRIPT or\n"
-    "with -) and prints every observable effect as one JSON object per line. File names in the\n"
-    "script are relative to the script's folder. Exit status: 0, 1 when the script cannot be\n"
-    "read, 2 when a line cannot be parsed. The language is described in docs/trace.md.\n";
+    "Drives one Boton through SCRIPT (standard input without SCRIPT or with -) and prints every\n"
+    "observable effect as one JSON object per line. File names in the script are relative to\n"
+    "the script's folder. The same script prints the same lines on every host:\n"
+    "  headless  the software host (the default)\n"
+    "  qt        a real BotonWidget in a window (the offscreen platform without a display)\n"
+    "  win32     the ActiveX host in a real window under Wine (from a build tree)\n"
+    "Exit status: 0, 1 when the script cannot be read or the host is not available, 2 when a\n"
+    "line cannot be parsed. The language is described in docs/trace.md.\n";
 
 constexpr const char* kRenderHelp =
     "usage: boton render FORM|- -o PNG|-\n"
@@ -83,9 +93,28 @@ void report(const std::string& output) {
   if (output != "-") std::cout << output << '\n';
 }
 
-int trace(const brelund::cli::Args& args) {
+// The other hosts run in programs of their own beside this one (boton-trace-qt links Qt, the
+// Win32 runner is a Windows program run under Wine), so that the headless CLI needs neither.
+[[noreturn]] void trace_on(const std::string& host, const std::string& script) {
+  static constexpr const char* kHosts[] = {"qt", "win32"};
+  if (std::find(std::begin(kHosts), std::end(kHosts), host) == std::end(kHosts))
+    throw Failure("trace: unknown host \"" + host + "\" (headless, qt or win32)");
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  const auto runner = self.parent_path() / ("boton-trace-" + host);
+  if (ec || access(runner.c_str(), X_OK) != 0)
+    throw Failure("trace: the " + host + " host is not available here (no " + runner.string() +
+                  ")");
+  std::string program = runner.string(), arg = script;
+  char* const argv[] = {program.data(), arg.data(), nullptr};
+  execv(program.c_str(), argv);
+  throw Failure("trace: cannot start " + program + ": " + std::strerror(errno));
+}
+
+int trace(const brelund::cli::Args& args, const std::string& host) {
   if (args.output) throw Failure("trace: -o is not an option of trace; its output goes to stdout");
   const std::string script = brelund::cli::single_input("trace", args, "-");
+  if (host != "headless") trace_on(host, script);
   if (script == "-") return brelund::trace::run(std::cin, std::cout, std::cerr);
   std::istringstream in(brelund::cli::read_input(script, std::size_t{64} << 20));
   return brelund::trace::run(in, std::cout, std::cerr,
@@ -141,9 +170,21 @@ int run(int argc, char** argv) {
                                           {"gallery", kGalleryHelp}};
   for (const auto& c : kCommands) {
     if (cmd != c.name) continue;
-    const auto args = brelund::cli::parse_args(cmd, argc, argv, 2);
+    // `trace --host H` picks the host; the other options are every command's.
+    std::string host = "headless";
+    std::vector<char*> rest(argv, argv + argc);
+    if (cmd == "trace") {
+      for (auto it = rest.begin() + 2; it != rest.end(); ++it) {
+        if (std::string(*it) != "--host") continue;
+        if (it + 1 == rest.end()) throw Failure("trace: --host needs headless, qt or win32");
+        host = *(it + 1);
+        rest.erase(it, it + 2);
+        break;
+      }
+    }
+    const auto args = brelund::cli::parse_args(cmd, static_cast<int>(rest.size()), rest.data(), 2);
     if (args.help) return help(c.help);
-    if (cmd == "trace") return trace(args);
+    if (cmd == "trace") return trace(args, host);
     if (cmd == "gallery") return gallery(args);
     return render(args, cmd == "resave");
   }
