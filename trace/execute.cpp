@@ -97,8 +97,8 @@ void Runner::execute(const Command& c) {
           },
           [&](const cmd::Mouse& m) {
             run(ln, [&] {
-              report(in.pointer(m.action, m.target, num::to_i16(m.button), num::to_i16(m.shift),
-                                m.x, m.y),
+              report(host_.pointer(m.action, m.target, num::to_i16(m.button), num::to_i16(m.shift),
+                                   m.x, m.y),
                      ln);
             });
           },
@@ -117,13 +117,13 @@ void Runner::execute(const Command& c) {
               const std::int16_t code = num::to_i16(k.code);
               switch (k.kind) {
                 case cmd::Key::Kind::press:
-                  return report(in.key_press(code), ln);
+                  return report(host_.key_press(code), ln);
                 case cmd::Key::Kind::access:
-                  return report(in.access_key(code), ln);
+                  return report(host_.access_key(code), ln);
                 case cmd::Key::Kind::down:
-                  return report(in.key_down(code, num::to_i16(k.shift)), ln);
+                  return report(host_.key_down(code, num::to_i16(k.shift)), ln);
                 case cmd::Key::Kind::up:
-                  return report(in.key_up(code, num::to_i16(k.shift)), ln);
+                  return report(host_.key_up(code, num::to_i16(k.shift)), ln);
               }
             });
           },

@@ -23,6 +23,9 @@ class Probe : public host::Observer {
   virtual void line(float x1, float y1, float x2, float y2, OleColor rgb) = 0;
   virtual void caption_colour(OleColor c) = 0;
   virtual void pic_moved() = 0;
+  // The host delivered a step through the control's instance instead of its platform's real
+  // input, for the reason given.
+  virtual void simulated(std::string_view why) = 0;
 };
 
 class Host {
@@ -38,6 +41,21 @@ class Host {
   virtual host::Label& label() = 0;
   virtual host::Image& pic() = 0;
   virtual host::Timer& timer() = 0;
+
+  // Pointer and key notifications as the platform delivers them. By default they go to the
+  // instance as they are; a host with a real window system sends real input where it can.
+  virtual Status pointer(host::PointerAction action, host::PointerTarget target,
+                         std::int16_t button, std::int16_t shift, float x, float y) {
+    return instance().pointer(action, target, button, shift, x, y);
+  }
+  virtual Status key_down(std::int16_t code, std::int16_t shift) {
+    return instance().key_down(code, shift);
+  }
+  virtual Status key_up(std::int16_t code, std::int16_t shift) {
+    return instance().key_up(code, shift);
+  }
+  virtual Status key_press(std::int16_t ascii) { return instance().key_press(ascii); }
+  virtual Status access_key(std::int16_t ascii) { return instance().access_key(ascii); }
 
   virtual void set_sys_color(int index, OleColor rgb) = 0;
   // Pins the caption's measured size, as a host whose font measures the text so.

@@ -129,6 +129,7 @@ void Runner::caption_colour(OleColor c) {
 }
 
 void Runner::pic_moved() { pic_moved_ = true; }
+void Runner::simulated(std::string_view why) { emit(json{{"simulated", std::string(why)}}); }
 
 // ---- the script ----
 
