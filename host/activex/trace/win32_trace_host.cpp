@@ -127,7 +127,8 @@ void Win32Host::pump(Expect* expect, DWORD timeout_ms) {
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
       if (held_back(m)) {
         if (!expect || expect->arrived || m.message != expect->message || m.hwnd != expect->hwnd ||
-            (expect->wparam && m.wParam != *expect->wparam)) {
+            (expect->wparam && m.wParam != *expect->wparam) ||
+            (expect->lparam && m.lParam != *expect->lparam)) {
           // A character typed as a packet arrives as a key first; the character is the message.
           if (expect && expect->message == WM_CHAR && m.message == WM_KEYDOWN &&
               m.wParam == VK_PACKET && m.hwnd == expect->hwnd)
@@ -218,18 +219,22 @@ Status Win32Host::pointer(host::PointerAction action, host::PointerTarget target
   if (s.x < 0 || s.y < 0 || s.x >= GetSystemMetrics(SM_CXSCREEN) ||
       s.y >= GetSystemMetrics(SM_CYSCREEN))
     return instead("the point is off the screen");
+  if (!IsWindowEnabled(c.hwnd)) return instead("a disabled window takes no pointer input");
   if (GetCapture() != c.hwnd && !over(s))
     return instead("the mask gives the point to the window behind");
   // The control asks where the system pointer is; the real one must answer as the script's does.
   if (over(s) != over(pointer_)) return instead("the script's pointer is elsewhere");
 
-  move_pointer(s);
   INPUT in{};
   in.type = INPUT_MOUSE;
   UINT message = WM_MOUSEMOVE;
   if (action == host::PointerAction::move) {
-    in.mi.dwFlags = MOUSEEVENTF_MOVE;  // on the spot: the pointer is there already
+    // A move must move: the pointer comes from the pixel beside the point, one pixel along.
+    move_pointer({s.x - 1, s.y});
+    in.mi.dwFlags = MOUSEEVENTF_MOVE;
+    in.mi.dx = 1;
   } else {
+    move_pointer(s);
     const bool down = action == host::PointerAction::down;
     switch (button) {
       case 1:
@@ -247,7 +252,9 @@ Status Win32Host::pointer(host::PointerAction action, host::PointerTarget target
     }
   }
   Control* target_control = &c;
-  const bool arrived = deliver(&in, 1, Expect{message, c.hwnd, std::nullopt});
+  Expect e{message, c.hwnd, std::nullopt};
+  e.lparam = MAKELPARAM(*px, *py);
+  const bool arrived = deliver(&in, 1, e);
   if (press) {
     if (action == host::PointerAction::down)
       held_ = static_cast<std::int16_t>(held_ | button);
@@ -306,6 +313,17 @@ std::optional<std::string> Win32Host::key_refused(std::int16_t code, std::int16_
       break;
   }
   if (code < 8 || code > 254 || code == VK_PACKET) return "no key has that code";
+  return focus_refused();
+}
+
+std::optional<std::string> Win32Host::focus_refused() {
+  if (!IsWindowEnabled(control_->hwnd)) return "a disabled window takes no keyboard input";
+  // The control is the form's only one: the keyboard focus goes back to it once it can have
+  // it (disabling a window takes the focus away). Its notifications are the script's.
+  if (GetFocus() != control_->hwnd) {
+    SetFocus(control_->hwnd);
+    pump(nullptr, kSettleMs);
+  }
   if (GetFocus() != control_->hwnd) return "the control's window does not have the focus";
   return std::nullopt;
 }
@@ -336,8 +354,7 @@ Status Win32Host::key_up(std::int16_t code, std::int16_t shift) { return key(fal
 Status Win32Host::key_press(std::int16_t ascii) {
   auto step = [&] { return control_->instance.key_press(ascii); };
   if (ascii <= 0) return simulated("key press: no character has that code", step);
-  if (GetFocus() != control_->hwnd)
-    return simulated("key press: the control's window does not have the focus", step);
+  if (const auto why = focus_refused()) return simulated("key press: " + *why, step);
   Control* c = control_.get();
   // The character alone, typed as a packet: no key notifications of its own reach the control.
   INPUT in[2]{};

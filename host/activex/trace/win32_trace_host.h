@@ -82,6 +82,8 @@ class Win32Host final : public trace::Host, public Site {
     HWND hwnd;
     std::optional<WPARAM> wparam;
     bool arrived = false;
+    // For pointer messages: where, in the window's client pixels.
+    std::optional<LPARAM> lparam = std::nullopt;
   };
 
   // Site
@@ -104,6 +106,7 @@ class Win32Host final : public trace::Host, public Site {
   // Says why real input cannot carry the step, and hands it to the instance instead.
   Status simulated(const std::string& why, const std::function<Status()>& step);
   std::optional<std::string> key_refused(std::int16_t code, std::int16_t shift);
+  std::optional<std::string> focus_refused();
   Status key(bool down, std::int16_t code, std::int16_t shift);
 
   HWND form_ = nullptr;
