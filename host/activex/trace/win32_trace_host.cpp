@@ -98,6 +98,9 @@ void Win32Host::create(host::EventSink& application, trace::Probe& probe) {
   const auto& scheme = headless::default_system_colors();
   for (std::size_t i = 0; i < scheme.size(); ++i)
     c.platform.pin_sys_color(static_cast<int>(i), scheme[i]);
+  // The runner's form has the platform's default font, as the server's container-less form
+  // does; `ambient font` changes it.
+  c.surface.set_ambient_font(Label::default_font());
   SetFocus(c.hwnd);
   pump(nullptr, kSettleMs);
 }
