@@ -16,9 +16,6 @@ namespace brelund::ax::trace_win32 {
 
 namespace {
 
-constexpr int kFormWidth = 800, kFormHeight = 600;
-// Off the form, on the desktop: "away" from the control.
-constexpr POINT kAway{kFormWidth + 100, kFormHeight + 50};
 // How long the system may take to hand an input or timer message on.
 constexpr DWORD kDeliveryMs = 2000;
 constexpr DWORD kSettleMs = 30;
@@ -57,8 +54,11 @@ Win32Host::Win32Host() {
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
   wc.lpszClassName = L"BrelundTraceForm";
   RegisterClassExW(&wc);
+  // The form fills the screen, so that a large control lies on it whole and the real pointer
+  // can be anywhere on it.
   form_ = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"boton trace", WS_POPUP | WS_VISIBLE, 0,
-                          0, kFormWidth, kFormHeight, nullptr, nullptr, wc.hInstance, nullptr);
+                          0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                          nullptr, wc.hInstance, nullptr);
   if (!form_) throw Error(errors::kInvalidProcedureCall, "The form window cannot be made");
   SetForegroundWindow(form_);
   pump(nullptr, kSettleMs);
@@ -282,7 +282,8 @@ void Win32Host::pointer_over() {
 }
 
 void Win32Host::pointer_away() {
-  pointer_ = kAway;
+  // The screen's far corner: on the form, off the control unless the control covers the screen.
+  pointer_ = {GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1};
   move_pointer(pointer_);
 }
 
