@@ -9,6 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 #include "brelund/error.h"
 
@@ -30,12 +33,22 @@ namespace detail {
 // Inlined: the painter converts six values per row, and the throw stays out of line.
 template <class Int>
 [[gnu::always_inline]] inline Int round_to(double v) {
+#if defined(__x86_64__) && defined(__SSE2__)
+  // One conversion instruction rounds in the same mode as the sum above, and gives INT64_MIN for
+  // NaN and for anything beyond 64 bits, which the range test below turns into the overflow.
+  static_assert(sizeof(Int) < sizeof(long long));
+  const long long i = _mm_cvtsd_si64(_mm_set_sd(v));
+  if (i < std::numeric_limits<Int>::min() || i > std::numeric_limits<Int>::max())
+    errors::overflow();
+  return static_cast<Int>(i);
+#else
   if (std::isnan(v)) errors::overflow();
   const double r = round_half_even(v);
   if (r < static_cast<double>(std::numeric_limits<Int>::min()) ||
       r > static_cast<double>(std::numeric_limits<Int>::max()))
     errors::overflow();
   return static_cast<Int>(r);
+#endif
 }
 }  // namespace detail
 

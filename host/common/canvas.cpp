@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 
 #include "brelund/error.h"
@@ -50,6 +51,7 @@ void Canvas::resize(float width_twips, float height_twips) {
 
 void Canvas::begin_rows() noexcept {
   const int w = raster_.width;
+  row_scale_ = 0;
   if (w == 0 || raster_.height == 0) {
     row_x0_ = row_x1_ = 0;
     return;
@@ -58,15 +60,17 @@ void Canvas::begin_rows() noexcept {
   const int px1 = to_pixel(0, w, scale_w_), px2 = to_pixel(1, w, scale_w_);
   row_x0_ = std::max(px1 <= px2 ? px1 : px2 + 1, 0);
   row_x1_ = std::min(px1 <= px2 ? px2 : px1 + 1, w);
+  // Within these bounds every product below is exact in 64 bits and in double, and the clamp in
+  // to_pixel never engages for a row that lands on the raster.
+  if (scale_h_ >= 1 && scale_h_ <= kWholeRows &&
+      static_cast<float>(static_cast<std::int64_t>(scale_h_)) == scale_h_ &&
+      raster_.height < 1000000) {
+    row_scale_ = static_cast<std::int64_t>(scale_h_);
+    row_inverse_ = 1.0 / static_cast<double>(scale_h_);
+  }
 }
 
-void Canvas::row(float y, OleColor rgb) noexcept {
-  const int py = to_pixel(y, raster_.height, scale_h_);
-  if (py < 0 || py >= raster_.height || row_x0_ >= row_x1_) return;
-  const bool covers = pending_.y == py && row_x0_ <= pending_.x0 && row_x1_ >= pending_.x1;
-  if (!covers) flush();
-  pending_ = {py, row_x0_, row_x1_, argb_of_rgb(rgb)};
-}
+int Canvas::row_pixel_slow(float y) const noexcept { return to_pixel(y, raster_.height, scale_h_); }
 
 void Canvas::set_scale_width(float v) {
   check_extent(v);
@@ -101,8 +105,11 @@ void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept
     const int lo = py1 < py2 ? py1 : py2 + 1, hi = py1 < py2 ? py2 : py1 + 1;
     const int y0 = std::max(lo, 0), y1 = std::min(hi, raster_.height);
     if (y0 >= y1) return;
+    // The stride in a local: a store through a pixel pointer could alias the raster's int width,
+    // which would be read again for every pixel.
+    const std::ptrdiff_t stride = raster_.width;
     std::uint32_t* p = raster_.row(y0) + px1;
-    for (int y = y0; y < y1; ++y, p += raster_.width) *p = c;
+    for (int y = y0; y < y1; ++y, p += stride) *p = c;
     return;
   }
   const int n = std::max(std::abs(px2 - px1), std::abs(py2 - py1));

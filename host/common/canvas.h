@@ -27,7 +27,20 @@ class Canvas {
   template <class R>
   void rows(const R* rows, int count) noexcept {
     begin_rows();
-    for (int i = 0; i < count; ++i) row(rows[i].y, rows[i].rgb);
+    const int x0 = row_x0_, x1 = row_x1_, h = raster_.height;
+    if (x0 >= x1) return;
+    // The loop is the face's per-row cost: it stays here, where it inlines into the caller, and
+    // keeps the held-back span in locals between the fills.
+    Pending held = pending_;
+    for (int i = 0; i < count; ++i) {
+      const int py = row_pixel(rows[i].y);
+      if (py < 0 || py >= h) continue;
+      if ((held.y != py || x0 > held.x0 || x1 < held.x1) && held.y >= 0)
+        fill_pixels(raster_.row(held.y) + held.x0, static_cast<std::size_t>(held.x1 - held.x0),
+                    held.argb);
+      held = {py, x0, x1, argb_of_rgb(rows[i].rgb)};
+    }
+    pending_ = held;
   }
 
   // The drawing so far (pending work is applied first).
@@ -50,9 +63,31 @@ class Canvas {
   };
   void flush() const noexcept;
   void begin_rows() noexcept;
-  void row(float y, OleColor rgb) noexcept;
+  // floor(y * height / scale) as line() works it out, for the rows of a batch. For whole y and a
+  // whole scale that is a quotient of integers: a correctly rounded double quotient of integers
+  // below 2^53 never crosses an integer, so its floor is the integer quotient, found here by a
+  // multiplication put right by at most a step each way instead of a division per row.
+  int row_pixel(float y) const noexcept {
+    if (row_scale_ == 0 || !(y >= -kWholeRows && y <= kWholeRows)) return row_pixel_slow(y);
+    const auto whole = static_cast<std::int64_t>(y);
+    if (static_cast<float>(whole) != y) return row_pixel_slow(y);
+    const std::int64_t num = whole * raster_.height;
+    auto q = static_cast<std::int64_t>(static_cast<double>(num) * row_inverse_);
+    while (q * row_scale_ > num) --q;
+    while ((q + 1) * row_scale_ <= num) ++q;
+    // Far-off rows only need to stay off the raster.
+    return q < -1 ? -1 : q > raster_.height ? raster_.height : static_cast<int>(q);
+  }
+  int row_pixel_slow(float y) const noexcept;
+  // Whole numbers up to here are exact in float, and their products with a raster height exact
+  // in double and in 64 bits.
+  static constexpr float kWholeRows = 16777216.0f;
   // The clipped columns of (0, y)-(1, y) in the current scale, set by begin_rows.
   int row_x0_ = 0, row_x1_ = 0;
+  // A whole-numbered height scale, as the face sets it, lets whole-numbered rows map to pixels
+  // without a division: set by begin_rows, zero when the scale is not such a number.
+  std::int64_t row_scale_ = 0;
+  double row_inverse_ = 0;
 
   mutable Raster raster_;
   mutable Pending pending_;

@@ -2,6 +2,10 @@
 #include "brelund/units.h"
 
 #include <algorithm>
+#include <cstring>
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 #include "control/numeric.h"
 #include "shape/region.h"
@@ -10,7 +14,29 @@ namespace brelund {
 
 namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
+
+// A few white pixels beside a span. A plain loop here is turned into a string store, which costs
+// far more to start than these runs take; overlapping stores of two or four pixels do not.
+void short_white(std::uint32_t* at, int count) noexcept {
+  constexpr std::uint64_t kTwo = 0xFFFFFFFFFFFFFFFFu;
+  if (count >= 4) {
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(-1);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(at + i), v);
+    if (i < count) _mm_storeu_si128(reinterpret_cast<__m128i*>(at + count - 4), v);
+#else
+    for (int i = 0; i + 2 <= count; i += 2) std::memcpy(at + i, &kTwo, sizeof kTwo);
+    std::memcpy(at + count - 2, &kTwo, sizeof kTwo);
+#endif
+  } else if (count >= 2) {
+    std::memcpy(at, &kTwo, sizeof kTwo);
+    std::memcpy(at + count - 2, &kTwo, sizeof kTwo);
+  } else if (count == 1) {
+    *at = kWhite;
+  }
 }
+}  // namespace
 
 void MaskImage::set_width(float twips) {
   width_ = twips;
@@ -48,19 +74,26 @@ Picture& MaskImage::writable(bool keep_content) {
 void MaskImage::reshape() {
   const int w = units::extent_pixels(width_), h = units::extent_pixels(height_);
   if (w == image_->width && h == image_->height) return;
-  flush_clear();
+  const bool keeps = std::min(w, image_->width) > 0 && std::min(h, image_->height) > 0;
   // The persistent image keeps its content where the box still covers it; fresh area is white.
   std::vector<std::uint32_t> next(
       num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h)));
-  fill_pixels(next.data(), next.size(), kWhite);
-  for (int y = 0; y < std::min(h, image_->height); ++y)
-    std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,
-                std::min(w, image_->width), next.data() + static_cast<std::size_t>(y) * w);
+  if (keeps) {
+    flush_clear();
+    fill_pixels(next.data(), next.size(), kWhite);
+    for (int y = 0; y < std::min(h, image_->height); ++y)
+      std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,
+                  std::min(w, image_->width), next.data() + static_cast<std::size_t>(y) * w);
+  }
   Picture& p = writable(false);
   p.pixels = std::move(next);
   p.width = w;
   p.height = h;
   p.handle = w > 0 && h > 0 ? (p.handle ? p.handle : new_picture_handle()) : 0;
+  // Keeping nothing, the image is white throughout: that is a pending clear, which the rebuild's
+  // fill writes together with its spans (or image() applies), so a new button's mask is not
+  // written white first and then again by the fill that follows.
+  if (!keeps) clear_pending_ = true;
 }
 
 void MaskImage::clear() { clear_pending_ = true; }
@@ -87,10 +120,18 @@ void MaskImage::fill_black(const shape::Region& region) {
     });
     return;
   }
-  // Clear and fill in one pass: rows arrive top to bottom, one span each, for the shapes we draw.
+  // Clear and fill in one pass: rows arrive top to bottom, one span each, for the shapes we
+  // draw. Each row is written once while it is in cache: the black span in one wide fill, the
+  // few white pixels beside it (corners, last column) in plain stores, as a call into the wide
+  // fill costs more than such short pieces.
   clear_pending_ = false;
-  auto put = [](std::uint32_t* at, int count, std::uint32_t value) {
-    fill_pixels(at, static_cast<std::size_t>(count), value);
+  std::uint32_t* const pixels = p.pixels.data();
+  const std::size_t stride = static_cast<std::size_t>(w);
+  auto white = [](std::uint32_t* at, int count) {
+    if (count > 32)
+      fill_pixels(at, static_cast<std::size_t>(count), kWhite);
+    else
+      short_white(at, count);
   };
   int next = 0;
   shape::for_each_span(region, [&](int y, int l, int r) {
@@ -99,15 +140,15 @@ void MaskImage::fill_black(const shape::Region& region) {
       paint(y, l, r);
       return;
     }
-    for (; next < y; ++next) put(row(next), w, kWhite);
-    // This row: white, black, white, each pixel written once.
+    for (; next < y; ++next) white(pixels + next * stride, w);
+    std::uint32_t* const at = pixels + static_cast<std::size_t>(y) * stride;
     const int cl = std::clamp(l, 0, w), cr = std::clamp(r, cl, w);
-    put(row(y), cl, kWhite);
-    put(row(y) + cl, cr - cl, kBlack);
-    put(row(y) + cr, w - cr, kWhite);
+    white(at, cl);
+    fill_pixels(at + cl, static_cast<std::size_t>(cr - cl), kBlack);
+    white(at + cr, w - cr);
     next = y + 1;
   });
-  for (; next < h; ++next) put(row(next), w, kWhite);
+  for (; next < h; ++next) white(pixels + next * stride, w);
 }
 
 std::size_t MaskImage::bytes_held() const noexcept {
