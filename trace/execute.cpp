@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "control/numeric.h"
 #include "control/property_table.h"
@@ -31,12 +32,18 @@ void Runner::run(int line, F&& f) {
 template <class F>
 void Runner::deliver(const Delivery& d, int line, F&& step) {
   if (d.status) return report(*d.status, line);
-  if (!d.simulated.empty()) emit(json{{"simulated", {{"line", line}, {"why", d.simulated}}}});
+  if (!d.simulated.empty()) simulated(d.simulated);
   report(step(), line);
 }
 
 void Runner::execute(const Command& c) {
   const int ln = c.line;
+  // A handler's command runs inside another command's step; the outer line comes back after it.
+  struct LineScope {
+    int& line;
+    int outer;
+    ~LineScope() { line = outer; }
+  } scope{line_, std::exchange(line_, ln)};
   // Commands that need no control, then the ones that do.
   if (std::holds_alternative<cmd::New>(c.action)) return host_.create(*this, *this);
   if (const auto* a = std::get_if<cmd::SetArg>(&c.action)) return set_argument(*a, ln);

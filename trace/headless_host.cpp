@@ -1,6 +1,7 @@
 // The trace on the headless host: a headless Button with the runner's hooks on its objects.
 #include "host/headless/internals.h"
 #include "trace/host.h"
+#include "trace/trace.h"
 
 namespace brelund::trace {
 
@@ -48,5 +49,12 @@ class HeadlessHost final : public Host {
 }  // namespace
 
 std::unique_ptr<Host> make_headless_host() { return std::make_unique<HeadlessHost>(); }
+
+// Here rather than beside the other run(): the runner's own part must build without the
+// headless host, for the hosts that run in programs of their own.
+int run(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder) {
+  const auto host = make_headless_host();
+  return run(in, out, err, folder, *host);
+}
 
 }  // namespace brelund::trace

@@ -24,6 +24,9 @@ class Probe : public host::Observer {
   virtual void line(float x1, float y1, float x2, float y2, OleColor rgb) = 0;
   virtual void caption_colour(OleColor c) = 0;
   virtual void pic_moved() = 0;
+  // A host that took the instance's step itself for a verb its platform could not deliver as
+  // real input (a step inside its own loop, such as a timer period) says why, before the step.
+  virtual void simulated(std::string_view why) = 0;
 };
 
 // The keyboard verbs of a script.

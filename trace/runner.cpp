@@ -130,6 +130,10 @@ void Runner::caption_colour(OleColor c) {
 
 void Runner::pic_moved() { pic_moved_ = true; }
 
+void Runner::simulated(std::string_view why) {
+  emit(json{{"simulated", {{"line", line_}, {"why", std::string(why)}}}});
+}
+
 // ---- the script ----
 
 Variant Runner::make_value(const Value& v) {

@@ -44,6 +44,7 @@ class Runner final : public Probe, public host::EventSink {
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
   void caption_colour(OleColor c) override;
   void pic_moved() override;
+  void simulated(std::string_view why) override;
 
  private:
   // Handlers that raise events that run handlers: deep enough for any script, not for a loop.
@@ -73,6 +74,7 @@ class Runner final : public Probe, public host::EventSink {
   std::map<EventId, std::shared_ptr<const Command>> handlers_;
   const Raised* raised_ = nullptr;
   int depth_ = 0;
+  int line_ = 0;  // of the command being carried out
   json paint_;
   bool painting_ = false;
   bool pic_moved_ = false;

@@ -28,9 +28,4 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, const std::strin
   return 0;
 }
 
-int run(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder) {
-  const auto host = make_headless_host();
-  return run(in, out, err, folder, *host);
-}
-
 }  // namespace brelund::trace

@@ -32,6 +32,7 @@ void Surface::set_window(HWND hwnd) {
 }
 
 void Surface::changed(host::Change what) {
+  if (what == host::Change::mask && on_mask) on_mask(mask_picture());
   if (what == host::Change::drawing) drawn_ = redrawn_ = true;
   if (!hwnd_) return;
   switch (what) {
@@ -50,6 +51,7 @@ void Surface::changed(host::Change what) {
 }
 
 void Surface::refresh() {
+  if (on_refresh) on_refresh();
   if (!hwnd_) return;
   InvalidateRect(hwnd_, nullptr, FALSE);
   UpdateWindow(hwnd_);
@@ -94,8 +96,15 @@ FontRef Label::default_font() {
 
 Label::Label() : StoredLabel(default_font()) { changed(host::Change::text); }
 
+void Label::pin_size(std::optional<std::pair<float, float>> twips) {
+  pinned_ = twips;
+  changed(host::Change::text);
+}
+
 void Label::changed(host::Change what) {
+  if (what == host::Change::colour && on_fore_color) on_fore_color(fore_color());
   if (what != host::Change::text) return;
+  if (pinned_) return measured(pinned_->first, pinned_->second);
   // The caption sizes itself to its text in its own font, as a label with AutoSize does.
   MemoryDc dc;
   FontHandle font(create_gdi_font(*this->font()));
@@ -207,7 +216,17 @@ void Timer::sync() {
 
 // ---- Platform ----
 
-OleColor Platform::get_sys_color(int index) { return static_cast<OleColor>(GetSysColor(index)); }
+void Platform::pin_sys_color(int index, OleColor rgb) {
+  if (index < 0 || index > 255)
+    throw Error(errors::kInvalidProcedureCall, "Invalid procedure call or argument");
+  pinned_[static_cast<std::size_t>(index)] = rgb;
+}
+
+OleColor Platform::get_sys_color(int index) {
+  if (index >= 0 && index <= 255)
+    if (const auto& p = pinned_[static_cast<std::size_t>(index)]) return *p;
+  return static_cast<OleColor>(GetSysColor(index));
+}
 
 host::ScreenPoint Platform::cursor_pos() {
   POINT p{};

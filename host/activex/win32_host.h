@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -40,6 +42,22 @@ class Surface final : public host::StoredSurface {
   // (drawing at another size or place); null when all is opaque.
   Region shape_region(const XFORM* transform = nullptr) const;
 
+  // Hooks for a tool that shows what the control does (the trace); none in the server.
+  std::function<void()> on_refresh;
+  std::function<void(const PictureRef&)> on_mask;
+  std::function<void(float, float, float, float, OleColor)> on_line;
+
+  void line(float x1, float y1, float x2, float y2, OleColor rgb) override {
+    if (on_line) on_line(x1, y1, x2, y2, rgb);
+    StoredSurface::line(x1, y1, x2, y2, rgb);
+  }
+  // With a line hook, the tool sees every row as its own line.
+  void rows(const Row* rows, int count) override {
+    if (on_line)
+      host::Surface::rows(rows, count);
+    else
+      StoredSurface::rows(rows, count);
+  }
   void refresh() override;
   host::WindowHandle hwnd() override { return HandleToUlong(hwnd_); }
   std::optional<bool> extender_default() override { return site_.extender_bool(L"Default"); }
@@ -61,13 +79,26 @@ class Label final : public host::StoredLabel {
   Label();
   // The font a caption has before anyone sets one; also the ambient font without a container.
   static FontRef default_font();
+  // Pins the measured size, as a host whose font measures the text so (the trace).
+  void pin_size(std::optional<std::pair<float, float>> twips);
+
+  std::function<void(OleColor)> on_fore_color;  // a tool's hook
 
  private:
   void changed(host::Change what) override;
+  std::optional<std::pair<float, float>> pinned_;
 };
 
 // Pic keeps its state only: the control window draws it over the face.
-class Image final : public host::StoredImage {};
+class Image final : public host::StoredImage {
+ public:
+  std::function<void()> on_moved;  // a tool's hook: Pic was placed
+
+ private:
+  void changed(host::Change what) override {
+    if (what == host::Change::position && on_moved) on_moved();
+  }
+};
 
 // picMask: a white-backed persistent image on a memory DC, filled through the real gdi32
 // region functions.
@@ -107,9 +138,16 @@ class Timer final : public host::Timer {
 
 class Platform final : public host::Platform {
  public:
+  // Answers `rgb` for system colour `index` (0 to 255) instead of the system's own colour, so
+  // that a tool can run with a known scheme.
+  void pin_sys_color(int index, OleColor rgb);
+
   OleColor get_sys_color(int index) override;
   host::ScreenPoint cursor_pos() override;
   host::WindowHandle window_from_point(host::ScreenPoint p) override;
+
+ private:
+  std::array<std::optional<OleColor>, 256> pinned_{};
 };
 
 }  // namespace brelund::ax

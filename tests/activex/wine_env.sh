@@ -45,7 +45,7 @@ ax_display() {
   local n
   for n in $(seq 91 160); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
+    Xvfb ":$n" -nolisten tcp -screen 0 "${AX_SCREEN:-1024x768x24}" >/dev/null 2>&1 &
     AX_XVFB_PID=$!
     local i
     for i in $(seq 1 50); do
