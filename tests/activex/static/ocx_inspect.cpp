@@ -1,5 +1,5 @@
 // ocx_inspect FILE i686|x86_64 pe|exports|resources|typelib: reads a built Brelund32.ocx on the
-// build machine, without running it, and checks one part of what it publishes. This is how the
+// build machine, without running it, and checks one aspect of what it publishes. This is how the
 // 32-bit server is tested at all (32-bit code cannot run here), and the same checks on the
 // x86_64 server, which the Wine tests load for real, prove the reader itself.
 // Prints one line per check; exits 1 when a check fails, 2 when the file cannot be read.
@@ -204,9 +204,9 @@ void check_typelib(const ocx::PeImage& pe, bool x86) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::set<std::string> parts{"pe", "exports", "resources", "typelib"};
+  const std::set<std::string> aspects{"pe", "exports", "resources", "typelib"};
   if (argc != 4 || (std::string(argv[2]) != "i686" && std::string(argv[2]) != "x86_64") ||
-      !parts.count(argv[3])) {
+      !aspects.count(argv[3])) {
     std::fprintf(stderr, "usage: ocx_inspect FILE i686|x86_64 pe|exports|resources|typelib\n");
     return 2;
   }
@@ -217,13 +217,13 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::uint8_t> data(std::istreambuf_iterator<char>(in), {});
   const bool x86 = std::string(argv[2]) == "i686";
-  const std::string part = argv[3];
+  const std::string aspect = argv[3];
   try {
     const ocx::PeImage pe{ocx::Bytes(data)};
-    if (part == "pe") check_pe(pe, x86);
-    if (part == "exports") check_exports(pe);
-    if (part == "resources") check_resources(pe);
-    if (part == "typelib") check_typelib(pe, x86);
+    if (aspect == "pe") check_pe(pe, x86);
+    if (aspect == "exports") check_exports(pe);
+    if (aspect == "resources") check_resources(pe);
+    if (aspect == "typelib") check_typelib(pe, x86);
   } catch (const ocx::FormatError& e) {
     std::fprintf(stderr, "ocx_inspect: %s: %s\n", argv[1], e.what());
     return 2;
