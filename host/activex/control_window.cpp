@@ -3,6 +3,8 @@
 // notifications, each translated into one step of the control's instance.
 #include <windowsx.h>
 
+#include <utility>
+
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/text.h"
@@ -114,7 +116,6 @@ void BotonObject::paint(HDC dc, const RECT& to) {
   const Raster& face_pixels = surface_.pixels();
   const int w = face_pixels.width, h = face_pixels.height;
   if (w <= 0 || h <= 0) return;
-  // The face with the picture and caption over it, composed once at the control's own size.
   Raster face = face_pixels;
   // Drawn before it was ever shown (a container's preview or snapshot), the control has no
   // face yet: it shows its back colour, as an empty control would, rather than black.
@@ -124,28 +125,7 @@ void BotonObject::paint(HDC dc, const RECT& to) {
         0xFF000000u | (back & 0xFFu) << 16 | (back & 0xFF00u) | (back >> 16 & 0xFFu);
     std::fill(face.pixels.begin(), face.pixels.end(), argb);
   }
-  if (pic_.visible()) {
-    if (const PictureRef p = pic_.picture(); p && p->handle != 0)
-      blend(face, p->pixels.data(), p->width, p->height, units::position_pixels(pic_.left()),
-            units::position_pixels(pic_.top()));
-  }
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  Bitmap dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!dib) throw Error(errors::kOutOfMemory, "Out of memory");
-  std::copy(face.pixels.begin(), face.pixels.end(), static_cast<std::uint32_t*>(bits));
-  MemoryDc mem;
-  Selection sel_bitmap(mem.get(), dib.get());
-  if (const FontRef font = label_.font()) {
-    FontHandle f(create_gdi_font(*font));
-    Selection sel(mem.get(), f.get());
-    SetBkMode(mem.get(), TRANSPARENT);
-    SetTextColor(mem.get(), static_cast<COLORREF>(SysColorToRgb(platform_, label_.fore_color())));
-    const std::wstring text = widen(label_.caption());
-    TextOutW(mem.get(), units::position_pixels(label_.left()), units::position_pixels(label_.top()),
-             text.c_str(), static_cast<int>(text.size()));
-  }
+  const ComposedFace composed(std::move(face), pic_, label_, platform_);
   SavedDc saved(dc);
   const int tw = to.right - to.left, th = to.bottom - to.top;
   // Only the button's own pixels are drawn: what the mask cuts away stays the container's. In
@@ -162,10 +142,10 @@ void BotonObject::paint(HDC dc, const RECT& to) {
     if (Region shape = surface_.shape_region(&xf)) ExtSelectClipRgn(dc, shape.get(), RGN_AND);
   }
   if (tw == w && th == h) {
-    BitBlt(dc, to.left, to.top, w, h, mem.get(), 0, 0, SRCCOPY);
+    BitBlt(dc, to.left, to.top, w, h, composed.dc(), 0, 0, SRCCOPY);
   } else {
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, to.left, to.top, tw, th, mem.get(), 0, 0, w, h, SRCCOPY);
+    StretchBlt(dc, to.left, to.top, tw, th, composed.dc(), 0, 0, w, h, SRCCOPY);
   }
 }
 

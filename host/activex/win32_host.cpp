@@ -9,6 +9,9 @@
 #include "brelund/units.h"
 #include "control/numeric.h"
 #include "shape/region.h"
+// The colour helpers keep their published name RGB, which windows.h takes as a macro.
+#undef RGB
+#include "render/colour.h"
 
 namespace brelund::ax {
 
@@ -236,6 +239,31 @@ host::ScreenPoint Platform::cursor_pos() {
 
 host::WindowHandle Platform::window_from_point(host::ScreenPoint p) {
   return HandleToUlong(WindowFromPoint(POINT{p.x, p.y}));
+}
+
+ComposedFace::ComposedFace(Raster face, host::Image& pic, host::Label& label,
+                           host::Platform& platform) {
+  if (pic.visible()) {
+    if (const PictureRef p = pic.picture(); p && p->handle != 0)
+      blend(face, p->pixels.data(), p->width, p->height, units::position_pixels(pic.left()),
+            units::position_pixels(pic.top()));
+  }
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), face.width, -face.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  dib_ = Bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib_) throw Error(errors::kOutOfMemory, "Out of memory");
+  std::copy(face.pixels.begin(), face.pixels.end(), static_cast<std::uint32_t*>(bits));
+  selected_.emplace(mem_.get(), dib_.get());
+  if (const FontRef font = label.font()) {
+    FontHandle f(create_gdi_font(*font));
+    Selection sel(mem_.get(), f.get());
+    SetBkMode(mem_.get(), TRANSPARENT);
+    SetTextColor(mem_.get(), static_cast<COLORREF>(SysColorToRgb(platform, label.fore_color())));
+    const std::wstring text = widen(label.caption());
+    TextOutW(mem_.get(), units::position_pixels(label.left()), units::position_pixels(label.top()),
+             text.c_str(), static_cast<int>(text.size()));
+  }
 }
 
 }  // namespace brelund::ax

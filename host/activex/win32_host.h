@@ -14,6 +14,7 @@
 #include "host/activex/gdi.h"
 #include "host/common/canvas.h"
 #include "brelund/host.h"
+#include "brelund/raster.h"
 #include "host/common/stored_children.h"
 #include "host/common/stored_surface.h"
 
@@ -134,6 +135,20 @@ class Timer final : public host::Timer {
   HWND hwnd_ = nullptr;
   bool enabled_ = false;
   std::int32_t interval_ = 100;
+};
+
+// The control as its window shows it, composed once at the control's own size in a memory DC:
+// `face` (the retained drawing, or what stands for it), the picture blended over it, the caption
+// drawn by GDI in its font and colour. Blit from dc() while it lives.
+class ComposedFace {
+ public:
+  ComposedFace(Raster face, host::Image& pic, host::Label& label, host::Platform& platform);
+  HDC dc() const noexcept { return mem_.get(); }
+
+ private:
+  Bitmap dib_;
+  MemoryDc mem_;
+  std::optional<Selection> selected_;  // declared last: put back before the DC and bitmap go
 };
 
 class Platform final : public host::Platform {

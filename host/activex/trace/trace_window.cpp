@@ -92,33 +92,10 @@ Control::Routed Control::route(int px, int py) {
 }
 
 void Control::paint(HDC dc) {
-  const Raster& face_pixels = surface.pixels();
-  const int w = face_pixels.width, h = face_pixels.height;
-  if (w <= 0 || h <= 0) return;
-  Raster face = face_pixels;
-  if (pic.visible()) {
-    if (const PictureRef p = pic.picture(); p && p->handle != 0)
-      blend(face, p->pixels.data(), p->width, p->height, units::position_pixels(pic.left()),
-            units::position_pixels(pic.top()));
-  }
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  Bitmap dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!dib) throw Error(errors::kOutOfMemory, "Out of memory");
-  std::copy(face.pixels.begin(), face.pixels.end(), static_cast<std::uint32_t*>(bits));
-  MemoryDc mem;
-  Selection sel_bitmap(mem.get(), dib.get());
-  if (const FontRef font = label.font()) {
-    FontHandle f(create_gdi_font(*font));
-    Selection sel(mem.get(), f.get());
-    SetBkMode(mem.get(), TRANSPARENT);
-    SetTextColor(mem.get(), static_cast<COLORREF>(SysColorToRgb(platform, label.fore_color())));
-    const std::wstring text = widen(label.caption());
-    TextOutW(mem.get(), units::position_pixels(label.left()), units::position_pixels(label.top()),
-             text.c_str(), static_cast<int>(text.size()));
-  }
-  BitBlt(dc, 0, 0, w, h, mem.get(), 0, 0, SRCCOPY);
+  const Raster& face = surface.pixels();
+  if (face.width <= 0 || face.height <= 0) return;
+  const ComposedFace composed(face, pic, label, platform);
+  BitBlt(dc, 0, 0, face.width, face.height, composed.dc(), 0, 0, SRCCOPY);
 }
 
 LRESULT Control::on_message(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
