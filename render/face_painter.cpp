@@ -1,9 +1,11 @@
 #include "render/face_painter.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "control/numeric.h"
 #include "render/colour.h"
+#include "render/shade.h"
 
 namespace brelund::render {
 
@@ -18,26 +20,7 @@ struct Rgb {
   std::int32_t r, g, b;
 };
 
-// Per-line change of each component in a band.
-struct Step {
-  double r, g, b;
-};
-
-// The current colour. It is always a whole number within 16 bits: the base and the tones passed
-// their 16-bit conversions when they were derived, and every band step converts again.
-struct Colour {
-  std::int16_t r, g, b;
-  std::int32_t rgb() const noexcept { return RGB(r, g, b); }
-};
-
 Colour colour_of(const Rgb& c) { return {to_i16(c.r), to_i16(c.g), to_i16(c.b)}; }
-
-// One step of a band: each sum goes to 16 bits (failing on overflow) and is floored at zero.
-// Inlined into both passes: it runs for every row of the two shaded bands.
-[[gnu::always_inline]] inline Colour stepped(const Colour& c, const Step& s) {
-  return {FloorAtZero(to_i16(c.r + s.r)), FloorAtZero(to_i16(c.g + s.g)),
-          FloorAtZero(to_i16(c.b + s.b))};
-}
 
 // Puts the surface's scale back however the paint ends. The normal path restores explicitly so
 // that a failing host call is reported; during unwinding the first error is the one that counts.
@@ -69,8 +52,8 @@ class ScaleRestore {
 class RowBatch {
  public:
   explicit RowBatch(host::Surface& s) : s_(s) {}
-  void add(float y, std::int32_t rgb) {
-    rows_[count_++] = {y, rgb};
+  void add(std::int32_t y, std::int32_t rgb, std::int32_t count = 1, std::int32_t step = 1) {
+    rows_[count_++] = {static_cast<float>(y), rgb, count, step};
     if (count_ == kSize) flush();
   }
   // Emptied before the surface is called, so that a failing surface never sees a row twice.
@@ -139,16 +122,25 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
                          sub32(dark.b, base.b) / nf};
   Colour c = colour_of(light);
   std::int32_t rgb = c.rgb();
+  const BandStep top(top_step), bottom(bottom_step);
   RowBatch batch(s);
   try {
     for (std::int32_t i = 0; i <= n; ++i) {
       const std::int32_t y = look.pressed ? n - i : i;
-      batch.add(static_cast<float>(y), rgb);
-      const Step* step = nf > y ? &top_step : bottom_edge < y ? &bottom_step : nullptr;
-      if (step) {
-        c = stepped(c, *step);
+      if (nf > y || bottom_edge < y) {
+        batch.add(y, rgb);
+        c = nf > y ? top(c) : bottom(c);
         rgb = c.rgb();
+        continue;
       }
+      // Between the bands the colour holds, so the rows up to the next band go as one run:
+      // upward to the last row not below the bottom band, downward to the first not in the top
+      // one. Both tests are monotonic in y, so every row of the run is in the middle too.
+      const double end = look.pressed ? std::max(0.0, std::ceil(nf))
+                                      : std::min(static_cast<double>(n), std::floor(bottom_edge));
+      const auto run = static_cast<std::int32_t>(look.pressed ? y - end : end - y) + 1;
+      batch.add(y, rgb, run, look.pressed ? -1 : 1);
+      i += run - 1;
     }
   } catch (...) {
     // An overflow stops the paint after the rows already worked out, and those still show.

@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <random>
+#include <vector>
+
 #include "brelund/headless/button.h"
 #include "host/headless/internals.h"
 #include "render/colour.h"
+#include "render/shade.h"
 
 namespace brelund {
 namespace {
@@ -40,6 +47,65 @@ TEST(Colour, SystemColourReferencesResolveThroughTheirLowByte) {
   EXPECT_EQ(SysColorToRgb(internals(fresh).platform, static_cast<OleColor>(0x8000000F)),
             headless::default_system_colors()[15]);
   EXPECT_EQ(SysColorToRgb(internals(fresh).platform, static_cast<OleColor>(0x80000012)), 0);
+}
+
+// The whole-number band step stands for the double one: same colour and same overflow for every
+// 16-bit component, at exact ties (where parity decides), just beside them, at the bounds of
+// the shortcut and for steps as the painter divides them.
+TEST(Colour, BandStepsInIntegersAsTheDoubleArithmeticDoes) {
+  using render::BandStep;
+  using render::Colour;
+  using render::Step;
+  auto same = [](const Step& s, std::int16_t c) {
+    const Colour in{c, static_cast<std::int16_t>(c / 2), static_cast<std::int16_t>(-c / 3)};
+    std::optional<Colour> plain, fast;
+    try {
+      plain = render::stepped(in, s);
+    } catch (const Error&) {
+    }
+    try {
+      fast = BandStep(s)(in);
+    } catch (const Error& e) {
+      EXPECT_EQ(e.number(), errors::kOverflow);
+    }
+    return plain == fast;
+  };
+  std::vector<double> odd{0.5,
+                          -0.5,
+                          2.5,
+                          -7.5,
+                          0.5 + 0x1p-31,
+                          0.5 - 0x1p-31,
+                          0.5 + 0x1p-40,
+                          3.5 - 0x1p-45,
+                          0x1p20 - 0.5,
+                          -0x1p20 + 0.5,
+                          0x1p20,
+                          32767.5,
+                          -32768.5,
+                          65535.5,
+                          0.49999999,
+                          1e-300,
+                          -1e-300,
+                          0,
+                          0.9999999999999999,
+                          std::numeric_limits<double>::infinity(),
+                          std::numeric_limits<double>::quiet_NaN()};
+  for (double v : odd) {
+    const Step s{v, -v, v / 3};
+    for (int c = -32768; c <= 32767; ++c)
+      ASSERT_TRUE(same(s, static_cast<std::int16_t>(c))) << "step " << v << " colour " << c;
+  }
+  // Steps as the painter makes them: a tone difference over a band of n * f rows.
+  std::mt19937 rng(7);
+  for (int diff = -600; diff <= 600; diff += 7)
+    for (int n = 1; n <= 400; n += 13)
+      for (int percent : {1, 3, 20, 33, 50, 70, 100, 150}) {
+        const double nf = n * (percent / 100.0);
+        const Step s{diff / nf, (diff + 1) / nf, (diff - 3) / nf};
+        for (int k = 0; k < 8; ++k)
+          ASSERT_TRUE(same(s, static_cast<std::int16_t>(rng() % 700))) << diff << " over " << nf;
+      }
 }
 
 }  // namespace

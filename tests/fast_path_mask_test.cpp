@@ -78,10 +78,7 @@ TEST(FastPathsMask, NewMaskIsWhiteWhenFilledOrHandedOut) {
   }
 }
 
-struct Row {
-  float y;
-  OleColor rgb;
-};
+using Row = host::Surface::Row;
 
 // Whole-numbered rows far beyond the raster, on both sides of the exactness bounds, and scales
 // that do and do not take the division-free mapping.

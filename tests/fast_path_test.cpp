@@ -19,10 +19,7 @@
 namespace brelund {
 namespace {
 
-struct Row {
-  float y;
-  OleColor rgb;
-};
+using Row = host::Surface::Row;
 
 TEST(FastPaths, BatchedRowsDrawWhatSingleLinesDraw) {
   std::mt19937 rng(16);
@@ -43,11 +40,15 @@ TEST(FastPaths, BatchedRowsDrawWhatSingleLinesDraw) {
     }
     std::vector<Row> rows;
     for (int i = 0; i < 1 + trial % 90; ++i) {
-      // Whole units as the face draws them, and odd ones that must map the same way.
+      // Whole units as the face draws them, and odd ones that must map the same way; now and
+      // then a run of rows upward or downward, also off the edges and of no rows at all.
       const float y = trial % 2 ? std::floor(unit(rng)) : unit(rng);
-      rows.push_back({y, static_cast<OleColor>(rng() & 0xFFFFFF)});
+      const auto count = static_cast<std::int32_t>(rng() % 5 == 0 ? rng() % 70 : 1);
+      const std::int32_t step = rng() % 2 ? 1 : -1;
+      rows.push_back({y, static_cast<OleColor>(rng() & 0xFFFFFF), count, step});
     }
-    for (const Row& r : rows) lines.line(0, r.y, 1, r.y, r.rgb);
+    for (const Row& r : rows)
+      for (std::int32_t j = 0; j < r.count; ++j) lines.line(0, r.y_at(j), 1, r.y_at(j), r.rgb);
     batched.rows(rows.data(), static_cast<int>(rows.size()));
     // A column after the rows sees them all in place.
     lines.line(0, 0, 0, sh, 0xABCDEF);

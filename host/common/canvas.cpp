@@ -44,6 +44,7 @@ void Canvas::resize(float width_twips, float height_twips) {
     for (int y = 0; y < std::min(h, raster_.height); ++y)
       std::copy_n(raster_.row(y), std::min(w, raster_.width), next.row(y));
     raster_ = std::move(next);
+    slots_.assign(static_cast<std::size_t>(h), 0);
   }
   scale_w_ = units::twips_of_pixels(w);
   scale_h_ = units::twips_of_pixels(h);
@@ -68,6 +69,79 @@ void Canvas::begin_rows() noexcept {
     row_scale_ = static_cast<std::int64_t>(scale_h_);
     row_inverse_ = 1.0 / static_cast<double>(scale_h_);
   }
+}
+
+void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
+  begin_rows();
+  const int x0 = row_x0_, x1 = row_x1_, h = raster_.height;
+  if (x0 >= x1) return;
+  // Each record only notes its colour on the pixel rows it lands on, later ones over earlier
+  // ones; the rows are filled once at the end. A pixel row that two or three records land on is
+  // then written once, and no branch depends on where the next record lands.
+  int lo = h, hi = -1, last = -1;
+  // Notes pixel rows [py, py_end], drawn upward or downward: the row written last is the one
+  // held back at the end, as single lines would leave it.
+  auto put = [&](int py, int py_end, std::uint32_t argb, bool downward = false) {
+    py = std::max(py, 0);
+    py_end = std::min(py_end, h - 1);
+    if (py > py_end) return;
+    std::fill(slots_.begin() + py, slots_.begin() + py_end + 1, argb);
+    lo = std::min(lo, py);
+    hi = std::max(hi, py_end);
+    last = downward ? py : py_end;
+  };
+  // A span held back from before is part of the batch when a row would cover it exactly.
+  if (pending_.y >= 0 && pending_.x0 == x0 && pending_.x1 == x1) {
+    put(pending_.y, pending_.y, pending_.argb);
+    pending_.y = -1;
+  }
+  flush();
+  // Consecutive whole rows land on the same or the next pixel row when there are at least as
+  // many rows as pixels, so a run of them covers the pixel rows between its ends.
+  const bool runs_are_contiguous = row_scale_ >= h;
+  for (int i = 0; i < count; ++i) {
+    const host::Surface::Row& r = rows[i];
+    const std::uint32_t argb = argb_of_rgb(r.rgb);
+    if (r.count == 1) {
+      const int py = row_pixel(r.y);
+      put(py, py, argb);
+      continue;
+    }
+    if (r.count < 1) continue;
+    const float y_end = r.y_at(r.count - 1);
+    if (runs_are_contiguous && whole_row(r.y) && whole_row(y_end)) {
+      const int a = row_pixel(r.y), b = row_pixel(y_end);
+      if (a <= b)
+        put(a, b, argb);
+      else
+        put(b, a, argb, true);
+      continue;
+    }
+    for (std::int32_t j = 0; j < r.count; ++j) {
+      const int py = row_pixel(r.y_at(j));
+      put(py, py, argb);
+    }
+  }
+  if (hi < 0) return;
+  const bool whole_rows = x0 == 0 && x1 == raster_.width;  // then rows are one block of memory
+  for (int y = lo; y <= hi;) {
+    const std::uint32_t argb = slots_[static_cast<std::size_t>(y)];
+    if (argb == 0 || y == last) {
+      ++y;
+      continue;
+    }
+    int end = y + 1;
+    if (whole_rows)
+      while (end <= hi && end != last && slots_[static_cast<std::size_t>(end)] == argb) ++end;
+    for (int k = y; k < end; ++k) slots_[static_cast<std::size_t>(k)] = 0;
+    if (whole_rows)
+      fill_pixels(raster_.row(y), static_cast<std::size_t>(end - y) * raster_.width, argb);
+    else
+      fill_pixels(raster_.row(y) + x0, static_cast<std::size_t>(x1 - x0), argb);
+    y = end;
+  }
+  pending_ = {last, x0, x1, slots_[static_cast<std::size_t>(last)]};
+  slots_[static_cast<std::size_t>(last)] = 0;
 }
 
 int Canvas::row_pixel_slow(float y) const noexcept { return to_pixel(y, raster_.height, scale_h_); }

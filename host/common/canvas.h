@@ -3,6 +3,10 @@
 // excluded. Every host's surface embeds one, so the same face gives the same pixels everywhere.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
+#include "brelund/host.h"
 #include "brelund/raster.h"
 #include "brelund/values.h"
 
@@ -22,33 +26,12 @@ class Canvas {
 
   // Solid one-pixel line in the current scale, colour as OLE RGB.
   void line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept;
-  // line(0, y, 1, y, rgb) for each row in order ({y, rgb} records), with the column ends worked
-  // out once.
-  template <class R>
-  void rows(const R* rows, int count) noexcept {
-    begin_rows();
-    const int x0 = row_x0_, x1 = row_x1_, h = raster_.height;
-    if (x0 >= x1) return;
-    // The loop is the face's per-row cost: it stays here, where it inlines into the caller, and
-    // keeps the held-back span in locals between the fills.
-    Pending held = pending_;
-    for (int i = 0; i < count; ++i) {
-      const int py = row_pixel(rows[i].y);
-      if (py < 0 || py >= h) continue;
-      if ((held.y != py || x0 > held.x0 || x1 < held.x1) && held.y >= 0)
-        fill_pixels(raster_.row(held.y) + held.x0, static_cast<std::size_t>(held.x1 - held.x0),
-                    held.argb);
-      held = {py, x0, x1, argb_of_rgb(rows[i].rgb)};
-    }
-    pending_ = held;
-  }
+  // line(0, y, 1, y, rgb) for each row in order, runs included, with the column ends worked out
+  // once and every pixel row written once.
+  void rows(const host::Surface::Row* rows, int count) noexcept;
 
   // The drawing so far (pending work is applied first).
   const Raster& raster() const noexcept {
-    flush();
-    return raster_;
-  }
-  Raster& raster() noexcept {
     flush();
     return raster_;
   }
@@ -68,9 +51,8 @@ class Canvas {
   // below 2^53 never crosses an integer, so its floor is the integer quotient, found here by a
   // multiplication put right by at most a step each way instead of a division per row.
   int row_pixel(float y) const noexcept {
-    if (row_scale_ == 0 || !(y >= -kWholeRows && y <= kWholeRows)) return row_pixel_slow(y);
+    if (row_scale_ == 0 || !whole_row(y)) return row_pixel_slow(y);
     const auto whole = static_cast<std::int64_t>(y);
-    if (static_cast<float>(whole) != y) return row_pixel_slow(y);
     const std::int64_t num = whole * raster_.height;
     auto q = static_cast<std::int64_t>(static_cast<double>(num) * row_inverse_);
     while (q * row_scale_ > num) --q;
@@ -79,6 +61,10 @@ class Canvas {
     return q < -1 ? -1 : q > raster_.height ? raster_.height : static_cast<int>(q);
   }
   int row_pixel_slow(float y) const noexcept;
+  static bool whole_row(float y) noexcept {
+    return y >= -kWholeRows && y <= kWholeRows &&
+           static_cast<float>(static_cast<std::int64_t>(y)) == y;
+  }
   // Whole numbers up to here are exact in float, and their products with a raster height exact
   // in double and in 64 bits.
   static constexpr float kWholeRows = 16777216.0f;
@@ -89,6 +75,9 @@ class Canvas {
   std::int64_t row_scale_ = 0;
   double row_inverse_ = 0;
 
+  // The colour each pixel row ends up with during a batch of rows, zero where none landed (every
+  // drawn colour is opaque, so zero is never one): one entry per pixel row, kept with the raster.
+  std::vector<std::uint32_t> slots_;
   mutable Raster raster_;
   mutable Pending pending_;
   float scale_w_ = 0, scale_h_ = 0;

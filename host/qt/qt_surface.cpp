@@ -26,7 +26,9 @@ void Surface::rows(const Row* rows, int count) {
   StoredSurface::rows(rows, count);
   // The batch stays one call at a ratio of 1 with nobody watching, as it is meant to.
   if (!hooks.line && !hires_.active() && button_.devicePixelRatioF() <= 1) return;
-  for (int i = 0; i < count; ++i) also(0, rows[i].y, 1, rows[i].y, rows[i].rgb);
+  for (int i = 0; i < count; ++i)
+    for (std::int32_t j = 0; j < rows[i].count; ++j)
+      also(0, rows[i].y_at(j), 1, rows[i].y_at(j), rows[i].rgb);
 }
 
 void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {

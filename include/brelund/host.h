@@ -39,13 +39,20 @@ class Surface {
   virtual void line(float x1, float y1, float x2, float y2, OleColor rgb) = 0;
   // Rows (0, y)-(1, y) of the current scale, drawn in order exactly as that many line() calls
   // would draw them. The face is mostly such rows; a host that keeps its own pixels draws a batch
-  // in one go instead of paying a call chain per row. The default is the plain loop.
+  // in one go instead of paying a call chain per row. A record with a count stands for that many
+  // rows of its colour at y, y + step, y + 2 * step, ... (float sums, step 1 or -1): the face's
+  // middle is one colour from band to band. The default is the plain loop.
   struct Row {
     float y;
     OleColor rgb;
+    std::int32_t count = 1;
+    std::int32_t step = 1;
+    float y_at(std::int32_t j) const noexcept { return y + static_cast<float>(j * step); }
   };
   virtual void rows(const Row* rows, int count) {
-    for (int i = 0; i < count; ++i) line(0, rows[i].y, 1, rows[i].y, rows[i].rgb);
+    for (int i = 0; i < count; ++i)
+      for (std::int32_t j = 0; j < rows[i].count; ++j)
+        line(0, rows[i].y_at(j), 1, rows[i].y_at(j), rows[i].rgb);
   }
   virtual void refresh() = 0;
   // White pixels of the mask become transparent and click-through.
