@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <new>
 
 #include "control/numeric.h"
 #include "render/colour.h"
@@ -53,22 +55,36 @@ class RowBatch {
  public:
   explicit RowBatch(host::Surface& s) : s_(s) {}
   void add(std::int32_t y, std::int32_t rgb, std::int32_t count = 1, std::int32_t step = 1) {
-    rows_[count_++] = {static_cast<float>(y), rgb, count, step};
+    new (&rows()[count_++]) Row{static_cast<float>(y), rgb, count, step};
     if (count_ == kSize) flush();
   }
   // Emptied before the surface is called, so that a failing surface never sees a row twice.
   void flush() {
     const int n = count_;
     count_ = 0;
-    if (n > 0) s_.rows(rows_, n);
+    if (n > 0) s_.rows(rows(), n);
   }
 
  private:
+  using Row = host::Surface::Row;
   static constexpr int kSize = 128;
+  // Raw storage: an array of rows would write every record's defaults on each paint.
+  Row* rows() noexcept { return std::launder(reinterpret_cast<Row*>(storage_)); }
   host::Surface& s_;
-  host::Surface::Row rows_[kSize];
+  alignas(Row) std::byte storage_[kSize * sizeof(Row)];
   int count_ = 0;
 };
+
+// Draws count rows of a band from y on, a step of dir apart, stepping the colour after each.
+[[gnu::always_inline]] inline void shade_rows(RowBatch& batch, std::int32_t y, std::int32_t count,
+                                              std::int32_t dir, const BandStep& step, Colour& c,
+                                              std::int32_t& rgb) {
+  for (std::int32_t k = 0; k < count; ++k, y += dir) {
+    batch.add(y, rgb);
+    c = step(c);
+    rgb = c.rgb();
+  }
+}
 
 }  // namespace
 
@@ -123,24 +139,24 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
   Colour c = colour_of(light);
   std::int32_t rgb = c.rgb();
   const BandStep top(top_step), bottom(bottom_step);
+  // Row y steps in the top band while y < nf and in the bottom one while y > bottom_edge, the
+  // top band first where both hold; between them the colour holds. As whole-number bounds the
+  // bands are [0, top_end) and [bottom_start, n], and the rows between go as one run.
+  auto row_bound = [n](double v) { return static_cast<std::int32_t>(std::clamp(v, 0.0, n + 1.0)); };
+  const std::int32_t top_end = row_bound(std::ceil(nf));
+  const std::int32_t bottom_start = std::max(top_end, row_bound(std::floor(bottom_edge) + 1));
+  const std::int32_t middle_rows = bottom_start - top_end;
   RowBatch batch(s);
+  const std::int32_t dir = look.pressed ? -1 : 1;
   try {
-    for (std::int32_t i = 0; i <= n; ++i) {
-      const std::int32_t y = look.pressed ? n - i : i;
-      if (nf > y || bottom_edge < y) {
-        batch.add(y, rgb);
-        c = nf > y ? top(c) : bottom(c);
-        rgb = c.rgb();
-        continue;
-      }
-      // Between the bands the colour holds, so the rows up to the next band go as one run:
-      // upward to the last row not below the bottom band, downward to the first not in the top
-      // one. Both tests are monotonic in y, so every row of the run is in the middle too.
-      const double end = look.pressed ? std::max(0.0, std::ceil(nf))
-                                      : std::min(static_cast<double>(n), std::floor(bottom_edge));
-      const auto run = static_cast<std::int32_t>(look.pressed ? y - end : end - y) + 1;
-      batch.add(y, rgb, run, look.pressed ? -1 : 1);
-      i += run - 1;
+    if (!look.pressed) {
+      shade_rows(batch, 0, top_end, dir, top, c, rgb);
+      if (middle_rows > 0) batch.add(top_end, rgb, middle_rows, 1);
+      shade_rows(batch, bottom_start, n + 1 - bottom_start, dir, bottom, c, rgb);
+    } else {
+      shade_rows(batch, n, n + 1 - bottom_start, dir, bottom, c, rgb);
+      if (middle_rows > 0) batch.add(bottom_start - 1, rgb, middle_rows, -1);
+      shade_rows(batch, top_end - 1, top_end, dir, top, c, rgb);
     }
   } catch (...) {
     // An overflow stops the paint after the rows already worked out, and those still show.

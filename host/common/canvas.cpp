@@ -44,7 +44,7 @@ void Canvas::resize(float width_twips, float height_twips) {
     for (int y = 0; y < std::min(h, raster_.height); ++y)
       std::copy_n(raster_.row(y), std::min(w, raster_.width), next.row(y));
     raster_ = std::move(next);
-    slots_.assign(static_cast<std::size_t>(h), 0);
+    slots_.assign(static_cast<std::size_t>(h) + 2, 0);
   }
   scale_w_ = units::twips_of_pixels(w);
   scale_h_ = units::twips_of_pixels(h);
@@ -78,21 +78,19 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
   // Each record only notes its colour on the pixel rows it lands on, later ones over earlier
   // ones; the rows are filled once at the end. A pixel row that two or three records land on is
   // then written once, and no branch depends on where the next record lands.
+  // Slot py + 1 belongs to pixel row py; slots 0 and h + 1 take the rows that land off the
+  // raster, so a single row is noted without a test.
   int lo = h, hi = -1, last = -1;
-  // Notes pixel rows [py, py_end], drawn upward or downward: the row written last is the one
-  // held back at the end, as single lines would leave it.
-  auto put = [&](int py, int py_end, std::uint32_t argb, bool downward = false) {
-    py = std::max(py, 0);
-    py_end = std::min(py_end, h - 1);
-    if (py > py_end) return;
-    std::fill(slots_.begin() + py, slots_.begin() + py_end + 1, argb);
+  auto put = [&](int py, std::uint32_t argb) {
+    py = std::clamp(py, -1, h);
+    slots_[static_cast<std::size_t>(py + 1)] = argb;
     lo = std::min(lo, py);
-    hi = std::max(hi, py_end);
-    last = downward ? py : py_end;
+    hi = std::max(hi, py);
+    last = py;
   };
   // A span held back from before is part of the batch when a row would cover it exactly.
   if (pending_.y >= 0 && pending_.x0 == x0 && pending_.x1 == x1) {
-    put(pending_.y, pending_.y, pending_.argb);
+    put(pending_.y, pending_.argb);
     pending_.y = -1;
   }
   flush();
@@ -103,45 +101,55 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
     const host::Surface::Row& r = rows[i];
     const std::uint32_t argb = argb_of_rgb(r.rgb);
     if (r.count == 1) {
-      const int py = row_pixel(r.y);
-      put(py, py, argb);
+      put(row_pixel(r.y), argb);
       continue;
     }
     if (r.count < 1) continue;
     const float y_end = r.y_at(r.count - 1);
     if (runs_are_contiguous && whole_row(r.y) && whole_row(y_end)) {
-      const int a = row_pixel(r.y), b = row_pixel(y_end);
-      if (a <= b)
-        put(a, b, argb);
-      else
-        put(b, a, argb, true);
+      const int a = std::clamp(row_pixel(r.y), -1, h), b = std::clamp(row_pixel(y_end), -1, h);
+      std::fill(slots_.begin() + std::min(a, b) + 1, slots_.begin() + std::max(a, b) + 2, argb);
+      lo = std::min({lo, a, b});
+      hi = std::max({hi, a, b});
+      last = b;  // drawn in order, the run ends there
       continue;
     }
-    for (std::int32_t j = 0; j < r.count; ++j) {
-      const int py = row_pixel(r.y_at(j));
-      put(py, py, argb);
-    }
+    for (std::int32_t j = 0; j < r.count; ++j) put(row_pixel(r.y_at(j)), argb);
   }
-  if (hi < 0) return;
+  // The pixel row written last is held back, as single lines would leave it; one that landed
+  // off the raster holds nothing back.
+  lo = std::max(lo, 0);
+  hi = std::min(hi, h - 1);
+  if (lo > hi) return;
   const bool whole_rows = x0 == 0 && x1 == raster_.width;  // then rows are one block of memory
-  for (int y = lo; y <= hi;) {
-    const std::uint32_t argb = slots_[static_cast<std::size_t>(y)];
-    if (argb == 0 || y == last) {
-      ++y;
-      continue;
+  // The slots are read into runs of equal rows first and the runs filled after: a read of a
+  // slot right behind a wide fill waits for the fill's stores.
+  struct Run {
+    int y, rows;
+    std::uint32_t argb;
+  };
+  Run runs[64];
+  int y = lo;
+  while (y <= hi) {
+    int n = 0;
+    for (; y <= hi && n < 64; ++y) {
+      const std::uint32_t argb = slots_[static_cast<std::size_t>(y + 1)];
+      if (argb == 0 || y == last) continue;
+      if (whole_rows && n > 0 && runs[n - 1].argb == argb && runs[n - 1].y + runs[n - 1].rows == y)
+        ++runs[n - 1].rows;
+      else
+        runs[n++] = {y, 1, argb};
     }
-    int end = y + 1;
-    if (whole_rows)
-      while (end <= hi && end != last && slots_[static_cast<std::size_t>(end)] == argb) ++end;
-    for (int k = y; k < end; ++k) slots_[static_cast<std::size_t>(k)] = 0;
-    if (whole_rows)
-      fill_pixels(raster_.row(y), static_cast<std::size_t>(end - y) * raster_.width, argb);
-    else
-      fill_pixels(raster_.row(y) + x0, static_cast<std::size_t>(x1 - x0), argb);
-    y = end;
+    for (int i = 0; i < n; ++i) {
+      const Run& r = runs[i];
+      if (whole_rows)
+        fill_pixels(raster_.row(r.y), static_cast<std::size_t>(r.rows) * raster_.width, r.argb);
+      else
+        fill_pixels(raster_.row(r.y) + x0, static_cast<std::size_t>(x1 - x0), r.argb);
+    }
   }
-  pending_ = {last, x0, x1, slots_[static_cast<std::size_t>(last)]};
-  slots_[static_cast<std::size_t>(last)] = 0;
+  if (last >= 0 && last < h) pending_ = {last, x0, x1, slots_[static_cast<std::size_t>(last + 1)]};
+  std::fill(slots_.begin() + lo + 1, slots_.begin() + hi + 2, 0u);
 }
 
 int Canvas::row_pixel_slow(float y) const noexcept { return to_pixel(y, raster_.height, scale_h_); }
