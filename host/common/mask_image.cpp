@@ -133,21 +133,51 @@ void MaskImage::fill_black(const shape::Region& region) {
     else
       short_white(at, count);
   };
+  // Rows with the same span one after another (the straight sides between the corners) are
+  // one block in memory: one black fill over all of them, then the few white pixels of each.
+  struct Block {
+    int y = 0, rows = 0, cl = 0, cr = 0;
+  } block;
+  auto write_block = [&] {
+    if (block.rows == 0) return;
+    std::uint32_t* const at = pixels + static_cast<std::size_t>(block.y) * stride;
+    const int right_white = w - block.cr;
+    if (block.rows == 1 || block.cl > 32 || right_white > 32) {
+      for (int k = 0; k < block.rows; ++k) {
+        std::uint32_t* const row = at + k * stride;
+        white(row, block.cl);
+        fill_pixels(row + block.cl, static_cast<std::size_t>(block.cr - block.cl), kBlack);
+        white(row + block.cr, right_white);
+      }
+    } else {
+      fill_pixels(at, static_cast<std::size_t>(block.rows) * stride, kBlack);
+      for (int k = 0; k < block.rows; ++k) {
+        short_white(at + k * stride, block.cl);
+        short_white(at + k * stride + block.cr, right_white);
+      }
+    }
+    block.rows = 0;
+  };
   int next = 0;
   shape::for_each_span(region, [&](int y, int l, int r) {
     if (y < 0 || y >= h) return;
     if (y < next) {  // a second span on a row: already cleared, just paint it
+      write_block();
       paint(y, l, r);
       return;
     }
-    for (; next < y; ++next) white(pixels + next * stride, w);
-    std::uint32_t* const at = pixels + static_cast<std::size_t>(y) * stride;
     const int cl = std::clamp(l, 0, w), cr = std::clamp(r, cl, w);
-    white(at, cl);
-    fill_pixels(at + cl, static_cast<std::size_t>(cr - cl), kBlack);
-    white(at + cr, w - cr);
+    if (y == next && block.rows > 0 && cl == block.cl && cr == block.cr) {
+      ++block.rows;
+      next = y + 1;
+      return;
+    }
+    write_block();
+    for (; next < y; ++next) white(pixels + next * stride, w);
+    block = {y, 1, cl, cr};
     next = y + 1;
   });
+  write_block();
   for (; next < h; ++next) white(pixels + next * stride, w);
 }
 
