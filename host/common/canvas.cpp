@@ -122,31 +122,19 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
   hi = std::min(hi, h - 1);
   if (lo > hi) return;
   const bool whole_rows = x0 == 0 && x1 == raster_.width;  // then rows are one block of memory
-  // The slots are read into runs of equal rows first and the runs filled after: a read of a
-  // slot right behind a wide fill waits for the fill's stores.
-  struct Run {
-    int y, rows;
-    std::uint32_t argb;
-  };
-  Run runs[64];
-  int y = lo;
-  while (y <= hi) {
-    int n = 0;
-    for (; y <= hi && n < 64; ++y) {
-      const std::uint32_t argb = slots_[static_cast<std::size_t>(y + 1)];
-      if (argb == 0 || y == last) continue;
-      if (whole_rows && n > 0 && runs[n - 1].argb == argb && runs[n - 1].y + runs[n - 1].rows == y)
-        ++runs[n - 1].rows;
-      else
-        runs[n++] = {y, 1, argb};
-    }
-    for (int i = 0; i < n; ++i) {
-      const Run& r = runs[i];
+  for (int y = lo; y <= hi;) {
+    const std::uint32_t argb = slots_[static_cast<std::size_t>(y + 1)];
+    int end = y + 1;
+    if (argb != 0 && y != last) {
+      // Equal whole rows one after another go in one fill.
       if (whole_rows)
-        fill_pixels(raster_.row(r.y), static_cast<std::size_t>(r.rows) * raster_.width, r.argb);
+        while (end <= hi && end != last && slots_[static_cast<std::size_t>(end + 1)] == argb) ++end;
+      if (whole_rows)
+        fill_pixels(raster_.row(y), static_cast<std::size_t>(end - y) * raster_.width, argb);
       else
-        fill_pixels(raster_.row(r.y) + x0, static_cast<std::size_t>(x1 - x0), r.argb);
+        fill_pixels(raster_.row(y) + x0, static_cast<std::size_t>(x1 - x0), argb);
     }
+    y = end;
   }
   if (last >= 0 && last < h) pending_ = {last, x0, x1, slots_[static_cast<std::size_t>(last + 1)]};
   std::fill(slots_.begin() + lo + 1, slots_.begin() + hi + 2, 0u);
