@@ -175,8 +175,10 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
   c = base_tone;
   double inset = 0;
   // The right band is where x exceeds ScaleWidth - 5. Nothing else runs while the columns are
-  // drawn, so the extent read once here is the one each column would read.
+  // drawn, so the extents read once here are the ones each column would read.
   const float right_edge = s.scale_width() - 5;
+  const float height = s.scale_height();
+  const double inset_step = height * f / m;
   auto band = [&](std::int32_t x) -> const Step* {
     return x <= f ? &left_step : right_edge < x ? &right_step : nullptr;
   };
@@ -198,10 +200,9 @@ void PaintFace(host::Surface& s, host::Label& label, host::Platform& platform,
       continue;
     }
     c = stepped(c, *step);
-    inset += s.scale_height() * f / m;
+    inset += inset_step;
     const auto fx = static_cast<float>(x);
-    s.line(fx, static_cast<float>(inset), fx, static_cast<float>(s.scale_height() - inset),
-           c.rgb());
+    s.line(fx, static_cast<float>(inset), fx, static_cast<float>(height - inset), c.rgb());
   }
 
   // Put the extents back, as whole numbers.
