@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <map>
+#include <utility>
 
 #include "brelund/units.h"
 #include "host/qt/boton_private.h"
@@ -111,22 +113,30 @@ bool BotonWidget::Private::in_dialog() const {
   return false;
 }
 
-// The button that Enter works in this window, found as QDialog finds it: the first visible
-// push button of the window that is its default.
+// The button that Enter works in a window, found as QDialog finds it: the first visible push
+// button of the window that is its default. And the one that Escape works.
+namespace {
+QPushButton* default_of(QWidget& window) {
+  for (QPushButton* b : window.findChildren<QPushButton*>())
+    if (b->window() == &window && b->isDefault() && b->isVisible()) return b;
+  return nullptr;
+}
+
+BotonWidget* cancel_of(QWidget& window) {
+  for (BotonWidget* b : window.findChildren<BotonWidget*>())
+    if (b->window() == &window && b->isCancel() && b->isVisible()) return b;
+  return nullptr;
+}
+}  // namespace
+
 QPushButton* BotonWidget::Private::window_default() {
   QWidget* window = w.window();
-  if (window == &w) return nullptr;
-  for (QPushButton* b : window->findChildren<QPushButton*>())
-    if (b->window() == window && b->isDefault() && b->isVisible()) return b;
-  return nullptr;
+  return window == &w ? nullptr : default_of(*window);
 }
 
 BotonWidget* BotonWidget::Private::window_cancel() {
   QWidget* window = w.window();
-  if (window == &w) return nullptr;
-  for (BotonWidget* b : window->findChildren<BotonWidget*>())
-    if (b->window() == window && b->isCancel() && b->isVisible()) return b;
-  return nullptr;
+  return window == &w ? nullptr : cancel_of(*window);
 }
 
 // Enter and Escape that belong to another button of the window are left to the window, so that
@@ -146,13 +156,71 @@ bool BotonWidget::Private::passes_on(const QKeyEvent& e) {
   return false;
 }
 
+// Enter and Escape that reach a window go to its default or cancel button. One filter per window
+// serves all of its buttons: with a filter per button, every event the window receives (a child
+// added or polished, a layout request, a paint) went through all of them, and building a window
+// of a thousand buttons cost a million filter calls. The filter finds the button the key
+// belongs to and asks that button's own eventFilter, as the button's filter used to be asked.
+class WindowKeys final : public QObject {
+ public:
+  // The filter of `window`, installed (again) in front of the window's other filters, as a newly
+  // installed filter would be.
+  static WindowKeys* join(QWidget* window) {
+    WindowKeys*& keys = all()[window];
+    if (!keys || keys->window_ != window) keys = new WindowKeys(window);
+    ++keys->users_;
+    window->installEventFilter(keys);
+    return keys;
+  }
+  // Its last button gone, the filter goes too.
+  void leave() {
+    if (--users_ > 0) return;
+    if (window_) window_->removeEventFilter(this);
+    auto& map = all();
+    if (auto it = map.find(key_); it != map.end() && it->second == this) map.erase(it);
+    delete this;
+  }
+
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() != QEvent::KeyPress || watched != window_) return false;
+    const auto& key = *static_cast<const QKeyEvent*>(e);
+    if (!plain(key) || key.isAutoRepeat()) return false;
+    QWidget* owner = nullptr;
+    if (is_enter(key.key()))
+      owner = default_of(*window_);
+    else if (key.key() == Qt::Key_Escape)
+      owner = cancel_of(*window_);
+    auto* button = qobject_cast<BotonWidget*>(owner);
+    // The button may delete the window and itself (and this filter with its last button).
+    return button && button->eventFilter(watched, e);
+  }
+
+ private:
+  explicit WindowKeys(QWidget* window) : window_(window), key_(window) {}
+  ~WindowKeys() override = default;
+  // Never destroyed: a button that outlives the statics (held by an application's global) still
+  // leaves its window's filter at exit.
+  static std::map<const QWidget*, WindowKeys*>& all() {
+    static auto* map = new std::map<const QWidget*, WindowKeys*>;
+    return *map;
+  }
+  QPointer<QWidget> window_;
+  const QWidget* key_;
+  int users_ = 0;
+};
+
 void BotonWidget::Private::watch_window() {
   QWidget* window = w.window();
   if (window == &w) window = nullptr;
-  if (window == watched) return;
-  if (watched) watched->removeEventFilter(&w);
+  if (window == watched && (window_keys != nullptr) == (window != nullptr)) return;
+  unwatch_window();
   watched = window;
-  if (window) window->installEventFilter(&w);
+  if (window) window_keys = WindowKeys::join(window);
+}
+
+void BotonWidget::Private::unwatch_window() {
+  if (window_keys) std::exchange(window_keys, nullptr)->leave();
+  watched = nullptr;
 }
 
 // Enter or Escape that reached the window (no focused widget took it): the window's default or

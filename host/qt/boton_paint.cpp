@@ -12,12 +12,12 @@
 
 namespace brelund::qt {
 
-void BotonWidget::paintEvent(QPaintEvent* e) {
+void BotonWidget::paintEvent(QPaintEvent*) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
   const Raster& r = d.surface.pixels();
+  // Qt clips the painter to the event's region (the window's shape included) itself.
   QPainter p(this);
-  p.setClipRegion(e->region());
   const double ratio = devicePixelRatioF();
   if (ratio > 1) {
     const PictureRef& mask = d.surface.mask_picture();
@@ -25,9 +25,12 @@ void BotonWidget::paintEvent(QPaintEvent* e) {
         0, 0,
         device_face(r, d.surface.hires(), d.mask.regions(), mask && mask->handle != 0, ratio));
   } else {
+    // The face is opaque throughout (the canvas starts opaque and draws opaque colours), and an
+    // opaque pixel reads the same with or without its colour premultiplied: as premultiplied
+    // pixels Qt copies the face as it is instead of converting every pixel of it first.
     p.drawImage(0, 0,
                 QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height,
-                       r.width * 4, QImage::Format_ARGB32));
+                       r.width * 4, QImage::Format_ARGB32_Premultiplied));
   }
   if (const QRect at = d.picture_rect(); !at.isEmpty() && !d.pic.image().isNull()) {
     const QPixmap source = d.pic.source_of(d.pic.picture());

@@ -17,6 +17,10 @@
 
 namespace brelund::qt {
 
+// The one event filter on a window that hands its Enter and Escape to the window's default and
+// cancel button (boton_input.cpp).
+class WindowKeys;
+
 struct BotonWidget::Options {
   // The container's font; the widget's own font when none is given (it then follows the
   // widget's font as the application or a parent changes it).
@@ -34,8 +38,10 @@ class BotonWidget::Private {
   // caller must return at once without touching the widget.
   template <class F>
   bool run(F&& step) {
+    surface.begin_step();
     const Status s = step();
     if (s.gone) return false;
+    surface.end_step();
     return settle(s);
   }
   // Runs a member of the control (a property) the same way.
@@ -65,6 +71,7 @@ class BotonWidget::Private {
   bool passes_on(const QKeyEvent& e);
   bool window_key(QKeyEvent& e);
   void watch_window();
+  void unwatch_window();
   QPushButton* window_default();
   BotonWidget* window_cancel();
   bool in_dialog() const;
@@ -88,7 +95,8 @@ class BotonWidget::Private {
   std::set<int> keys_down;       // press keys whose press this button took
   std::set<int> keys_passed_on;  // keys whose press it left to the window
   QPointer<QWidget> watched;
-  bool in_qt_click = false;  // QAbstractButton emits pressed/released/clicked itself
+  WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
+  bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
 };
 
 }  // namespace brelund::qt

@@ -25,32 +25,41 @@ class BotonWidget::Private::Sink final : public host::EventSink {
   void Click() override {
     BotonWidget& w = d_.w;
     QPointer<BotonWidget> self(&w);
-    if (!d_.sync_down()) return;
+    if (!ready()) return;
     emit w.Click();
     if (!self || d_.in_qt_click) return;
     emit w.clicked(w.isChecked());
   }
   void KeyDown(std::int16_t& k, std::int16_t& s) override {
-    if (d_.sync_down()) emit d_.w.KeyDown(k, s);
+    if (ready()) emit d_.w.KeyDown(k, s);
   }
   void KeyPress(std::int16_t& k) override {
-    if (d_.sync_down()) emit d_.w.KeyPress(k);
+    if (ready()) emit d_.w.KeyPress(k);
   }
   void KeyUp(std::int16_t& k, std::int16_t& s) override {
-    if (d_.sync_down()) emit d_.w.KeyUp(k, s);
+    if (ready()) emit d_.w.KeyUp(k, s);
   }
   void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (d_.sync_down()) emit d_.w.MouseDown(b, s, x, y);
+    if (ready()) emit d_.w.MouseDown(b, s, x, y);
   }
   void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (d_.sync_down()) emit d_.w.MouseMove(b, s, x, y);
+    if (ready()) emit d_.w.MouseMove(b, s, x, y);
   }
   void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (d_.sync_down()) emit d_.w.MouseUp(b, s, x, y);
+    if (ready()) emit d_.w.MouseUp(b, s, x, y);
   }
-  void Resize() override { emit d_.w.Resize(); }
+  void Resize() override {
+    d_.surface.forget_ratio();
+    emit d_.w.Resize();
+  }
 
  private:
+  // The application's code runs next: what the surface remembers of the window may not hold
+  // after it. False when a slot of pressed() or released() deleted the widget.
+  bool ready() {
+    d_.surface.forget_ratio();
+    return d_.sync_down();
+  }
   Private& d_;
 };
 
@@ -66,6 +75,7 @@ BotonWidget::Private::Private(BotonWidget& widget, const Options&)
 BotonWidget::Private::~Private() {
   // The timer must not tick into a control that is being torn down.
   timer.set_enabled(false);
+  unwatch_window();
 }
 
 BotonWidget::BotonWidget(QWidget* parent) : BotonWidget(parent, Options{}) {}
@@ -85,6 +95,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   // screens the parent must show through the corners' partly covered pixels anyway.)
   set_window_handle(*this, d.hwnd);
   d.surface.regions = &d.mask.regions();
+  d.surface.mask_canvas = &d.mask;
   d.surface.hooks.property_changed = [this](std::string_view name) {
     QPointer<BotonWidget> self(this);
     updateGeometry();
@@ -119,6 +130,7 @@ BotonWidget::~BotonWidget() = default;
 
 bool BotonWidget::Private::settle(const Status& s) {
   if (!s.ok()) {
+    surface.forget_ratio();
     QPointer<BotonWidget> self(&w);
     qWarning("Boton %s: error %d: %s", qPrintable(w.objectName()), s.number, s.description.c_str());
     emit w.error(s.number, QString::fromStdString(s.description));
@@ -131,6 +143,7 @@ bool BotonWidget::Private::sync_down() {
   if (in_qt_click || !instance) return true;
   const bool pressed = instance->control().fields().m_Pressed != 0;
   if (pressed == w.isDown()) return true;
+  surface.forget_ratio();
   w.setDown(pressed);
   QPointer<BotonWidget> self(&w);
   if (pressed)

@@ -20,9 +20,10 @@ int extent(float twips) { return static_cast<int>(std::ceil(twips / units::kTwip
 }  // namespace
 
 Label::Label(QAbstractButton& button, host::Platform& platform)
-    : StoredLabel(from_qfont(button.font())), button_(button), platform_(platform) {
-  measure();
-}
+    : StoredLabel(from_qfont(button.font())),
+      button_(button),
+      platform_(platform),
+      text_(button.text()) {}
 
 std::string Label::caption() { return button_.text().toStdString(); }
 
@@ -37,25 +38,47 @@ QRect Label::rect() { return {px(left()), px(top()), extent(width()), extent(hei
 
 void Label::pin_size(std::optional<std::pair<float, float>> twips) {
   pinned_ = twips;
+  remeasure();
+}
+
+float Label::width() {
   measure();
+  return StoredLabel::width();
+}
+
+float Label::height() {
+  measure();
+  return StoredLabel::height();
+}
+
+QFont Label::qfont() {
+  measure();
+  return qfont_;
+}
+
+void Label::remeasure() {
+  stale_ = true;
+  text_ = button_.text();
+  if (on_measured) on_measured();
 }
 
 void Label::measure() {
+  if (!stale_) return;
+  stale_ = false;
   const FontRef f = font();
   qfont_ = to_qfont(f ? *f : Font{});
   if (pinned_) {
     measured(pinned_->first, pinned_->second);
   } else {
-    const QSize size = QFontMetrics(qfont_).size(kTextFlags, button_.text());
+    const QSize size = QFontMetrics(qfont_).size(kTextFlags, text_);
     measured(units::twips_of_pixels(size.width()), units::twips_of_pixels(size.height()));
   }
-  if (on_measured) on_measured();
 }
 
 void Label::changed(host::Change what) {
   switch (what) {
     case host::Change::text:
-      measure();
+      remeasure();
       break;
     case host::Change::tip:
       button_.setToolTip(QString::fromStdString(tool_tip_text()));
@@ -95,14 +118,42 @@ void Image::changed(host::Change what) {
   if (on_changed) on_changed();
 }
 
+void Mask::resized(int& pixels, float twips) {
+  handed_ = nullptr;
+  const int now = units::extent_pixels(twips);
+  if (now != pixels && !regions_.empty()) exact_ = false;
+  pixels = now;
+}
+
+void Mask::set_width(float twips) {
+  image_.set_width(twips);
+  resized(width_, twips);
+}
+
+void Mask::set_height(float twips) {
+  image_.set_height(twips);
+  resized(height_, twips);
+}
+
 void Mask::clear() {
+  handed_ = nullptr;
   image_.clear();
   regions_.clear();
+  exact_ = true;
 }
 
 void Mask::fill_black(const shape::Region& region) {
+  handed_ = nullptr;
   image_.fill_black(region);
   regions_.push_back(region);
+}
+
+PictureRef Mask::image() {
+  PictureRef picture = image_.image();
+  handed_ = picture.get();
+  handed_exact_ = exact_ && picture && picture->width == width_ && picture->height == height_;
+  if (handed_exact_) handed_regions_ = regions_;
+  return picture;
 }
 
 Timer::Timer(std::function<void()> on_tick) {

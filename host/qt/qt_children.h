@@ -32,23 +32,32 @@ class Label final : public host::StoredLabel {
   std::string caption() override;
   void set_caption(const std::string& text) override;
 
+  // The size of the caption in its font, measured when it is asked for after a change.
+  float width() override;
+  float height() override;
   // The caption as painted: its font, its colour resolved now, its place in widget pixels.
-  QFont qfont() const { return qfont_; }
+  QFont qfont();
   QColor colour();
   QRect rect();
   // A fixed measured size in twips instead of the font's (a trace pins it to compare hosts).
   void pin_size(std::optional<std::pair<float, float>> twips);
-  // Called after the text or font changed and the caption was measured again.
+  // Called after the text or font changed (the caption is measured again when asked for).
   std::function<void()> on_measured;
   // A watching tool's hook (a trace): the caption's colour was set.
   std::function<void(OleColor)> on_fore_color;
 
  private:
   void changed(host::Change what) override;
+  // The text or font changed: measured again when the size or the font is next asked for. A
+  // new button's caption changes three times (design, container font, the application's
+  // caption) before anything reads its size, and measuring lays the text out.
+  void remeasure();
   void measure();
   QAbstractButton& button_;
   host::Platform& platform_;
   QFont qfont_;
+  QString text_;  // the text as it was when it changed last
+  bool stale_ = true;
   std::optional<std::pair<float, float>> pinned_;
 };
 
@@ -76,20 +85,35 @@ class Image final : public host::StoredImage {
 // picMask: the shared mask image, and the shapes filled since the last clear.
 class Mask final : public host::MaskCanvas {
  public:
-  void set_width(float twips) override { image_.set_width(twips); }
-  void set_height(float twips) override { image_.set_height(twips); }
+  void set_width(float twips) override;
+  void set_height(float twips) override;
   void clear() override;
   void fill_black(const shape::Region& region) override;
-  PictureRef image() override { return image_.image(); }
+  PictureRef image() override;
   const std::vector<shape::Region>& regions() const noexcept { return regions_; }
   // The picture the surface shows now: drawing goes to the other buffer while it is shown.
   void shown_through(const PictureRef* surface_mask) noexcept {
     image_.shown_through(surface_mask);
   }
+  // The shapes that `picture` holds and nothing else, white around them, when it is the image
+  // this canvas handed out last and nothing was drawn since (the canvas may draw into a picture
+  // it handed out): the window shape can then be made from them without reading the picture's
+  // pixels. Null for any other picture.
+  const std::vector<shape::Region>* shapes_of(const Picture& picture) const noexcept {
+    return handed_ == &picture && handed_exact_ ? &handed_regions_ : nullptr;
+  }
 
  private:
+  void resized(int& pixels, float twips);
   MaskImage image_;
   std::vector<shape::Region> regions_;
+  int width_ = 0, height_ = 0;  // in pixels, as the image has them
+  // The shapes describe the whole image: it was cleared before they were filled, and has not
+  // been resized since (a resize keeps what was drawn, cut or widened with white).
+  bool exact_ = true;
+  const Picture* handed_ = nullptr;
+  std::vector<shape::Region> handed_regions_;
+  bool handed_exact_ = false;
 };
 
 class Timer final : public host::Timer {

@@ -3,7 +3,9 @@
 #include <QBitmap>
 #include <QCursor>
 #include <QPixmap>
+#include <algorithm>
 
+#include "host/qt/qt_children.h"
 #include "host/qt/qt_values.h"
 
 namespace brelund::qt {
@@ -17,6 +19,12 @@ Bool16 Surface::enabled() {
   return parent && !parent->isEnabled() ? kFalse : kTrue;
 }
 
+double Surface::ratio() {
+  if (steps_ == 0) return button_.devicePixelRatioF();
+  if (!ratio_) ratio_ = button_.devicePixelRatioF();
+  return *ratio_;
+}
+
 void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
   StoredSurface::line(x1, y1, x2, y2, rgb);
   also(x1, y1, x2, y2, rgb);
@@ -25,14 +33,14 @@ void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
 void Surface::rows(const Row* rows, int count) {
   StoredSurface::rows(rows, count);
   // The batch stays one call at a ratio of 1 with nobody watching, as it is meant to.
-  if (!hooks.line && !hires_.active() && button_.devicePixelRatioF() <= 1) return;
+  if (!hooks.line && !hires_.active() && ratio() <= 1) return;
   for (int i = 0; i < count; ++i)
     for (std::int32_t j = 0; j < rows[i].count; ++j)
       also(0, rows[i].y_at(j), 1, rows[i].y_at(j), rows[i].rgb);
 }
 
 void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {
-  const double ratio = button_.devicePixelRatioF();
+  const double ratio = this->ratio();
   if (ratio > 1) {
     if (!hires_.matches(ratio, pixels().width, pixels().height))
       hires_.reset(ratio, pixels().width, pixels().height);
@@ -49,6 +57,7 @@ void Surface::refresh() {
 }
 
 void Surface::property_changed(std::string_view name) {
+  forget_ratio();
   if (hooks.property_changed) hooks.property_changed(name);
 }
 
@@ -66,7 +75,9 @@ void Surface::changed(host::Change what) {
   switch (what) {
     case host::Change::size:
       hires_.clear();
-      button_.resize(pixels().width, pixels().height);
+      // From a resize Qt gave the widget, the widget has the size already.
+      if (button_.size() != QSize(pixels().width, pixels().height))
+        button_.resize(pixels().width, pixels().height);
       break;
     // Coalesced by Qt: one repaint however many lines a face takes.
     case host::Change::drawing:
@@ -90,22 +101,63 @@ void Surface::changed(host::Change what) {
   }
 }
 
+namespace {
+bool same(const std::vector<shape::Region>& a, const std::vector<shape::Region>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+    return x.kind == y.kind && x.left == y.left && x.top == y.top && x.right == y.right &&
+           x.bottom == y.bottom && x.ellipse_width == y.ellipse_width &&
+           x.ellipse_height == y.ellipse_height;
+  });
+}
+}  // namespace
+
 void Surface::apply_shape() {
   const PictureRef& mask = mask_picture();
   if (!mask || mask->handle == 0) {
     button_.clearMask();
     return;
   }
-  const double ratio = button_.devicePixelRatioF();
-  // On a high-DPI screen the window keeps every logical pixel the shape touches at device
-  // resolution; the face cuts the rest away pixel by pixel (see device_face).
-  QRegion shape = ratio > 1 && regions ? device_shape(*regions, ratio) : mask_region(*mask);
-  // Qt reads an empty mask as "no mask"; an all-white picture must hide the whole window, so
-  // the shape becomes a pixel outside it instead.
-  if (shape.isEmpty()) shape = QRegion(-1, -1, 1, 1);
+  const double ratio = this->ratio();
+  const std::vector<shape::Region>* shapes = mask_canvas ? mask_canvas->shapes_of(*mask) : nullptr;
+  QRegion shape;
+  if (shapes && shaped_ && shaped_->ratio == ratio && shaped_->width == mask->width &&
+      shaped_->height == mask->height && same(shaped_->shapes, *shapes)) {
+    shape = shaped_->region;
+  } else {
+    // On a high-DPI screen the window keeps every logical pixel the shape touches at device
+    // resolution; the face cuts the rest away pixel by pixel (see device_face).
+    if (ratio > 1 && regions) {
+      shape = device_shape(*regions, ratio);
+    } else {
+      std::optional<QRegion> spans;
+      if (shapes && shapes->size() == 1)
+        spans = shape_region(shapes->front(), mask->width, mask->height);
+      else if (shapes && shapes->empty())
+        spans = QRegion();
+      shape = spans ? *std::move(spans) : mask_region(*mask);
+    }
+    // Qt reads an empty mask as "no mask"; an all-white picture must hide the whole window, so
+    // the shape becomes a pixel outside it instead.
+    if (shape.isEmpty()) shape = QRegion(-1, -1, 1, 1);
+    if (shapes)
+      shaped_ = Shaped{*shapes, mask->width, mask->height, ratio, shape};
+    else
+      shaped_.reset();
+  }
   // A rebuild that keeps the shape (a new caption, colour or look) leaves Qt's mask alone:
-  // setting one makes Qt recompute the exposed area of the parent.
-  if (button_.mask() != shape) button_.setMask(shape);
+  // setting one makes Qt recompute the exposed area of the parent. Qt's copy of a region it was
+  // given shares that region's data, so this compares nothing but a pointer then.
+  if (button_.mask() == shape) return;
+  // Qt repaints what a new mask uncovers through the parent: the corners, merged into the area
+  // the parent has pending. In a window of many rounded buttons resized together that area
+  // becomes thousands of corner pieces, and merging each new one costs more than the last. The
+  // whole button is repainted after the rebuild that brought the mask, and the parent under it
+  // (the button is not opaque), so the parent gets the button's rectangle first: the same
+  // pixels are painted, and the pending area stays a rectangle per button, which the corners
+  // then fall into.
+  if (button_.isVisible() && !button_.isWindow())
+    if (QWidget* parent = button_.parentWidget()) parent->update(button_.geometry());
+  button_.setMask(shape);
 }
 
 void Surface::apply_cursor() {

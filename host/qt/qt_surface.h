@@ -15,6 +15,8 @@
 
 namespace brelund::qt {
 
+class Mask;
+
 class Surface final : public host::StoredSurface {
  public:
   Surface(QPushButton& button, host::WindowHandle hwnd);
@@ -52,8 +54,20 @@ class Surface final : public host::StoredSurface {
   bool ambient_given = false;
 
   const HiresFace& hires() const noexcept { return hires_; }
+  // The widget's device pixel ratio. Qt works it out from the window and its screen each time it
+  // is asked, and a face asked for it with every line it drew; within one step of the control it
+  // is asked once. The application's code may move the window to another screen, so the ratio
+  // is forgotten whenever that code may run (an event, a notification) and when the step ends.
+  double ratio();
+  void begin_step() noexcept { ++steps_; }
+  void end_step() noexcept {
+    if (--steps_ == 0) ratio_.reset();
+  }
+  void forget_ratio() noexcept { ratio_.reset(); }
   // The shapes the mask was filled with, to cut the window at device resolution.
   const std::vector<shape::Region>* regions = nullptr;
+  // The mask canvas, which can tell the shapes a mask picture holds without its pixels read.
+  const Mask* mask_canvas = nullptr;
   // Called when Qt's own enabled state is being brought in line with the control's.
   bool applying_enabled = false;
 
@@ -63,6 +77,18 @@ class Surface final : public host::StoredSurface {
   void apply_cursor();
   // The same line at device resolution, and to the watching tool.
   void also(float x1, float y1, float x2, float y2, OleColor rgb);
+  // The window shape last made from a mask described by its shapes, and what it was made from:
+  // most rebuilds (a caption, a colour, a look, the show) keep the shape, and then neither the
+  // region nor Qt's mask is made again.
+  struct Shaped {
+    std::vector<shape::Region> shapes;
+    int width = 0, height = 0;
+    double ratio = 1;
+    QRegion region;
+  };
+  std::optional<Shaped> shaped_;
+  int steps_ = 0;
+  std::optional<double> ratio_;
   QPushButton& button_;
   host::WindowHandle hwnd_;
   HiresFace hires_;

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "brelund/units.h"
 #include "render/colour.h"
+#include "shape/region.h"
 
 namespace brelund::qt {
 
@@ -56,36 +60,83 @@ QColor to_qcolor(host::Platform& platform, OleColor c) {
   return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
-QRegion mask_region(const Picture& mask) {
-  // Rows with the same runs as the row above extend its rectangles downward, so a rounded
-  // button is a few dozen rectangles, not one per pixel row; and the region is built in one
-  // call, not by a union per rectangle. Qt does region arithmetic for every masked widget on
-  // each repaint of its parent, so the count matters there too.
-  std::vector<QRect> rects;
-  std::vector<std::pair<int, int>> runs, above;
-  std::size_t above_first = 0;  // where the rectangles of the row above start in `rects`
-  int row = -1;
-  auto end_row = [&] {
-    if (!runs.empty() && runs == above && row > 0) {
-      for (std::size_t i = above_first; i < rects.size(); ++i)
-        rects[i].setBottom(rects[i].bottom() + 1);
-    } else {
-      above_first = rects.size();
-      for (const auto& [from, to] : runs) rects.emplace_back(from, row, to - from, 1);
-      above.swap(runs);
-    }
-    runs.clear();
-  };
-  units::for_each_opaque_span(mask, [&](int y, int from, int to) {
-    if (y != row) {
-      if (row >= 0) end_row();
+namespace {
+// Builds a region from its runs, given row by row from top to bottom. Rows with the same runs as
+// the row above extend its rectangles downward, so a rounded button is a few dozen rectangles,
+// not one per pixel row; and the region is built in one call, not by a union per rectangle. Qt
+// does region arithmetic for every masked widget on each repaint of its parent, so the count
+// matters there too.
+class RowRegion {
+ public:
+  void run(int y, int from, int to) {
+    if (y != row_) {
+      if (row_ >= 0) end_row();
       // A row without runs in between breaks the rectangles above it.
-      if (y != row + 1) above.clear();
-      row = y;
+      if (y != row_ + 1) above_.clear();
+      row_ = y;
     }
-    runs.emplace_back(from, to);
+    runs_.emplace_back(from, to);
+  }
+  QRegion finish() {
+    if (row_ >= 0) end_row();
+    QRegion region;
+    if (!rects_.empty()) region.setRects(rects_.data(), static_cast<int>(rects_.size()));
+    return region;
+  }
+
+ private:
+  void end_row() {
+    if (!runs_.empty() && runs_ == above_ && row_ > 0) {
+      for (std::size_t i = above_first_; i < rects_.size(); ++i)
+        rects_[i].setBottom(rects_[i].bottom() + 1);
+    } else {
+      above_first_ = rects_.size();
+      for (const auto& [from, to] : runs_) rects_.emplace_back(from, row_, to - from, 1);
+      above_.swap(runs_);
+    }
+    runs_.clear();
+  }
+  std::vector<QRect> rects_;
+  std::vector<std::pair<int, int>> runs_, above_;
+  std::size_t above_first_ = 0;  // where the rectangles of the row above start in `rects_`
+  int row_ = -1;
+};
+}  // namespace
+
+QRegion mask_region(const Picture& mask) {
+  RowRegion region;
+  units::for_each_opaque_span(mask, [&](int y, int from, int to) { region.run(y, from, to); });
+  return region.finish();
+}
+
+std::optional<QRegion> shape_region(const shape::Region& shape, int width, int height) {
+  // The spans as the mask image is filled with them: rows outside the image dropped, each span
+  // cut to the image's width. A shape gives one span a row, top to bottom, so a rectangle grows
+  // down while the span stays the same.
+  std::vector<QRect> rects;
+  rects.reserve(32);
+  int top = 0, last = -2, left = 0, right = 0;
+  bool ordered = true;
+  auto close = [&] {
+    if (last >= top && right > left) rects.emplace_back(left, top, right - left, last - top + 1);
+  };
+  shape::for_each_span(shape, [&](int y, int l, int r) {
+    if (y < 0 || y >= height) return;
+    l = std::clamp(l, 0, width);
+    r = std::clamp(r, 0, width);
+    if (l >= r) return;
+    if (y <= last) ordered = false;
+    if (y == last + 1 && l == left && r == right) {
+      last = y;
+      return;
+    }
+    close();
+    top = last = y;
+    left = l;
+    right = r;
   });
-  if (row >= 0) end_row();
+  if (!ordered) return std::nullopt;
+  close();
   QRegion region;
   if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;

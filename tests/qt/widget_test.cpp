@@ -3,8 +3,11 @@
 // press), keys and focus through the window.
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 
 #include "brelund/qt/form_window.h"
+#include "brelund/units.h"
+#include "host/common/mask_image.h"
 #include "host/qt/qt_values.h"
 #include "recorder.h"
 
@@ -283,6 +286,146 @@ class WidgetTest : public QObject {
                                                  : 0xFFFFFFFFu);
     }
     QCOMPARE(check(ragged), QString());
+  }
+
+  // A mask the control fills is shaped from its shapes, without reading its pixels, and a
+  // shape kept from an earlier rebuild is used again: either way the window's shape is the
+  // mask's dark pixels, through resizes, new round sizes and back to earlier ones.
+  void window_shape_follows_the_mask_without_reading_it() {
+    auto expected = [&] {
+      const PictureRef& mask = Access::surface(*b_).mask_picture();
+      if (!mask || mask->handle == 0) return QRegion();  // no picture: no mask
+      const QRegion dark = mask_region(*mask);
+      return dark.isEmpty() ? QRegion(-1, -1, 1, 1) : dark;
+    };
+    struct Step {
+      int w, h, round;
+      bool shaped;
+    };
+    const Step steps[] = {{197, 57, 20, true}, {180, 50, 20, true}, {197, 57, 20, true},
+                          {90, 33, 57, true},  {90, 33, 0, true},   {90, 33, 400, true},
+                          {1, 1, 20, true},    {2, 9, 20, true},    {0, 12, 20, true},
+                          {90, 33, 20, false}, {90, 33, 20, true},  {197, 57, 20, true}};
+    for (const Step& s : steps) {
+      b_->setRoundSize(s.round);
+      b_->setCreateRegion(s.shaped);
+      b_->resize(s.w, s.h);
+      const QString at =
+          QString("%1x%2 round %3 shaped %4").arg(s.w).arg(s.h).arg(s.round).arg(s.shaped);
+      QVERIFY2(b_->mask() == expected(), qPrintable(at));
+      // The widget draws the face as premultiplied pixels, which it may only while every pixel
+      // of it is opaque.
+      const Raster& face = Access::surface(*b_).pixels();
+      QVERIFY2(std::all_of(face.pixels.begin(), face.pixels.end(),
+                           [](std::uint32_t p) { return (p >> 24) == 0xFF; }),
+               qPrintable(at));
+      // A rebuild that keeps the shape keeps Qt's mask as it is.
+      const QRegion before = b_->mask();
+      b_->setCaption(at);
+      QVERIFY2(b_->mask() == before && b_->mask() == expected(), qPrintable(at));
+    }
+  }
+
+  // The shape made from a shape's spans is the one read from the same shape filled into a mask
+  // image, for shapes that reach past the image, inverted or degenerate ones included.
+  void shape_spans_and_mask_pixels_agree() {
+    std::uint32_t seed = 11;
+    auto next = [&](int lo, int hi) {
+      seed = seed * 1103515245u + 12345u;
+      return lo + static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(hi - lo + 1));
+    };
+    for (int i = 0; i < 400; ++i) {
+      const int w = next(0, 40), h = next(0, 30);
+      const shape::Region shape =
+          i % 5 == 0 ? shape::rect_region(next(-5, 45), next(-5, 35), next(-5, 45), next(-5, 35))
+                     : shape::round_rect_region(next(-5, 45), next(-5, 35), next(-5, 45),
+                                                next(-5, 35), next(-12, 60), next(-12, 60));
+      MaskImage image;
+      image.set_width(units::twips_of_pixels(w));
+      image.set_height(units::twips_of_pixels(h));
+      image.clear();
+      image.fill_black(shape);
+      const PictureRef picture = image.image();
+      const std::optional<QRegion> spans = shape_region(shape, picture->width, picture->height);
+      const QString at = QString("shape %1: %2,%3-%4,%5 ellipse %6x%7 in %8x%9")
+                             .arg(i)
+                             .arg(shape.left)
+                             .arg(shape.top)
+                             .arg(shape.right)
+                             .arg(shape.bottom)
+                             .arg(shape.ellipse_width)
+                             .arg(shape.ellipse_height)
+                             .arg(picture->width)
+                             .arg(picture->height);
+      QVERIFY2(spans.has_value(), qPrintable(at));
+      QVERIFY2(*spans == mask_region(*picture), qPrintable(at));
+    }
+  }
+
+  // One filter on a window serves all of its buttons' Enter and Escape: it finds the button a
+  // key belongs to as buttons come and go, move to another window, and after the last one left.
+  void the_window_keys_follow_buttons_that_come_and_go() {
+    QWidget window, elsewhere;
+    auto* edit = new QLineEdit(&window);
+    auto* field = new QLineEdit(&elsewhere);
+    std::vector<BotonWidget*> buttons;
+    for (int i = 0; i < 6; ++i) {
+      buttons.push_back(new BotonWidget(QString("B%1").arg(i), &window));
+      buttons.back()->move(0, 30 + 60 * i);
+    }
+    window.show();
+    elsewhere.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&elsewhere));
+    std::vector<std::unique_ptr<EventLog>> logs;
+    for (BotonWidget* b : buttons) logs.push_back(std::make_unique<EventLog>(*b));
+    auto clicks = [&](int i) { return logs[static_cast<std::size_t>(i)]->lines.count("Click"); };
+    auto all_clicks = [&] {
+      qsizetype n = 0;
+      for (const auto& log : logs)
+        if (log) n += log->lines.count("Click");
+      return n;
+    };
+    buttons[1]->setDefault(true);
+    buttons[4]->setCancel(true);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QCOMPARE(clicks(1), 1);
+    QCOMPARE(clicks(4), 1);
+    QCOMPARE(clicks(0) + clicks(2) + clicks(3) + clicks(5), 0);
+
+    // The default button goes: Enter reaches the window, and no button.
+    logs[1].reset();
+    delete buttons[1];
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(all_clicks(), 1);  // the cancel button's, from before
+
+    // The cancel button moves to another window: Escape works it there, and no longer here.
+    buttons[4]->setParent(&elsewhere);
+    buttons[4]->show();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QCOMPARE(clicks(4), 1);
+    QTest::keyClick(field, Qt::Key_Escape);
+    QCOMPARE(clicks(4), 2);
+
+    // Another default, then every button of the window goes; its keys still reach it safely,
+    // and a new button is served again.
+    buttons[3]->setDefault(true);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(clicks(3), 1);
+    for (int i : {0, 2, 3, 5}) {
+      logs[static_cast<std::size_t>(i)].reset();
+      delete buttons[static_cast<std::size_t>(i)];
+    }
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    auto* last = new BotonWidget("L", &window);
+    last->show();
+    EventLog last_log(*last);
+    last->setDefault(true);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(last_log.lines.count("Click"), 1);
+    QCOMPARE(clicks(4), 2);
   }
 };
 
