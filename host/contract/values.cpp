@@ -1,7 +1,9 @@
 #include "brelund/values.h"
 #include "control/numeric.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 
 namespace brelund {
 
@@ -19,8 +21,12 @@ PictureRef make_picture(int width, int height, std::vector<std::uint32_t> pixels
     p->handle = new_picture_handle();
     p->width = width;
     p->height = height;
-    p->pixels = std::move(pixels);
-    p->pixels.resize(num::area(static_cast<std::size_t>(width), static_cast<std::size_t>(height)));
+    const std::size_t n =
+        num::area(static_cast<std::size_t>(width), static_cast<std::size_t>(height));
+    p->pixels.assign(pixels.begin(),
+                     pixels.begin() + static_cast<std::ptrdiff_t>(std::min(n, pixels.size())));
+    // A short list is made up with transparent pixels, given here: Pixels leaves new ones unset.
+    p->pixels.resize(n, 0u);
   }
   return p;
 }
