@@ -101,7 +101,15 @@ struct Picture {
 using PictureRef = std::shared_ptr<const Picture>;
 
 // Makes a picture with a fresh non-zero handle; an image of 0 x 0 pixels gets handle 0.
+// A short list of pixels is made up with transparent ones.
 PictureRef make_picture(int width, int height, std::vector<std::uint32_t> pixels);
+PictureRef make_picture_of_pixels(int width, int height, Pixels pixels);
+// Pixels in their own storage are taken over, not copied. (A template, so that a braced list
+// still goes to the std::vector form.)
+template <class P, std::enable_if_t<std::is_same_v<std::remove_cvref_t<P>, Pixels>, int> = 0>
+PictureRef make_picture(int width, int height, P&& pixels) {
+  return make_picture_of_pixels(width, height, Pixels(std::forward<P>(pixels)));
+}
 // A fresh non-zero handle, for hosts that keep a picture's pixels themselves.
 std::uint32_t new_picture_handle();
 // A picture object that holds no image (handle 0).
