@@ -220,6 +220,17 @@ int main(int argc, char** argv) {
     ratios["ours/form1000/all"] = {{"fills_of_197x57_per_button", fills}};
     target("form of 1000: parse+open+show+save within 5 fills per button", fills, 5.0);
   }
+  // What writing the pixels a thousand shown buttons keep costs by itself, where they lie in
+  // memory: the floor under the form's figure while every button is drawn when it is shown.
+  if (auto floor = r.get("limit/retained1000/197x57"); floor && fill_button) {
+    const double fills = *floor / 1000.0 / *fill_button;
+    std::printf("%-28s %12s %8.2fx %8s %8s  %s\n", "limit/retained1000 per button",
+                time_text(*floor / 1000.0).c_str(), fills, "", "",
+                "face + mask buffers of 1000 buttons, each written once");
+    ratios["limit/retained1000/197x57"] = {{"fills_of_197x57_per_button", fills}};
+    if (auto all = r.get("ours/form1000/all"))
+      ratios["ours/form1000/all"]["x_retained_floor"] = *all / *floor;
+  }
 
   // Memory: bytes held per shown button against its area in 32-bit pixels.
   std::printf("-- memory per shown button %s\n", std::string(51, '-').c_str());

@@ -21,9 +21,11 @@ std::string_view trim(std::string_view s) {
 
 bool iequals(std::string_view a, std::string_view b) noexcept {
   if (a.size() != b.size()) return false;
+  // ASCII letters fold here, in line: std::tolower is a call per character, and it would fold
+  // by the process's locale, where names fold by ASCII.
+  auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c | 0x20u : c; };
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
+    if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }

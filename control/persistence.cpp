@@ -38,7 +38,7 @@ void Boton::InitProperties() {
   m_Roundness3D = to_int32(saved_default(surface, Id::Roundness3D));
 }
 
-void Boton::ReadProperties(host::PropertyBag& bag) {
+void Boton::ReadProperties(host::PropertyBag& bag, LoadRebuild rebuild) {
   using namespace convert;
   auto& surface = host_.surface;
   auto& label = host_.label;
@@ -48,8 +48,9 @@ void Boton::ReadProperties(host::PropertyBag& bag) {
   label.set_font(to_font(get(Id::Font)));
   set_MouseIcon(to_picture(get(Id::MouseIcon)));
   surface.set_mouse_pointer(to_int16(get(Id::MousePointer)));
-  // The picture goes through its setter, which rebuilds with the keys below still unloaded.
-  set_Picture(to_picture(get(Id::Picture)));
+  // The picture goes through its setter, which rebuilds with the keys below still unloaded;
+  // with the Show right after the load, that Show's rebuild stands for this one.
+  put_Picture(to_picture(get(Id::Picture)), rebuild == LoadRebuild::now);
   m_BackColor = to_int32(get(Id::BackColor));
   surface.set_back_color(m_BackColor);
   label.set_fore_color(to_int32(get(Id::ForeColor)));

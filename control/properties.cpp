@@ -44,12 +44,14 @@ void Boton::set_MousePointer(std::int16_t value) {
 }
 
 PictureRef Boton::Picture() { return host_.pic.picture(); }
-void Boton::set_Picture(PictureRef picture) {
+void Boton::set_Picture(PictureRef picture) { put_Picture(std::move(picture), true); }
+
+void Boton::put_Picture(PictureRef picture, bool rebuild) {
   // Only the reference counts: a picture object without an image still shows the box.
   const bool has_object = picture != nullptr;
   host_.pic.set_picture(std::move(picture));
   host_.pic.set_visible(to_bool16(has_object));
-  CreaNuevaRegion();
+  if (rebuild) CreaNuevaRegion();
   notify("Picture");
 }
 

@@ -3,10 +3,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include <random>
+#include <sstream>
+
 #include "brelund/forms.h"
 #include "brelund/headless/form.h"
 #include "host/common/forms/base64.h"
 #include "host/common/png.h"
+#include "host/headless/internals.h"
 
 namespace brelund {
 namespace {
@@ -165,6 +169,103 @@ TEST_F(Forms, RenderShowsTheFormThroughTheCorners) {
   const std::int32_t face = rgb_of_argb(r.row(40)[60]);
   EXPECT_GT(face & 0xFF, 200);  // the face is red
   EXPECT_EQ(face >> 8, 0);
+}
+
+// Everything a button shows or keeps after it was opened, for comparing two ways of opening.
+std::string state_of(headless::Button& b, const Status& s) {
+  auto& h = internals(b);
+  std::ostringstream os;
+  os << "status " << s.number << ' ' << s.description << ' ' << s.gone << '\n';
+  const BotonFields f = b.control().fields();
+  os << "fields " << f.m_Highlighted << ' ' << f.m_Pressed << ' ' << f.m_ForeColor << ' '
+     << f.m_BackColor << ' ' << f.m_Roundness3D << ' ' << f.m_CreateRegion << ' ' << f.m_Light
+     << ' ' << f.m_RoundSize << '\n';
+  const Raster& r = h.surface.pixels();
+  os << "face " << r.width << 'x' << r.height << ' '
+     << std::hash<std::string_view>()(
+            std::string_view(reinterpret_cast<const char*>(r.pixels.data()), r.pixels.size() * 4))
+     << " scale " << h.surface.scale_width() << ' ' << h.surface.scale_height() << ' '
+     << h.surface.draw_style() << ' ' << h.surface.back_color() << '\n';
+  if (const PictureRef& m = h.surface.mask_picture())
+    os << "mask " << (m->handle != 0) << ' ' << m->width << 'x' << m->height << ' '
+       << std::hash<std::string_view>()(std::string_view(
+              reinterpret_cast<const char*>(m->pixels.data()), m->pixels.size() * 4))
+       << '\n';
+  os << "label " << h.label.caption() << ' ' << h.label.left() << ' ' << h.label.top() << ' '
+     << h.label.width() << ' ' << h.label.height() << ' ' << h.label.fore_color() << '\n';
+  os << "pic " << h.pic.left() << ' ' << h.pic.top() << ' ' << h.pic.width() << ' '
+     << h.pic.height() << ' ' << h.pic.visible() << '\n';
+  return os.str();
+}
+
+// Opening a control from its form entry leaves the load's own rebuild to Show's: the button
+// shows and keeps exactly what loading and then showing it gives, and fails the same way.
+TEST_F(Forms, OpeningGivesWhatLoadingThenShowingGives) {
+  const auto icon = png::encode(3, 2, {0xFF0000FFu, 0x800000FFu, 0, 0xFF00FF00u, 1, 2});
+  const std::vector<std::string> values{R"("Caption":"Aceptar")",
+                                        R"("Caption":"")",
+                                        R"("Enabled":false)",
+                                        R"("Enabled":"x")",
+                                        R"("Font":{"Name":"DejaVu Serif","Size":14,"Bold":true})",
+                                        R"("MousePointer":3)",
+                                        R"("Picture":{"png":")" + base64::encode(icon) + R"("})",
+                                        R"("Picture":{"png":""})",
+                                        R"("Picture":null)",
+                                        R"("BackColor":"&H00C08040&")",
+                                        R"("BackColor":"&H80000012&")",
+                                        R"("BackColor":"bad")",
+                                        R"("ForeColor":255)",
+                                        R"("RoundSize":0)",
+                                        R"("RoundSize":60)",
+                                        R"("RoundSize":-4)",
+                                        R"("Light":-200)",
+                                        R"("Light":90)",
+                                        R"("Light":2000000000)",
+                                        R"("ToolTipText":"t")",
+                                        R"("CreateRegion":false)",
+                                        R"("Roundness3D":0)",
+                                        R"("Roundness3D":100)",
+                                        R"("Roundness3D":250)",
+                                        R"("RoundSize":"x")"};
+  const std::vector<std::string> sizes{"",
+                                       R"(,"Width":2955,"Height":855)",
+                                       R"(,"Width":3000,"Height":900)",
+                                       R"(,"Width":0,"Height":0)",
+                                       R"(,"Width":20,"Height":20)",
+                                       R"(,"Width":150,"Height":2000)",
+                                       R"(,"Width":9000,"Height":150)"};
+  std::mt19937 rng(7);
+  for (int trial = 0; trial < 300; ++trial) {
+    std::string props = "{";
+    for (int k = static_cast<int>(rng() % 6); k > 0; --k) {
+      if (props.size() > 1) props += ',';
+      props += values[rng() % values.size()];
+    }
+    props += '}';
+    const std::string text = R"({"Controls":[{"Name":"B1")" + sizes[rng() % sizes.size()] +
+                             R"(,"Properties":)" + props + "}]}";
+    forms::Form form;
+    try {
+      form = forms::parse(text, dir.string(), "f.json");
+    } catch (const Error&) {
+      continue;  // a key given twice
+    }
+    const forms::Control& entry = form.controls.at(0);
+    headless::Button split, together;
+    Status s = internals(split).instance.load(entry, "f.json");
+    const bool split_loaded = s.ok();
+    if (split_loaded) s = internals(split).instance.show();
+    bool loaded = false;
+    const Status t = internals(together).instance.open(entry, "f.json", loaded);
+    if (!t.ok()) {
+      // A failure discards the button, so only the failure itself must agree.
+      EXPECT_EQ(t.number, s.number) << text;
+      EXPECT_EQ(t.description, s.description) << text;
+      EXPECT_EQ(loaded, split_loaded) << text;
+      continue;
+    }
+    EXPECT_EQ(state_of(together, t), state_of(split, s)) << text;
+  }
 }
 
 }  // namespace

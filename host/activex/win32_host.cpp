@@ -185,9 +185,9 @@ void MaskCanvas::fill_black(const shape::Region& r) {
 
 PictureRef MaskCanvas::image() {
   GdiFlush();
-  std::vector<std::uint32_t> px(
-      bits_, bits_ + num::area(static_cast<std::size_t>(w_), static_cast<std::size_t>(h_)));
-  for (auto& p : px) p |= 0xFF000000u;
+  const std::size_t n = num::area(static_cast<std::size_t>(w_), static_cast<std::size_t>(h_));
+  Pixels px(n);  // every pixel is written below
+  for (std::size_t i = 0; i < n; ++i) px[i] = bits_[i] | 0xFF000000u;
   return make_picture(w_, h_, std::move(px));
 }
 

@@ -96,6 +96,20 @@ Status Instance::load(const forms::Control& entry, const std::string& file) {
   });
 }
 
+Status Instance::open(const forms::Control& entry, const std::string& file, bool& loaded) {
+  const LoadRebuild rebuild =
+      control_.services().observer ? LoadRebuild::now : LoadRebuild::at_show;
+  loaded = false;
+  Status s = step([&] {
+    surface_.set_extender(entry.is_default, entry.is_cancel);
+    surface_.set_size(entry.width, entry.height);
+    forms::read_properties(control_, entry, file, rebuild);
+  });
+  if (!s.ok()) return s;
+  loaded = true;
+  return show();
+}
+
 Status Instance::save(PropertyBag& bag) {
   return step([&] { control_.WriteProperties(bag); });
 }

@@ -48,6 +48,12 @@ class Instance {
   // A form file's entry: extender, extent and its saved property set. A failure names the file,
   // the control and the key; the keys before it keep their new values.
   Status load(const forms::Control& entry, const std::string& file);
+  // load(entry, file) and then show(), for a host that shows the control from its form entry
+  // and lets nothing look at it in between: the load's own rebuild is left to Show's (see
+  // Boton::ReadProperties), unless an observer would see it. The first failure is returned,
+  // with `loaded` saying whether the load had succeeded; after a failure the control is left
+  // part-way, and the host discards it.
+  Status open(const forms::Control& entry, const std::string& file, bool& loaded);
   Status save(PropertyBag& bag);
   // The host's side of a resize: the new extent in twips, then the Resize notification.
   Status resize(float width_twips, float height_twips);

@@ -88,7 +88,7 @@ PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels
   png_infop info = png_create_info_struct(png);
   ReadState st{&bytes};
   // Everything that must be released on the error path is declared before setjmp.
-  std::vector<std::uint32_t> pixels;
+  Pixels pixels;
   std::vector<std::uint8_t> image;
   std::vector<png_bytep> rows;
   png_uint_32 w = 0, h = 0;

@@ -6,10 +6,15 @@
 
 namespace brelund::host {
 
-Variant MemoryPropertyBag::read_property(std::string_view key, const Variant& def) {
-  for (const auto& [k, v] : entries_)
+Variant MemoryPropertyBag::find(const std::vector<Entry>& entries, std::string_view key,
+                                const Variant& def) {
+  for (const auto& [k, v] : entries)
     if (convert::iequals(k, key)) return v;
   return def;
+}
+
+Variant MemoryPropertyBag::read_property(std::string_view key, const Variant& def) {
+  return find(entries_, key, def);
 }
 
 void MemoryPropertyBag::write_property(std::string_view key, const Variant& value,

@@ -21,6 +21,16 @@ class MemoryPropertyBag final : public PropertyBag {
   void write_property(std::string_view key, const Variant& value, const Variant& def) override;
 
   const std::vector<Entry>& entries() const noexcept { return entries_; }
+  // The entries, moved out of the bag, which is left empty.
+  std::vector<Entry> take() noexcept {
+    std::vector<Entry> out;
+    out.swap(entries_);
+    return out;
+  }
+
+  // What read_property answers for `entries`: the value of the key (compared without regard to
+  // ASCII case), or def.
+  static Variant find(const std::vector<Entry>& entries, std::string_view key, const Variant& def);
 
  private:
   std::vector<Entry> entries_;

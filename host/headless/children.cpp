@@ -4,10 +4,10 @@
 
 namespace brelund::headless {
 
+// Not measured yet: the instance gives the caption its design text before anything asks for its
+// size, and that measures it.
 Label::Label(TextMeasure measure)
-    : StoredLabel(std::make_shared<const Font>()), measure_fn_(std::move(measure)) {
-  remeasure();
-}
+    : StoredLabel(std::make_shared<const Font>()), measure_fn_(std::move(measure)) {}
 
 void Label::pin_size(std::optional<std::pair<float, float>> twips) {
   pinned_ = twips;
@@ -15,13 +15,23 @@ void Label::pin_size(std::optional<std::pair<float, float>> twips) {
 }
 
 void Label::changed(host::Change what) {
-  if (what == host::Change::text) remeasure();
+  // The same caption in an equal font keeps its size: a load sets the caption and then the font,
+  // which is most often the one it had.
+  if (what == host::Change::text &&
+      !(measured_ && caption() == measured_caption_ && *font() == *measured_font_))
+    remeasure();
   if (what == host::Change::colour && on_fore_color) on_fore_color(fore_color());
 }
 
 void Label::remeasure() {
+  measured_ = false;
   if (pinned_) return measured(pinned_->first, pinned_->second);
-  const TextSize s = measure_fn_ ? measure_fn_(*font(), caption()) : TextSize{};
+  const FontRef f = font();
+  std::string text = caption();
+  const TextSize s = measure_fn_ ? measure_fn_(*f, text) : TextSize{};
+  measured_ = true;
+  measured_caption_ = std::move(text);
+  measured_font_ = f;
   measured(units::twips_of_pixels(s.width), units::twips_of_pixels(s.height));
 }
 

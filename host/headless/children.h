@@ -27,6 +27,10 @@ class Label final : public host::StoredLabel {
   void remeasure();
   TextMeasure measure_fn_;
   std::optional<std::pair<float, float>> pinned_;
+  // What the size was last measured from, while it still stands.
+  bool measured_ = false;
+  std::string measured_caption_;
+  FontRef measured_font_;
 };
 
 class Image final : public host::StoredImage {

@@ -17,9 +17,11 @@ FormInstance FormInstance::open(forms::Form form, const std::string& file) {
     h.platform.place_control(units::extent_pixels(entry.left), units::extent_pixels(entry.top));
     h.platform.set_form_size(units::extent_pixels(fi.form.width),
                              units::extent_pixels(fi.form.height));
-    Status s = h.instance.load(entry, file);
-    if (!s.ok()) throw Error(s.number, s.description);
-    s = h.instance.show();
+    // Nothing looks at the new button before it is shown: it is loaded and shown in one step,
+    // and a failure discards it with the whole form.
+    bool loaded = false;
+    const Status s = h.instance.open(entry, file, loaded);
+    if (!s.ok() && !loaded) throw Error(s.number, s.description);
     if (!s.ok()) throw Error(s.number, forms::where(file, entry.name, "") + ": " + s.description);
     fi.buttons.push_back(std::move(b));
   }
@@ -47,7 +49,7 @@ forms::Form FormInstance::capture() {
     host::MemoryPropertyBag bag;
     const Status s = internals(*buttons[i]).instance.save(bag);
     if (!s.ok()) throw Error(s.number, s.description);
-    saved.controls[i].properties = bag.entries();
+    saved.controls[i].properties = bag.take();
   }
   return saved;
 }

@@ -27,6 +27,12 @@ struct BotonFields {
   friend bool operator==(const BotonFields&, const BotonFields&) = default;
 };
 
+// When a load's own rebuild happens (see Boton::ReadProperties).
+enum class LoadRebuild {
+  now,      // the Picture key rebuilds as its setter does, with the keys after it still unloaded
+  at_show,  // left to the Show that the host raises right after the load
+};
+
 class Boton {
  public:
   // The host has created the four children with the design settings (control/design.h).
@@ -74,7 +80,12 @@ class Boton {
 
   // ---- host notifications ----
   void InitProperties();
-  void ReadProperties(host::PropertyBag& bag);
+  // The Picture key goes through its setter, which rebuilds. A host that raises Show as soon as
+  // the load ends, with nothing looking at the control in between (no observer, nothing shown),
+  // passes LoadRebuild::at_show: Show's rebuild redraws all that one would have drawn (mask, face
+  // and layout alike), so it is not made. Should such a load fail, the control has not been
+  // rebuilt since before it, and the host discards the control rather than show it.
+  void ReadProperties(host::PropertyBag& bag, LoadRebuild rebuild = LoadRebuild::now);
   void WriteProperties(host::PropertyBag& bag);
   void Resize();
   void Show();
@@ -99,6 +110,7 @@ class Boton {
 
  private:
   void PaintFace(Bool16 Highlighted, Bool16 Pressed);
+  void put_Picture(PictureRef picture, bool rebuild);
   void LayoutContent();
   void hover_step(std::int16_t button);
   void notify(const char* name) { host_.surface.property_changed(name); }

@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "brelund/values.h"
+
 namespace brelund {
 
 struct Raster {
   int width = 0;
   int height = 0;
-  std::vector<std::uint32_t> pixels;
+  Pixels pixels;  // new pixels are unset until written: resize() fills them
 
   void resize(int w, int h, std::uint32_t fill);
   std::uint32_t* row(int y) noexcept { return pixels.data() + static_cast<std::size_t>(y) * width; }

@@ -1,5 +1,7 @@
 #include "host/common/forms/form_bag.h"
 
+#include <optional>
+
 #include "host/common/property_bag.h"
 
 namespace brelund::forms {
@@ -12,28 +14,33 @@ std::string where(const std::string& file, const std::string& control, const std
 }
 
 namespace {
-// Remembers the key being read, so that a failure can say which key it was.
+// Remembers the key being read, so that a failure can say which key it was. It reads the entry's
+// set where it is; only a write (which a load does not make) takes a copy to write to.
 class TrackingBag final : public host::PropertyBag {
  public:
-  explicit TrackingBag(const Properties& p) : bag_(p) {}
+  explicit TrackingBag(const Properties& p) : source_(p) {}
   Variant read_property(std::string_view key, const Variant& def) override {
     last_key = key;
-    return bag_.read_property(key, def);
+    if (copy_) return copy_->read_property(key, def);
+    return host::MemoryPropertyBag::find(source_, key, def);
   }
   void write_property(std::string_view key, const Variant& value, const Variant& def) override {
-    bag_.write_property(key, value, def);
+    if (!copy_) copy_.emplace(source_);
+    copy_->write_property(key, value, def);
   }
   std::string last_key;
 
  private:
-  host::MemoryPropertyBag bag_;
+  const Properties& source_;
+  std::optional<host::MemoryPropertyBag> copy_;
 };
 }  // namespace
 
-void read_properties(Boton& control, const Control& entry, const std::string& file) {
+void read_properties(Boton& control, const Control& entry, const std::string& file,
+                     LoadRebuild rebuild) {
   TrackingBag bag(entry.properties);
   try {
-    control.ReadProperties(bag);
+    control.ReadProperties(bag, rebuild);
   } catch (const Error& e) {
     throw Error(e.number(), where(file, entry.name, bag.last_key) + ": " + e.description());
   }

@@ -11,7 +11,8 @@ namespace brelund::forms {
 
 // Raises ReadProperties with the control's saved set. A failure is rethrown with the file, the
 // control and the key it stopped at; the keys before that key keep their new values.
-void read_properties(Boton& control, const Control& entry, const std::string& file);
+void read_properties(Boton& control, const Control& entry, const std::string& file,
+                     LoadRebuild rebuild = LoadRebuild::now);
 
 // Raises WriteProperties and returns the saved set in the order the control wrote it.
 Properties write_properties(Boton& control);

@@ -9,6 +9,8 @@
 
 #include "control/convert.h"
 #include "host/common/forms/base64.h"
+#include "host/common/forms/form_json.h"
+#include "host/common/forms/json_reader.h"
 #include "host/common/forms/property_names.h"
 #include "host/common/png.h"
 
@@ -18,6 +20,80 @@ namespace {
 
 using json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
+
+// The reading below is written once for two documents: the JSON library's, and the form reader's
+// own (json_reader.h), which reads the common file many times faster and declines whatever it
+// cannot read exactly as the library does. These few functions are all either is asked.
+enum class Type { null, boolean, integer, floating, string, object, other };
+
+Type type(const json& j) {
+  switch (j.type()) {
+    case json::value_t::null:
+      return Type::null;
+    case json::value_t::boolean:
+      return Type::boolean;
+    case json::value_t::number_integer:
+    case json::value_t::number_unsigned:
+      return Type::integer;
+    case json::value_t::number_float:
+      return Type::floating;
+    case json::value_t::string:
+      return Type::string;
+    case json::value_t::object:
+      return Type::object;
+    default:
+      return Type::other;
+  }
+}
+std::string_view text(const json& j) { return j.get_ref<const std::string&>(); }
+double number(const json& j) { return j.get<double>(); }
+long long integer(const json& j) { return j.get<long long>(); }
+bool boolean(const json& j) { return j.get<bool>(); }
+const json* member(const json& j, const char* key) {
+  const auto it = j.find(key);
+  return it == j.end() ? nullptr : &*it;
+}
+template <class Fn>
+void each_member(const json& j, Fn&& fn) {
+  for (auto it = j.begin(); it != j.end(); ++it) fn(std::string_view(it.key()), *it);
+}
+template <class Fn>
+void each_element(const json& j, Fn&& fn) {
+  for (const json& e : j) fn(e);
+}
+
+using json_reader::Value;
+Type type(const Value& v) {
+  switch (v.kind()) {
+    case json_reader::Kind::null:
+      return Type::null;
+    case json_reader::Kind::boolean:
+      return Type::boolean;
+    case json_reader::Kind::integer:
+      return Type::integer;
+    case json_reader::Kind::floating:
+      return Type::floating;
+    case json_reader::Kind::string:
+      return Type::string;
+    case json_reader::Kind::object:
+      return Type::object;
+    default:
+      return Type::other;
+  }
+}
+std::string_view text(const Value& v) { return v.text(); }
+double number(const Value& v) { return v.number(); }
+long long integer(const Value& v) { return v.integer(); }
+bool boolean(const Value& v) { return v.boolean(); }
+std::optional<Value> member(const Value& v, const char* key) { return v.find(key); }
+template <class Fn>
+void each_member(const Value& v, Fn&& fn) {
+  for (std::size_t i = 0; i < v.size(); ++i) fn(v.key_at(i), v.at(i));
+}
+template <class Fn>
+void each_element(const Value& v, Fn&& fn) {
+  for (std::size_t i = 0; i < v.size(); ++i) fn(v.at(i));
+}
 
 struct Context {
   std::string file;
@@ -30,37 +106,42 @@ struct Context {
   }
 };
 
-std::string checked_string(const json& j, const Context& cx) {
-  if (!j.is_string()) cx.fail("expected a string");
-  const auto& s = j.get_ref<const std::string&>();
+template <class J>
+std::string checked_string(const J& j, const Context& cx) {
+  if (type(j) != Type::string) cx.fail("expected a string");
+  const std::string_view s = text(j);
   if (s.size() > kMaxStringBytes)
     cx.fail("string of " + std::to_string(s.size()) + " bytes is longer than the limit of " +
             std::to_string(kMaxStringBytes));
-  return s;
+  return std::string(s);
 }
 
-float checked_twips(const json& j, const Context& cx) {
-  if (!j.is_number()) cx.fail("expected a number of twips");
-  const double v = j.get<double>();
+template <class J>
+float checked_twips(const J& j, const Context& cx) {
+  if (type(j) != Type::integer && type(j) != Type::floating) cx.fail("expected a number of twips");
+  const double v = number(j);
   if (!std::isfinite(v) || v < -kMaxTwips || v > kMaxTwips) cx.fail("value out of range");
   return static_cast<float>(v);
 }
 
-bool checked_bool(const json& j, const Context& cx) {
-  if (!j.is_boolean()) cx.fail("expected true or false");
-  return j.get<bool>();
+template <class J>
+bool checked_bool(const J& j, const Context& cx) {
+  if (type(j) != Type::boolean) cx.fail("expected true or false");
+  return boolean(j);
 }
 
-FontRef parse_font(const json& j, const Context& cx) {
-  if (!j.is_object()) cx.fail("expected a font object");
+template <class J>
+FontRef parse_font(const J& j, const Context& cx) {
+  if (type(j) != Type::object) cx.fail("expected a font object");
   Font f;
-  for (const auto& [k, v] : j.items()) {
+  each_member(j, [&](std::string_view k, const auto& v) {
     if (k == "Name") {
       f.name = checked_string(v, cx);
     } else if (k == "Size") {
-      if (!v.is_number() || !(v.get<double>() > 0) || v.get<double>() > 2048)
+      if ((type(v) != Type::integer && type(v) != Type::floating) || !(number(v) > 0) ||
+          number(v) > 2048)
         cx.fail("font size out of range");
-      f.size = v.get<double>();
+      f.size = number(v);
     } else if (k == "Bold") {
       f.bold = checked_bool(v, cx);
     } else if (k == "Italic") {
@@ -70,13 +151,13 @@ FontRef parse_font(const json& j, const Context& cx) {
     } else if (k == "Strikethrough") {
       f.strikethrough = checked_bool(v, cx);
     } else if (k == "Weight" || k == "Charset") {
-      if (!v.is_number_integer() || v.get<long long>() < 0 || v.get<long long>() > 1000)
-        cx.fail("font " + k + " out of range");
-      (k == "Weight" ? f.weight : f.charset) = static_cast<std::int16_t>(v.get<long long>());
+      if (type(v) != Type::integer || integer(v) < 0 || integer(v) > 1000)
+        cx.fail("font " + std::string(k) + " out of range");
+      (k == "Weight" ? f.weight : f.charset) = static_cast<std::int16_t>(integer(v));
     } else {
-      cx.fail("unknown font attribute \"" + k + "\"");
+      cx.fail("unknown font attribute \"" + std::string(k) + "\"");
     }
-  }
+  });
   if (f.bold && f.weight < 700) f.weight = 700;
   return std::make_shared<const Font>(std::move(f));
 }
@@ -102,14 +183,15 @@ PictureRef picture_file(const std::string& rel, const Context& cx) {
   }
 }
 
-PictureRef parse_picture(const json& j, const Context& cx) {
+template <class J>
+PictureRef parse_picture(const J& j, const Context& cx) {
   if (j.size() != 1) cx.fail("a picture is {\"png\": BASE64} or {\"file\": PATH}");
-  if (j.contains("png")) {
-    const json& data = j["png"];
-    if (!data.is_string()) cx.fail("expected base64 text under \"png\"");
-    const auto& text = data.get_ref<const std::string&>();
-    if (text.size() > kMaxFileBytes / 3 * 4 + 4) cx.fail("inline picture is larger than the limit");
-    auto bytes = base64::decode(text);
+  if (const auto data = member(j, "png")) {
+    if (type(*data) != Type::string) cx.fail("expected base64 text under \"png\"");
+    const std::string_view base64_text = text(*data);
+    if (base64_text.size() > kMaxFileBytes / 3 * 4 + 4)
+      cx.fail("inline picture is larger than the limit");
+    auto bytes = base64::decode(base64_text);
     if (!bytes) cx.fail("inline picture is not valid base64");
     if (bytes->empty()) return make_empty_picture();
     try {
@@ -118,28 +200,28 @@ PictureRef parse_picture(const json& j, const Context& cx) {
       cx.fail("inline picture: " + e.description(), e.number());
     }
   }
-  if (j.contains("file")) return picture_file(checked_string(j["file"], cx), cx);
+  if (const auto file = member(j, "file")) return picture_file(checked_string(*file, cx), cx);
   cx.fail("a picture is {\"png\": BASE64} or {\"file\": PATH}");
 }
 
-Variant parse_value(const json& j, const Context& cx) {
-  switch (j.type()) {
-    case json::value_t::null:
+template <class J>
+Variant parse_value(const J& j, const Context& cx) {
+  switch (type(j)) {
+    case Type::null:
       return Nothing{};
-    case json::value_t::boolean:
-      return j.get<bool>();
-    case json::value_t::number_integer:
-    case json::value_t::number_unsigned: {
-      const double d = j.get<double>();
-      if (d >= INT32_MIN && d <= INT32_MAX) return static_cast<std::int32_t>(j.get<long long>());
+    case Type::boolean:
+      return boolean(j);
+    case Type::integer: {
+      const double d = number(j);
+      if (d >= INT32_MIN && d <= INT32_MAX) return static_cast<std::int32_t>(integer(j));
       return d;
     }
-    case json::value_t::number_float:
-      return j.get<double>();
-    case json::value_t::string:
+    case Type::floating:
+      return number(j);
+    case Type::string:
       return checked_string(j, cx);
-    case json::value_t::object:
-      if (j.contains("png") || j.contains("file")) return parse_picture(j, cx);
+    case Type::object:
+      if (member(j, "png") || member(j, "file")) return parse_picture(j, cx);
       return parse_font(j, cx);
     default:
       cx.fail("unsupported value (arrays and binary data are not property values)",
@@ -147,17 +229,18 @@ Variant parse_value(const json& j, const Context& cx) {
   }
 }
 
-Control parse_control(const json& j, Context cx) {
-  if (!j.is_object()) cx.fail("each control must be an object");
+template <class J>
+Control parse_control(const J& j, Context cx) {
+  if (type(j) != Type::object) cx.fail("each control must be an object");
   Control c;
-  if (auto it = j.find("Name"); it != j.end()) {
+  if (const auto name = member(j, "Name")) {
     cx.key = "Name";
-    c.name = checked_string(*it, cx);
+    c.name = checked_string(*name, cx);
     cx.control = c.name;
   }
-  for (const auto& [k, v] : j.items()) {
+  each_member(j, [&](std::string_view k, const auto& v) {
     cx.key = k;
-    if (k == "Name") continue;
+    if (k == "Name") return;
     if (k == "Left")
       c.left = checked_twips(v, cx);
     else if (k == "Top")
@@ -171,19 +254,20 @@ Control parse_control(const json& j, Context cx) {
     else if (k == "Cancel")
       c.is_cancel = checked_bool(v, cx);
     else if (k == "Properties") {
-      if (!v.is_object()) cx.fail("expected an object of saved properties");
-      for (const auto& [pk, pv] : v.items()) {
+      if (type(v) != Type::object) cx.fail("expected an object of saved properties");
+      c.properties.reserve(v.size());
+      each_member(v, [&](std::string_view pk, const auto& pv) {
         cx.key = pk;
         if (pk.size() > 64) cx.fail("key name too long");
         if (!is_property_name(pk))
           cx.fail("unknown property; did you mean \"" + std::string(nearest_property_name(pk)) +
                   "\"?");
-        c.properties.emplace_back(pk, parse_value(pv, cx));
-      }
+        c.properties.emplace_back(std::string(pk), parse_value(pv, cx));
+      });
     } else {
       cx.fail("unknown control attribute");
     }
-  }
+  });
   if (c.width < 0 || c.height < 0) {
     cx.key = "Width";
     cx.fail("a control's size cannot be negative");
@@ -204,18 +288,16 @@ json parse_object(const std::string& text, const Context& cx, const char* not_an
   return doc;
 }
 
-}  // namespace
-
-Form parse(const std::string& text, const std::string& folder, const std::string& name) {
-  Context cx{name, folder, "", ""};
-  const json doc = parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"");
+// The form in a document the text was read into.
+template <class J>
+Form form_of(const J& doc, Context& cx) {
   Form form;
   form.font = std::make_shared<const Font>();
-  if (auto it = doc.find("Form"); it != doc.end()) {
+  if (const auto section = member(doc, "Form")) {
     cx.key = "Form";
-    if (!it->is_object()) cx.fail("expected an object");
-    for (const auto& [k, v] : it->items()) {
-      cx.key = "Form." + k;
+    if (type(*section) != Type::object) cx.fail("expected an object");
+    each_member(*section, [&](std::string_view k, const auto& v) {
+      cx.key = "Form." + std::string(k);
       if (k == "Caption")
         form.caption = checked_string(v, cx);
       else if (k == "Width")
@@ -232,40 +314,93 @@ Form parse(const std::string& text, const std::string& folder, const std::string
         form.font = parse_font(v, cx);
       else
         cx.fail("unknown form attribute");
-    }
+    });
   }
   cx.key.clear();
-  for (const auto& [k, v] : doc.items()) {
+  each_member(doc, [&](std::string_view k, const auto&) {
     if (k != "Form" && k != "Controls") {
       cx.key = k;
       cx.fail("unknown section");
     }
-  }
-  if (auto it = doc.find("Controls"); it != doc.end()) {
+  });
+  if (const auto controls = member(doc, "Controls")) {
     cx.key = "Controls";
-    if (!it->is_array()) cx.fail("expected an array of controls");
-    if (it->size() > kMaxControls) cx.fail("too many controls");
+    if (!controls->is_array()) cx.fail("expected an array of controls");
+    if (controls->size() > kMaxControls) cx.fail("too many controls");
     cx.key.clear();
+    form.controls.reserve(controls->size());
     std::size_t index = 0;
-    for (const auto& c : *it) {
+    each_element(*controls, [&](const auto& c) {
       cx.control = "#" + std::to_string(++index);
       form.controls.push_back(parse_control(c, cx));
-    }
+    });
   }
   return form;
 }
 
-Properties parse_properties(const std::string& text, const std::string& folder,
-                            const std::string& name) {
-  Context cx{name, folder, "", ""};
-  const json doc = parse_object(text, cx, "expected a JSON object of saved properties");
+template <class J>
+Properties properties_of(const J& doc, Context& cx) {
   Properties out;
-  for (const auto& [k, v] : doc.items()) {
+  each_member(doc, [&](std::string_view k, const auto& v) {
     cx.key = k;
-    out.emplace_back(k, parse_value(v, cx));
-  }
+    out.emplace_back(std::string(k), parse_value(v, cx));
+  });
   return out;
 }
+
+// The form reader's own document of the text, when it is an object it could read; nullopt sends
+// the text to the library.
+std::optional<json_reader::Document> quick_document(const std::string& text) {
+  if (text.size() > kMaxFileBytes) return std::nullopt;
+  auto doc = json_reader::Document::read(text);
+  if (!doc || !doc->root().is_object()) return std::nullopt;
+  return doc;
+}
+
+}  // namespace
+
+Form parse(const std::string& text, const std::string& folder, const std::string& name) {
+  // The quick reading gives what the library's would or it gives up; on any failure the
+  // library's reading runs from the start, so every message is the one it has always been.
+  if (const auto doc = quick_document(text)) {
+    try {
+      Context cx{name, folder, "", ""};
+      return form_of(doc->root(), cx);
+    } catch (const Error&) {
+    }
+  }
+  return detail::parse_with_library(text, folder, name);
+}
+
+Properties parse_properties(const std::string& text, const std::string& folder,
+                            const std::string& name) {
+  if (const auto doc = quick_document(text)) {
+    try {
+      Context cx{name, folder, "", ""};
+      return properties_of(doc->root(), cx);
+    } catch (const Error&) {
+    }
+  }
+  return detail::parse_properties_with_library(text, folder, name);
+}
+
+namespace detail {
+
+Form parse_with_library(const std::string& text, const std::string& folder,
+                        const std::string& name) {
+  Context cx{name, folder, "", ""};
+  const json doc = parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"");
+  return form_of(doc, cx);
+}
+
+Properties parse_properties_with_library(const std::string& text, const std::string& folder,
+                                         const std::string& name) {
+  Context cx{name, folder, "", ""};
+  const json doc = parse_object(text, cx, "expected a JSON object of saved properties");
+  return properties_of(doc, cx);
+}
+
+}  // namespace detail
 
 Form load(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
