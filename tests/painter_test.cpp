@@ -2,11 +2,15 @@
 // twips (33 x 81 pixels): every row and column it draws, in order, and its colour.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "brelund/headless/button.h"
+#include "control/numeric.h"
 #include "host/headless/internals.h"
+#include "render/colour.h"
 #include "render/face_painter.h"
+#include "render/shade.h"
 
 namespace brelund {
 namespace {
@@ -177,6 +181,67 @@ TEST_F(Painter, OverflowStopsThePaintButRestoresTheScale) {
   EXPECT_EQ(internals(b).surface.scale_width(), 1215);
   paint(false, false);  // the next paint starts from the real extents
   EXPECT_EQ(row_greys().size(), 51u);
+}
+
+// The rows against the face drawn one row at a time with every band step in doubles, as the
+// painter once did: same rows, same order, same colours, and an overflow after the same row, for
+// bands that meet, overlap, cover everything or nothing, in both orders.
+TEST_F(Painter, RowsMatchTheRowByRowFace) {
+  struct Drawn {
+    std::vector<std::pair<float, OleColor>> rows;
+    bool threw = false;
+  };
+  auto reference = [](int n, std::int32_t back, std::int32_t light, std::int32_t round3d,
+                      bool pressed) {
+    Drawn d;
+    try {
+      const Colores base = SplitColor(back);
+      auto tone = [](std::int32_t v) { return FloorAtZero(num::to_i16(v)); };
+      const render::Colour lt{tone(base.Red + light), tone(base.Green + light),
+                              tone(base.Blue + light)};
+      const render::Colour dk{tone(base.Red - light), tone(base.Green - light),
+                              tone(base.Blue - light)};
+      double f = round3d / 100.0;
+      if (!(f > 0)) f = 0.01;
+      const double nf = n * f, bottom_edge = (1 - f) * n;
+      const render::Step top{(base.Red - lt.r) / nf, (base.Green - lt.g) / nf,
+                             (base.Blue - lt.b) / nf};
+      const render::Step bottom{(dk.r - base.Red) / nf, (dk.g - base.Green) / nf,
+                                (dk.b - base.Blue) / nf};
+      render::Colour c = lt;
+      for (int i = 0; i <= n; ++i) {
+        const int y = pressed ? n - i : i;
+        d.rows.push_back({static_cast<float>(y), c.rgb()});
+        if (nf > y)
+          c = render::stepped(c, top);
+        else if (bottom_edge < y)
+          c = render::stepped(c, bottom);
+      }
+    } catch (const Error&) {
+      d.threw = true;
+    }
+    return d;
+  };
+  for (float height : {495.f, 855.f, 30.f, 165.f, 1620.f})
+    for (std::int32_t round3d : {20, 0, -5, 1, 7, 49, 50, 51, 99, 100, 101, 150, 400})
+      for (std::int32_t light : {45, 0, -45, 255, 300, -300, 32767})
+        for (bool pressed : {false, true}) {
+          internals(b).surface.set_size(1215, height);
+          const int n = num::to_i32(internals(b).surface.scale_height() / 10.0);
+          const std::int32_t back = 0x10C8F0;
+          Drawn got;
+          try {
+            paint(false, pressed, light, round3d, back);
+          } catch (const Error&) {
+            got.threw = true;
+          }
+          for (const Line& l : lines)
+            if (l.x1 != l.x2) got.rows.push_back({l.y1, l.rgb});
+          const Drawn want = reference(n, back, light, round3d, pressed);
+          ASSERT_EQ(got.threw, want.threw) << height << " " << round3d << " " << light;
+          ASSERT_EQ(got.rows, want.rows)
+              << height << " " << round3d << " " << light << " " << pressed;
+        }
 }
 
 }  // namespace
