@@ -1,7 +1,7 @@
 // ocx_inspect FILE i686|x86_64 pe|exports|resources|typelib: reads a built Brelund32.ocx on the
-// build machine, without running it, and checks one aspect of what it publishes. This is how the
-// 32-bit server is tested at all (32-bit code cannot run here), and the same checks on the
-// x86_64 server, which the Wine tests load for real, prove the reader itself.
+// build machine, without running it, and checks its headers, exports, resources or type library.
+// This is how the 32-bit server is tested at all (32-bit code cannot run here), and the same
+// checks on the x86_64 server, which the Wine tests load for real, prove the reader itself.
 // Prints one line per check; exits 1 when a check fails, 2 when the file cannot be read.
 #include <cstdio>
 #include <fstream>
@@ -50,7 +50,8 @@ void check_exports(const ocx::PeImage& pe) {
   check(names == std::set<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
                                        "DllUnregisterServer"} &&
             e.names.size() == 4,
-        "exactly the four server entry points, undecorated", got);
+        "DllCanUnloadNow, DllGetClassObject, DllRegisterServer, DllUnregisterServer and no other",
+        got);
   check(e.function_count == 4, "four exported functions", std::to_string(e.function_count));
 }
 
@@ -68,23 +69,25 @@ void check_resources(const ocx::PeImage& pe) {
   if (bmp)
     check(bmp->i32(4, "width") == 16 && bmp->i32(8, "height") == 15 &&
               bmp->u16(14, "bit count") == 24,
-          "bitmap 16 x 15, 24 bits",
+          "bitmap 30000 is 16 x 15 at 24 bpp",
           std::to_string(bmp->i32(4, "width")) + " x " + std::to_string(bmp->i32(8, "height")));
   const auto ver = pe.resource(std::uint16_t{16}, std::uint16_t{1});
   check(ver.has_value(), "version block");
   if (!ver) return;
   const ocx::VersionInfo v = ocx::read_version_info(*ver);
   check(v.file_ms == 0x10000 && v.file_ls == 0 && v.product_ms == 0x10000 && v.product_ls == 0,
-        "file and product version 1.0.0.0");
-  check(v.language == 0x0409 && v.code_page == 1200, "language 0x0409, code page 1200");
+        "FILEVERSION and PRODUCTVERSION 1,0,0,0");
+  check(v.language == 0x0409 && v.code_page == 1200, "string table 040904B0");
   auto str = [&](const char* key) {
     const auto it = v.strings.find(std::string("040904B0/") + key);
     return it == v.strings.end() ? std::string("<missing>") : it->second;
   };
-  check(str("FileVersion") == "1.00" && str("ProductVersion") == "1.00", "versions shown as 1.00");
+  check(str("FileVersion") == "1.00" && str("ProductVersion") == "1.00",
+        "FileVersion and ProductVersion strings 1.00");
   check(str("InternalName") == "Brelund32", "InternalName", str("InternalName"));
   check(str("OriginalFilename") == "Brelund32.ocx", "OriginalFilename", str("OriginalFilename"));
-  check(str("OLESelfRegister").empty(), "an empty OLESelfRegister entry", str("OLESelfRegister"));
+  check(str("OLESelfRegister").empty(), "OLESelfRegister present and empty",
+        str("OLESelfRegister"));
 }
 
 const ocx::TlbType* type_named(const ocx::TypeLib& lib, const std::string& name) {
