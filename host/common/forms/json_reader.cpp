@@ -79,78 +79,74 @@ class Reader {
     }
   }
 
-  bool object(std::uint32_t index, int depth) {
-    ++p_;  // {
-    const std::size_t base = members_.size();
+  // The items of an object or an array, p_ on its opening bracket: item() reads one, and they
+  // are separated by commas up to `close`.
+  template <class Item>
+  bool items(char close, Item&& item) {
+    ++p_;
     skip_blanks();
-    if (p_ < end_ && *p_ == '}') {
+    if (p_ < end_ && *p_ == close) {
       ++p_;
-    } else {
-      for (;;) {
-        if (p_ == end_ || *p_ != '"') return false;
-        std::string_view key;
-        if (!string(key)) return false;
-        // A key given twice: the library keeps the first place and the last value.
-        for (std::size_t i = base; i < members_.size(); ++i)
-          if (members_[i].key == key) return false;
-        skip_blanks();
-        if (p_ == end_ || *p_ != ':') return false;
-        ++p_;
-        skip_blanks();
-        const auto v = static_cast<std::uint32_t>(doc_.nodes_.size());
-        if (!value(depth)) return false;
-        members_.push_back({key, v});
-        if (members_.size() - base > kMaxMembers) return false;
-        skip_blanks();
-        if (p_ == end_) return false;
-        if (*p_ == '}') {
-          ++p_;
-          break;
-        }
-        if (*p_ != ',') return false;
-        ++p_;
-        skip_blanks();
-      }
+      return true;
     }
-    Node& n = doc_.nodes_[index];
-    n.kind = Kind::object;
-    n.first = static_cast<std::uint32_t>(doc_.members_.size());
-    n.count = static_cast<std::uint32_t>(members_.size() - base);
-    doc_.members_.insert(doc_.members_.end(), members_.begin() + static_cast<std::ptrdiff_t>(base),
-                         members_.end());
-    members_.resize(base);
+    for (;;) {
+      if (!item()) return false;
+      skip_blanks();
+      if (p_ == end_) return false;
+      if (*p_ == close) {
+        ++p_;
+        return true;
+      }
+      if (*p_ != ',') return false;
+      ++p_;
+      skip_blanks();
+    }
+  }
+
+  // Moves the entries staged for one container, from base on, into the document's own list.
+  template <class T>
+  static void settle(Node& n, Kind kind, std::vector<T>& staged, std::size_t base,
+                     std::vector<T>& into) {
+    n.kind = kind;
+    n.first = static_cast<std::uint32_t>(into.size());
+    n.count = static_cast<std::uint32_t>(staged.size() - base);
+    into.insert(into.end(), staged.begin() + static_cast<std::ptrdiff_t>(base), staged.end());
+    staged.resize(base);
+  }
+
+  bool object(std::uint32_t index, int depth) {
+    const std::size_t base = members_.size();
+    const bool ok = items('}', [&] {
+      if (p_ == end_ || *p_ != '"') return false;
+      std::string_view key;
+      if (!string(key)) return false;
+      // A key given twice: the library keeps the first place and the last value.
+      for (std::size_t i = base; i < members_.size(); ++i)
+        if (members_[i].key == key) return false;
+      skip_blanks();
+      if (p_ == end_ || *p_ != ':') return false;
+      ++p_;
+      skip_blanks();
+      const auto v = static_cast<std::uint32_t>(doc_.nodes_.size());
+      if (!value(depth)) return false;
+      members_.push_back({key, v});
+      return members_.size() - base <= kMaxMembers;
+    });
+    if (!ok) return false;
+    settle(doc_.nodes_[index], Kind::object, members_, base, doc_.members_);
     return true;
   }
 
   bool array(std::uint32_t index, int depth) {
-    ++p_;  // [
     const std::size_t base = elements_.size();
-    skip_blanks();
-    if (p_ < end_ && *p_ == ']') {
-      ++p_;
-    } else {
-      for (;;) {
-        const auto v = static_cast<std::uint32_t>(doc_.nodes_.size());
-        if (!value(depth)) return false;
-        elements_.push_back(v);
-        skip_blanks();
-        if (p_ == end_) return false;
-        if (*p_ == ']') {
-          ++p_;
-          break;
-        }
-        if (*p_ != ',') return false;
-        ++p_;
-        skip_blanks();
-      }
-    }
-    Node& n = doc_.nodes_[index];
-    n.kind = Kind::array;
-    n.first = static_cast<std::uint32_t>(doc_.elements_.size());
-    n.count = static_cast<std::uint32_t>(elements_.size() - base);
-    doc_.elements_.insert(doc_.elements_.end(),
-                          elements_.begin() + static_cast<std::ptrdiff_t>(base), elements_.end());
-    elements_.resize(base);
+    const bool ok = items(']', [&] {
+      const auto v = static_cast<std::uint32_t>(doc_.nodes_.size());
+      if (!value(depth)) return false;
+      elements_.push_back(v);
+      return true;
+    });
+    if (!ok) return false;
+    settle(doc_.nodes_[index], Kind::array, elements_, base, doc_.elements_);
     return true;
   }
 
