@@ -1,6 +1,6 @@
 // Our paths, driven only through what a host can call: the face alone (focus changes paint
-// without layout), the full rebuild, the drag step, a hover move while Timer1 runs, saving and
-// loading the thirteen keys, and a form of a thousand buttons.
+// without layout), the rebuild with the shape kept and with a new one, the drag step, a hover move
+// while Timer1 runs, saving and loading the thirteen keys, and a form of a thousand buttons.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -51,6 +51,21 @@ void rebuild(benchmark::State& state, Size size) {
   auto b = shown_button(size);
   for (auto _ : state) {
     b->control().CreaNuevaRegion();
+    benchmark::DoNotOptimize(internals(*b).surface.pixels().pixels.data());
+  }
+  state.SetItemsProcessed(state.iterations() * size.width * size.height);
+}
+
+// A rebuild that changes the shape: the mask is drawn anew each time, where the rebuild above
+// (same shape) keeps it. The corner size alternates through its property, as a form would set it.
+void reshape(benchmark::State& state, Size size) {
+  auto b = shown_button(size);
+  Boton& ctl = b->control();
+  const std::int32_t round = ctl.RoundSize();
+  bool other = false;
+  for (auto _ : state) {
+    other = !other;
+    ctl.set_RoundSize(other ? round + 1 : round);
     benchmark::DoNotOptimize(internals(*b).surface.pixels().pixels.data());
   }
   state.SetItemsProcessed(state.iterations() * size.width * size.height);
@@ -197,6 +212,7 @@ void form_round_trip(benchmark::State& state) {
   for (const Size& s : kSizes) {
     benchmark::RegisterBenchmark(("ours/paint/" + s.label()).c_str(), paint, s);
     benchmark::RegisterBenchmark(("ours/rebuild/" + s.label()).c_str(), rebuild, s);
+    benchmark::RegisterBenchmark(("ours/reshape/" + s.label()).c_str(), reshape, s);
     benchmark::RegisterBenchmark(("ours/drag/" + s.label()).c_str(), drag, s);
     benchmark::RegisterBenchmark(("ours/hover/" + s.label()).c_str(), hover, s);
   }

@@ -78,6 +78,86 @@ TEST(FastPathsMask, NewMaskIsWhiteWhenFilledOrHandedOut) {
   }
 }
 
+// A rebuild that draws the shape a buffer already holds leaves it as it is. Random runs of
+// resizes, clears, fills with and without a clear, and pictures kept or dropped by a surface and
+// by others, each checked against the same steps done on plain pixels: a buffer that skipped a
+// fill it needed, or a picture someone holds that was drawn over, shows up here.
+TEST(FastPathsMask, KeptShapesMatchTheStepsDoneOnPlainPixels) {
+  std::mt19937 rng(7);
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  const int widths[] = {12, 13, 30}, heights[] = {9, 12};
+  for (int run = 0; run < 300; ++run) {
+    MaskImage m;
+    PictureRef shown;  // as the surface keeps it
+    m.shown_through(&shown);
+    std::vector<std::pair<PictureRef, std::vector<std::uint32_t>>> held;
+    int w = 0, h = 0;
+    std::vector<std::uint32_t> want;
+    bool cleared = false;  // a clear waits for the next fill or hand-out
+    auto apply_clear = [&] {
+      if (cleared) want.assign(want.size(), 0xFFFFFFFFu);
+      cleared = false;
+    };
+    for (int step = 0; step < 40; ++step) {
+      switch (pick(6)) {
+        case 0: {  // a new size on either axis; what still fits is kept, the rest is white
+          const bool across = pick(2) == 0;
+          const int nw = across ? widths[pick(3)] : w, nh = across ? h : heights[pick(2)];
+          if (nw != w || nh != h) apply_clear();
+          std::vector<std::uint32_t> next(static_cast<std::size_t>(nw) * nh, 0xFFFFFFFFu);
+          for (int y = 0; y < std::min(h, nh); ++y)
+            for (int x = 0; x < std::min(w, nw); ++x) next[y * nw + x] = want[y * w + x];
+          if (across)
+            m.set_width(static_cast<float>(nw * 15));
+          else
+            m.set_height(static_cast<float>(nh * 15));
+          w = nw, h = nh;
+          want = std::move(next);
+          break;
+        }
+        case 1:
+        case 2: {  // a rebuild: clear and fill one of a few shapes, mostly the last one
+          m.clear();
+          cleared = true;
+          [[fallthrough]];
+        }
+        case 3: {  // a fill without a clear paints over what is there
+          // The control's shape follows the size; fixed ones stick out of the smaller sizes.
+          const int r = pick(3) * 4;
+          const shape::Region shapes[] = {shape::round_rect_region(0, 0, w, h, r, r),
+                                          shape::rect_region(1, 0, 30, 12),
+                                          shape::round_rect_region(0, 0, 30, 12, 8, 8)};
+          const shape::Region region = shapes[pick(4) % 3];
+          m.fill_black(region);
+          apply_clear();
+          for (const shape::Span& s : shape::rasterize(region))
+            for (int x = std::max(s.left, 0); x < std::min(s.right, w); ++x)
+              if (s.y >= 0 && s.y < h) want[s.y * w + x] = 0xFF000000u;
+          break;
+        }
+        case 4:  // the surface takes the image
+          apply_clear();
+          shown = m.image();
+          ASSERT_EQ(shown->pixels, want) << "run " << run << " step " << step;
+          break;
+        case 5:  // someone else keeps a picture, or lets one go
+          if (!held.empty() && pick(2) == 0) {
+            held.erase(held.begin() + pick(static_cast<int>(held.size())));
+          } else {
+            apply_clear();
+            PictureRef p = m.image();
+            held.emplace_back(p, want);
+          }
+          break;
+      }
+    }
+    apply_clear();
+    ASSERT_EQ(m.image()->pixels, want) << "run " << run;
+    for (const auto& [picture, pixels] : held)
+      ASSERT_EQ(picture->pixels, pixels) << "a held picture changed, run " << run;
+  }
+}
+
 using Row = host::Surface::Row;
 
 // Whole-numbered rows far beyond the raster, on both sides of the exactness bounds, and scales

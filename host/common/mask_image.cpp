@@ -53,21 +53,29 @@ Picture& MaskImage::writable(bool keep_content) {
   const bool only_shown = image_.use_count() == 2 && shown_ && shown_->get() == image_.get();
   if (image_.use_count() > 1 && !only_shown) {
     std::shared_ptr<Picture> next;
-    if (spare_ && spare_.use_count() == 1)
+    std::optional<shape::Region> next_shape;
+    if (spare_ && spare_.use_count() == 1) {
       next = std::move(spare_);
-    else
+      next_shape = spare_shape_;
+    } else {
       next = std::make_shared<Picture>();
+    }
     // Without the content only the size matters; the caller writes every pixel.
-    if (keep_content)
+    if (keep_content) {
       next->pixels = image_->pixels;
-    else if (next->pixels.size() != image_->pixels.size())
+      next_shape = image_shape_;
+    } else if (next->width != image_->width || next->height != image_->height) {
       next->pixels.resize(image_->pixels.size());
+      next_shape.reset();
+    }
     next->width = image_->width;
     next->height = image_->height;
     // Each buffer is a picture of its own, with its own handle.
     next->handle = image_->handle == 0 ? 0 : next->handle ? next->handle : new_picture_handle();
     spare_ = std::move(image_);
+    spare_shape_ = image_shape_;
     image_ = std::move(next);
+    image_shape_ = next_shape;
   }
   return *image_;
 }
@@ -93,6 +101,7 @@ void MaskImage::reshape() {
   p.width = w;
   p.height = h;
   p.handle = w > 0 && h > 0 ? (p.handle ? p.handle : new_picture_handle()) : 0;
+  image_shape_.reset();
   // Whatever clear was pending, the image is cleared or kept now.
   clear_pending_ = false;
 }
@@ -104,6 +113,7 @@ void MaskImage::flush_clear() {
   clear_pending_ = false;
   Picture& p = writable(false);
   fill_pixels(p.pixels.data(), p.pixels.size(), kWhite);
+  image_shape_.reset();
 }
 
 void MaskImage::fill_black(const shape::Region& region) {
@@ -116,16 +126,19 @@ void MaskImage::fill_black(const shape::Region& region) {
     if (l < r) fill_pixels(row(y) + l, static_cast<std::size_t>(r - l), kBlack);
   };
   if (!clear_pending_) {
+    image_shape_.reset();
     shape::for_each_span(region, [&](int y, int l, int r) {
       if (y >= 0 && y < h) paint(y, l, r);
     });
     return;
   }
+  clear_pending_ = false;
+  if (image_shape_ == region) return;  // the buffer holds these very pixels
+  image_shape_ = region;
   // Clear and fill in one pass: rows arrive top to bottom, one span each, for the shapes we
   // draw. Each row is written once while it is in cache: the black span in one wide fill, the
   // few white pixels beside it (corners, last column) in plain stores, as a call into the wide
   // fill costs more than such short pieces.
-  clear_pending_ = false;
   std::uint32_t* const pixels = p.pixels.data();
   const std::size_t stride = static_cast<std::size_t>(w);
   auto white = [](std::uint32_t* at, int count) {

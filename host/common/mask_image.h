@@ -3,9 +3,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "brelund/host.h"
 #include "brelund/raster.h"
+#include "shape/region.h"
 
 namespace brelund {
 
@@ -36,6 +38,10 @@ class MaskImage final : public host::MaskCanvas {
   std::shared_ptr<Picture> spare_;
   // A clear is applied lazily: the next fill writes white and black in one pass over the rows.
   bool clear_pending_ = false;
+  // The shape each buffer holds when all it got since its last resize was a clear and one fill.
+  // Most rebuilds (a new caption, colour or picture) draw the shape the buffer already shows; a
+  // clear and fill of that shape would write every pixel over with the value it has.
+  std::optional<shape::Region> image_shape_, spare_shape_;
   const PictureRef* shown_ = nullptr;
 };
 
