@@ -60,19 +60,21 @@ class RowBatch {
   }
   // Emptied before the surface is called, so that a failing surface never sees a row twice.
   void flush() {
-    const int n = count_;
+    const int n = static_cast<int>(count_);
     count_ = 0;
     if (n > 0) s_.rows(rows(), n);
   }
 
  private:
   using Row = host::Surface::Row;
-  static constexpr int kSize = 128;
+  static constexpr std::size_t kSize = 128;
   // Raw storage: an array of rows would write every record's defaults on each paint.
   Row* rows() noexcept { return std::launder(reinterpret_cast<Row*>(storage_)); }
   host::Surface& s_;
   alignas(Row) std::byte storage_[kSize * sizeof(Row)];
-  int count_ = 0;
+  // Not an int: the rows' own int fields could then alias it, and every row written would make
+  // the count be read back from memory.
+  std::size_t count_ = 0;
 };
 
 // Draws count rows of a band from y on, a step of dir apart, stepping the colour after each.

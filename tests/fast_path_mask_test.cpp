@@ -195,7 +195,9 @@ TEST(FastPathsMask, WholeRowsMapAsSingleLinesDoAtTheEdges) {
       std::vector<Row> rows;
       OleColor colour = 1;
       for (float y : ys)
-        for (float d : {0.0f, 1.0f, -1.0f, 2.0f}) rows.push_back({y + d, colour++ * 0x010305});
+        // Steps of one unit down and up, as the face draws its bands, and jumps.
+        for (float d : {0.0f, 1.0f, 2.0f, 1.0f, 0.0f, -1.0f, 2.0f})
+          rows.push_back({y + d, colour++ * 0x010305});
       for (const Row& r : rows) lines.line(0, r.y, 1, r.y, r.rgb);
       batched.rows(rows.data(), static_cast<int>(rows.size()));
       ASSERT_EQ(lines.raster().pixels, batched.raster().pixels)

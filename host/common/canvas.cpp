@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "brelund/error.h"
+#include "host/common/whole_fill.h"
 
 namespace brelund {
 
@@ -80,13 +81,12 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
   // then written once, and no branch depends on where the next record lands.
   // Slot py + 1 belongs to pixel row py; slots 0 and h + 1 take the rows that land off the
   // raster, so a single row is noted without a test.
-  int lo = h, hi = -1, last = -1;
+  int lo = h, hi = -1;
   auto put = [&](int py, std::uint32_t argb) {
     py = std::clamp(py, -1, h);
     slots_[static_cast<std::size_t>(py + 1)] = argb;
     lo = std::min(lo, py);
     hi = std::max(hi, py);
-    last = py;
   };
   // A span held back from before is part of the batch when a row would cover it exactly.
   if (pending_.y >= 0 && pending_.x0 == x0 && pending_.x1 == x1) {
@@ -97,11 +97,35 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
   // Consecutive whole rows land on the same or the next pixel row when there are at least as
   // many rows as pixels, so a run of them covers the pixel rows between its ends.
   const bool runs_are_contiguous = row_scale_ >= h;
+  // The face's rows come one unit apart, so a row's pixel follows from the one before's: with
+  // y * height = q * scale + rem and 0 <= rem < scale, the next row adds height to rem and
+  // carries into q. Any other row is worked out afresh.
+  const std::int64_t scale = row_scale_;
+  std::int64_t at_y = 0, q = 0, rem = 0;
+  bool stepping = false;
+  auto pixel_of = [&](float y) {
+    if (scale == 0 || !whole_row(y)) {
+      stepping = false;
+      return row_pixel_slow(y);
+    }
+    const auto whole = static_cast<std::int64_t>(y);
+    if (stepping && whole == at_y + 1) {
+      for (rem += h; rem >= scale; rem -= scale) ++q;
+    } else if (stepping && whole == at_y - 1) {
+      for (rem -= h; rem < 0; rem += scale) --q;
+    } else {
+      q = row_quotient(whole);
+      rem = whole * h - q * scale;
+      stepping = true;
+    }
+    at_y = whole;
+    return on_raster(q);
+  };
   for (int i = 0; i < count; ++i) {
     const host::Surface::Row& r = rows[i];
     const std::uint32_t argb = argb_of_rgb(r.rgb);
     if (r.count == 1) {
-      put(row_pixel(r.y), argb);
+      put(pixel_of(r.y), argb);
       continue;
     }
     if (r.count < 1) continue;
@@ -111,32 +135,15 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
       std::fill(slots_.begin() + std::min(a, b) + 1, slots_.begin() + std::max(a, b) + 2, argb);
       lo = std::min({lo, a, b});
       hi = std::max({hi, a, b});
-      last = b;  // drawn in order, the run ends there
       continue;
     }
     for (std::int32_t j = 0; j < r.count; ++j) put(row_pixel(r.y_at(j)), argb);
   }
-  // The pixel row written last is held back, as single lines would leave it; one that landed
-  // off the raster holds nothing back.
   lo = std::max(lo, 0);
   hi = std::min(hi, h - 1);
   if (lo > hi) return;
-  const bool whole_rows = x0 == 0 && x1 == raster_.width;  // then rows are one block of memory
-  for (int y = lo; y <= hi;) {
-    const std::uint32_t argb = slots_[static_cast<std::size_t>(y + 1)];
-    int end = y + 1;
-    if (argb != 0 && y != last) {
-      // Equal whole rows one after another go in one fill.
-      if (whole_rows)
-        while (end <= hi && end != last && slots_[static_cast<std::size_t>(end + 1)] == argb) ++end;
-      if (whole_rows)
-        fill_pixels(raster_.row(y), static_cast<std::size_t>(end - y) * raster_.width, argb);
-      else
-        fill_pixels(raster_.row(y) + x0, static_cast<std::size_t>(x1 - x0), argb);
-    }
-    y = end;
-  }
-  if (last >= 0 && last < h) pending_ = {last, x0, x1, slots_[static_cast<std::size_t>(last + 1)]};
+  fill_rows(raster_.row(lo) + x0, raster_.width, static_cast<std::size_t>(x1 - x0),
+            slots_.data() + lo + 1, hi - lo + 1);
   std::fill(slots_.begin() + lo + 1, slots_.begin() + hi + 2, 0u);
 }
 

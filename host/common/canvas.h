@@ -52,12 +52,17 @@ class Canvas {
   // multiplication put right by at most a step each way instead of a division per row.
   int row_pixel(float y) const noexcept {
     if (row_scale_ == 0 || !whole_row(y)) return row_pixel_slow(y);
-    const auto whole = static_cast<std::int64_t>(y);
+    return on_raster(row_quotient(static_cast<std::int64_t>(y)));
+  }
+  std::int64_t row_quotient(std::int64_t whole) const noexcept {
     const std::int64_t num = whole * raster_.height;
     auto q = static_cast<std::int64_t>(static_cast<double>(num) * row_inverse_);
     while (q * row_scale_ > num) --q;
     while ((q + 1) * row_scale_ <= num) ++q;
-    // Far-off rows only need to stay off the raster.
+    return q;
+  }
+  // Far-off rows only need to stay off the raster.
+  int on_raster(std::int64_t q) const noexcept {
     return q < -1 ? -1 : q > raster_.height ? raster_.height : static_cast<int>(q);
   }
   int row_pixel_slow(float y) const noexcept;

@@ -37,8 +37,9 @@ void fill_sse2(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
 #define BRELUND_FILL_AVX2 1
 // Built for AVX2 on its own and chosen at run time, so the library still runs on any x86-64.
-[[gnu::target("avx2")]] void fill_avx2(std::uint32_t* p, std::size_t n,
-                                       std::uint32_t value) noexcept {
+[[gnu::target("avx2"), gnu::always_inline]] inline void fill_avx2_at(std::uint32_t* p,
+                                                                     std::size_t n,
+                                                                     std::uint32_t value) noexcept {
   if (n < 8) {
     if (n >= 4) {
       const __m128i v = _mm_set1_epi32(static_cast<int>(value));
@@ -65,9 +66,23 @@ void fill_sse2(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
   for (; end - q >= 8; q += 8) _mm256_store_si256(reinterpret_cast<__m256i*>(q), v);
   if (q < end) _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 8), v);
 }
+
+[[gnu::target("avx2")]] void fill_avx2(std::uint32_t* p, std::size_t n,
+                                       std::uint32_t value) noexcept {
+  fill_avx2_at(p, n, value);
+}
+
+[[gnu::target("avx2")]] void fill_rows_avx2(std::uint32_t* first, std::ptrdiff_t stride,
+                                            std::size_t n, const std::uint32_t* colours,
+                                            int rows) noexcept {
+  for (int i = 0; i < rows; ++i, first += stride)
+    if (colours[i] != 0) fill_avx2_at(first, n, colours[i]);
+}
 #endif
 
 using Fill = void (*)(std::uint32_t*, std::size_t, std::uint32_t) noexcept;
+using FillRows = void (*)(std::uint32_t*, std::ptrdiff_t, std::size_t, const std::uint32_t*,
+                          int) noexcept;
 
 Fill choose_fill() noexcept {
 #if defined(BRELUND_FILL_AVX2)
@@ -89,6 +104,21 @@ Fill choose_fill() noexcept {
 void fill_pixels(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
   static const Fill fill = choose_fill();
   fill(p, n, value);
+}
+
+void fill_rows(std::uint32_t* first, std::ptrdiff_t stride, std::size_t n,
+               const std::uint32_t* colours, int rows) noexcept {
+  static const FillRows fill = [] {
+#if defined(BRELUND_FILL_AVX2)
+    if (__builtin_cpu_supports("avx2")) return FillRows{fill_rows_avx2};
+#endif
+    return FillRows{[](std::uint32_t* p, std::ptrdiff_t step, std::size_t count,
+                       const std::uint32_t* c, int k) noexcept {
+      for (int i = 0; i < k; ++i, p += step)
+        if (c[i] != 0) fill_pixels(p, count, c[i]);
+    }};
+  }();
+  fill(first, stride, n, colours, rows);
 }
 
 void fill_whole(std::uint32_t* p, std::size_t n, std::uint32_t value) noexcept {
