@@ -43,22 +43,10 @@ class Surface final : public host::StoredSurface {
   // (drawing at another size or place); null when all is opaque.
   Region shape_region(const XFORM* transform = nullptr) const;
 
-  // Hooks for a tool that shows what the control does (the trace); none in the server.
+  // Hooks for a tool that shows what the control does (the trace); none in the server. The line
+  // hook, on_line, is the stored surface's.
   std::function<void()> on_refresh;
   std::function<void(const PictureRef&)> on_mask;
-  std::function<void(float, float, float, float, OleColor)> on_line;
-
-  void line(float x1, float y1, float x2, float y2, OleColor rgb) override {
-    if (on_line) on_line(x1, y1, x2, y2, rgb);
-    StoredSurface::line(x1, y1, x2, y2, rgb);
-  }
-  // With a line hook, the tool sees every row as its own line.
-  void rows(const Row* rows, int count) override {
-    if (on_line)
-      host::Surface::rows(rows, count);
-    else
-      StoredSurface::rows(rows, count);
-  }
   void refresh() override;
   host::WindowHandle hwnd() override { return HandleToUlong(hwnd_); }
   std::optional<bool> extender_default() override { return site_.extender_bool(L"Default"); }

@@ -3,6 +3,7 @@
 // supplies the rest of the surface (window handle, redraw, extender, ambient font, notification).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -44,12 +45,18 @@ class StoredSurface : public Surface {
   void set_scale_width(float v) override { canvas_.set_scale_width(v); }
   void set_scale_height(float v) override { canvas_.set_scale_height(v); }
   void set_draw_style(std::int16_t style) override { draw_style_ = style; }
+  // A hook for tools that show what the control draws (the trace); none by default. With it,
+  // the tool sees every row as its own line.
+  std::function<void(float, float, float, float, OleColor)> on_line;
+
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override {
+    if (on_line) on_line(x1, y1, x2, y2, rgb);
     canvas_.line(x1, y1, x2, y2, rgb);
     changed(Change::drawing);
   }
   void rows(const Row* rows, int count) override {
     if (count <= 0) return;
+    if (on_line) return Surface::rows(rows, count);
     canvas_.rows(rows, count);
     changed(Change::drawing);
   }

@@ -14,23 +14,11 @@ class Surface final : public host::StoredSurface {
  public:
   void set_hwnd(host::WindowHandle h) { hwnd_ = h; }
 
-  // Hooks for tools that show what happens; none by default.
+  // Hooks for tools that show what happens; none by default. The line hook, on_line, is the
+  // stored surface's.
   std::function<void(std::string_view)> on_property_changed;
   std::function<void()> on_refresh;
   std::function<void(const PictureRef&)> on_mask;
-  std::function<void(float, float, float, float, OleColor)> on_line;
-
-  void line(float x1, float y1, float x2, float y2, OleColor rgb) override {
-    if (on_line) on_line(x1, y1, x2, y2, rgb);
-    StoredSurface::line(x1, y1, x2, y2, rgb);
-  }
-  // With a line hook, the tool sees every row as its own line.
-  void rows(const Row* rows, int count) override {
-    if (on_line)
-      host::Surface::rows(rows, count);
-    else
-      StoredSurface::rows(rows, count);
-  }
   void refresh() override {
     if (on_refresh) on_refresh();
   }
