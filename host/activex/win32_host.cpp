@@ -28,6 +28,7 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 
 void Surface::set_window(HWND hwnd) {
   hwnd_ = hwnd;
+  applied_.reset();  // a new window has no shape yet
   if (hwnd_) {
     EnableWindow(hwnd_, enabled() != 0);
     apply_shape();
@@ -81,10 +82,24 @@ Region Surface::shape_region(const XFORM* transform) const {
 }
 
 void Surface::apply_shape() {
-  if (!hwnd_ || !mask_picture()) return;
+  const PictureRef& mask = mask_picture();
+  if (!hwnd_ || !mask) return;
+  auto same_shape = [](const Picture& a, const Picture& b) {
+    return a.width == b.width && a.height == b.height && (a.handle == 0) == (b.handle == 0) &&
+           std::equal(a.pixels.begin(), a.pixels.end(), b.pixels.begin(), b.pixels.end(),
+                      [](std::uint32_t p, std::uint32_t q) {
+                        return units::mask_opaque(p) == units::mask_opaque(q);
+                      });
+  };
+  if (applied_ && same_shape(*applied_, *mask)) {
+    applied_ = mask;  // the old picture need not be kept for the comparison
+    return;
+  }
   Region rgn = shape_region();
   // The window keeps the region it is given; on failure ours is still ours to delete.
-  if (SetWindowRgn(hwnd_, rgn.get(), TRUE)) rgn.release();
+  if (!SetWindowRgn(hwnd_, rgn.get(), TRUE)) return;
+  rgn.release();
+  applied_ = mask;
 }
 
 // ---- Label ----

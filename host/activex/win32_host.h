@@ -59,6 +59,10 @@ class Surface final : public host::StoredSurface {
   void apply_shape();
   Site& site_;
   HWND hwnd_ = nullptr;
+  // The mask whose shape the window has now. Most rebuilds (a caption typed in the property
+  // browser, a colour) keep the shape, and setting a window's region again, even an equal one,
+  // frames and redraws the window and what lies behind its corners.
+  PictureRef applied_;
   bool drawn_ = false;
   bool redrawn_ = false;
 };

@@ -2,6 +2,7 @@
 // activated in place, resized, clicked, pressed by a handler that cancels the press, hit-tested
 // at a cut-away corner, and saved and loaded through the container.
 #include "client_com.h"
+#include "host/activex/gdi.h"
 
 namespace client {
 
@@ -34,6 +35,16 @@ HWND control_window(IUnknown* control) {
   HWND h = nullptr;
   if (w) w->GetWindow(&h);
   return h;
+}
+
+// Counts the window-position changes sent to one window: setting a window's region sends one.
+HWND g_counted = nullptr;
+int g_position_changes = 0;
+LRESULT CALLBACK count_position_changes(int code, WPARAM wp, LPARAM lp) {
+  const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+  if (code == HC_ACTION && m->hwnd == g_counted && m->message == WM_WINDOWPOSCHANGING)
+    ++g_position_changes;
+  return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 // Left press and release at control pixel (x, y), with the system pointer there too.
@@ -148,11 +159,28 @@ int container_checks() {
   check(WindowFromPoint(corner) == host, "a transparent corner belongs to the container");
   check(WindowFromPoint(middle) == ctl, "the middle belongs to the control");
 
-  // Save through the control's stream persistence, load into a second container.
+  // A new caption rebuilds the button with its shape unchanged: the window keeps its region and
+  // is not framed again. A new corner size gives it a new region.
+  auto region_has = [&](int x, int y) {
+    brelund::ax::Region rgn(CreateRectRgn(0, 0, 0, 0));
+    return GetWindowRgn(ctl, rgn.get()) != ERROR && PtInRegion(rgn.get(), x, y);
+  };
+  const bool corner_before = region_has(2, 2);
+  HHOOK hook =
+      SetWindowsHookExW(WH_CALLWNDPROC, count_position_changes, nullptr, GetCurrentThreadId());
+  g_counted = ctl;
   VARIANT s = string_value(L"Desde el contenedor");
   put(d.get(), L"Caption", s);
   VariantClear(&s);
+  check(g_position_changes == 0, "a new caption leaves the window's region as it is");
   put(d.get(), L"RoundSize", long_value(12));
+  check(g_position_changes > 0, "a new corner size sets the window's region");
+  g_counted = nullptr;
+  UnhookWindowsHookEx(hook);
+  check(!corner_before && region_has(2, 2) && region_has(80, 25),
+        "the smaller corner's region reaches nearer the corner");
+
+  // Save through the control's stream persistence, load into a second container.
   ComPtr<IStream> stream;
   CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
   ComPtr<IPersistStreamInit> ps = control.query<IPersistStreamInit>(IID_IPersistStreamInit);
