@@ -57,6 +57,7 @@ QFont Label::qfont() {
 }
 
 void Label::remeasure() {
+  if (edits) edits->add();
   stale_ = true;
   text_ = button_.text();
   if (on_measured) on_measured();
@@ -76,6 +77,7 @@ void Label::measure() {
 }
 
 void Label::changed(host::Change what) {
+  if (edits) edits->add();
   switch (what) {
     case host::Change::text:
       remeasure();
@@ -110,6 +112,7 @@ QPixmap Image::source_of(const PictureRef& picture) const {
 }
 
 void Image::changed(host::Change what) {
+  if (edits) edits->add();
   if (what == host::Change::picture) {
     image_ = picture() ? to_qimage(*picture()) : QImage();
     if (picture() != sourced_) remember_source(nullptr, {});
@@ -119,6 +122,7 @@ void Image::changed(host::Change what) {
 }
 
 void Mask::resized(int& pixels, float twips) {
+  if (edits) edits->add();
   handed_ = nullptr;
   const int now = units::extent_pixels(twips);
   if (now != pixels && !regions_.empty()) exact_ = false;
@@ -136,6 +140,7 @@ void Mask::set_height(float twips) {
 }
 
 void Mask::clear() {
+  if (edits) edits->add();
   handed_ = nullptr;
   image_.clear();
   regions_.clear();
@@ -143,6 +148,7 @@ void Mask::clear() {
 }
 
 void Mask::fill_black(const shape::Region& region) {
+  if (edits) edits->add();
   handed_ = nullptr;
   image_.fill_black(region);
   regions_.push_back(region);

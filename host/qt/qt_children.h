@@ -5,6 +5,7 @@
 // resolution; the timer is a QTimer.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,6 +24,15 @@
 #include "shape/region.h"
 
 namespace brelund::qt {
+
+// A count of the changes to what the surface, caption, picture box and mask hold. Each of them
+// adds to the one count of its widget, so that a rebuild that would find the count where the last
+// rebuild left it (and the control's fields and the pixel ratio as they were) is known to draw
+// exactly what is already there.
+struct Edits {
+  std::uint64_t count = 0;
+  void add() noexcept { ++count; }
+};
 
 // Label: the caption in its font and colour, sized to its text.
 class Label final : public host::StoredLabel {
@@ -45,6 +55,7 @@ class Label final : public host::StoredLabel {
   std::function<void()> on_measured;
   // A watching tool's hook (a trace): the caption's colour was set.
   std::function<void(OleColor)> on_fore_color;
+  Edits* edits = nullptr;
 
  private:
   void changed(host::Change what) override;
@@ -74,6 +85,7 @@ class Image final : public host::StoredImage {
   std::function<void()> on_changed;
   // A watching tool's hook (a trace): the picture box was placed.
   std::function<void()> on_moved;
+  Edits* edits = nullptr;
 
  private:
   void changed(host::Change what) override;
@@ -102,6 +114,7 @@ class Mask final : public host::MaskCanvas {
   const std::vector<shape::Region>* shapes_of(const Picture& picture) const noexcept {
     return handed_ == &picture && handed_exact_ ? &handed_regions_ : nullptr;
   }
+  Edits* edits = nullptr;
 
  private:
   void resized(int& pixels, float twips);

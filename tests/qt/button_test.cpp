@@ -286,6 +286,49 @@ class ButtonTest : public QObject {
     QVERIFY(b->Enabled());
   }
 
+  // Showing a button set up while hidden leaves out the rebuild when the last one drew what is
+  // there. Whatever happened to it since, what it shows must be what a full rebuild draws.
+  void showing_shows_what_a_rebuild_draws() {
+    struct Look {
+      QImage face;
+      QRect caption, picture;
+      QRegion shape;
+      std::vector<std::uint32_t> mask;
+      bool operator==(const Look&) const = default;
+    };
+    auto look = [](BotonWidget& b) {
+      const PictureRef m = Access::surface(b).mask_picture();
+      return Look{Access::face(b), Access::caption_rect(b), Access::picture_rect(b), b.mask(),
+                  m ? std::vector<std::uint32_t>(m->pixels) : std::vector<std::uint32_t>{}};
+    };
+    const std::pair<const char*, std::function<void(BotonWidget&)>> since[] = {
+        {"nothing", [](BotonWidget&) {}},
+        // A key that does not press lights the control without drawing.
+        {"a key", [](BotonWidget& b) { Access::instance(b).key_down(65, 0); }},
+        {"a line on the face",
+         [](BotonWidget& b) { Access::surface(b).line(0, 0, 2955, 855, 0x0000FF); }},
+        {"a shape on the mask",
+         [](BotonWidget& b) { Access::mask(b).fill_black(shape::rect_region(0, 0, 197, 57)); }},
+        {"the caption measured anew",
+         [](BotonWidget& b) {
+           Access::label(b).pin_size(std::pair{1500.0f, 300.0f});
+         }},
+        {"a new size", [](BotonWidget& b) { b.resize(150, 40); }},
+    };
+    for (const auto& [what, change] : since) {
+      QWidget form;
+      auto* b = new BotonWidget(&form);
+      b->setFocusPolicy(Qt::NoFocus);  // focus arriving at show would draw the face again
+      b->setCaption("Hidden");
+      change(*b);
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      const Look shown = look(*b);
+      b->CreaNuevaRegion();
+      QVERIFY2(shown == look(*b), what);
+    }
+  }
+
   void right_to_left_mirrors_caption_and_picture() {
     QWidget form;
     auto* b = new BotonWidget("Mirror", &form);
