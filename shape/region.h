@@ -13,6 +13,7 @@ struct Region {
   Kind kind = Kind::rect;
   int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom edges excluded
   int ellipse_width = 0, ellipse_height = 0;     // round_rect only
+  friend bool operator==(const Region&, const Region&) = default;
 };
 
 inline Region rect_region(int l, int t, int r, int b) {

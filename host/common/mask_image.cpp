@@ -201,6 +201,14 @@ void MaskImage::fill_black(const shape::Region& region) {
   for (; next < h; ++next) white(pixels + next * stride, w);
 }
 
+void MaskImage::adopt(const PictureRef& picture) {
+  // writable() copies any image that someone besides the canvas (and the surface it shows
+  // through) holds, so the const picture is never written while it is shared.
+  image_ = std::const_pointer_cast<Picture>(picture);
+  size_pending_ = false;
+  clear_pending_ = false;
+}
+
 std::size_t MaskImage::bytes_held() const noexcept {
   std::size_t n = image_->pixels.capacity() * sizeof(std::uint32_t);
   if (spare_ && spare_ != image_) n += spare_->pixels.capacity() * sizeof(std::uint32_t);

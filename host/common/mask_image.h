@@ -21,6 +21,10 @@ class MaskImage final : public host::MaskCanvas {
   // the rebuild hands it the image again, so no second buffer is needed. A picture anyone else
   // still holds is never drawn over.
   void shown_through(const PictureRef* surface_mask) noexcept { shown_ = surface_mask; }
+  // Takes `picture` as the image, as if this canvas had drawn it: a picture of the size the
+  // canvas has now, with no clear pending that it does not already show. It is shared, not
+  // copied: like any picture held elsewhere, it is never drawn over while another holds it.
+  void adopt(const PictureRef& picture);
   // Pixel bytes this canvas keeps: the image and, once a rebuild has needed it, the second buffer.
   std::size_t bytes_held() const noexcept;
 

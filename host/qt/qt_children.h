@@ -94,7 +94,10 @@ class Image final : public host::StoredImage {
   QPixmap source_;
 };
 
-// picMask: the shared mask image, and the shapes filled since the last clear.
+// picMask: the shared mask image, and the shapes filled since the last clear. Buttons of the
+// same size and shape have the same mask: a mask cleared and filled with shapes that another
+// mask was made of lately is handed that mask's picture instead of drawing its own (a window of
+// many like buttons then keeps one mask picture per size, not one per button, and draws it once).
 class Mask final : public host::MaskCanvas {
  public:
   void set_width(float twips) override;
@@ -115,15 +118,21 @@ class Mask final : public host::MaskCanvas {
     return handed_ == &picture && handed_exact_ ? &handed_regions_ : nullptr;
   }
   Edits* edits = nullptr;
+  // False while a watching tool (a trace) sees each mask picture: it is then always drawn anew.
+  std::function<bool()> may_share;
 
  private:
   void resized(int& pixels, float twips);
+  // Draws the shapes held back since the clear.
+  void draw_held();
   MaskImage image_;
   std::vector<shape::Region> regions_;
   int width_ = 0, height_ = 0;  // in pixels, as the image has them
   // The shapes describe the whole image: it was cleared before they were filled, and has not
   // been resized since (a resize keeps what was drawn, cut or widened with white).
   bool exact_ = true;
+  // Since the clear, the shapes are only noted: the mask may be one made already.
+  bool held_ = false;
   const Picture* handed_ = nullptr;
   std::vector<shape::Region> handed_regions_;
   bool handed_exact_ = false;

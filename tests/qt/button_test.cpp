@@ -329,6 +329,47 @@ class ButtonTest : public QObject {
     }
   }
 
+  // Buttons of one size and shape share their mask picture; a button that takes another shape
+  // gets its own, and the one the others show stays as it was.
+  void like_buttons_share_one_mask_picture() {
+    QWidget form;
+    BotonWidget* b[3];
+    for (auto*& x : b) x = new BotonWidget("Like", &form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto mask = [](BotonWidget* x) { return Access::surface(*x).mask_picture(); };
+    QCOMPARE(mask(b[1]).get(), mask(b[0]).get());
+    QCOMPARE(mask(b[2]).get(), mask(b[0]).get());
+    const PictureRef shared = mask(b[0]);
+    const std::vector<std::uint32_t> before(shared->pixels);
+    const QRegion shape = b[0]->mask();
+    // Another round size, another size: each is drawn for its own button.
+    b[1]->setRoundSize(40);
+    b[2]->resize(120, 40);
+    QVERIFY(mask(b[1]).get() != shared.get());
+    QVERIFY(mask(b[2]).get() != shared.get());
+    QCOMPARE(std::vector<std::uint32_t>(shared->pixels), before);
+    QCOMPARE(mask(b[0]).get(), shared.get());
+    QCOMPARE(b[0]->mask(), shape);
+    QVERIFY(b[1]->mask() != shape);
+    // Back to the shape the first one has: the picture it shows is handed over again.
+    b[1]->setRoundSize(20);
+    QCOMPARE(mask(b[1]).get(), shared.get());
+    QCOMPARE(b[1]->mask(), shape);
+    // Rebuilt alone, the first button draws into its own picture, never into the shared one.
+    b[0]->setRoundSize(30);
+    QCOMPARE(std::vector<std::uint32_t>(shared->pixels), before);
+    QCOMPARE(mask(b[1]).get(), shared.get());
+    // A watching tool sees each button's own mask drawn.
+    struct Watch : host::Observer {
+    } watch;
+    Access::set_observer(*b[2], &watch);
+    b[2]->resize(b[1]->size());
+    QVERIFY(mask(b[2]).get() != shared.get());
+    QCOMPARE(std::vector<std::uint32_t>(mask(b[2])->pixels), before);
+    Access::set_observer(*b[2], nullptr);
+  }
+
   void right_to_left_mirrors_caption_and_picture() {
     QWidget form;
     auto* b = new BotonWidget("Mirror", &form);
