@@ -123,9 +123,11 @@ void Image::changed(host::Change what) {
 }
 
 namespace {
-// The masks made lately, each with the size and shapes it was made from, the newest first. A
-// mask picture held here is never drawn over (MaskImage draws in place only into a picture no
-// one else holds). Widgets live on one thread; each thread keeps its own.
+// The masks made lately that some button still shows, each with the size and shapes it was made
+// from, the newest first. A mask picture held here is never drawn over (MaskImage draws in place
+// only into a picture no one else holds); one that only this list still holds is let go, so that
+// no mask outlives the buttons that showed it. Widgets live on one thread; each thread keeps
+// its own.
 struct MadeMask {
   int width, height;
   std::vector<shape::Region> shapes;
@@ -134,7 +136,12 @@ struct MadeMask {
 constexpr std::size_t kMadeMasks = 8;
 thread_local std::vector<MadeMask> made_masks;
 
+void forget_unshown_masks() {
+  std::erase_if(made_masks, [](const MadeMask& m) { return m.picture.use_count() == 1; });
+}
+
 PictureRef made_mask(int width, int height, const std::vector<shape::Region>& shapes) {
+  forget_unshown_masks();
   for (auto it = made_masks.begin(); it != made_masks.end(); ++it)
     if (it->width == width && it->height == height && it->shapes == shapes) {
       std::rotate(made_masks.begin(), it, it + 1);

@@ -370,6 +370,25 @@ class ButtonTest : public QObject {
     Access::set_observer(*b[2], nullptr);
   }
 
+  // A mask picture is kept for other buttons only while some button shows it.
+  void a_mask_no_button_shows_is_let_go() {
+    std::weak_ptr<const Picture> gone;
+    {
+      QWidget form;
+      auto* b = new BotonWidget("Alone", &form);
+      b->resize(171, 43);
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      gone = Access::surface(*b).mask_picture();
+      QVERIFY(!gone.expired());
+    }
+    QWidget form;
+    new BotonWidget("Next", &form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(gone.expired());
+  }
+
   void right_to_left_mirrors_caption_and_picture() {
     QWidget form;
     auto* b = new BotonWidget("Mirror", &form);
