@@ -22,6 +22,7 @@ void Boton::CreaNuevaRegion() {
   surface.set_mask_picture(mask.image());
   PaintFace(kFalse, kFalse);
   LayoutContent();
+  surface.rebuilt();
 }
 
 }  // namespace brelund

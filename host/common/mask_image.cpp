@@ -41,12 +41,22 @@ void short_white(std::uint32_t* at, int count) noexcept {
 
 void MaskImage::set_width(float twips) {
   width_ = twips;
-  reshape();
+  note_size();
 }
 
 void MaskImage::set_height(float twips) {
   height_ = twips;
-  reshape();
+  note_size();
+}
+
+void MaskImage::note_size() {
+  if (!size_pending_) {
+    size_pending_ = true;
+    kept_width_ = image_->width;
+    kept_height_ = image_->height;
+  }
+  kept_width_ = std::min(kept_width_, units::extent_pixels(width_));
+  kept_height_ = std::min(kept_height_, units::extent_pixels(height_));
 }
 
 Picture& MaskImage::writable(bool keep_content) {
@@ -81,25 +91,32 @@ Picture& MaskImage::writable(bool keep_content) {
 }
 
 void MaskImage::reshape() {
+  if (!size_pending_) return;
+  size_pending_ = false;
   const int w = units::extent_pixels(width_), h = units::extent_pixels(height_);
-  if (w == image_->width && h == image_->height) return;
-  const bool keeps = std::min(w, image_->width) > 0 && std::min(h, image_->height) > 0;
-  // The persistent image keeps its content where the box still covers it; fresh area is white.
-  // The new buffer is written white whole, at once: it is fresh from the allocator and, with many
-  // buttons, not in cache, and a string store writes it without reading it in (whole_fill.h).
-  // The rebuild's fill that follows then works in cache; writing the white only as part of that
-  // fill, as a pending clear, took longer, as every line was read in first.
-  if (keeps) flush_clear();
+  const int kept_w = kept_width_, kept_h = kept_height_;
+  // Back at the image's own size with nothing lost on the way: the image stays as it is.
+  if (w == image_->width && h == image_->height && kept_w == w && kept_h == h) return;
+  // Through an empty box the picture object went away: what comes back is a new one, all white.
+  const bool emptied = kept_w <= 0 || kept_h <= 0;
+  // The persistent image keeps its content where the box still covers it; fresh area is white,
+  // and so is everything under a pending clear. The new buffer is written white whole, at once:
+  // it is fresh from the allocator and, with many buttons, not in cache, and a string store
+  // writes it without reading it in (whole_fill.h). The rebuild's fill that follows then works
+  // in cache; writing the white only as part of that fill, as a pending clear, took longer, as
+  // every line was read in first.
+  const bool keeps = !emptied && !clear_pending_;
   Pixels next(num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h)));
   fill_whole(next.data(), next.size(), kWhite);
   if (keeps)
-    for (int y = 0; y < std::min(h, image_->height); ++y)
-      std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width,
-                  std::min(w, image_->width), next.data() + static_cast<std::size_t>(y) * w);
+    for (int y = 0; y < kept_h; ++y)
+      std::copy_n(image_->pixels.data() + static_cast<std::size_t>(y) * image_->width, kept_w,
+                  next.data() + static_cast<std::size_t>(y) * w);
   Picture& p = writable(false);
   p.pixels = std::move(next);
   p.width = w;
   p.height = h;
+  if (emptied) p.handle = 0;
   p.handle = w > 0 && h > 0 ? (p.handle ? p.handle : new_picture_handle()) : 0;
   image_shape_.reset();
   // Whatever clear was pending, the image is cleared or kept now.
@@ -109,6 +126,7 @@ void MaskImage::reshape() {
 void MaskImage::clear() { clear_pending_ = true; }
 
 void MaskImage::flush_clear() {
+  reshape();
   if (!clear_pending_) return;
   clear_pending_ = false;
   Picture& p = writable(false);
@@ -117,6 +135,7 @@ void MaskImage::flush_clear() {
 }
 
 void MaskImage::fill_black(const shape::Region& region) {
+  reshape();
   Picture& p = writable(!clear_pending_);
   const int w = p.width, h = p.height;
   auto row = [&](int y) { return p.pixels.data() + static_cast<std::size_t>(y) * w; };
@@ -193,6 +212,15 @@ void MaskImage::fill_black(const shape::Region& region) {
   });
   write_block();
   for (; next < h; ++next) white(pixels + next * stride, w);
+}
+
+void MaskImage::adopt(const PictureRef& picture) {
+  // writable() copies any image that someone besides the canvas (and the surface it shows
+  // through) holds, so the const picture is never written while it is shared.
+  image_ = std::const_pointer_cast<Picture>(picture);
+  image_shape_.reset();  // drawn elsewhere, from shapes this canvas does not keep
+  size_pending_ = false;
+  clear_pending_ = false;
 }
 
 std::size_t MaskImage::bytes_held() const noexcept {

@@ -1,6 +1,7 @@
-// What the widget shows: the retained face (at device resolution on high-DPI screens), the
-// picture and the caption where the control placed them, mirrored in right-to-left layouts; and
-// the size it asks a layout for.
+// What the widget shows: the control rebuilt for a new size and when shown (unless its last
+// rebuild drew what it would draw), the retained face (at device resolution on high-DPI
+// screens), the picture and the caption where the control placed them, mirrored in right-to-left
+// layouts; and the size it asks a layout for.
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
@@ -11,6 +12,38 @@
 #include "host/qt/qt_hires.h"
 
 namespace brelund::qt {
+
+void BotonWidget::resizeEvent(QResizeEvent*) {
+  if (!d_ || !d_->instance) return;
+  // A size that the application or a layout gives the widget is the control's new extent; the
+  // sizes the control's surface set itself are already its own.
+  const Raster& r = d_->surface.pixels();
+  if (width() == r.width && height() == r.height) return;
+  Private& d = *d_;
+  d.run([&] {
+    return d.instance->resize(units::twips_of_pixels(width()), units::twips_of_pixels(height()));
+  });
+}
+
+void BotonWidget::showEvent(QShowEvent*) {
+  if (!d_ || !d_->instance) return;
+  Private& d = *d_;
+  d.watch_window();
+  // Show rebuilds the button. A button set up at the size it is shown at, or resized just
+  // before (a layout places its widgets before they are shown), was rebuilt last with everything
+  // as it is now: Show's rebuild would draw the same mask, face and layout again, and a window
+  // of many buttons would pay for it in every one.
+  if (d.holds_rebuild()) return;
+  d.run([&] { return d.instance->show(); });
+}
+
+bool BotonWidget::Private::holds_rebuild() {
+  if (!rebuilt || !instance || instance->control().services().observer || surface.hooks.line ||
+      surface.hooks.mask)
+    return false;
+  return rebuilt->edits == edits.count && rebuilt->fields == instance->control().fields() &&
+         rebuilt->ratio == surface.ratio();
+}
 
 void BotonWidget::paintEvent(QPaintEvent*) {
   if (!d_ || !d_->instance) return;

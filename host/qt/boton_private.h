@@ -62,6 +62,10 @@ class BotonWidget::Private {
   void rethemed();
   void refont();
   void enabled_changed();
+  // True when a rebuild now would draw exactly what the last one left: nothing the surface,
+  // caption, picture box or mask hold has changed since, nor the control's fields, nor the pixel
+  // ratio. Never with a watching tool attached, which sees every rebuild.
+  bool holds_rebuild();
 
   // Pointer and keys.
   bool pointer(host::PointerAction action, const QMouseEvent& e);
@@ -84,6 +88,14 @@ class BotonWidget::Private {
   Image pic;
   Mask mask;
   Timer timer;
+  Edits edits;
+  // Where the last rebuild left things.
+  struct Rebuilt {
+    std::uint64_t edits = 0;
+    BotonFields fields;
+    double ratio = 1;
+  };
+  std::optional<Rebuilt> rebuilt;
   class Sink;
   std::unique_ptr<Sink> sink;
   std::optional<host::Instance> instance;

@@ -96,6 +96,17 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   set_window_handle(*this, d.hwnd);
   d.surface.regions = &d.mask.regions();
   d.surface.mask_canvas = &d.mask;
+  d.surface.edits = d.label.edits = d.pic.edits = d.mask.edits = &d.edits;
+  d.mask.may_share = [this] {
+    Private& p = *d_;
+    return !p.surface.hooks.mask && !(p.instance && p.instance->control().services().observer);
+  };
+  d.surface.on_rebuilt = [this] {
+    Private& p = *d_;
+    if (p.instance)
+      p.rebuilt =
+          Private::Rebuilt{p.edits.count, p.instance->control().fields(), p.surface.ratio()};
+  };
   d.surface.hooks.property_changed = [this](std::string_view name) {
     QPointer<BotonWidget> self(this);
     updateGeometry();
@@ -249,25 +260,6 @@ bool BotonWidget::event(QEvent* e) {
     }
   }
   return QPushButton::event(e);
-}
-
-void BotonWidget::resizeEvent(QResizeEvent*) {
-  if (!d_ || !d_->instance) return;
-  // A size that the application or a layout gives the widget is the control's new extent; the
-  // sizes the control's surface set itself are already its own.
-  const Raster& r = d_->surface.pixels();
-  if (width() == r.width && height() == r.height) return;
-  Private& d = *d_;
-  d.run([&] {
-    return d.instance->resize(units::twips_of_pixels(width()), units::twips_of_pixels(height()));
-  });
-}
-
-void BotonWidget::showEvent(QShowEvent*) {
-  if (!d_ || !d_->instance) return;
-  Private& d = *d_;
-  d.watch_window();
-  d.run([&] { return d.instance->show(); });
 }
 
 void BotonWidget::changeEvent(QEvent* e) {

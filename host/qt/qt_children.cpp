@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QTimerEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "brelund/error.h"
@@ -57,6 +58,7 @@ QFont Label::qfont() {
 }
 
 void Label::remeasure() {
+  if (edits) edits->add();
   stale_ = true;
   text_ = button_.text();
   if (on_measured) on_measured();
@@ -76,6 +78,7 @@ void Label::measure() {
 }
 
 void Label::changed(host::Change what) {
+  if (edits) edits->add();
   switch (what) {
     case host::Change::text:
       remeasure();
@@ -110,6 +113,7 @@ QPixmap Image::source_of(const PictureRef& picture) const {
 }
 
 void Image::changed(host::Change what) {
+  if (edits) edits->add();
   if (what == host::Change::picture) {
     image_ = picture() ? to_qimage(*picture()) : QImage();
     if (picture() != sourced_) remember_source(nullptr, {});
@@ -118,38 +122,100 @@ void Image::changed(host::Change what) {
   if (on_changed) on_changed();
 }
 
+namespace {
+// The masks made lately that some button still shows, each with the size and shapes it was made
+// from, the newest first. A mask picture held here is never drawn over (MaskImage draws in place
+// only into a picture no one else holds); one that only this list still holds is let go, so that
+// no mask outlives the buttons that showed it. Widgets live on one thread; each thread keeps
+// its own.
+struct MadeMask {
+  int width, height;
+  std::vector<shape::Region> shapes;
+  PictureRef picture;
+};
+constexpr std::size_t kMadeMasks = 8;
+thread_local std::vector<MadeMask> made_masks;
+
+void forget_unshown_masks() {
+  std::erase_if(made_masks, [](const MadeMask& m) { return m.picture.use_count() == 1; });
+}
+
+PictureRef made_mask(int width, int height, const std::vector<shape::Region>& shapes) {
+  forget_unshown_masks();
+  for (auto it = made_masks.begin(); it != made_masks.end(); ++it)
+    if (it->width == width && it->height == height && it->shapes == shapes) {
+      std::rotate(made_masks.begin(), it, it + 1);
+      return made_masks.front().picture;
+    }
+  return nullptr;
+}
+
+void remember_mask(int width, int height, const std::vector<shape::Region>& shapes,
+                   PictureRef picture) {
+  if (made_masks.size() == kMadeMasks) made_masks.pop_back();
+  made_masks.insert(made_masks.begin(), MadeMask{width, height, shapes, std::move(picture)});
+}
+}  // namespace
+
 void Mask::resized(int& pixels, float twips) {
+  if (edits) edits->add();
   handed_ = nullptr;
   const int now = units::extent_pixels(twips);
   if (now != pixels && !regions_.empty()) exact_ = false;
   pixels = now;
 }
 
+void Mask::draw_held() {
+  if (!held_) return;
+  held_ = false;
+  for (const shape::Region& r : regions_) image_.fill_black(r);
+}
+
 void Mask::set_width(float twips) {
+  draw_held();
   image_.set_width(twips);
   resized(width_, twips);
 }
 
 void Mask::set_height(float twips) {
+  draw_held();
   image_.set_height(twips);
   resized(height_, twips);
 }
 
 void Mask::clear() {
+  if (edits) edits->add();
   handed_ = nullptr;
   image_.clear();
   regions_.clear();
   exact_ = true;
+  held_ = !may_share || may_share();
 }
 
 void Mask::fill_black(const shape::Region& region) {
+  if (edits) edits->add();
   handed_ = nullptr;
-  image_.fill_black(region);
   regions_.push_back(region);
+  if (!held_) image_.fill_black(region);
 }
 
 PictureRef Mask::image() {
-  PictureRef picture = image_.image();
+  PictureRef picture;
+  if (held_) {
+    // Cleared and filled with these shapes only, at this size: a mask made of the same is the
+    // same picture, pixel for pixel.
+    held_ = false;
+    picture = made_mask(width_, height_, regions_);
+    if (picture) {
+      image_.adopt(picture);
+    } else {
+      for (const shape::Region& r : regions_) image_.fill_black(r);
+      picture = image_.image();
+      if (picture) remember_mask(width_, height_, regions_, picture);
+    }
+  } else {
+    picture = image_.image();
+  }
   handed_ = picture.get();
   handed_exact_ = exact_ && picture && picture->width == width_ && picture->height == height_;
   if (handed_exact_) handed_regions_ = regions_;

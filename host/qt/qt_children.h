@@ -5,6 +5,7 @@
 // resolution; the timer is a QTimer.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,6 +24,15 @@
 #include "shape/region.h"
 
 namespace brelund::qt {
+
+// A count of the changes to what the surface, caption, picture box and mask hold. Each of them
+// adds to the one count of its widget, so that a rebuild that would find the count where the last
+// rebuild left it (and the control's fields and the pixel ratio as they were) is known to draw
+// exactly what is already there.
+struct Edits {
+  std::uint64_t count = 0;
+  void add() noexcept { ++count; }
+};
 
 // Label: the caption in its font and colour, sized to its text.
 class Label final : public host::StoredLabel {
@@ -45,6 +55,7 @@ class Label final : public host::StoredLabel {
   std::function<void()> on_measured;
   // A watching tool's hook (a trace): the caption's colour was set.
   std::function<void(OleColor)> on_fore_color;
+  Edits* edits = nullptr;
 
  private:
   void changed(host::Change what) override;
@@ -74,6 +85,7 @@ class Image final : public host::StoredImage {
   std::function<void()> on_changed;
   // A watching tool's hook (a trace): the picture box was placed.
   std::function<void()> on_moved;
+  Edits* edits = nullptr;
 
  private:
   void changed(host::Change what) override;
@@ -82,7 +94,10 @@ class Image final : public host::StoredImage {
   QPixmap source_;
 };
 
-// picMask: the shared mask image, and the shapes filled since the last clear.
+// picMask: the shared mask image, and the shapes filled since the last clear. Buttons of the
+// same size and shape have the same mask: a mask cleared and filled with shapes that another
+// mask was made of lately is handed that mask's picture instead of drawing its own (a window of
+// many like buttons then keeps one mask picture per size, not one per button, and draws it once).
 class Mask final : public host::MaskCanvas {
  public:
   void set_width(float twips) override;
@@ -102,15 +117,22 @@ class Mask final : public host::MaskCanvas {
   const std::vector<shape::Region>* shapes_of(const Picture& picture) const noexcept {
     return handed_ == &picture && handed_exact_ ? &handed_regions_ : nullptr;
   }
+  Edits* edits = nullptr;
+  // False while a watching tool (a trace) sees each mask picture: it is then always drawn anew.
+  std::function<bool()> may_share;
 
  private:
   void resized(int& pixels, float twips);
+  // Draws the shapes held back since the clear.
+  void draw_held();
   MaskImage image_;
   std::vector<shape::Region> regions_;
   int width_ = 0, height_ = 0;  // in pixels, as the image has them
   // The shapes describe the whole image: it was cleared before they were filled, and has not
   // been resized since (a resize keeps what was drawn, cut or widened with white).
   bool exact_ = true;
+  // Since the clear, the shapes are only noted: the mask may be one made already.
+  bool held_ = false;
   const Picture* handed_ = nullptr;
   std::vector<shape::Region> handed_regions_;
   bool handed_exact_ = false;

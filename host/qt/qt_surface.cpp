@@ -71,7 +71,37 @@ std::optional<bool> Surface::extender_cancel() {
   return cancel;
 }
 
+void Surface::set_back_color(OleColor c) {
+  StoredSurface::set_back_color(c);
+  if (edits) edits->add();
+}
+
+void Surface::set_fore_color(OleColor c) {
+  StoredSurface::set_fore_color(c);
+  if (edits) edits->add();
+}
+
+void Surface::set_scale_width(float v) {
+  StoredSurface::set_scale_width(v);
+  if (edits) edits->add();
+}
+
+void Surface::set_scale_height(float v) {
+  StoredSurface::set_scale_height(v);
+  if (edits) edits->add();
+}
+
+void Surface::set_draw_style(std::int16_t style) {
+  StoredSurface::set_draw_style(style);
+  if (edits) edits->add();
+}
+
+void Surface::rebuilt() {
+  if (on_rebuilt) on_rebuilt();
+}
+
 void Surface::changed(host::Change what) {
+  if (edits) edits->add();
   switch (what) {
     case host::Change::size:
       hires_.clear();

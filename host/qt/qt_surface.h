@@ -16,6 +16,7 @@
 namespace brelund::qt {
 
 class Mask;
+struct Edits;
 
 class Surface final : public host::StoredSurface {
  public:
@@ -42,6 +43,16 @@ class Surface final : public host::StoredSurface {
   void refresh() override;
   host::WindowHandle hwnd() override { return hwnd_; }
   void property_changed(std::string_view name) override;
+  // The stores that draw nothing when set count as changes too: the next face is drawn with them.
+  void set_back_color(OleColor c) override;
+  void set_fore_color(OleColor c) override;
+  void set_scale_width(float v) override;
+  void set_scale_height(float v) override;
+  void set_draw_style(std::int16_t style) override;
+  void rebuilt() override;
+  // The widget's count of changes, and what it notes when a rebuild ends.
+  Edits* edits = nullptr;
+  std::function<void()> on_rebuilt;
 
   // The extender: Default is QPushButton's own `default`; Cancel is kept here. A host that
   // lacks both (as some containers do) is simulated by `present = false`.

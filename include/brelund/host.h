@@ -75,6 +75,10 @@ class Surface {
   virtual std::optional<bool> extender_cancel() = 0;
   virtual FontRef ambient_font() = 0;
   virtual void property_changed(std::string_view name) = 0;
+  // A full rebuild (mask, face and layout) has just ended. Until anything changes, another one
+  // would draw exactly what is there; a host that keeps track of changes may leave such a
+  // rebuild out.
+  virtual void rebuilt() {}
 };
 
 // The caption: windowless, transparent, sizes itself to its text.

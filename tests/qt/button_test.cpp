@@ -286,6 +286,109 @@ class ButtonTest : public QObject {
     QVERIFY(b->Enabled());
   }
 
+  // Showing a button set up while hidden leaves out the rebuild when the last one drew what is
+  // there. Whatever happened to it since, what it shows must be what a full rebuild draws.
+  void showing_shows_what_a_rebuild_draws() {
+    struct Look {
+      QImage face;
+      QRect caption, picture;
+      QRegion shape;
+      std::vector<std::uint32_t> mask;
+      bool operator==(const Look&) const = default;
+    };
+    auto look = [](BotonWidget& b) {
+      const PictureRef m = Access::surface(b).mask_picture();
+      return Look{Access::face(b), Access::caption_rect(b), Access::picture_rect(b), b.mask(),
+                  m ? std::vector<std::uint32_t>(m->pixels) : std::vector<std::uint32_t>{}};
+    };
+    const std::pair<const char*, std::function<void(BotonWidget&)>> since[] = {
+        {"nothing", [](BotonWidget&) {}},
+        // A key that does not press lights the control without drawing.
+        {"a key", [](BotonWidget& b) { Access::instance(b).key_down(65, 0); }},
+        {"a line on the face",
+         [](BotonWidget& b) { Access::surface(b).line(0, 0, 2955, 855, 0x0000FF); }},
+        {"a shape on the mask",
+         [](BotonWidget& b) { Access::mask(b).fill_black(shape::rect_region(0, 0, 197, 57)); }},
+        {"the caption measured anew",
+         [](BotonWidget& b) {
+           Access::label(b).pin_size(std::pair{1500.0f, 300.0f});
+         }},
+        {"a new size", [](BotonWidget& b) { b.resize(150, 40); }},
+    };
+    for (const auto& [what, change] : since) {
+      QWidget form;
+      auto* b = new BotonWidget(&form);
+      b->setFocusPolicy(Qt::NoFocus);  // focus arriving at show would draw the face again
+      b->setCaption("Hidden");
+      change(*b);
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      const Look shown = look(*b);
+      b->CreaNuevaRegion();
+      QVERIFY2(shown == look(*b), what);
+    }
+  }
+
+  // Buttons of one size and shape share their mask picture; a button that takes another shape
+  // gets its own, and the one the others show stays as it was.
+  void like_buttons_share_one_mask_picture() {
+    QWidget form;
+    BotonWidget* b[3];
+    for (auto*& x : b) x = new BotonWidget("Like", &form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto mask = [](BotonWidget* x) { return Access::surface(*x).mask_picture(); };
+    QCOMPARE(mask(b[1]).get(), mask(b[0]).get());
+    QCOMPARE(mask(b[2]).get(), mask(b[0]).get());
+    const PictureRef shared = mask(b[0]);
+    const std::vector<std::uint32_t> before(shared->pixels);
+    const QRegion shape = b[0]->mask();
+    // Another round size, another size: each is drawn for its own button.
+    b[1]->setRoundSize(40);
+    b[2]->resize(120, 40);
+    QVERIFY(mask(b[1]).get() != shared.get());
+    QVERIFY(mask(b[2]).get() != shared.get());
+    QCOMPARE(std::vector<std::uint32_t>(shared->pixels), before);
+    QCOMPARE(mask(b[0]).get(), shared.get());
+    QCOMPARE(b[0]->mask(), shape);
+    QVERIFY(b[1]->mask() != shape);
+    // Back to the shape the first one has: the picture it shows is handed over again.
+    b[1]->setRoundSize(20);
+    QCOMPARE(mask(b[1]).get(), shared.get());
+    QCOMPARE(b[1]->mask(), shape);
+    // Rebuilt alone, the first button draws into its own picture, never into the shared one.
+    b[0]->setRoundSize(30);
+    QCOMPARE(std::vector<std::uint32_t>(shared->pixels), before);
+    QCOMPARE(mask(b[1]).get(), shared.get());
+    // A watching tool sees each button's own mask drawn.
+    struct Watch : host::Observer {
+    } watch;
+    Access::set_observer(*b[2], &watch);
+    b[2]->resize(b[1]->size());
+    QVERIFY(mask(b[2]).get() != shared.get());
+    QCOMPARE(std::vector<std::uint32_t>(mask(b[2])->pixels), before);
+    Access::set_observer(*b[2], nullptr);
+  }
+
+  // A mask picture is kept for other buttons only while some button shows it.
+  void a_mask_no_button_shows_is_let_go() {
+    std::weak_ptr<const Picture> gone;
+    {
+      QWidget form;
+      auto* b = new BotonWidget("Alone", &form);
+      b->resize(171, 43);
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      gone = Access::surface(*b).mask_picture();
+      QVERIFY(!gone.expired());
+    }
+    QWidget form;
+    new BotonWidget("Next", &form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(gone.expired());
+  }
+
   void right_to_left_mirrors_caption_and_picture() {
     QWidget form;
     auto* b = new BotonWidget("Mirror", &form);
