@@ -215,25 +215,26 @@ int main(int argc, char** argv) {
 
   // The form of 1000 buttons against the fill of one 197 x 57 button, per button.
   const auto fill_button = r.get("limit/fill_O3/197x57");
-  if (auto all = r.get("ours/form1000/all"); all && fill_button) {
-    const double fills = *all / 1000.0 / *fill_button;
-    std::printf("%-28s %12s %8.2fx %8s %8s  %s\n", "form1000/all per button",
-                time_text(*all / 1000.0).c_str(), fills, "", "",
-                "x = fills (O3) of one 197x57 button");
-    ratios["ours/form1000/all"] = {{"fills_of_197x57_per_button", fills}};
-    target("form of 1000: parse+open+show+save within 5 fills per button", fills, 5.0);
-  }
+  // A figure for a thousand buttons, per button, as fills of one button; printed and recorded.
+  auto per_button = [&](const char* name, const char* label,
+                        const char* what) -> std::optional<double> {
+    const auto t = r.get(name);
+    if (!t || !fill_button) return std::nullopt;
+    const double fills = *t / 1000.0 / *fill_button;
+    std::printf("%-28s %12s %8.2fx %8s %8s  %s\n", label, time_text(*t / 1000.0).c_str(), fills, "",
+                "", what);
+    ratios[name]["fills_of_197x57_per_button"] = fills;
+    return fills;
+  };
+  if (auto fills = per_button("ours/form1000/all", "form1000/all per button",
+                              "x = fills (O3) of one 197x57 button"))
+    target("form of 1000: parse+open+show+save within 5 fills per button", *fills, 5.0);
   // What writing the pixels a thousand shown buttons keep costs by itself, where they lie in
   // memory: the floor under the form's figure while every button is drawn when it is shown.
-  if (auto floor = r.get("limit/retained1000/197x57"); floor && fill_button) {
-    const double fills = *floor / 1000.0 / *fill_button;
-    std::printf("%-28s %12s %8.2fx %8s %8s  %s\n", "limit/retained1000 per button",
-                time_text(*floor / 1000.0).c_str(), fills, "", "",
-                "face + mask buffers of 1000 buttons, each written once");
-    ratios["limit/retained1000/197x57"] = {{"fills_of_197x57_per_button", fills}};
-    if (auto all = r.get("ours/form1000/all"))
-      ratios["ours/form1000/all"]["x_retained_floor"] = *all / *floor;
-  }
+  const auto all = r.get("ours/form1000/all"), floor = r.get("limit/retained1000/197x57");
+  per_button("limit/retained1000/197x57", "limit/retained1000 per button",
+             "face + mask buffers of 1000 buttons, each written once");
+  if (all && floor) ratios["ours/form1000/all"]["x_retained_floor"] = *all / *floor;
 
   // Memory: bytes held per shown button against its area in 32-bit pixels.
   std::printf("-- memory per shown button %s\n", std::string(51, '-').c_str());

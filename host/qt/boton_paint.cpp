@@ -38,9 +38,7 @@ void BotonWidget::showEvent(QShowEvent*) {
 }
 
 bool BotonWidget::Private::holds_rebuild() {
-  if (!rebuilt || !instance || instance->control().services().observer || surface.hooks.line ||
-      surface.hooks.mask)
-    return false;
+  if (!rebuilt || !instance || tool_attached()) return false;
   return rebuilt->edits == edits.count && rebuilt->fields == instance->control().fields() &&
          rebuilt->ratio == surface.ratio();
 }

@@ -66,6 +66,11 @@ class BotonWidget::Private {
   // caption, picture box or mask hold has changed since, nor the control's fields, nor the pixel
   // ratio. Never with a watching tool attached, which sees every rebuild.
   bool holds_rebuild();
+  // A watching tool (a trace) is attached: it sees every rebuild and every mask drawn.
+  bool tool_attached() {
+    return surface.hooks.line || surface.hooks.mask ||
+           (instance && instance->control().services().observer);
+  }
 
   // Pointer and keys.
   bool pointer(host::PointerAction action, const QMouseEvent& e);

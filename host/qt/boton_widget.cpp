@@ -97,10 +97,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   d.surface.regions = &d.mask.regions();
   d.surface.mask_canvas = &d.mask;
   d.surface.edits = d.label.edits = d.pic.edits = d.mask.edits = &d.edits;
-  d.mask.may_share = [this] {
-    Private& p = *d_;
-    return !p.surface.hooks.mask && !(p.instance && p.instance->control().services().observer);
-  };
+  d.mask.may_share = [this] { return !d_->tool_attached(); };
   d.surface.on_rebuilt = [this] {
     Private& p = *d_;
     if (p.instance)

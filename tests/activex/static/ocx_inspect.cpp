@@ -151,12 +151,12 @@ void check_members(const ocx::TlbType& t) {
             f.params.empty() ? "none" : f.params[0].type + " '" + f.params[0].name + "'");
     }
   }
-  check(i == t.funcs.size(), "_Boton has exactly the table's members",
+  check(i == t.funcs.size(), "_Boton has exactly the members of brelund::members()",
         std::to_string(t.funcs.size()) + " functions");
 }
 
 void check_events(const ocx::TlbType& t) {
-  check(t.funcs.size() == brelund::events().size(), "__Boton has the table's events",
+  check(t.funcs.size() == brelund::events().size(), "__Boton has the events of brelund::events()",
         std::to_string(t.funcs.size()));
   for (std::size_t i = 0; i < t.funcs.size() && i < brelund::events().size(); ++i) {
     const brelund::EventInfo& e = brelund::events()[i];
@@ -169,7 +169,7 @@ void check_events(const ocx::TlbType& t) {
       args_ok = f.params[a].name == e.args[a].name && f.params[a].flags == 3 /* in, out */ &&
                 f.params[a].type ==
                     (e.args[a].type == brelund::EventArgType::int16 ? "*short" : "*float");
-    check(args_ok, what + " arguments by reference, named as the table");
+    check(args_ok, what + " arguments by reference, named as in brelund::events()");
   }
 }
 
