@@ -50,9 +50,26 @@ TEST(FastPaths, BatchedRowsDrawWhatSingleLinesDraw) {
     for (const Row& r : rows)
       for (std::int32_t j = 0; j < r.count; ++j) lines.line(0, r.y_at(j), 1, r.y_at(j), r.rgb);
     batched.rows(rows.data(), static_cast<int>(rows.size()));
-    // A column after the rows sees them all in place.
-    lines.line(0, 0, 0, sh, 0xABCDEF);
-    batched.line(0, 0, 0, sh, 0xABCDEF);
+    // Columns after the rows go in with them: more than are held back at once, crossing each
+    // other and the batch's ends, some off the raster; then a row, and the same rows once more.
+    const int columns = static_cast<int>(rng() % 12);
+    std::uniform_real_distribution<float> across(-1, sw + 1), down(-sh / 2, sh * 1.5f);
+    for (int k = 0; k < columns; ++k) {
+      const float x = trial % 3 ? std::floor(across(rng)) : across(rng);
+      const float y1 = down(rng), y2 = down(rng);
+      const auto rgb = static_cast<OleColor>(rng() & 0xFFFFFF);
+      for (Canvas* c : {&lines, &batched}) c->line(x, y1, x, y2, rgb);
+    }
+    if (trial % 4 == 0) {
+      for (Canvas* c : {&lines, &batched}) {
+        c->line(0, sh / 3, 1, sh / 3, 0x445566);
+        c->line(0, 0, 0, sh, 0x778899);  // over the row just drawn, not under it
+      }
+      for (const Row& r : rows)
+        for (std::int32_t j = 0; j < r.count; ++j) lines.line(0, r.y_at(j), 1, r.y_at(j), r.rgb);
+      batched.rows(rows.data(), static_cast<int>(rows.size()));
+      for (Canvas* c : {&lines, &batched}) c->line(0, 0, 0, sh, 0xABCDEF);
+    }
     ASSERT_EQ(lines.raster().pixels, batched.raster().pixels) << "trial " << trial;
   }
 }

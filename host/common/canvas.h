@@ -44,7 +44,24 @@ class Canvas {
     int y = -1, x0 = 0, x1 = 0;
     std::uint32_t argb = 0;
   };
+  // A batch of rows is filled only when something else needs the raster, and the columns drawn
+  // right after it (the face's shaded edges) are written into each band of rows while that band
+  // is still in the first-level cache; drawn after the whole batch, a column's pixels are stores
+  // to lines the fill may have pushed out by then. Slots lo + 1 to hi + 1 hold its colours.
+  struct Column {
+    int x, y0, y1;
+    std::uint32_t argb;
+  };
+  static constexpr int kHeldColumns = 8;
+  struct PendingRows {
+    int lo = 0, hi = -1, x0 = 0, x1 = 0;  // none while hi < lo
+    int columns = 0;
+    Column column[kHeldColumns];
+  };
   void flush() const noexcept;
+  void fill_pending_rows() const noexcept;
+  // Holds the column back with the batch when there is one and room for it.
+  bool hold_column(int x, int y0, int y1, std::uint32_t argb) noexcept;
   void begin_rows() noexcept;
   // floor(y * height / scale) as line() works it out, for the rows of a batch. For whole y and a
   // whole scale that is a quotient of integers: a correctly rounded double quotient of integers
@@ -82,9 +99,10 @@ class Canvas {
 
   // The colour each pixel row ends up with during a batch of rows, zero where none landed (every
   // drawn colour is opaque, so zero is never one): one entry per pixel row, kept with the raster.
-  std::vector<std::uint32_t> slots_;
+  mutable std::vector<std::uint32_t> slots_;
   mutable Raster raster_;
   mutable Pending pending_;
+  mutable PendingRows pending_rows_;
   float scale_w_ = 0, scale_h_ = 0;
 };
 
