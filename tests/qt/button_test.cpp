@@ -2,8 +2,10 @@
 // to accessibility, and under theme, font, enabled-state and direction changes.
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMetaMethod>
@@ -259,6 +261,29 @@ class ButtonTest : public QObject {
     b->set_Font(chosen);
     form.setFont(QFont(big.family(), 30));
     QCOMPARE(b->Font().pointSize(), 10);
+  }
+
+  // A font sized in pixels has no point size; the caption must still show at that size, whether
+  // it comes as the widget's font, from a style sheet or as the control's Font.
+  void fonts_in_pixels_keep_their_size() {
+    QFont big = QApplication::font();
+    big.setPixelSize(40);
+    const std::pair<const char*, std::function<void(BotonWidget&)>> ways[] = {
+        {"setFont", [&](BotonWidget& b) { b.setFont(big); }},
+        {"style sheet", [](BotonWidget& b) { b.setStyleSheet("* { font-size: 40px; }"); }},
+        {"Font", [&](BotonWidget& b) { b.set_Font(big); }},
+    };
+    for (const auto& [how, give] : ways) {
+      QWidget form;
+      auto* b = new BotonWidget("Pixels", &form);
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      const QSize small = b->sizeHint();
+      give(*b);
+      QVERIFY2(QFontInfo(b->Font()).pixelSize() == 40, how);
+      QVERIFY2(Access::caption_rect(*b).height() >= 40, how);
+      QVERIFY2(b->sizeHint().height() > small.height(), how);
+    }
   }
 
   void a_disabled_ancestor_shows_the_disabled_look() {
