@@ -1,6 +1,7 @@
 // BotonWidget: building the control on its Qt host objects, the application's side of its
 // events, and the theme and state changes Qt reports. Input is in boton_input.cpp, painting and
 // sizing in boton_paint.cpp, the published properties in boton_properties.cpp.
+#include <QButtonGroup>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QtDebug>
@@ -26,9 +27,13 @@ class BotonWidget::Private::Sink final : public host::EventSink {
     BotonWidget& w = d_.w;
     QPointer<BotonWidget> self(&w);
     if (!ready()) return;
+    // QAbstractButton's own click (click(), a shortcut) has changed the check state already; the
+    // control's clicks (mouse, Space, Enter, Escape) change it here, before anyone hears of them.
+    if (!d_.in_qt_click && !d_.toggle()) return;
     emit w.Click();
     if (!self || d_.in_qt_click) return;
     emit w.clicked(w.isChecked());
+    if (self) d_.tell_group(&QButtonGroup::idClicked, &QButtonGroup::buttonClicked);
   }
   void KeyDown(std::int16_t& k, std::int16_t& s) override {
     if (ready()) emit d_.w.KeyDown(k, s);
@@ -158,6 +163,34 @@ bool BotonWidget::Private::sync_down() {
     emit w.pressed();
   else
     emit w.released();
+  if (!self) return false;
+  return pressed ? tell_group(&QButtonGroup::idPressed, &QButtonGroup::buttonPressed)
+                 : tell_group(&QButtonGroup::idReleased, &QButtonGroup::buttonReleased);
+}
+
+bool BotonWidget::Private::tell_group(void (QButtonGroup::*by_id)(int),
+                                      void (QButtonGroup::*by_button)(QAbstractButton*)) {
+  QPointer<BotonWidget> self(&w);
+  if (QButtonGroup* g = w.group()) emit(g->*by_id)(g->id(&w));
+  // A slot may have taken the button out of its group, or deleted either.
+  if (self)
+    if (QButtonGroup* g = w.group()) emit(g->*by_button)(&w);
+  return !self.isNull();
+}
+
+bool BotonWidget::Private::toggle() {
+  if (!w.isCheckable()) return true;
+  // As QAbstractButton clicks: the checked button of an exclusive group stays checked.
+  if (w.isChecked()) {
+    if (const QButtonGroup* g = w.group()) {
+      if (g->exclusive() && g->checkedButton() == &w) return true;
+    } else if (w.autoExclusive() && w.parentWidget()) {
+      for (const QAbstractButton* b : w.parentWidget()->findChildren<QAbstractButton*>())
+        if (b != &w && b->autoExclusive() && !b->group()) return true;
+    }
+  }
+  QPointer<BotonWidget> self(&w);
+  w.QPushButton::nextCheckState();
   return !self.isNull();
 }
 

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontInfo>
@@ -105,6 +106,81 @@ class ButtonTest : public QObject {
     b->setEnabled(false);
     b->click();
     QCOMPARE(events.lines.count("Click"), 1);
+  }
+
+  // Checkable buttons and button groups see the control's clicks (mouse, Space, the window's
+  // Enter) as they see QAbstractButton's own: the check state changes first, and the group
+  // reports the press, release and click of its button.
+  void checkable_buttons_and_groups_hear_every_click() {
+    QWidget form;
+    auto* layout = new QHBoxLayout(&form);
+    auto* a = new BotonWidget("A");
+    auto* b = new BotonWidget("B");
+    layout->addWidget(a);
+    layout->addWidget(b);
+    QButtonGroup group;
+    group.addButton(a, 1);
+    group.addButton(b, 2);
+    QStringList log;
+    connect(&group, &QButtonGroup::idPressed,
+            [&log](int id) { log << QString("pressed %1").arg(id); });
+    connect(&group, &QButtonGroup::idReleased,
+            [&log](int id) { log << QString("released %1").arg(id); });
+    connect(&group, &QButtonGroup::idClicked,
+            [&log](int id) { log << QString("clicked %1").arg(id); });
+    connect(&group, &QButtonGroup::buttonClicked, [&log](QAbstractButton*) { log << "button"; });
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto mouse_click = [&](BotonWidget* x) {
+      const QPoint at = x->mapTo(&form, inside(*x));
+      point_to(form, at);
+      QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, at);
+      QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, at);
+    };
+    mouse_click(a);
+    QCOMPARE(log, QStringList({"pressed 1", "released 1", "clicked 1", "button"}));
+    log.clear();
+    b->setFocus();
+    QTest::keyClick(b, Qt::Key_Space);
+    QCOMPARE(log, QStringList({"pressed 2", "released 2", "clicked 2", "button"}));
+
+    // Checkable: each click toggles, and clicked() carries the new state.
+    a->setCheckable(true);
+    QSignalSpy clicked(a, &QAbstractButton::clicked), toggled(a, &QAbstractButton::toggled);
+    connect(a, &BotonWidget::Click, [&] { log << (a->isChecked() ? "Click on" : "Click off"); });
+    group.setExclusive(false);
+    log.clear();
+    mouse_click(a);
+    QVERIFY(a->isChecked());
+    QCOMPARE(toggled.count(), 1);
+    QCOMPARE(clicked.last().at(0).toBool(), true);
+    QVERIFY(log.contains("Click on"));  // the state changes before the control's Click
+    mouse_click(a);
+    QVERIFY(!a->isChecked());
+    QCOMPARE(clicked.last().at(0).toBool(), false);
+    a->setFocus();
+    QTest::keyClick(a, Qt::Key_Space);
+    QVERIFY(a->isChecked());
+    QCOMPARE(toggled.count(), 3);
+    QCOMPARE(clicked.count(), 3);
+    // The checked button of an exclusive group stays checked; another one takes the check.
+    b->setCheckable(true);
+    group.setExclusive(true);
+    mouse_click(a);
+    QVERIFY(a->isChecked());
+    mouse_click(b);
+    QVERIFY(b->isChecked() && !a->isChecked());
+    // A slot of the group may delete the button: nothing is emitted for it afterwards.
+    QSignalSpy a_clicked(a, &QAbstractButton::clicked);
+    QPointer<BotonWidget> gone(a);
+    connect(&group, &QButtonGroup::idPressed, a, [a](int id) {
+      if (id == 1) delete a;
+    });
+    log.clear();
+    mouse_click(a);
+    QVERIFY(gone.isNull());
+    QCOMPARE(log, QStringList({"pressed 1"}));
+    QCOMPARE(a_clicked.count(), 0);
   }
 
   void text_is_the_caption() {
