@@ -279,6 +279,15 @@ bool BotonWidget::event(QEvent* e) {
       case QEvent::ParentChange:
         d.watch_window();
         break;
+      case QEvent::ToolTipChange:
+        // QWidget::setToolTip is not virtual either: the tip an application gives the button
+        // is the control's ToolTipText, shown over the caption and the picture.
+        if (const std::string tip = toolTip().toStdString(); tip != d.label.tool_tip_text()) {
+          QPointer<BotonWidget> self(this);
+          d.call([&](Boton& c) { c.set_ToolTipText(tip); });
+          if (!self) return true;
+        }
+        break;
       default:
         break;
     }

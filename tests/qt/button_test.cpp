@@ -8,10 +8,12 @@
 #include <QDialogButtonBox>
 #include <QFontInfo>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMetaMethod>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include "control/event_table.h"
 #include "recorder.h"
@@ -195,6 +197,36 @@ class ButtonTest : public QObject {
     QCOMPARE(plain.text(), "Cancelar");
     BotonWidget named("Hola");
     QCOMPARE(named.text(), "Hola");
+  }
+
+  // QWidget::setToolTip is the control's ToolTipText, as setText is its Caption: the tip shows
+  // over the caption, and clearing it clears it.
+  void tool_tip_is_the_controls() {
+    QWidget form;
+    auto* b = new BotonWidget("Guardar", &form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto tip_over_caption = [b] {
+      QToolTip::hideText();  // after a short delay
+      if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); })) return QString("still shown");
+      const QPoint at = Access::caption_rect(*b).center();
+      QHelpEvent help(QEvent::ToolTip, at, b->mapToGlobal(at));
+      QCoreApplication::sendEvent(b, &help);
+      return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QSignalSpy changed(b, &BotonWidget::propertyChanged);
+    b->setToolTip("Guarda el archivo");
+    QCOMPARE(b->ToolTipText(), "Guarda el archivo");
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.last().at(0).toString(), "ToolTipText");
+    QCOMPARE(tip_over_caption(), "Guarda el archivo");
+    b->setToolTip(QString());
+    QCOMPARE(b->ToolTipText(), QString());
+    QCOMPARE(tip_over_caption(), QString());
+    b->setToolTipText("Otra");
+    QCOMPARE(b->toolTip(), "Otra");
+    QCOMPARE(tip_over_caption(), "Otra");
+    QToolTip::hideText();
   }
 
   void layouts_size_it_to_its_caption() {
