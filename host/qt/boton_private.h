@@ -123,6 +123,7 @@ class BotonWidget::Private {
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
+  bool control_down = false;          // the control's press when `down` last followed it
 };
 
 }  // namespace brelund::qt

@@ -5,6 +5,7 @@
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QtDebug>
+#include <utility>
 
 #include "brelund/units.h"
 #include "host/common/property_bag.h"
@@ -155,7 +156,12 @@ bool BotonWidget::Private::settle(const Status& s) {
 bool BotonWidget::Private::sync_down() {
   if (in_qt_click || !instance) return true;
   const bool pressed = instance->control().fields().m_Pressed != 0;
+  const bool was_pressed = std::exchange(control_down, pressed);
   if (pressed == w.isDown()) return true;
+  // Held down by Qt itself while the control is not (animateClick, which a shortcut, a mnemonic
+  // and accessibility's Press use, holds it for a moment before it clicks): Qt releases it with
+  // its click, and releasing it here too would emit released() twice.
+  if (!pressed && !was_pressed) return true;
   surface.forget_ratio();
   w.setDown(pressed);
   QPointer<BotonWidget> self(&w);
