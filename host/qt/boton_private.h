@@ -123,7 +123,7 @@ class BotonWidget::Private {
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
-  bool control_down = false;          // the control's press when `down` last followed it
+  bool control_down = false;          // the control's press as the last step left it
 };
 
 }  // namespace brelund::qt

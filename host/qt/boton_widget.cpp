@@ -156,12 +156,12 @@ bool BotonWidget::Private::settle(const Status& s) {
 bool BotonWidget::Private::sync_down() {
   if (in_qt_click || !instance) return true;
   const bool pressed = instance->control().fields().m_Pressed != 0;
-  const bool was_pressed = std::exchange(control_down, pressed);
-  if (pressed == w.isDown()) return true;
-  // Held down by Qt itself while the control is not (animateClick, which a shortcut, a mnemonic
-  // and accessibility's Press use, holds it for a moment before it clicks): Qt releases it with
-  // its click, and releasing it here too would emit released() twice.
-  if (!pressed && !was_pressed) return true;
+  // `down` follows the control's press when that changes, and is Qt's own meanwhile. Qt holds
+  // the button down while the control does not during animateClick (a shortcut, a mnemonic,
+  // accessibility's Press), and releases it with its click: releasing it here as well emitted
+  // released() twice. And Qt lets it up while the control still holds its press when a menu
+  // (setMenu) that pressed() opened closes: pressing it here again opened the menu again.
+  if (std::exchange(control_down, pressed) == pressed || pressed == w.isDown()) return true;
   surface.forget_ratio();
   w.setDown(pressed);
   QPointer<BotonWidget> self(&w);

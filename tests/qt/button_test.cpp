@@ -10,10 +10,12 @@
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 #include "control/event_table.h"
@@ -196,6 +198,32 @@ class ButtonTest : public QObject {
     QVERIFY(gone.isNull());
     QCOMPARE(log, QStringList({"pressed 1"}));
     QCOMPARE(a_clicked.count(), 0);
+  }
+
+  // QPushButton::setMenu opens the menu from pressed(); Qt lets the button up when it closes,
+  // while the control still holds its press. One press opens it once.
+  void a_menu_opens_once_per_press() {
+    QWidget form;
+    auto* b = new BotonWidget("Menu", &form);
+    QMenu menu;
+    menu.addAction("Uno");
+    b->setMenu(&menu);
+    int shown = 0;
+    connect(&menu, &QMenu::aboutToShow, [&] {
+      ++shown;
+      QTimer::singleShot(50, &menu, &QMenu::close);
+    });
+    QSignalSpy pressed(b, &QPushButton::pressed);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QPoint at = b->mapTo(&form, inside(*b));
+    point_to(form, at);
+    QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(form.windowHandle(), at + QPoint(2, 0));
+    QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, at + QPoint(2, 0));
+    QTest::qWait(100);
+    QCOMPARE(shown, 1);
+    QCOMPARE(pressed.count(), 1);
   }
 
   void text_is_the_caption() {
