@@ -186,15 +186,6 @@ bool BotonWidget::Private::tell_group(void (QButtonGroup::*by_id)(int),
 
 bool BotonWidget::Private::toggle() {
   if (!w.isCheckable()) return true;
-  // As QAbstractButton clicks: the checked button of an exclusive group stays checked.
-  if (w.isChecked()) {
-    if (const QButtonGroup* g = w.group()) {
-      if (g->exclusive() && g->checkedButton() == &w) return true;
-    } else if (w.autoExclusive() && w.parentWidget()) {
-      for (const QAbstractButton* b : w.parentWidget()->findChildren<QAbstractButton*>())
-        if (b != &w && b->autoExclusive() && !b->group()) return true;
-    }
-  }
   QPointer<BotonWidget> self(&w);
   w.QPushButton::nextCheckState();
   return !self.isNull();
