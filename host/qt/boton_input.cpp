@@ -248,6 +248,9 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
   const int key = e->key();
+  // A new press: an earlier one of the same key that was left to the window ended where the
+  // focus had gone meanwhile, and is forgotten.
+  if (!e->isAutoRepeat()) d.keys_passed_on.erase(key);
   if (!e->isAutoRepeat() && d.passes_on(*e)) {
     d.keys_passed_on.insert(key);
     e->ignore();

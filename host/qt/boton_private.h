@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include <QButtonGroup>
 #include <QPointer>
 
 #include "brelund/qt/boton_widget.h"
@@ -55,6 +56,14 @@ class BotonWidget::Private {
   // Brings QAbstractButton's `down` in line with the control's press and emits pressed() or
   // released() for the change. False when a slot deleted the widget.
   bool sync_down();
+  // A QButtonGroup hears from QAbstractButton only of the presses and clicks QAbstractButton
+  // made itself; the control's are told to the button's group here, by id and by button. False
+  // when a slot deleted the widget.
+  bool tell_group(void (QButtonGroup::*by_id)(int),
+                  void (QButtonGroup::*by_button)(QAbstractButton*));
+  // A checkable button changes its check state for a click the control made, as QAbstractButton
+  // does for its own. False when a slot of toggled() deleted the widget.
+  bool toggle();
   // text() changed through QAbstractButton::setText: the control's Caption takes it.
   void sync_text();
   // A full rebuild after a theme change, outside the control's own steps.
@@ -114,6 +123,7 @@ class BotonWidget::Private {
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
+  bool control_down = false;          // the control's press as the last step left it
 };
 
 }  // namespace brelund::qt

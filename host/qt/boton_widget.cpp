@@ -1,9 +1,11 @@
 // BotonWidget: building the control on its Qt host objects, the application's side of its
 // events, and the theme and state changes Qt reports. Input is in boton_input.cpp, painting and
 // sizing in boton_paint.cpp, the published properties in boton_properties.cpp.
+#include <QButtonGroup>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QtDebug>
+#include <utility>
 
 #include "brelund/units.h"
 #include "host/common/property_bag.h"
@@ -26,9 +28,13 @@ class BotonWidget::Private::Sink final : public host::EventSink {
     BotonWidget& w = d_.w;
     QPointer<BotonWidget> self(&w);
     if (!ready()) return;
+    // QAbstractButton's own click (click(), a shortcut) has changed the check state already; the
+    // control's clicks (mouse, Space, Enter, Escape) change it here, before anyone hears of them.
+    if (!d_.in_qt_click && !d_.toggle()) return;
     emit w.Click();
     if (!self || d_.in_qt_click) return;
     emit w.clicked(w.isChecked());
+    if (self) d_.tell_group(&QButtonGroup::idClicked, &QButtonGroup::buttonClicked);
   }
   void KeyDown(std::int16_t& k, std::int16_t& s) override {
     if (ready()) emit d_.w.KeyDown(k, s);
@@ -150,7 +156,12 @@ bool BotonWidget::Private::settle(const Status& s) {
 bool BotonWidget::Private::sync_down() {
   if (in_qt_click || !instance) return true;
   const bool pressed = instance->control().fields().m_Pressed != 0;
-  if (pressed == w.isDown()) return true;
+  // `down` follows the control's press when that changes, and is Qt's own meanwhile. Qt holds
+  // the button down while the control does not during animateClick (a shortcut, a mnemonic,
+  // accessibility's Press), and releases it with its click: releasing it here as well emitted
+  // released() twice. And Qt lets it up while the control still holds its press when a menu
+  // (setMenu) that pressed() opened closes: pressing it here again opened the menu again.
+  if (std::exchange(control_down, pressed) == pressed || pressed == w.isDown()) return true;
   surface.forget_ratio();
   w.setDown(pressed);
   QPointer<BotonWidget> self(&w);
@@ -158,6 +169,25 @@ bool BotonWidget::Private::sync_down() {
     emit w.pressed();
   else
     emit w.released();
+  if (!self) return false;
+  return pressed ? tell_group(&QButtonGroup::idPressed, &QButtonGroup::buttonPressed)
+                 : tell_group(&QButtonGroup::idReleased, &QButtonGroup::buttonReleased);
+}
+
+bool BotonWidget::Private::tell_group(void (QButtonGroup::*by_id)(int),
+                                      void (QButtonGroup::*by_button)(QAbstractButton*)) {
+  QPointer<BotonWidget> self(&w);
+  if (QButtonGroup* g = w.group()) emit(g->*by_id)(g->id(&w));
+  // A slot may have taken the button out of its group, or deleted either.
+  if (self)
+    if (QButtonGroup* g = w.group()) emit(g->*by_button)(&w);
+  return !self.isNull();
+}
+
+bool BotonWidget::Private::toggle() {
+  if (!w.isCheckable()) return true;
+  QPointer<BotonWidget> self(&w);
+  w.QPushButton::nextCheckState();
   return !self.isNull();
 }
 
@@ -245,6 +275,15 @@ bool BotonWidget::event(QEvent* e) {
       }
       case QEvent::ParentChange:
         d.watch_window();
+        break;
+      case QEvent::ToolTipChange:
+        // QWidget::setToolTip is not virtual either: the tip an application gives the button
+        // is the control's ToolTipText, shown over the caption and the picture.
+        if (const std::string tip = toolTip().toStdString(); tip != d.label.tool_tip_text()) {
+          QPointer<BotonWidget> self(this);
+          d.call([&](Boton& c) { c.set_ToolTipText(tip); });
+          if (!self) return true;
+        }
         break;
       default:
         break;

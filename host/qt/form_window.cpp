@@ -2,6 +2,7 @@
 #include "brelund/units.h"
 
 #include <QPalette>
+#include <algorithm>
 
 #include "brelund/units.h"
 #include "host/qt/access.h"
@@ -11,6 +12,11 @@ namespace brelund::qt {
 
 namespace {
 using Access = BotonWidgetAccess;
+
+// The buttons' going no longer reaches the window's lists: they are being destroyed themselves.
+void stop_following(FormWindow& window, const std::vector<BotonWidget*>& buttons) {
+  for (BotonWidget* b : buttons) QObject::disconnect(b, &QObject::destroyed, &window, nullptr);
+}
 
 void paint_background(QWidget& w, OleColor back_color) {
   Platform platform(&w);
@@ -38,13 +44,27 @@ FormWindow::FormWindow(const forms::Form& form, const std::string& file, QWidget
     BotonWidget* b = Access::create(this, form_.font, false);
     const Status s = Access::load(*b, entry, file);
     // The window and the buttons made so far go with the half-built window (Qt deletes them).
-    if (!s.ok()) throw Error(s.number, s.description);
+    if (!s.ok()) {
+      stop_following(*this, buttons_);
+      throw Error(s.number, s.description);
+    }
     adopt(b, entry);
   }
 }
 
+// Qt deletes the buttons after this destructor, when the lists are gone.
+FormWindow::~FormWindow() { stop_following(*this, buttons_); }
+
 void FormWindow::adopt(BotonWidget* b, forms::Control entry) {
   buttons_.push_back(b);
+  // A slot may delete a button (deleteLater from its clicked(), say): the form forgets it, and
+  // its entry, instead of keeping a pointer to a button that is gone.
+  connect(b, &QObject::destroyed, this, [this, b] {
+    const auto it = std::find(buttons_.begin(), buttons_.end(), b);
+    if (it == buttons_.end()) return;
+    form_.controls.erase(form_.controls.begin() + (it - buttons_.begin()));
+    buttons_.erase(it);
+  });
   if (b->isDefault()) setDefaultButton(b);
   if (b->isCancel()) setCancelButton(b);
   form_.controls.push_back(std::move(entry));

@@ -1,5 +1,6 @@
 #include "host/qt/qt_values.h"
 
+#include <QFontInfo>
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -27,7 +28,11 @@ QFont to_qfont(const Font& f) {
 FontRef from_qfont(const QFont& q) {
   auto f = std::make_shared<Font>();
   f->name = q.family().toStdString();
-  f->size = q.pointSizeF() > 0 ? q.pointSizeF() : Font{}.size;
+  // A font sized in pixels (setPixelSize, a style sheet's `font-size: 30px`) has no point size
+  // of its own: the points it shows at on this screen keep its size in the caption.
+  double points = q.pointSizeF();
+  if (points <= 0 && q.pixelSize() > 0) points = QFontInfo(q).pointSizeF();
+  f->size = points > 0 ? points : Font{}.size;
   f->bold = q.bold();
   f->italic = q.italic();
   f->underline = q.underline();

@@ -2,13 +2,21 @@
 // to accessibility, and under theme, font, enabled-state and direction changes.
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QButtonGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaMethod>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QToolTip>
 
 #include "control/event_table.h"
 #include "recorder.h"
@@ -100,9 +108,122 @@ class ButtonTest : public QObject {
     b->click();
     QCOMPARE(log, QStringList({"pressed", "released", "clicked"}));
     QCOMPARE(events.lines, QStringList({"KeyDown 32 0", "Click", "KeyUp 32 0"}));
+    // animateClick (shortcuts, mnemonics, accessibility's Press) holds the button down for a
+    // moment first; what the control hears meanwhile does not release it a second time.
+    log.clear();
+    b->animateClick();
+    // Sent at once, well before Qt's click comes.
+    QMouseEvent move(QEvent::MouseMove, inside(*b), b->mapToGlobal(inside(*b)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(b, &move);
+    QVERIFY(b->isDown());
+    QTRY_COMPARE(log, QStringList({"pressed", "released", "clicked"}));
+    QVERIFY(!b->isDown());
+    QCOMPARE(events.lines.count("Click"), 2);
     b->setEnabled(false);
     b->click();
-    QCOMPARE(events.lines.count("Click"), 1);
+    QCOMPARE(events.lines.count("Click"), 2);
+  }
+
+  // Checkable buttons and button groups see the control's clicks (mouse, Space, the window's
+  // Enter) as they see QAbstractButton's own: the check state changes first, and the group
+  // reports the press, release and click of its button.
+  void checkable_buttons_and_groups_hear_every_click() {
+    QWidget form;
+    auto* layout = new QHBoxLayout(&form);
+    auto* a = new BotonWidget("A");
+    auto* b = new BotonWidget("B");
+    layout->addWidget(a);
+    layout->addWidget(b);
+    QButtonGroup group;
+    group.addButton(a, 1);
+    group.addButton(b, 2);
+    QStringList log;
+    connect(&group, &QButtonGroup::idPressed,
+            [&log](int id) { log << QString("pressed %1").arg(id); });
+    connect(&group, &QButtonGroup::idReleased,
+            [&log](int id) { log << QString("released %1").arg(id); });
+    connect(&group, &QButtonGroup::idClicked,
+            [&log](int id) { log << QString("clicked %1").arg(id); });
+    connect(&group, &QButtonGroup::buttonClicked, [&log](QAbstractButton*) { log << "button"; });
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto mouse_click = [&](BotonWidget* x) {
+      const QPoint at = x->mapTo(&form, inside(*x));
+      point_to(form, at);
+      QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, at);
+      QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, at);
+    };
+    mouse_click(a);
+    QCOMPARE(log, QStringList({"pressed 1", "released 1", "clicked 1", "button"}));
+    log.clear();
+    b->setFocus();
+    QTest::keyClick(b, Qt::Key_Space);
+    QCOMPARE(log, QStringList({"pressed 2", "released 2", "clicked 2", "button"}));
+
+    // Checkable: each click toggles, and clicked() carries the new state.
+    a->setCheckable(true);
+    QSignalSpy clicked(a, &QAbstractButton::clicked), toggled(a, &QAbstractButton::toggled);
+    connect(a, &BotonWidget::Click, [&] { log << (a->isChecked() ? "Click on" : "Click off"); });
+    group.setExclusive(false);
+    log.clear();
+    mouse_click(a);
+    QVERIFY(a->isChecked());
+    QCOMPARE(toggled.count(), 1);
+    QCOMPARE(clicked.last().at(0).toBool(), true);
+    QVERIFY(log.contains("Click on"));  // the state changes before the control's Click
+    mouse_click(a);
+    QVERIFY(!a->isChecked());
+    QCOMPARE(clicked.last().at(0).toBool(), false);
+    a->setFocus();
+    QTest::keyClick(a, Qt::Key_Space);
+    QVERIFY(a->isChecked());
+    QCOMPARE(toggled.count(), 3);
+    QCOMPARE(clicked.count(), 3);
+    // The checked button of an exclusive group stays checked; another one takes the check.
+    b->setCheckable(true);
+    group.setExclusive(true);
+    mouse_click(a);
+    QVERIFY(a->isChecked());
+    mouse_click(b);
+    QVERIFY(b->isChecked() && !a->isChecked());
+    // A slot of the group may delete the button: nothing is emitted for it afterwards.
+    QSignalSpy a_clicked(a, &QAbstractButton::clicked);
+    QPointer<BotonWidget> gone(a);
+    connect(&group, &QButtonGroup::idPressed, a, [a](int id) {
+      if (id == 1) delete a;
+    });
+    log.clear();
+    mouse_click(a);
+    QVERIFY(gone.isNull());
+    QCOMPARE(log, QStringList({"pressed 1"}));
+    QCOMPARE(a_clicked.count(), 0);
+  }
+
+  // QPushButton::setMenu opens the menu from pressed(); Qt lets the button up when it closes,
+  // while the control still holds its press. One press opens it once.
+  void a_menu_opens_once_per_press() {
+    QWidget form;
+    auto* b = new BotonWidget("Menu", &form);
+    QMenu menu;
+    menu.addAction("Uno");
+    b->setMenu(&menu);
+    int shown = 0;
+    connect(&menu, &QMenu::aboutToShow, [&] {
+      ++shown;
+      QTimer::singleShot(50, &menu, &QMenu::close);
+    });
+    QSignalSpy pressed(b, &QPushButton::pressed);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QPoint at = b->mapTo(&form, inside(*b));
+    point_to(form, at);
+    QTest::mousePress(form.windowHandle(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(form.windowHandle(), at + QPoint(2, 0));
+    QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, at + QPoint(2, 0));
+    QTest::qWait(100);
+    QCOMPARE(shown, 1);
+    QCOMPARE(pressed.count(), 1);
   }
 
   void text_is_the_caption() {
@@ -117,6 +238,36 @@ class ButtonTest : public QObject {
     QCOMPARE(plain.text(), "Cancelar");
     BotonWidget named("Hola");
     QCOMPARE(named.text(), "Hola");
+  }
+
+  // QWidget::setToolTip is the control's ToolTipText, as setText is its Caption: the tip shows
+  // over the caption, and clearing it clears it.
+  void tool_tip_is_the_controls() {
+    QWidget form;
+    auto* b = new BotonWidget("Guardar", &form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto tip_over_caption = [b] {
+      QToolTip::hideText();  // after a short delay
+      if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); })) return QString("still shown");
+      const QPoint at = Access::caption_rect(*b).center();
+      QHelpEvent help(QEvent::ToolTip, at, b->mapToGlobal(at));
+      QCoreApplication::sendEvent(b, &help);
+      return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QSignalSpy changed(b, &BotonWidget::propertyChanged);
+    b->setToolTip("Guarda el archivo");
+    QCOMPARE(b->ToolTipText(), "Guarda el archivo");
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.last().at(0).toString(), "ToolTipText");
+    QCOMPARE(tip_over_caption(), "Guarda el archivo");
+    b->setToolTip(QString());
+    QCOMPARE(b->ToolTipText(), QString());
+    QCOMPARE(tip_over_caption(), QString());
+    b->setToolTipText("Otra");
+    QCOMPARE(b->toolTip(), "Otra");
+    QCOMPARE(tip_over_caption(), "Otra");
+    QToolTip::hideText();
   }
 
   void layouts_size_it_to_its_caption() {
@@ -259,6 +410,29 @@ class ButtonTest : public QObject {
     b->set_Font(chosen);
     form.setFont(QFont(big.family(), 30));
     QCOMPARE(b->Font().pointSize(), 10);
+  }
+
+  // A font sized in pixels has no point size; the caption must still show at that size, whether
+  // it comes as the widget's font, from a style sheet or as the control's Font.
+  void fonts_in_pixels_keep_their_size() {
+    QFont big = QApplication::font();
+    big.setPixelSize(40);
+    const std::pair<const char*, std::function<void(BotonWidget&)>> ways[] = {
+        {"setFont", [&](BotonWidget& b) { b.setFont(big); }},
+        {"style sheet", [](BotonWidget& b) { b.setStyleSheet("* { font-size: 40px; }"); }},
+        {"Font", [&](BotonWidget& b) { b.set_Font(big); }},
+    };
+    for (const auto& [how, give] : ways) {
+      QWidget form;
+      auto* b = new BotonWidget("Pixels", &form);
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      const QSize small = b->sizeHint();
+      give(*b);
+      QVERIFY2(QFontInfo(b->Font()).pixelSize() == 40, how);
+      QVERIFY2(Access::caption_rect(*b).height() >= 40, how);
+      QVERIFY2(b->sizeHint().height() > small.height(), how);
+    }
   }
 
   void a_disabled_ancestor_shows_the_disabled_look() {

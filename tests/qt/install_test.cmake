@@ -35,6 +35,15 @@ foreach(line IN LISTS widget_includes)
     message(FATAL_ERROR "install_test: boton_widget.h includes a private header: ${line}")
   endif()
 endforeach()
+# The Designer plugin finds the installed libraries by itself, as Designer loads it.
+file(GLOB_RECURSE plugins ${prefix}/*/brelund_designer.so)
+foreach(plugin IN LISTS plugins)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ldd ${plugin}
+                  OUTPUT_VARIABLE linked RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR linked MATCHES "not found")
+    message(FATAL_ERROR "install_test: the Designer plugin misses a library:\n${linked}")
+  endif()
+endforeach()
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/qt-app -B ${WORK_DIR}/app -G Ninja
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/app)

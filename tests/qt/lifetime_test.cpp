@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QTest>
 
+#include "brelund/qt/form_window.h"
 #include "recorder.h"
 
 using namespace brelund;
@@ -154,6 +155,34 @@ class LifetimeTest : public QObject {
       QTest::keyClick(alive_dialog.data(), Qt::Key_Return);
       delete alive_dialog.data();
     }
+  }
+
+  // A form's buttons are the application's too: one it deletes leaves the form, which then
+  // neither hands it out nor saves it.
+  void a_form_forgets_a_deleted_button() {
+    FormWindow form;
+    BotonWidget* a = form.addButton("A", 120, 120);
+    BotonWidget* b = form.addButton("B", 120, 1200);
+    BotonWidget* c = form.addButton("C", 120, 2400);
+    c->setCaption("Tercero");
+    form.setDefaultButton(a);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QObject::connect(a, &QPushButton::clicked, a, &QObject::deleteLater);
+    a->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(form.buttons().size(), std::size_t{2});
+    QVERIFY(form.buttons() == (std::vector<BotonWidget*>{b, c}));
+    QCOMPARE(form.button("A"), nullptr);
+    QCOMPARE(form.defaultButton(), nullptr);
+    delete b;
+    QVERIFY(form.buttons() == std::vector<BotonWidget*>{c});
+    const forms::Form saved = form.capture();
+    QCOMPARE(saved.controls.size(), std::size_t{1});
+    QCOMPARE(saved.controls[0].name, "C");
+    QVERIFY(saved.controls[0].properties.size() > 0);
+    form.setDefaultButton(c);
+    QCOMPARE(form.defaultButton(), c);
   }
 };
 

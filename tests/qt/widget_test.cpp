@@ -179,6 +179,23 @@ class WidgetTest : public QObject {
     QVERIFY(!b_->isDefault());
   }
 
+  // A key left to the window whose release went elsewhere (the focus moved on meanwhile) is
+  // forgotten: the next press of that key on this button is the button's own.
+  void a_key_left_to_the_window_is_forgotten_when_the_focus_goes() {
+    BotonWidget* other = form_->addButton("C", 600, 2000);
+    EventLog other_log(*other);
+    form_->setDefaultButton(other);
+    b_->setFocus();
+    QTest::keyPress(b_, Qt::Key_Return);
+    QCOMPARE(other_log.lines.count("Click"), 1);
+    edit_->setFocus();
+    QTest::keyRelease(edit_, Qt::Key_Return);
+    form_->setDefaultButton(nullptr);
+    b_->setFocus();
+    QTest::keyClick(b_, Qt::Key_Return);
+    QCOMPARE(log_->lines, QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
+  }
+
   void escape_on_the_focused_cancel_button_presses_it() {
     form_->setCancelButton(b_);
     b_->setFocus();

@@ -23,7 +23,9 @@ class FormWindow : public QWidget {
   // Creates every button of the form and loads its saved set. Throws brelund::Error naming the
   // file, the control and the key at the first failure.
   FormWindow(const forms::Form& form, const std::string& file, QWidget* parent = nullptr);
+  ~FormWindow() override;
 
+  // The form's buttons that still exist: a button the application deletes leaves the form.
   const std::vector<BotonWidget*>& buttons() const noexcept { return buttons_; }
   BotonWidget* button(const QString& name) const;
   // Adds a new button (InitProperties) at (left, top) twips, in the form's font.
