@@ -258,6 +258,18 @@ void activation_rules() {
     check(nowhere.in_place_activations == 1 && nowhere.in_place_deactivations == 1,
           "a failed activation unwinds with OnInPlaceDeactivate");
   }
+  // OLE's own verbs that the control does not do (a window of its own, property pages) are
+  // refused, so that the container does them itself; there is no undo state to discard.
+  for (LONG verb : {OLEIVERB_OPEN, OLEIVERB_PROPERTIES, -100L})
+    check_eq(ole->DoVerb(verb, nullptr, &site, 0, form, &site.rect), E_NOTIMPL,
+             "an OLE verb the control lacks is refused");
+  check_hr(ole->DoVerb(OLEIVERB_DISCARDUNDOSTATE, nullptr, &site, 0, form, &site.rect),
+           "nothing to discard");
+  check(site.in_place_activations == 0 && !window_of(d.get()), "refused verbs activate nothing");
+  // A verb number of the object's own that it does not know is its primary verb.
+  check_eq(ole->DoVerb(1, nullptr, &site, 0, form, &site.rect), OLEOBJ_S_INVALIDVERB,
+           "an unknown positive verb says so");
+  check(site.in_place_activations == 1 && window_of(d.get()), "and works as the primary verb");
   check_hr(ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, form, &site.rect), "UI activation");
   check_hr(ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, form, &site.rect),
            "UI activation again");
