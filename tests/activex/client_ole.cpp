@@ -86,6 +86,18 @@ void storage_round_trip() {
   if (!ps) return;
   check_hr(ps->InitNew(stg.get()), "IPersistStorage::InitNew");
   put(d.get(), L"RoundSize", long_value(33));
+  {
+    // A stream that refuses writes: its failure is what the container hears, and nothing
+    // counts as saved.
+    ComPtr<IStream> ro;
+    stg->CreateStream(L"ReadOnly", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                      ro.put());
+    ro.reset();
+    stg->OpenStream(L"ReadOnly", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, ro.put());
+    ComPtr<IPersistStreamInit> pst = d.query<IPersistStreamInit>(IID_IPersistStreamInit);
+    check_eq(pst->Save(ro.get(), TRUE), STG_E_ACCESSDENIED, "a refused write fails with its code");
+    check_eq(pst->IsDirty(), S_OK, "a failed save leaves the object dirty");
+  }
   check_hr(ps->Save(stg.get(), TRUE), "IPersistStorage::Save");
   check(ps->IsDirty() == S_OK, "dirty until SaveCompleted");
   ps->SaveCompleted(nullptr);
@@ -93,6 +105,9 @@ void storage_round_trip() {
   ComPtr<IDispatch> d2 = create_boton();
   ComPtr<IPersistStorage> ps2 = d2.query<IPersistStorage>(IID_IPersistStorage);
   check_hr(ps2->Load(stg.get()), "IPersistStorage::Load");
+  check_eq(ps2->IsDirty(), S_FALSE, "clean after IPersistStorage::Load");
+  check_eq(ps2->InitNew(stg.get()), CO_E_ALREADYINITIALIZED,
+           "IPersistStorage::InitNew after Load is refused with its own code");
   check_eq(get_long(d2.get(), L"RoundSize"), 33L, "RoundSize through a storage");
 }
 
