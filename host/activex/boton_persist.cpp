@@ -37,8 +37,10 @@ class BagAdapter final : public host::PropertyBag {
     const std::wstring name = widen(key);
     VariantHolder v;
     objects_.to_variant(value, v.get());
-    if (FAILED(bag_.Write(name.c_str(), v.get())))
+    if (const HRESULT hr = bag_.Write(name.c_str(), v.get()); FAILED(hr)) {
+      failure = hr;
       throw Error(errors::kInvalidProcedureCall, "The property bag refused " + std::string(key));
+    }
   }
 
   HRESULT failure = S_OK;
@@ -150,11 +152,13 @@ HRESULT BotonObject::Load(IPropertyBag* bag, IErrorLog* log) {
 HRESULT BotonObject::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
   if (!bag) return E_POINTER;
   const Step step(*this);
-  const HRESULT hr = com_call([&] {
+  BagAdapter adapter(*bag, nullptr, objects_);
+  HRESULT hr = com_call([&] {
     ensure_initialised();
-    BagAdapter adapter(*bag, nullptr, objects_);
     raise_on_failure(instance_.save(adapter));
   });
+  // As on loading, the bag's own failure is the one the container hears.
+  if (FAILED(adapter.failure)) hr = adapter.failure;
   if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
   return hr;
 }

@@ -111,7 +111,8 @@ void storage_round_trip() {
   check_eq(get_long(d2.get(), L"RoundSize"), 33L, "RoundSize through a storage");
 }
 
-// A bag whose reads fail with a device error for one key and know nothing else.
+// A bag whose reads fail with a device error for one key and know nothing else, and whose
+// writes of that key fail as on a full disk.
 class FailingBag final : public IPropertyBag {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -125,7 +126,9 @@ class FailingBag final : public IPropertyBag {
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT*, IErrorLog*) override {
     return std::wstring(name) == L"Caption" ? STG_E_READFAULT : E_INVALIDARG;
   }
-  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT*) override {
+    return std::wstring(name) == L"Caption" ? STG_E_MEDIUMFULL : S_OK;
+  }
 };
 
 void failing_bag() {
@@ -134,6 +137,12 @@ void failing_bag() {
   FailingBag bag;
   check_eq(pb->Load(&bag, nullptr), STG_E_READFAULT, "a failing read ends the load with it");
   check_hr(pb->InitNew(), "InitNew after the failed load");
+  VARIANT caption = string_value(L"Lleno");
+  put(d.get(), L"Caption", caption);
+  VariantClear(&caption);
+  check_eq(pb->Save(&bag, TRUE, FALSE), STG_E_MEDIUMFULL, "a refused write ends the save with it");
+  check_eq(d.query<IPersistStreamInit>(IID_IPersistStreamInit)->IsDirty(), S_OK,
+           "a failed save leaves the object dirty");
 }
 
 int count_of(const std::vector<DISPID>& v, DISPID id) {
