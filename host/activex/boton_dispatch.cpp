@@ -19,6 +19,20 @@ DISPID id_of(std::string_view name) {
   return m ? m->dispid : DISPID_UNKNOWN;
 }
 
+// OLE_COLOR is unsigned in the type library: a client that passes that very type (VT_UI4)
+// means the same 32 bits that the dual interface's put_BackColor takes, system colours
+// (0x8000000F and the like) included, where a plain unsigned number past a Long's range
+// would overflow.
+Variant argument(const Member& m, ObjectCache& objects, const VARIANT& in) {
+  if (m.type == ValueType::ole_color) {
+    VariantHolder v;
+    if (SUCCEEDED(VariantCopyInd(v.get(), const_cast<VARIANT*>(&in))) &&
+        (V_VT(v.get()) == VT_UI4 || V_VT(v.get()) == VT_UINT))
+      return static_cast<std::int32_t>(V_UI4(v.get()));
+  }
+  return objects.from_variant(in);
+}
+
 void fill_excepinfo(EXCEPINFO* e, const Status& s) {
   if (!e) return;
   *e = EXCEPINFO{};
@@ -83,7 +97,7 @@ HRESULT BotonObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     ensure_initialised();
     Boton& b = control();
     if (is_put) {
-      m->put(b, objects_.from_variant(params->rgvarg[0]));
+      m->put(b, argument(*m, objects_, params->rgvarg[0]));
     } else if (m->get) {
       const Variant v = m->get(b);
       if (result) objects_.to_variant(v, result);

@@ -235,6 +235,7 @@ class BotonObject final : public _Boton,
   void ensure_initialised();
   HRESULT begin_persistence();
   void load_failed() noexcept;
+  void persistence_done(HRESULT hr) noexcept;
   HRESULT load_stream(IStream& stream);
   HRESULT get_member(DISPID id, VARIANT* out);
   HRESULT put_member(DISPID id, VARIANT& value);

@@ -76,8 +76,15 @@ HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND p
       UIDeactivate();
       if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
       return S_OK;
+    case OLEIVERB_DISCARDUNDOSTATE:
+      return S_OK;  // the control keeps no undo state
     default:
-      return OLEOBJ_S_INVALIDVERB;
+      // OLE's own verbs that the control does not do (opening in a window of its own, property
+      // pages) must fail, so that the container does them itself; a success code here would
+      // tell it they were done. An unknown verb of the object's own is its primary verb.
+      if (verb < 0) return E_NOTIMPL;
+      const HRESULT hr = com_call([&] { activate(site ? site : site_.get(), parent, pos, false); });
+      return FAILED(hr) ? hr : OLEOBJ_S_INVALIDVERB;
   }
 }
 

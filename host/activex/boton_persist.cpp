@@ -37,8 +37,10 @@ class BagAdapter final : public host::PropertyBag {
     const std::wstring name = widen(key);
     VariantHolder v;
     objects_.to_variant(value, v.get());
-    if (FAILED(bag_.Write(name.c_str(), v.get())))
+    if (const HRESULT hr = bag_.Write(name.c_str(), v.get()); FAILED(hr)) {
+      failure = hr;
       throw Error(errors::kInvalidProcedureCall, "The property bag refused " + std::string(key));
+    }
   }
 
   HRESULT failure = S_OK;
@@ -50,11 +52,13 @@ class BagAdapter final : public host::PropertyBag {
 };
 
 // The encoder keeps a saved set within the stream format's limit, far below a ULONG's range.
-void write_all(IStream& s, const std::vector<std::uint8_t>& bytes) {
+// The stream's own failure goes back to the container as it is (a full disk, a stream opened
+// for reading), so that it can tell its user what went wrong.
+HRESULT write_all(IStream& s, const std::vector<std::uint8_t>& bytes) {
   ULONG done = 0;
-  if (FAILED(s.Write(bytes.data(), static_cast<ULONG>(bytes.size()), &done)) ||
-      done != bytes.size())
-    throw Error(errors::kInvalidProcedureCall, "The stream refused the properties");
+  const HRESULT hr = s.Write(bytes.data(), static_cast<ULONG>(bytes.size()), &done);
+  if (FAILED(hr)) return hr;
+  return done == bytes.size() ? S_OK : STG_E_MEDIUMFULL;
 }
 
 bool read_all(IStream& s, std::uint8_t* to, ULONG n) {
@@ -106,8 +110,10 @@ HRESULT BotonObject::GetClassID(CLSID* clsid) {
   return S_OK;
 }
 
+// OLE wants E_UNEXPECTED from the stream and bag forms for a second initialisation;
+// IPersistStorage has a code of its own (see below).
 HRESULT BotonObject::begin_persistence() {
-  if (initialised_) return CO_E_ALREADYINITIALIZED;
+  if (initialised_) return E_UNEXPECTED;
   initialised_ = true;
   return S_OK;
 }
@@ -115,11 +121,20 @@ HRESULT BotonObject::begin_persistence() {
 // A load that failed leaves the object as new, so that the container may fall back to InitNew.
 void BotonObject::load_failed() noexcept { initialised_ = false; }
 
+// What a container has just initialised or loaded is what it would save: the properties the
+// load assigned on the way (a picture announces itself) are no change to the form.
+void BotonObject::persistence_done(HRESULT hr) noexcept {
+  if (FAILED(hr))
+    load_failed();
+  else
+    dirty_ = false;
+}
+
 HRESULT BotonObject::InitNew() {
   if (const HRESULT hr = begin_persistence(); hr != S_OK) return hr;
   const Step step(*this);
   const HRESULT hr = com_call([&] { raise_on_failure(instance_.init()); });
-  if (FAILED(hr)) load_failed();
+  persistence_done(hr);
   return hr;
 }
 
@@ -130,18 +145,20 @@ HRESULT BotonObject::Load(IPropertyBag* bag, IErrorLog* log) {
   BagAdapter adapter(*bag, log, objects_);
   HRESULT hr = com_call([&] { raise_on_failure(instance_.load(adapter)); });
   if (FAILED(adapter.failure)) hr = adapter.failure;
-  if (FAILED(hr)) load_failed();
+  persistence_done(hr);
   return hr;
 }
 
 HRESULT BotonObject::Save(IPropertyBag* bag, BOOL clear_dirty, BOOL) {
   if (!bag) return E_POINTER;
   const Step step(*this);
-  const HRESULT hr = com_call([&] {
+  BagAdapter adapter(*bag, nullptr, objects_);
+  HRESULT hr = com_call([&] {
     ensure_initialised();
-    BagAdapter adapter(*bag, nullptr, objects_);
     raise_on_failure(instance_.save(adapter));
   });
+  // As on loading, the bag's own failure is the one the container hears.
+  if (FAILED(adapter.failure)) hr = adapter.failure;
   if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
   return hr;
 }
@@ -169,17 +186,19 @@ HRESULT BotonObject::Load(IStream* stream) {
   if (const HRESULT hr = begin_persistence(); hr != S_OK) return hr;
   const Step step(*this);
   const HRESULT hr = load_stream(*stream);
-  if (FAILED(hr)) load_failed();
+  persistence_done(hr);
   return hr;
 }
 
 HRESULT BotonObject::Save(IStream* stream, BOOL clear_dirty) {
   if (!stream) return E_POINTER;
   const Step step(*this);
-  const HRESULT hr = com_call([&] {
+  std::vector<std::uint8_t> bytes;
+  HRESULT hr = com_call([&] {
     ensure_initialised();
-    write_all(*stream, saved_bytes(control()));
+    bytes = saved_bytes(control());
   });
+  if (SUCCEEDED(hr)) hr = write_all(*stream, bytes);
   if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
   return hr;
 }
@@ -200,6 +219,7 @@ constexpr const wchar_t* kContents = L"Contents";
 
 HRESULT BotonObject::InitNew(IStorage* storage) {
   if (!storage) return E_POINTER;
+  if (initialised_) return CO_E_ALREADYINITIALIZED;
   return InitNew();
 }
 

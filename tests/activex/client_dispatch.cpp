@@ -52,6 +52,18 @@ void properties(IDispatch* d) {
            "BackColorOriginal as a method");
   check(V_VT(orig.get()) == VT_I4 && V_I4(orig.get()) == 0x00336699,
         "BackColorOriginal keeps the OLE colour");
+  // OLE_COLOR is published unsigned: a client that passes that very type reaches the system
+  // colours as the dual interface's put_BackColor does. Other Longs keep their range.
+  VARIANT sys;
+  VariantInit(&sys);
+  V_VT(&sys) = VT_UI4;
+  V_UI4(&sys) = 0x80000005u;
+  check_hr(put(d, L"ForeColor", sys), "put ForeColor as an unsigned OLE_COLOR");
+  check_hr(put(d, L"BackColor", sys), "put BackColor as an unsigned OLE_COLOR");
+  check_eq(static_cast<unsigned long>(get_long(d, L"BackColorOriginal")), 0x80000005ul,
+           "the system colour arrives unchanged");
+  check(put(d, L"RoundSize", sys) != S_OK, "an unsigned value past a Long's range overflows");
+  put(d, L"BackColor", long_value(0x00336699));
 
   put(d, L"MousePointer", long_value(2));
   VariantHolder mp;

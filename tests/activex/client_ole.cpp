@@ -86,6 +86,18 @@ void storage_round_trip() {
   if (!ps) return;
   check_hr(ps->InitNew(stg.get()), "IPersistStorage::InitNew");
   put(d.get(), L"RoundSize", long_value(33));
+  {
+    // A stream that refuses writes: its failure is what the container hears, and nothing
+    // counts as saved.
+    ComPtr<IStream> ro;
+    stg->CreateStream(L"ReadOnly", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                      ro.put());
+    ro.reset();
+    stg->OpenStream(L"ReadOnly", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, ro.put());
+    ComPtr<IPersistStreamInit> pst = d.query<IPersistStreamInit>(IID_IPersistStreamInit);
+    check_eq(pst->Save(ro.get(), TRUE), STG_E_ACCESSDENIED, "a refused write fails with its code");
+    check_eq(pst->IsDirty(), S_OK, "a failed save leaves the object dirty");
+  }
   check_hr(ps->Save(stg.get(), TRUE), "IPersistStorage::Save");
   check(ps->IsDirty() == S_OK, "dirty until SaveCompleted");
   ps->SaveCompleted(nullptr);
@@ -93,10 +105,14 @@ void storage_round_trip() {
   ComPtr<IDispatch> d2 = create_boton();
   ComPtr<IPersistStorage> ps2 = d2.query<IPersistStorage>(IID_IPersistStorage);
   check_hr(ps2->Load(stg.get()), "IPersistStorage::Load");
+  check_eq(ps2->IsDirty(), S_FALSE, "clean after IPersistStorage::Load");
+  check_eq(ps2->InitNew(stg.get()), CO_E_ALREADYINITIALIZED,
+           "IPersistStorage::InitNew after Load is refused with its own code");
   check_eq(get_long(d2.get(), L"RoundSize"), 33L, "RoundSize through a storage");
 }
 
-// A bag whose reads fail with a device error for one key and know nothing else.
+// A bag whose reads fail with a device error for one key and know nothing else, and whose
+// writes of that key fail as on a full disk.
 class FailingBag final : public IPropertyBag {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -110,7 +126,9 @@ class FailingBag final : public IPropertyBag {
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT*, IErrorLog*) override {
     return std::wstring(name) == L"Caption" ? STG_E_READFAULT : E_INVALIDARG;
   }
-  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT*) override {
+    return std::wstring(name) == L"Caption" ? STG_E_MEDIUMFULL : S_OK;
+  }
 };
 
 void failing_bag() {
@@ -119,6 +137,12 @@ void failing_bag() {
   FailingBag bag;
   check_eq(pb->Load(&bag, nullptr), STG_E_READFAULT, "a failing read ends the load with it");
   check_hr(pb->InitNew(), "InitNew after the failed load");
+  VARIANT caption = string_value(L"Lleno");
+  put(d.get(), L"Caption", caption);
+  VariantClear(&caption);
+  check_eq(pb->Save(&bag, TRUE, FALSE), STG_E_MEDIUMFULL, "a refused write ends the save with it");
+  check_eq(d.query<IPersistStreamInit>(IID_IPersistStreamInit)->IsDirty(), S_OK,
+           "a failed save leaves the object dirty");
 }
 
 int count_of(const std::vector<DISPID>& v, DISPID id) {
@@ -258,6 +282,18 @@ void activation_rules() {
     check(nowhere.in_place_activations == 1 && nowhere.in_place_deactivations == 1,
           "a failed activation unwinds with OnInPlaceDeactivate");
   }
+  // OLE's own verbs that the control does not do (a window of its own, property pages) are
+  // refused, so that the container does them itself; there is no undo state to discard.
+  for (LONG verb : {OLEIVERB_OPEN, OLEIVERB_PROPERTIES, -100L})
+    check_eq(ole->DoVerb(verb, nullptr, &site, 0, form, &site.rect), E_NOTIMPL,
+             "an OLE verb the control lacks is refused");
+  check_hr(ole->DoVerb(OLEIVERB_DISCARDUNDOSTATE, nullptr, &site, 0, form, &site.rect),
+           "nothing to discard");
+  check(site.in_place_activations == 0 && !window_of(d.get()), "refused verbs activate nothing");
+  // A verb number of the object's own that it does not know is its primary verb.
+  check_eq(ole->DoVerb(1, nullptr, &site, 0, form, &site.rect), OLEOBJ_S_INVALIDVERB,
+           "an unknown positive verb says so");
+  check(site.in_place_activations == 1 && window_of(d.get()), "and works as the primary verb");
   check_hr(ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, form, &site.rect), "UI activation");
   check_hr(ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, form, &site.rect),
            "UI activation again");

@@ -141,7 +141,7 @@ void stream_persistence_checks() {
   ComPtr<IDispatch> a = create_boton();
   ComPtr<IPersistStreamInit> pa = a.query<IPersistStreamInit>(IID_IPersistStreamInit);
   check_hr(pa->InitNew(), "InitNew");
-  check(pa->InitNew() == CO_E_ALREADYINITIALIZED, "a second InitNew is refused");
+  check_eq(pa->InitNew(), E_UNEXPECTED, "a second InitNew is refused as OLE says");
   VARIANT s = string_value(L"Guardado");
   put(a.get(), L"Caption", s);
   VariantClear(&s);
@@ -176,6 +176,10 @@ void stream_persistence_checks() {
   ComPtr<IDispatch> b = create_boton();
   ComPtr<IPersistStreamInit> pb = b.query<IPersistStreamInit>(IID_IPersistStreamInit);
   check_hr(pb->Load(stream.get()), "Load from the stream");
+  // A form just opened has nothing to save: its loads (a picture's among them) change nothing.
+  check_eq(pb->IsDirty(), S_FALSE, "a loaded object is clean");
+  check_eq(pb->Load(stream.get()), E_UNEXPECTED, "a second Load is refused");
+  check_eq(pb->InitNew(), E_UNEXPECTED, "InitNew after Load is refused");
   check(get_string(b.get(), L"Caption") == L"Guardado", "Caption loaded");
   check_eq(get_long(b.get(), L"RoundSize"), 33L, "RoundSize loaded");
   check_eq(get_long(b.get(), L"BackColorOriginal"), 0x123456L, "BackColor loaded");
@@ -228,6 +232,9 @@ void bag_and_site_checks() {
   ComPtr<IDispatch> b = create_boton();
   ComPtr<IPersistPropertyBag> pb = b.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
   check(pb && SUCCEEDED(pb->Load(&bag, nullptr)), "Load from a property bag");
+  check_eq(b.query<IPersistStreamInit>(IID_IPersistStreamInit)->IsDirty(), S_FALSE,
+           "an object loaded from a bag is clean");
+  check_eq(pb->InitNew(), E_UNEXPECTED, "InitNew after a bag's Load is refused");
   check(get_string(b.get(), L"Caption") == L"Bolsa", "Caption from the bag");
   check_eq(get_long(b.get(), L"Roundness3D"), 9L, "Roundness3D from the bag");
   check_eq(get_long(b.get(), L"RoundSize"), 20L, "absent keys read as their defaults");
@@ -240,6 +247,11 @@ void bag_and_site_checks() {
   check(c.query<IPersistPropertyBag>(IID_IPersistPropertyBag)->Load(&bad, nullptr) ==
             MAKE_HRESULT(1, FACILITY_CONTROL, 13),
         "a bad value in the bag fails with type mismatch");
+  // The keys before the bad one were taken (the picture's among them); the container's
+  // fallback to InitNew still starts clean.
+  ComPtr<IPersistStreamInit> pc = c.query<IPersistStreamInit>(IID_IPersistStreamInit);
+  check_hr(pc->InitNew(), "InitNew after a failed bag load");
+  check_eq(pc->IsDirty(), S_FALSE, "the fallback to InitNew is clean");
 
   // In a site: Enter is a mnemonic of a default button, Escape none without a Cancel, and a load
   // without a Font key takes the container's ambient font.
