@@ -100,6 +100,51 @@ TEST_F(Forms, UnknownPropertyKeysNameTheNearestProperty) {
   EXPECT_EQ(fi.buttons.at(0)->control().RoundSize(), 7);
 }
 
+// Paths that are not what they should be are reported as what they are: a folder where a file
+// belongs, and a missing picture beside a form in the current folder (whose folder is empty)
+// as missing rather than as a path leaving the form's folder.
+TEST_F(Forms, PathsAreReportedForWhatTheyAre) {
+  const std::string folder = error_of(R"({"Picture":{"file":"icons"}})");
+  EXPECT_NE(folder.find("\"Picture\""), std::string::npos) << folder;
+  EXPECT_NE(folder.find("is a folder"), std::string::npos) << folder;
+  try {
+    forms::load((dir / "icons").string());
+    ADD_FAILURE() << "a folder loaded as a form";
+  } catch (const Error& e) {
+    EXPECT_NE(e.description().find("is a folder"), std::string::npos) << e.description();
+  }
+
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir);
+  std::string missing, present;
+  try {
+    forms::parse(R"({"Controls":[{"Properties":{"Picture":{"file":"missing.png"}}}]})", "", "f");
+  } catch (const Error& e) {
+    missing = e.description();
+  }
+  try {
+    present = std::to_string(
+        forms::parse(R"({"Controls":[{"Properties":{"Picture":{"file":"icons/p.png"}}}]})", "", "f")
+            .controls.size());
+  } catch (const Error& e) {
+    present = e.description();
+  }
+  fs::current_path(cwd);
+  EXPECT_NE(missing.find("File not found"), std::string::npos) << missing;
+  EXPECT_EQ(present, "1");
+}
+
+// A control whose name is empty is still found by its number in messages.
+TEST_F(Forms, AControlWithAnEmptyNameIsNamedByItsNumber) {
+  try {
+    forms::parse(R"({"Controls":[{"Name":"A"},{"Name":"","Left":"x"}]})", "", "f.json");
+    ADD_FAILURE() << "a bad Left accepted";
+  } catch (const Error& e) {
+    EXPECT_NE(e.description().find("control \"#2\": key \"Left\""), std::string::npos)
+        << e.description();
+  }
+}
+
 TEST_F(Forms, OversizedPicturesAreRefused) {
   // A PNG header announcing 20000 x 20000 pixels: refused before any pixel is decoded.
   std::vector<std::uint32_t> one(1, 0xFFFFFFFFu);

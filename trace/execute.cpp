@@ -14,6 +14,10 @@ namespace brelund::trace {
 namespace {
 
 forms::Properties saved_set_from_file(const std::string& path, const std::string& shown) {
+  std::error_code ec;
+  // A folder opens like a file and reads as nothing, which would be reported as bad JSON.
+  if (std::filesystem::is_directory(path, ec))
+    throw Error(errors::kPathFileAccess, "Path/File access error: " + shown + " is a folder");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error(errors::kFileNotFound, "File not found: " + shown);
   std::stringstream ss;

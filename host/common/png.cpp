@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -133,6 +134,10 @@ PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels
 }
 
 std::vector<std::uint8_t> read_file(const std::string& path, std::size_t max_bytes) {
+  // A folder opens like a file and then reports an endless size; name it for what it is.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    throw Error(errors::kPathFileAccess, "Path/File access error: " + path + " is a folder");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error(errors::kFileNotFound, "File not found: " + path);
   in.seekg(0, std::ios::end);
