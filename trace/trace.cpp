@@ -23,7 +23,12 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, const std::strin
       return 2;
     }
     if (c) runner.execute(*c);
-    out.flush();
+    // A script's lines are its whole result: output that cannot be written (a full disk, a
+    // closed pipe) is a failure, not a run that printed nothing.
+    if (!out.flush()) {
+      err << "boton trace: cannot write the output (line " << line << ")\n";
+      return 1;
+    }
   }
   return 0;
 }
