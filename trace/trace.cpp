@@ -15,6 +15,9 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, const std::strin
   int line = 0;
   while (std::getline(in, text)) {
     ++line;
+    // Editors on Windows start a UTF-8 file with a byte-order mark; it is not part of the first
+    // command (form files, read by the JSON library, allow it too).
+    if (line == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     std::optional<Command> c;
     try {
       c = parse_line(text, line);
