@@ -134,6 +134,20 @@ TEST_F(Forms, PathsAreReportedForWhatTheyAre) {
   EXPECT_EQ(present, "1");
 }
 
+// The form and its buttons are public; a caller that drops a control from one of them gets an
+// error from render and capture instead of a read or write past the end of the other.
+TEST_F(Forms, RenderAndCaptureRefuseControlsOutOfStepWithButtons) {
+  auto fi = headless::FormInstance::open(
+      forms::parse(R"({"Controls":[{"Name":"A"},{"Name":"B"}]})", "", "f.json"), "f.json");
+  fi.form.controls[1].left = 150;  // moving one is fine
+  EXPECT_EQ(fi.capture().controls.at(1).left, 150);
+  std::vector<forms::Control>().swap(fi.form.controls);
+  EXPECT_THROW(fi.render(), Error);
+  EXPECT_THROW(fi.capture(), Error);
+  fi.buttons.clear();
+  EXPECT_EQ(fi.render().width, units::extent_pixels(fi.form.width));
+}
+
 // A control whose name is empty is still found by its number in messages.
 TEST_F(Forms, AControlWithAnEmptyNameIsNamedByItsNumber) {
   try {
