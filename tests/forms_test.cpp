@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -146,6 +147,38 @@ TEST_F(Forms, RenderAndCaptureRefuseControlsOutOfStepWithButtons) {
   EXPECT_THROW(fi.capture(), Error);
   fi.buttons.clear();
   EXPECT_EQ(fi.render().width, units::extent_pixels(fi.form.width));
+}
+
+// A save never replaces a form file with one that cannot be opened again: a place that is not
+// a number (written as null) or a size a load refuses is an error, and the old file stays.
+TEST_F(Forms, SaveRefusesWhatALoadWouldRefuseAndKeepsTheOldFile) {
+  const std::string path = (dir / "kept.json").string();
+  forms::Form good = forms::parse(R"({"Controls":[{"Name":"A"},{"Name":"B"}]})", "", "f");
+  forms::save(good, path);
+  const std::string before = forms::to_json(forms::load(path));
+  const auto refused = [&](auto change, const char* where) {
+    forms::Form f = good;
+    change(f);
+    try {
+      forms::save(f, path);
+      ADD_FAILURE() << where << " saved";
+    } catch (const Error& e) {
+      EXPECT_NE(e.description().find(where), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(forms::to_json(forms::load(path)), before);
+  };
+  refused([](forms::Form& f) { f.controls[1].left = std::nanf(""); },
+          "control \"B\": key \"Left\"");
+  refused([](forms::Form& f) { f.controls[0].width = -15; }, "key \"Width\"");
+  refused([](forms::Form& f) { f.height = 1e9f; }, "key \"Form.Height\"");
+  refused(
+      [](forms::Form& f) {
+        auto font = std::make_shared<Font>();
+        font->size = 0;
+        f.controls[0].properties.emplace_back("Font", FontRef(font));
+      },
+      "key \"Font\"");
+  EXPECT_FALSE(fs::exists(path + ".saving"));
 }
 
 // A control whose name is empty is still found by its number in messages.
