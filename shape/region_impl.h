@@ -10,6 +10,12 @@ namespace detail {
 inline void normalise(int& a, int& b) {
   if (a > b) std::swap(a, b);
 }
+// The size of an ellipse as the platform's abs() gives it, two's complement: the most negative
+// value stays negative (so the corners come out square there, as on the platform), without the
+// signed overflow std::abs has for it.
+inline int platform_abs(int v) {
+  return v < 0 ? static_cast<int>(0u - static_cast<unsigned>(v)) : v;
+}
 }  // namespace detail
 
 template <class Fn>
@@ -26,8 +32,8 @@ void for_each_span(const Region& in, Fn&& fn) {
   // ends one pixel short of the rectangle there.
   --right;
   --bottom;
-  const int ew = std::min(right - left, std::abs(in.ellipse_width));
-  const int eh = std::min(bottom - top, std::abs(in.ellipse_height));
+  const int ew = std::min(right - left, detail::platform_abs(in.ellipse_width));
+  const int eh = std::min(bottom - top, detail::platform_abs(in.ellipse_height));
   if (ew < 2 || eh < 2) {
     // The smaller rectangle is made like any rectangle region: its corners are put in order
     // again, so a zero width or height (now -1) covers the row or column before the origin.

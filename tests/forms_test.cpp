@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -98,6 +99,97 @@ TEST_F(Forms, UnknownPropertyKeysNameTheNearestProperty) {
   auto fi = headless::FormInstance::open(forms::load(path), path);
   EXPECT_EQ(fi.buttons.at(0)->control().Caption(), "Hola");
   EXPECT_EQ(fi.buttons.at(0)->control().RoundSize(), 7);
+}
+
+// Paths that are not what they should be are reported as what they are: a folder where a file
+// belongs, and a missing picture beside a form in the current folder (whose folder is empty)
+// as missing rather than as a path leaving the form's folder.
+TEST_F(Forms, PathsAreReportedForWhatTheyAre) {
+  const std::string folder = error_of(R"({"Picture":{"file":"icons"}})");
+  EXPECT_NE(folder.find("\"Picture\""), std::string::npos) << folder;
+  EXPECT_NE(folder.find("is a folder"), std::string::npos) << folder;
+  try {
+    forms::load((dir / "icons").string());
+    ADD_FAILURE() << "a folder loaded as a form";
+  } catch (const Error& e) {
+    EXPECT_NE(e.description().find("is a folder"), std::string::npos) << e.description();
+  }
+
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir);
+  std::string missing, present;
+  try {
+    forms::parse(R"({"Controls":[{"Properties":{"Picture":{"file":"missing.png"}}}]})", "", "f");
+  } catch (const Error& e) {
+    missing = e.description();
+  }
+  try {
+    present = std::to_string(
+        forms::parse(R"({"Controls":[{"Properties":{"Picture":{"file":"icons/p.png"}}}]})", "", "f")
+            .controls.size());
+  } catch (const Error& e) {
+    present = e.description();
+  }
+  fs::current_path(cwd);
+  EXPECT_NE(missing.find("File not found"), std::string::npos) << missing;
+  EXPECT_EQ(present, "1");
+}
+
+// The form and its buttons are public; a caller that drops a control from one of them gets an
+// error from render and capture instead of a read or write past the end of the other.
+TEST_F(Forms, RenderAndCaptureRefuseControlsOutOfStepWithButtons) {
+  auto fi = headless::FormInstance::open(
+      forms::parse(R"({"Controls":[{"Name":"A"},{"Name":"B"}]})", "", "f.json"), "f.json");
+  fi.form.controls[1].left = 150;  // moving one is fine
+  EXPECT_EQ(fi.capture().controls.at(1).left, 150);
+  std::vector<forms::Control>().swap(fi.form.controls);
+  EXPECT_THROW(fi.render(), Error);
+  EXPECT_THROW(fi.capture(), Error);
+  fi.buttons.clear();
+  EXPECT_EQ(fi.render().width, units::extent_pixels(fi.form.width));
+}
+
+// A save never replaces a form file with one that cannot be opened again: a place that is not
+// a number (written as null) or a size a load refuses is an error, and the old file stays.
+TEST_F(Forms, SaveRefusesWhatALoadWouldRefuseAndKeepsTheOldFile) {
+  const std::string path = (dir / "kept.json").string();
+  forms::Form good = forms::parse(R"({"Controls":[{"Name":"A"},{"Name":"B"}]})", "", "f");
+  forms::save(good, path);
+  const std::string before = forms::to_json(forms::load(path));
+  const auto refused = [&](auto change, const char* where) {
+    forms::Form f = good;
+    change(f);
+    try {
+      forms::save(f, path);
+      ADD_FAILURE() << where << " saved";
+    } catch (const Error& e) {
+      EXPECT_NE(e.description().find(where), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(forms::to_json(forms::load(path)), before);
+  };
+  refused([](forms::Form& f) { f.controls[1].left = std::nanf(""); },
+          "control \"B\": key \"Left\"");
+  refused([](forms::Form& f) { f.controls[0].width = -15; }, "key \"Width\"");
+  refused([](forms::Form& f) { f.height = 1e9f; }, "key \"Form.Height\"");
+  refused(
+      [](forms::Form& f) {
+        auto font = std::make_shared<Font>();
+        font->size = 0;
+        f.controls[0].properties.emplace_back("Font", FontRef(font));
+      },
+      "key \"Font\"");
+  EXPECT_FALSE(fs::exists(path + ".saving"));
+}
+
+// A control whose name is empty is still found by its number in messages.
+TEST_F(Forms, AControlWithAnEmptyNameIsNamedByItsNumber) {
+  try {
+    forms::parse(R"({"Controls":[{"Name":"A"},{"Name":"","Left":"x"}]})", "", "f.json");
+    ADD_FAILURE() << "a bad Left accepted";
+  } catch (const Error& e) {
+    EXPECT_NE(e.description().find("control \"#2\": key \"Left\""), std::string::npos)
+        << e.description();
+  }
 }
 
 TEST_F(Forms, OversizedPicturesAreRefused) {

@@ -1,6 +1,9 @@
 // The mask the rebuild hands to the surface, and what the pointer test makes of it.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+
 #include "brelund/headless/button.h"
 #include "host/headless/internals.h"
 #include "input/util.h"
@@ -45,6 +48,20 @@ TEST(Mask, TransparentCornersBelongToTheWindowBehind) {
   b.control().set_CreateRegion(kFalse);
   b.pointer_at(0, 0);
   EXPECT_TRUE(Util::CursorOverWindow(p, internals(b).surface.hwnd()));
+}
+
+// Pixels at the ends of the int range are off the control (and, in the sanitizer build, do not
+// overflow on their way to the screen).
+TEST(Mask, PointsAtTheEndsOfTheRangeAreOffTheControl) {
+  headless::Button b;
+  b.control().InitProperties();
+  b.control().Show();
+  auto& p = internals(b).platform;
+  for (const auto& [x, y] : {std::pair{INT32_MAX, INT32_MAX}, std::pair{INT32_MIN, INT32_MIN},
+                             std::pair{INT32_MAX, 28}, std::pair{98, INT32_MIN}}) {
+    b.pointer_at(x, y);
+    EXPECT_FALSE(Util::CursorOverWindow(p, internals(b).surface.hwnd())) << x << ", " << y;
+  }
 }
 
 TEST(Mask, FailingPointerQueriesAnswerFalseAndStopNothing) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 
 #include "shape/region.h"
@@ -56,6 +57,10 @@ TEST(Region, EllipseLargerThanTheButtonIsClampedNotRejected) {
   EXPECT_EQ(huge, exact);
   EXPECT_EQ(rows_of(round_rect_region(0, 0, 40, 20, -12, -12)),
             rows_of(round_rect_region(0, 0, 40, 20, 12, 12)));
+  // The most negative size has no positive counterpart: the platform's abs() leaves it
+  // negative, which gives the square corners of a tiny ellipse (and no overflow here).
+  EXPECT_EQ(rows_of(round_rect_region(0, 0, 40, 20, INT32_MIN, INT32_MIN)),
+            rows_of(round_rect_region(0, 0, 40, 20, 0, 0)));
   // Large ellipses on large buttons take the heap path and still give one span per row.
   EXPECT_EQ(rows_of(round_rect_region(0, 0, 3000, 2000, 1500, 1500)).size(), 1999u);
 }

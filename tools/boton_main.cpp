@@ -114,7 +114,12 @@ void report(const std::string& output) {
 int trace(const brelund::cli::Args& args, const std::string& host) {
   if (args.output) throw Failure("trace: -o is not an option of trace; its output goes to stdout");
   const std::string script = brelund::cli::single_input("trace", args, "-");
-  if (host != "headless") trace_on(host, script);
+  if (host != "headless") {
+    // The other host's runner would read a folder or an unreadable file as an empty script and
+    // succeed; the script is checked here, as for the headless host, before it is handed over.
+    if (script != "-") (void)brelund::cli::read_input(script, std::size_t{64} << 20);
+    trace_on(host, script);
+  }
   if (script == "-") return brelund::trace::run(std::cin, std::cout, std::cerr);
   std::istringstream in(brelund::cli::read_input(script, std::size_t{64} << 20));
   return brelund::trace::run(in, std::cout, std::cerr,
@@ -131,6 +136,10 @@ int render(const brelund::cli::Args& args, bool resave) {
     cli::write_output(output, forms::to_json(form.capture()));
   } else {
     const auto r = form.render();
+    if (r.width == 0 || r.height == 0)
+      throw Failure((input == "-" ? std::string("<stdin>") : input) + ": the form is " +
+                    std::to_string(r.width) + " x " + std::to_string(r.height) +
+                    " pixels; a PNG needs at least one pixel each way (Form.Width, Form.Height)");
     cli::write_output(output, png::encode(r.width, r.height, r.pixels));
   }
   report(output);

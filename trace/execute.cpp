@@ -14,12 +14,22 @@ namespace brelund::trace {
 namespace {
 
 forms::Properties saved_set_from_file(const std::string& path, const std::string& shown) {
+  std::error_code ec;
+  // A folder opens like a file and reads as nothing, which would be reported as bad JSON.
+  if (std::filesystem::is_directory(path, ec))
+    throw Error(errors::kPathFileAccess, "Path/File access error: " + shown + " is a folder");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error(errors::kFileNotFound, "File not found: " + shown);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return forms::parse_properties(ss.str(), std::filesystem::path(path).parent_path().string(),
-                                 shown);
+  // Read no further than the largest form file: a device or an endless pipe would otherwise be
+  // read until memory runs out.
+  std::string text;
+  char chunk[1 << 16];
+  while (text.size() <= forms::kMaxFileBytes && in.read(chunk, sizeof chunk).gcount() > 0)
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+  if (in.bad()) throw Error(errors::kDeviceIo, "Device I/O error reading " + shown);
+  if (text.size() > forms::kMaxFileBytes)
+    throw Error(errors::kInvalidPropertyValue, shown + ": file is larger than the limit");
+  return forms::parse_properties(text, std::filesystem::path(path).parent_path().string(), shown);
 }
 }  // namespace
 

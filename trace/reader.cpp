@@ -4,10 +4,6 @@
 
 namespace brelund::trace {
 
-namespace {
-constexpr std::size_t kMaxLine = 1 << 20;
-}
-
 std::vector<Token> tokenize(std::string_view s, int line) {
   if (s.size() > kMaxLine) throw SyntaxError(line, "line too long");
   std::vector<Token> out;

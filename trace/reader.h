@@ -12,6 +12,9 @@
 
 namespace brelund::trace {
 
+// The longest line a script may have.
+inline constexpr std::size_t kMaxLine = 1 << 20;
+
 struct Token {
   enum class Kind { word, string, json };
   Kind kind;

@@ -9,7 +9,8 @@
 
 namespace brelund::trace {
 
-// Returns the exit status: 0, or 2 when a line cannot be parsed (the message goes to `err`).
+// Returns the exit status: 0, 1 when the output cannot be written, or 2 when a line cannot be
+// parsed (the message goes to `err`).
 // `folder` resolves relative file names in the script.
 int run(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder,
         Host& host);

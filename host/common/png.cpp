@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -133,6 +134,10 @@ PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels
 }
 
 std::vector<std::uint8_t> read_file(const std::string& path, std::size_t max_bytes) {
+  // A folder opens like a file and then reports an endless size; name it for what it is.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    throw Error(errors::kPathFileAccess, "Path/File access error: " + path + " is a folder");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error(errors::kFileNotFound, "File not found: " + path);
   in.seekg(0, std::ios::end);
@@ -148,11 +153,40 @@ std::vector<std::uint8_t> read_file(const std::string& path, std::size_t max_byt
   return bytes;
 }
 
-void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+namespace {
+bool write_whole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw Error(errors::kPathFileAccess, "Path/File access error: " + path);
+  out.close();
+  return static_cast<bool>(out);
+}
+}  // namespace
+
+void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  namespace fs = std::filesystem;
+  const auto fail = [&] {
+    throw Error(errors::kPathFileAccess, "Path/File access error: " + path);
+  };
+  // A new file, or a regular one, is replaced only once the picture is complete: a failed write
+  // (a full disk) leaves the old file as it was and no partial one. A device, a pipe or a link
+  // is written as it is, as before: renaming over it would replace the node, not write to it.
+  std::error_code ec;
+  const fs::file_status st = fs::symlink_status(path, ec);
+  if (fs::exists(st) && !fs::is_regular_file(st)) {
+    if (!write_whole(path, bytes)) fail();
+    return;
+  }
+  const std::string temp = path + ".writing";
+  if (!write_whole(temp, bytes)) {
+    fs::remove(temp, ec);
+    fail();
+  }
+  fs::rename(temp, path, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    fail();
+  }
 }
 
 }  // namespace brelund::png

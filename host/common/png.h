@@ -21,6 +21,7 @@ std::vector<std::uint8_t> encode(int width, int height, const std::vector<std::u
 PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels = kMaxPixels);
 
 std::vector<std::uint8_t> read_file(const std::string& path, std::size_t max_bytes);
+// Replaces a regular file only once the new one is complete; a failure keeps the old file.
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace brelund::png

@@ -1,5 +1,8 @@
 #include "brelund/headless/button.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "brelund/units.h"
 
 #include "host/common/png.h"
@@ -50,7 +53,13 @@ void Button::pointer_away() { impl_->platform.set_pointer({-10000, -10000}); }
 
 void Button::pointer_at(int x, int y) {
   const auto o = impl_->platform.control_origin();
-  impl_->platform.set_pointer({o.x + x, o.y + y});
+  // A pixel near the ends of the int range lies off the control and off the screen whichever
+  // way it is rounded; it is held there instead of overflowing past the control's origin.
+  const auto screen = [](int origin, int offset) {
+    return static_cast<int>(
+        std::clamp<long long>(static_cast<long long>(origin) + offset, INT_MIN, INT_MAX));
+  };
+  impl_->platform.set_pointer({screen(o.x, x), screen(o.y, y)});
 }
 
 Raster Button::compose() {

@@ -1,5 +1,7 @@
 #include "brelund/headless/form.h"
 
+#include <string>
+
 #include "brelund/raster.h"
 #include "brelund/units.h"
 #include "host/common/property_bag.h"
@@ -28,7 +30,20 @@ FormInstance FormInstance::open(forms::Form form, const std::string& file) {
   return fi;
 }
 
+namespace {
+// `form` and `buttons` are open to the caller, who may move a control but must not add or drop
+// one: each button is drawn and saved through its entry, found by the same index.
+void check_in_step(const FormInstance& fi) {
+  if (fi.form.controls.size() != fi.buttons.size())
+    throw Error(errors::kInvalidProcedureCall,
+                fi.file + ": the form has " + std::to_string(fi.form.controls.size()) +
+                    " controls but " + std::to_string(fi.buttons.size()) +
+                    " buttons; add or remove controls by opening the form again");
+}
+}  // namespace
+
 Raster FormInstance::render() {
+  check_in_step(*this);
   Raster out;
   // The form's own background resolves through the same system colours as its buttons.
   Surface form_surface;
@@ -44,6 +59,7 @@ Raster FormInstance::render() {
 }
 
 forms::Form FormInstance::capture() {
+  check_in_step(*this);
   forms::Form saved = form;
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     host::MemoryPropertyBag bag;

@@ -49,7 +49,8 @@ Properties parse_properties(const std::string& text, const std::string& folder,
                             const std::string& name);
 
 // Writes pictures inline as base64 PNG. The output is stable: saving what was loaded from a
-// saved file gives the same bytes.
+// saved file gives the same bytes. `save` refuses, keeping the old file, a form whose places,
+// sizes or font sizes a load would refuse; `to_json` writes them as they are.
 std::string to_json(const Form& form);
 void save(const Form& form, const std::string& path);
 

@@ -169,12 +169,15 @@ PictureRef picture_file(const std::string& rel, const Context& cx) {
   for (const auto& part : p.lexically_normal())
     if (part == "..") cx.fail("picture path \"" + rel + "\" leaves the form's folder");
   const fs::path full = fs::path(cx.folder) / p.lexically_normal();
-  // A link inside the folder may still point outside it.
-  std::error_code ec;
-  const fs::path real = fs::weakly_canonical(full, ec);
-  const fs::path base = fs::weakly_canonical(fs::path(cx.folder.empty() ? "." : cx.folder), ec);
+  // A link inside the folder may still point outside it. Both sides are made absolute first: a
+  // form in the current folder has an empty folder, and a relative name of a file that does not
+  // exist stays relative through weakly_canonical, which would look like a path leaving it.
+  std::error_code full_ec, base_ec;
+  const fs::path real = fs::weakly_canonical(fs::absolute(full, full_ec), full_ec);
+  const fs::path base = fs::weakly_canonical(
+      fs::absolute(fs::path(cx.folder.empty() ? "." : cx.folder), base_ec), base_ec);
   const auto rel_to_base = real.lexically_relative(base);
-  if (ec || rel_to_base.empty() || *rel_to_base.begin() == "..")
+  if (full_ec || base_ec || rel_to_base.empty() || *rel_to_base.begin() == "..")
     cx.fail("picture path \"" + rel + "\" leaves the form's folder");
   try {
     return png::decode(png::read_file(full.string(), kMaxFileBytes));
@@ -236,7 +239,8 @@ Control parse_control(const J& j, Context cx) {
   if (const auto name = member(j, "Name")) {
     cx.key = "Name";
     c.name = checked_string(*name, cx);
-    cx.control = c.name;
+    // An empty name would leave messages naming no control at all; the number still finds it.
+    if (!c.name.empty()) cx.control = c.name;
   }
   each_member(j, [&](std::string_view k, const auto& v) {
     cx.key = k;
@@ -403,6 +407,10 @@ Properties parse_properties_with_library(const std::string& text, const std::str
 }  // namespace detail
 
 Form load(const std::string& path) {
+  std::error_code ec;
+  // A folder opens like a file here and then seems endless; say what it is instead.
+  if (fs::is_directory(path, ec))
+    throw Error(errors::kPathFileAccess, path + ": is a folder, not a form file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error(errors::kFileNotFound, path + ": file not found or unreadable");
   in.seekg(0, std::ios::end);

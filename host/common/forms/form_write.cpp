@@ -337,7 +337,43 @@ std::string to_json(const Form& form) {
   return detail::to_json_with_library(form);
 }
 
+namespace {
+
+// The numbers a load refuses (a place or size that is not finite or out of range, a font size
+// outside (0, 2048]) would be written as they are, or as null, and the saved file could never be
+// opened again: the whole form would be lost, not only the bad value. A save refuses them first.
+void check_loadable(const Form& form, const std::string& path) {
+  auto fail = [&](const std::string& control, const std::string& key) {
+    throw Error(errors::kInvalidPropertyValue,
+                where(path, control, key) + ": value out of range; nothing was saved");
+  };
+  auto twips = [&](float v, float least, const std::string& control, const char* key) {
+    if (!std::isfinite(v) || v < least || v > kMaxTwips) fail(control, key);
+  };
+  auto font = [&](const Font& f, const std::string& control, const std::string& key) {
+    if (!(f.size > 0) || f.size > 2048 || f.weight < 0 || f.weight > 1000 || f.charset < 0 ||
+        f.charset > 1000)
+      fail(control, key);
+  };
+  twips(form.width, -kMaxTwips, "", "Form.Width");
+  twips(form.height, -kMaxTwips, "", "Form.Height");
+  if (form.font) font(*form.font, "", "Form.Font");
+  for (std::size_t i = 0; i < form.controls.size(); ++i) {
+    const Control& c = form.controls[i];
+    const std::string name = c.name.empty() ? "#" + std::to_string(i + 1) : c.name;
+    twips(c.left, -kMaxTwips, name, "Left");
+    twips(c.top, -kMaxTwips, name, "Top");
+    twips(c.width, 0, name, "Width");
+    twips(c.height, 0, name, "Height");
+    for (const auto& [k, v] : c.properties)
+      if (const auto* f = std::get_if<FontRef>(&v); f && *f) font(**f, name, k);
+  }
+}
+
+}  // namespace
+
 void save(const Form& form, const std::string& path) {
+  check_loadable(form, path);
   // The text is complete before the file is touched, and it replaces the old file in one step,
   // so a failed save leaves the previous form as it was.
   const std::string text = to_json(form);

@@ -17,7 +17,8 @@ struct FormInstance {
   std::vector<std::unique_ptr<Button>> buttons;
 
   // Creates every button, loads its saved set and shows it. Throws the first failure, naming the
-  // file, the control and the key.
+  // file, the control and the key. Controls may be moved in `form` afterwards, but the button of
+  // form.controls[i] is buttons[i]: render and capture refuse a form whose counts differ.
   static FormInstance open(forms::Form form, const std::string& file);
   Raster render();
   // The form as it would be saved now: every control's WriteProperties.
