@@ -360,7 +360,8 @@ void check_loadable(const Form& form, const std::string& path) {
   if (form.font) font(*form.font, "", "Form.Font");
   for (std::size_t i = 0; i < form.controls.size(); ++i) {
     const Control& c = form.controls[i];
-    const std::string name = c.name.empty() ? "#" + std::to_string(i + 1) : c.name;
+    std::string name = c.name;
+    if (name.empty()) name.append("#").append(std::to_string(i + 1));
     twips(c.left, -kMaxTwips, name, "Left");
     twips(c.top, -kMaxTwips, name, "Top");
     twips(c.width, 0, name, "Width");
