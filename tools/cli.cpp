@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <istream>
+
+#include "host/common/read_bounded.h"
 
 namespace brelund::cli {
 
@@ -65,25 +66,10 @@ std::string required_output(const std::string& command, const Args& args,
   return out;
 }
 
-namespace {
-
-// Up to one chunk more than `max_bytes`, so that an endless input (a device, a pipe that never
-// closes) is found too large instead of being read until memory runs out.
-std::string read_at_most(std::istream& in, std::size_t max_bytes) {
-  std::string text;
-  std::vector<char> chunk(std::size_t{1} << 16);
-  while (text.size() <= max_bytes &&
-         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())).gcount() > 0)
-    text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
-  return text;
-}
-
-}  // namespace
-
 std::string read_input(const std::string& path, std::size_t max_bytes) {
   std::string text;
   if (path == "-") {
-    text = read_at_most(std::cin, max_bytes);
+    text = read_bounded(std::cin, max_bytes);
     if (std::cin.bad()) throw Failure("cannot read standard input");
   } else {
     std::error_code ec;
@@ -91,7 +77,7 @@ std::string read_input(const std::string& path, std::size_t max_bytes) {
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Failure(path + ": cannot open: " + reason());
-    text = read_at_most(in, max_bytes);
+    text = read_bounded(in, max_bytes);
     if (in.bad()) throw Failure(path + ": cannot read: " + reason());
   }
   if (text.size() > max_bytes)

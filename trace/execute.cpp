@@ -1,12 +1,12 @@
 // One trace command, carried out on the host as an application and a container would do it.
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <utility>
 
 #include "control/numeric.h"
 #include "control/property_table.h"
 #include "host/common/property_bag.h"
+#include "host/common/read_bounded.h"
 #include "trace/runner.h"
 
 namespace brelund::trace {
@@ -20,12 +20,7 @@ forms::Properties saved_set_from_file(const std::string& path, const std::string
     throw Error(errors::kPathFileAccess, "Path/File access error: " + shown + " is a folder");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw Error(errors::kFileNotFound, "File not found: " + shown);
-  // Read no further than the largest form file: a device or an endless pipe would otherwise be
-  // read until memory runs out.
-  std::string text;
-  char chunk[1 << 16];
-  while (text.size() <= forms::kMaxFileBytes && in.read(chunk, sizeof chunk).gcount() > 0)
-    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+  const std::string text = read_bounded(in, forms::kMaxFileBytes);
   if (in.bad()) throw Error(errors::kDeviceIo, "Device I/O error reading " + shown);
   if (text.size() > forms::kMaxFileBytes)
     throw Error(errors::kInvalidPropertyValue, shown + ": file is larger than the limit");

@@ -11,6 +11,7 @@
 #include "host/common/forms/base64.h"
 #include "host/common/forms/form_json.h"
 #include "host/common/forms/json_reader.h"
+#include "host/common/forms/limits.h"
 #include "host/common/forms/property_names.h"
 #include "host/common/png.h"
 
@@ -120,7 +121,7 @@ template <class J>
 float checked_twips(const J& j, const Context& cx) {
   if (type(j) != Type::integer && type(j) != Type::floating) cx.fail("expected a number of twips");
   const double v = number(j);
-  if (!std::isfinite(v) || v < -kMaxTwips || v > kMaxTwips) cx.fail("value out of range");
+  if (!detail::twips_in_range(v)) cx.fail("value out of range");
   return static_cast<float>(v);
 }
 
@@ -138,8 +139,8 @@ FontRef parse_font(const J& j, const Context& cx) {
     if (k == "Name") {
       f.name = checked_string(v, cx);
     } else if (k == "Size") {
-      if ((type(v) != Type::integer && type(v) != Type::floating) || !(number(v) > 0) ||
-          number(v) > 2048)
+      if ((type(v) != Type::integer && type(v) != Type::floating) ||
+          !detail::font_size_in_range(number(v)))
         cx.fail("font size out of range");
       f.size = number(v);
     } else if (k == "Bold") {
@@ -151,7 +152,7 @@ FontRef parse_font(const J& j, const Context& cx) {
     } else if (k == "Strikethrough") {
       f.strikethrough = checked_bool(v, cx);
     } else if (k == "Weight" || k == "Charset") {
-      if (type(v) != Type::integer || integer(v) < 0 || integer(v) > 1000)
+      if (type(v) != Type::integer || !detail::font_number_in_range(integer(v)))
         cx.fail("font " + std::string(k) + " out of range");
       (k == "Weight" ? f.weight : f.charset) = static_cast<std::int16_t>(integer(v));
     } else {

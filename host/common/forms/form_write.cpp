@@ -12,6 +12,7 @@
 #include "brelund/forms.h"
 #include "host/common/forms/base64.h"
 #include "host/common/forms/form_json.h"
+#include "host/common/forms/limits.h"
 #include "host/common/forms/utf8.h"
 #include "host/common/png.h"
 
@@ -339,20 +340,20 @@ std::string to_json(const Form& form) {
 
 namespace {
 
-// The numbers a load refuses (a place or size that is not finite or out of range, a font size
-// outside (0, 2048]) would be written as they are, or as null, and the saved file could never be
-// opened again: the whole form would be lost, not only the bad value. A save refuses them first.
+// The numbers a load refuses (a place or size that is not finite or out of range, a font size or
+// number out of range) would be written as they are, or as null, and the saved file could never
+// be opened again: the whole form would be lost, not only the bad value. A save refuses them first.
 void check_loadable(const Form& form, const std::string& path) {
   auto fail = [&](const std::string& control, const std::string& key) {
     throw Error(errors::kInvalidPropertyValue,
                 where(path, control, key) + ": value out of range; nothing was saved");
   };
   auto twips = [&](float v, float least, const std::string& control, const char* key) {
-    if (!std::isfinite(v) || v < least || v > kMaxTwips) fail(control, key);
+    if (!detail::twips_in_range(v) || v < least) fail(control, key);
   };
   auto font = [&](const Font& f, const std::string& control, const std::string& key) {
-    if (!(f.size > 0) || f.size > 2048 || f.weight < 0 || f.weight > 1000 || f.charset < 0 ||
-        f.charset > 1000)
+    if (!detail::font_size_in_range(f.size) || !detail::font_number_in_range(f.weight) ||
+        !detail::font_number_in_range(f.charset))
       fail(control, key);
   };
   twips(form.width, -kMaxTwips, "", "Form.Width");
