@@ -29,12 +29,15 @@ void Boton::GotFocus() {
   PaintFace(kFalse, kFalse);
 }
 
+// A key held while the focus leaves is released elsewhere: its release clicks nothing here.
 void Boton::ExitFocus() {
+  armed_key_ = 0;
   m_Highlighted = kFalse;
   PaintFace(kFalse, kFalse);
 }
 
 void Boton::LostFocus() {
+  armed_key_ = 0;
   m_Highlighted = kFalse;
   PaintFace(kFalse, kFalse);
 }

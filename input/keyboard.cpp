@@ -1,5 +1,6 @@
 // Keyboard press and release. Space always presses; Escape and Enter press only the form's cancel
-// and default button. Releasing any of the three raises Click.
+// and default button. Releasing Space or Enter clicks a button that took their key-down, and
+// Escape one that it pressed; see armed_key_.
 #include "brelund/boton.h"
 
 namespace brelund {
@@ -17,6 +18,9 @@ void Boton::KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) {
   const bool is_default = host_.surface.extender_default().value_or(false);
   const bool presses =
       KeyCode == kSpace || (cancel && KeyCode == kEscape) || (is_default && KeyCode == kEnter);
+  // Enter still clicks a focused button that is not the default one, as it always has.
+  if (KeyCode == kSpace || KeyCode == kEnter || (KeyCode == kEscape && presses))
+    armed_key_ = KeyCode;
   if (presses) {
     m_Pressed = kTrue;
     m_Highlighted = kTrue;
@@ -30,11 +34,13 @@ void Boton::KeyPress(std::int16_t& KeyAscii) { host_.events.KeyPress(KeyAscii); 
 
 void Boton::KeyUp(std::int16_t& KeyCode, std::int16_t& Shift) {
   if (KeyCode == kEnter || KeyCode == kSpace || KeyCode == kEscape) {
+    const bool clicks = armed_key_ == KeyCode;
+    armed_key_ = 0;
     m_Pressed = kFalse;
     m_Highlighted = kTrue;
     PaintFace(kFalse, kFalse);
     LayoutContent();
-    host_.events.Click();
+    if (clicks) host_.events.Click();
   }
   host_.events.KeyUp(KeyCode, Shift);
 }
@@ -42,7 +48,11 @@ void Boton::KeyUp(std::int16_t& KeyCode, std::int16_t& Shift) {
 void Boton::AccessKeyPress(std::int16_t& KeyAscii) {
   if (!host_.surface.enabled()) return;
   std::int16_t shift = 0;
+  const std::int16_t code = KeyAscii;
   KeyDown(KeyAscii, shift);
+  // The access key is its own key-down: the release tests the code as the application's KeyDown
+  // left it.
+  if (armed_key_ == code) armed_key_ = KeyAscii;
   std::int16_t release_shift = 0;
   KeyUp(KeyAscii, release_shift);
 }

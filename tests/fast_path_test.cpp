@@ -87,10 +87,12 @@ TEST(FastPaths, FacesDrawnInBatchesMatchFacesDrawnLineByLine) {
        {Look{197, 57, 45, 20, true}, Look{400, 120, -60, 0, true}, Look{31, 9, 300, 150, false},
         Look{1024, 33, 0, 50, true}, Look{60, 400, 45, 100, false}}) {
     headless::Button plain(nullptr, nullptr, measure), hooked(nullptr, nullptr, measure);
-    int hooked_lines = 0;
-    internals(hooked).surface.on_line = [&](float, float, float, float, OleColor) {
-      ++hooked_lines;
-    };
+    struct Counter : host::Watcher {
+      int lines = 0;
+      void line(float, float, float, float, OleColor) override { ++lines; }
+    } counter;
+    internals(hooked).surface.watch(&counter);
+    const int& hooked_lines = counter.lines;
     for (headless::Button* b : {&plain, &hooked}) {
       b->control().InitProperties();
       b->resize(static_cast<float>(look.width * 15), static_cast<float>(look.height * 15));

@@ -21,13 +21,14 @@ struct Line {
   OleColor rgb;
 };
 
-class Painter : public ::testing::Test {
+class Painter : public ::testing::Test, private host::Watcher {
  protected:
   Painter() {
     internals(b).surface.set_size(1215, 495);
-    internals(b).surface.on_line = [this](float x1, float y1, float x2, float y2, OleColor c) {
-      lines.push_back({x1, y1, x2, y2, c & 0xFF, c});
-    };
+    internals(b).surface.watch(this);
+  }
+  void line(float x1, float y1, float x2, float y2, OleColor c) override {
+    lines.push_back({x1, y1, x2, y2, c & 0xFF, c});
   }
   void paint(bool lit, bool pressed, std::int32_t light = 45, std::int32_t round3d = 20,
              OleColor back = 0xC8C8C8) {

@@ -34,13 +34,6 @@ void Runner::run(int line, F&& f) {
   report(guarded(std::forward<F>(f)), line);
 }
 
-template <class F>
-void Runner::deliver(const Delivery& d, int line, F&& step) {
-  if (d.status) return report(*d.status, line);
-  if (!d.simulated.empty()) simulated(d.simulated);
-  report(step(), line);
-}
-
 void Runner::execute(const Command& c) {
   const int ln = c.line;
   // A handler's command runs inside another command's step; the outer line comes back after it.
@@ -62,63 +55,64 @@ void Runner::execute(const Command& c) {
   if (!host_.exists())
     return report({errors::kObjectNotSet, "Object variable not set: run \"new\" first"}, ln);
 
-  host::Instance& in = host_.instance();
-  Boton& ctl = in.control();
   std::visit(
       Overloaded{
           [](const cmd::New&) {},
           [](const cmd::SetArg&) {},
           [](const cmd::On&) {},
-          [&](const cmd::Init&) { report(in.init(), ln); },
+          [&](const cmd::Init&) { report(host_.init(), ln); },
           [&](const cmd::ReadJson& r) {
             run(ln, [&] {
               host::MemoryPropertyBag bag(
                   forms::parse_properties(r.json, folder_, "line " + std::to_string(ln)));
-              report(in.load(bag), ln);
+              report(host_.load(bag), ln);
             });
           },
           [&](const cmd::ReadFile& r) {
             run(ln, [&] {
               host::MemoryPropertyBag bag(saved_set_from_file(path_of(r.path), r.path));
-              report(in.load(bag), ln);
+              report(host_.load(bag), ln);
             });
           },
           [&](const cmd::Write&) {
             host::MemoryPropertyBag bag;
-            report(in.save(bag), ln);
+            report(host_.save(bag), ln);
             json entries = json::array();
             for (const auto& [k, val] : bag.entries()) entries.push_back({k, value_json(val)});
             emit(json{{"bag", entries}});
           },
-          [&](const cmd::Size& s) { report(in.resize(s.width, s.height), ln); },
-          [&](const cmd::Show&) { deliver(host_.show(), ln, [&] { return in.show(); }); },
+          [&](const cmd::Size& s) { report(host_.resize(s.width, s.height), ln); },
+          [&](const cmd::Show&) { report(host_.show(), ln); },
           [&](const cmd::Let& l) {
             run(ln, [&] {
               const Member* m = find_member(l.member);
               if (!m || !m->put) errors::not_supported();
-              m->put(ctl, make_value(l.value));
+              report(host_.let(*m, make_value(l.value)), ln);
             });
           },
           [&](const cmd::Get& g) {
             run(ln, [&] {
               const Member* m = find_member(g.member);
               if (!m || !m->get || m->kind != MemberKind::property) errors::not_supported();
-              emit(json{{"value", value_json(m->get(ctl))}});
+              std::optional<Variant> v;
+              report(host_.get(*m, v), ln);
+              if (v) emit(json{{"value", value_json(*v)}});
             });
           },
           [&](const cmd::Call& k) {
             run(ln, [&] {
               const Member* m = find_member(k.member);
-              if (m && m->call) return m->call(ctl);
-              if (!m || !m->get || m->kind != MemberKind::method) errors::not_supported();
-              emit(json{{"value", value_json(m->get(ctl))}});
+              if (!m || m->kind != MemberKind::method || !(m->get || m->call))
+                errors::not_supported();
+              std::optional<Variant> v;
+              report(host_.get(*m, v), ln);
+              if (v) emit(json{{"value", value_json(*v)}});
             });
           },
           [&](const cmd::Mouse& m) {
             run(ln, [&] {
               const std::int16_t button = num::to_i16(m.button), shift = num::to_i16(m.shift);
-              deliver(host_.pointer(m.action, m.target, button, shift, m.x, m.y), ln,
-                      [&] { return in.pointer(m.action, m.target, button, shift, m.x, m.y); });
+              report(host_.pointer(m.action, m.target, button, shift, m.x, m.y), ln);
             });
           },
           [&](const cmd::Pointer& p) {
@@ -136,38 +130,20 @@ void Runner::execute(const Command& c) {
               const std::int16_t code = num::to_i16(k.code);
               switch (k.kind) {
                 case cmd::Key::Kind::press:
-                  return deliver(host_.key(KeyVerb::press, code, 0), ln,
-                                 [&] { return in.key_press(code); });
+                  return report(host_.key(KeyVerb::press, code, 0), ln);
                 case cmd::Key::Kind::access:
-                  return deliver(host_.key(KeyVerb::access, code, 0), ln,
-                                 [&] { return in.access_key(code); });
-                case cmd::Key::Kind::down: {
-                  const std::int16_t shift = num::to_i16(k.shift);
-                  return deliver(host_.key(KeyVerb::down, code, shift), ln,
-                                 [&] { return in.key_down(code, shift); });
-                }
-                case cmd::Key::Kind::up: {
-                  const std::int16_t shift = num::to_i16(k.shift);
-                  return deliver(host_.key(KeyVerb::up, code, shift), ln,
-                                 [&] { return in.key_up(code, shift); });
-                }
+                  return report(host_.key(KeyVerb::access, code, 0), ln);
+                case cmd::Key::Kind::down:
+                  return report(host_.key(KeyVerb::down, code, num::to_i16(k.shift)), ln);
+                case cmd::Key::Kind::up:
+                  return report(host_.key(KeyVerb::up, code, num::to_i16(k.shift)), ln);
               }
             });
           },
           [&](const cmd::Focus& f) {
-            // One notification each, as a container delivers them; pairs are the hosts' business.
-            run(ln, [&] {
-              switch (f.kind) {
-                case cmd::Focus::Kind::enter:
-                  return ctl.EnterFocus();
-                case cmd::Focus::Kind::got:
-                  return ctl.GotFocus();
-                case cmd::Focus::Kind::exit:
-                  return ctl.ExitFocus();
-                case cmd::Focus::Kind::lost:
-                  return ctl.LostFocus();
-              }
-            });
+            static constexpr FocusVerb verbs[] = {FocusVerb::enter, FocusVerb::got, FocusVerb::exit,
+                                                  FocusVerb::lost};
+            report(host_.focus(verbs[static_cast<int>(f.kind)]), ln);
           },
           [&](const cmd::Tick& t) {
             for (long n = t.periods; n > 0 && host_.exists(); --n) report(host_.tick(), ln);
@@ -177,7 +153,7 @@ void Runner::execute(const Command& c) {
             run(ln, [&] { host_.set_sys_color(s.index, num::to_i32(s.color)); });
           },
           [&](const cmd::Ambient& a) {
-            host_.surface().set_ambient_font(std::make_shared<const Font>(a.font));
+            host_.set_ambient_font(std::make_shared<const Font>(a.font));
           },
           [&](const cmd::LabelSize& l) { host_.pin_label_size(l.width, l.height); },
           [&](const cmd::State&) { state(); },

@@ -1,4 +1,4 @@
-// The trace on the headless host: a headless Button with the runner's hooks on its objects.
+// The trace on the headless host: a headless Button, watched by the runner.
 #include "host/headless/internals.h"
 #include "trace/host.h"
 #include "trace/trace.h"
@@ -7,21 +7,13 @@ namespace brelund::trace {
 
 namespace {
 
-class HeadlessHost final : public Host {
+class HeadlessHost final : public InstanceHost {
  public:
   void create(host::EventSink& application, Probe& probe) override {
     // The old button goes first: a handler that asks for a new one destroys the old one there.
     button_.reset();
-    button_ = std::make_unique<headless::Button>(&application, &probe);
-    auto& h = headless::internals(*button_);
-    h.surface.on_property_changed = [&probe](std::string_view n) { probe.changed(n); };
-    h.surface.on_refresh = [&probe] { probe.refreshed(); };
-    h.surface.on_mask = [&probe](const PictureRef& m) { probe.mask_set(m); };
-    h.surface.on_line = [&probe](float x1, float y1, float x2, float y2, OleColor c) {
-      probe.line(x1, y1, x2, y2, c);
-    };
-    h.label.on_fore_color = [&probe](OleColor c) { probe.caption_colour(c); };
-    h.pic.on_moved = [&probe] { probe.pic_moved(); };
+    button_ = std::make_unique<headless::Button>(&application);
+    impl().instance.watch(&probe);
   }
   bool exists() const override { return button_ != nullptr; }
 
@@ -38,7 +30,6 @@ class HeadlessHost final : public Host {
   void pointer_over() override { button_->pointer_over(); }
   void pointer_away() override { button_->pointer_away(); }
   void pointer_at(int x, int y) override { button_->pointer_at(x, y); }
-  Status tick() override { return impl().instance.tick(); }
   void snapshot(const std::string& path) override { button_->snapshot(path); }
 
  private:

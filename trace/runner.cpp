@@ -94,7 +94,7 @@ void Runner::Resize() { raise(EventId::Resize, {}); }
 void Runner::paint_begin(bool lit, bool pressed) {
   paint_ = json{{"lit", lit},
                 {"pressed", pressed},
-                {"disabled", !host_.surface().enabled()},
+                {"disabled", !host_.enabled()},
                 {"rows", json::array()},
                 {"columns", json::array()}};
   painting_ = true;
@@ -106,8 +106,9 @@ void Runner::paint_end() {
 }
 
 void Runner::laid_out() {
-  json l{{"Label", {number(host_.label().left()), number(host_.label().top())}}};
-  if (pic_moved_) l["Pic"] = {number(host_.pic().left()), number(host_.pic().top())};
+  const Placement p = host_.placement();
+  json l{{"Label", {number(p.label_left), number(p.label_top)}}};
+  if (pic_moved_) l["Pic"] = {number(p.pic_left), number(p.pic_top)};
   pic_moved_ = false;
   emit(json{{"layout", l}});
 }
@@ -158,10 +159,8 @@ Variant Runner::make_value(const Value& v) {
 }
 
 void Runner::state() {
-  const BotonFields f = host_.instance().control().fields();
-  auto& s = host_.surface();
-  auto& l = host_.label();
-  auto& p = host_.pic();
+  const StateView v = host_.state();
+  const BotonFields& f = v.fields;
   emit(json{{"state",
              {{"m_Highlighted", f.m_Highlighted},
               {"m_Pressed", f.m_Pressed},
@@ -171,27 +170,27 @@ void Runner::state() {
               {"m_Light", f.m_Light},
               {"m_Roundness3D", f.m_Roundness3D},
               {"m_CreateRegion", f.m_CreateRegion},
-              {"Timer1", host_.timer().enabled()},
-              {"Enabled", s.enabled() != 0},
-              {"BackColor", s.back_color()},
-              {"ScaleWidth", number(s.scale_width())},
-              {"ScaleHeight", number(s.scale_height())},
+              {"Timer1", v.timer},
+              {"Enabled", v.enabled},
+              {"BackColor", v.back_color},
+              {"ScaleWidth", number(v.scale_width)},
+              {"ScaleHeight", number(v.scale_height)},
               {"Label",
-               {{"Caption", l.caption()},
-                {"ForeColor", l.fore_color()},
-                {"ToolTipText", l.tool_tip_text()},
-                {"Left", number(l.left())},
-                {"Top", number(l.top())},
-                {"Width", number(l.width())},
-                {"Height", number(l.height())}}},
+               {{"Caption", v.label.caption},
+                {"ForeColor", v.label.fore_color},
+                {"ToolTipText", v.label.tool_tip_text},
+                {"Left", number(v.label.left)},
+                {"Top", number(v.label.top)},
+                {"Width", number(v.label.width)},
+                {"Height", number(v.label.height)}}},
               {"Pic",
-               {{"Visible", p.visible() != 0},
-                {"Enabled", p.enabled() != 0},
-                {"ToolTipText", p.tool_tip_text()},
-                {"Left", number(p.left())},
-                {"Top", number(p.top())},
-                {"Width", number(p.width())},
-                {"Height", number(p.height())}}}}}});
+               {{"Visible", v.pic.visible},
+                {"Enabled", v.pic.enabled},
+                {"ToolTipText", v.pic.tool_tip_text},
+                {"Left", number(v.pic.left)},
+                {"Top", number(v.pic.top)},
+                {"Width", number(v.pic.width)},
+                {"Height", number(v.pic.height)}}}}}});
 }
 
 void Runner::set_argument(const cmd::SetArg& a, int line) {

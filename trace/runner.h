@@ -64,9 +64,6 @@ class Runner final : public Probe, public host::EventSink {
   void set_argument(const cmd::SetArg& a, int line);
   template <class F>
   void run(int line, F&& f);
-  // Reports what the host's own input did, or says that it could not and takes `step` instead.
-  template <class F>
-  void deliver(const Delivery& d, int line, F&& step);
 
   Host& host_;
   std::ostream& out_;

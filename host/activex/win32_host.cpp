@@ -36,7 +36,6 @@ void Surface::set_window(HWND hwnd) {
 }
 
 void Surface::changed(host::Change what) {
-  if (what == host::Change::mask && on_mask) on_mask(mask_picture());
   if (what == host::Change::drawing) drawn_ = redrawn_ = true;
   if (!hwnd_) return;
   switch (what) {
@@ -54,8 +53,7 @@ void Surface::changed(host::Change what) {
   }
 }
 
-void Surface::refresh() {
-  if (on_refresh) on_refresh();
+void Surface::redraw() {
   if (!hwnd_) return;
   InvalidateRect(hwnd_, nullptr, FALSE);
   UpdateWindow(hwnd_);
@@ -114,15 +112,9 @@ FontRef Label::default_font() {
 
 Label::Label() : StoredLabel(default_font()) { changed(host::Change::text); }
 
-void Label::pin_size(std::optional<std::pair<float, float>> twips) {
-  pinned_ = twips;
-  changed(host::Change::text);
-}
-
 void Label::changed(host::Change what) {
-  if (what == host::Change::colour && on_fore_color) on_fore_color(fore_color());
-  if (what != host::Change::text) return;
-  if (pinned_) return measured(pinned_->first, pinned_->second);
+  if (what != host::Change::text && what != host::Change::measure) return;
+  if (pinned()) return measured(0, 0);
   // The caption sizes itself to its text in its own font, as a label with AutoSize does.
   MemoryDc dc;
   FontHandle font(create_gdi_font(*this->font()));

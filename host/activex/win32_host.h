@@ -43,19 +43,15 @@ class Surface final : public host::StoredSurface {
   // (drawing at another size or place); null when all is opaque.
   Region shape_region(const XFORM* transform = nullptr) const;
 
-  // Hooks for a tool that shows what the control does (the trace); none in the server. The line
-  // hook, on_line, is the stored surface's.
-  std::function<void()> on_refresh;
-  std::function<void(const PictureRef&)> on_mask;
-  void refresh() override;
   host::WindowHandle hwnd() override { return HandleToUlong(hwnd_); }
   std::optional<bool> extender_default() override { return site_.extender_bool(L"Default"); }
   std::optional<bool> extender_cancel() override { return site_.extender_bool(L"Cancel"); }
   FontRef ambient_font() override { return site_.ambient_font(); }
-  void property_changed(std::string_view name) override { site_.property_changed(name); }
 
  private:
   void changed(host::Change what) override;
+  void redraw() override;
+  void notify(std::string_view name) override { site_.property_changed(name); }
   void apply_shape();
   Site& site_;
   HWND hwnd_ = nullptr;
@@ -72,26 +68,13 @@ class Label final : public host::StoredLabel {
   Label();
   // The font a caption has before anyone sets one; also the ambient font without a container.
   static FontRef default_font();
-  // Pins the measured size, as a host whose font measures the text so (the trace).
-  void pin_size(std::optional<std::pair<float, float>> twips);
-
-  std::function<void(OleColor)> on_fore_color;  // a tool's hook
 
  private:
   void changed(host::Change what) override;
-  std::optional<std::pair<float, float>> pinned_;
 };
 
 // Pic keeps its state only: the control window draws it over the face.
-class Image final : public host::StoredImage {
- public:
-  std::function<void()> on_moved;  // a tool's hook: Pic was placed
-
- private:
-  void changed(host::Change what) override {
-    if (what == host::Change::position && on_moved) on_moved();
-  }
-};
+class Image final : public host::StoredImage {};
 
 // picMask: a white-backed persistent image on a memory DC, filled through the real gdi32
 // region functions.

@@ -55,8 +55,8 @@ class Instance::Guard final : public EventSink {
 };
 
 namespace {
-Services designed(StoredSurface& surface, Label& label, Image& pic, MaskCanvas& mask, Timer& timer,
-                  Platform& platform, EventSink& events, Observer* observer) {
+Services designed(StoredSurface& surface, StoredLabel& label, StoredImage& pic, MaskCanvas& mask,
+                  Timer& timer, Platform& platform, EventSink& events, Observer* observer) {
   surface.set_size(design::kWidth, design::kHeight);
   Services s{surface, label, pic, mask, timer, platform, events, observer};
   design::apply_design(s);
@@ -64,15 +64,23 @@ Services designed(StoredSurface& surface, Label& label, Image& pic, MaskCanvas& 
 }
 }  // namespace
 
-Instance::Instance(StoredSurface& surface, Label& label, Image& pic, MaskCanvas& mask, Timer& timer,
-                   Platform& platform, EventSink& application, Observer* observer)
+Instance::Instance(StoredSurface& surface, StoredLabel& label, StoredImage& pic, MaskCanvas& mask,
+                   Timer& timer, Platform& platform, EventSink& application, Observer* observer)
     : surface_(surface),
+      label_(label),
       pic_(pic),
       timer_(timer),
       guard_(std::make_unique<Guard>(application, alive_)),
       control_(designed(surface, label, pic, mask, timer, platform, *guard_, observer)) {}
 
 Instance::~Instance() { retire(); }
+
+void Instance::watch(Watcher* watcher) noexcept {
+  surface_.watch(watcher);
+  label_.watch(watcher);
+  pic_.watch(watcher);
+  control_.services().observer = watcher;
+}
 
 template <class F>
 Status Instance::step(F&& f) {
@@ -141,6 +149,50 @@ Status Instance::focus_out() {
   if (first.gone) return first;
   Status second = step([&] { control_.ExitFocus(); });
   return first.ok() ? second : first;
+}
+
+Hit Instance::hit(float x, float y) {
+  const float width = surface_.width();
+  // A box holds its left and top edges, not its right and bottom ones, as a window does.
+  auto inside = [&](float left, float top, float w, float h, float& lx, float& ly) {
+    if (mirrored_) left = width - left - w;
+    if (!(x >= left && y >= top && x < left + w && y < top + h)) return false;
+    lx = mirrored_ ? left + w - x : x - left;
+    ly = y - top;
+    return true;
+  };
+  Hit hit{PointerTarget::surface, x, y};
+  if (inside(label_.left(), label_.top(), label_.width(), label_.height(), hit.x, hit.y))
+    hit.target = PointerTarget::caption;
+  else if (pic_.visible() != 0 && pic_.enabled() != 0 &&
+           inside(pic_.left(), pic_.top(), pic_.width(), pic_.height(), hit.x, hit.y))
+    hit.target = PointerTarget::picture;
+  return hit;
+}
+
+Status Instance::pointer(PointerAction action, std::int16_t button, std::int16_t shift, float x,
+                         float y) {
+  if (retired()) return {0, {}, true};
+  // A move with no button held ends a capture whose release went elsewhere.
+  if (action == PointerAction::move && button == 0) held_ = 0;
+  if (held_ == 0) capture_.reset();
+  Hit at;
+  if (capture_) {
+    const float dx = x - capture_->x;
+    at = {capture_->target, capture_->flipped ? -dx : dx, y - capture_->y};
+  } else {
+    at = hit(x, y);
+  }
+  if (action == PointerAction::down) {
+    if (held_ == 0) {
+      const bool flipped = mirrored_ && at.target != PointerTarget::surface;
+      capture_ = Capture{at.target, flipped ? x + at.x : x - at.x, y - at.y, flipped};
+    }
+    held_ |= button;
+  } else if (action == PointerAction::up) {
+    held_ &= static_cast<std::int16_t>(~button);
+  }
+  return pointer(action, at.target, button, shift, at.x, at.y);
 }
 
 Status Instance::pointer(PointerAction action, PointerTarget target, std::int16_t button,

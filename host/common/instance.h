@@ -12,11 +12,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "brelund/boton.h"
 #include "brelund/forms.h"
+#include "host/common/stored_children.h"
 #include "host/common/stored_surface.h"
+#include "host/common/watcher.h"
 
 namespace brelund::host {
 
@@ -25,18 +28,27 @@ enum class PointerAction { down, move, up };
 // with that child's own coordinates.
 enum class PointerTarget { surface, caption, picture };
 
+// A point of the surface as the part under it sees it: that part, and the point in its own twips.
+struct Hit {
+  PointerTarget target;
+  float x, y;
+};
+
 class Instance {
  public:
   // Creates the control on the host's objects and applies the design settings; nothing is drawn.
   // `application` receives the events; `observer` sees paints and layouts (tools only).
-  Instance(StoredSurface& surface, Label& label, Image& pic, MaskCanvas& mask, Timer& timer,
-           Platform& platform, EventSink& application, Observer* observer = nullptr);
+  Instance(StoredSurface& surface, StoredLabel& label, StoredImage& pic, MaskCanvas& mask,
+           Timer& timer, Platform& platform, EventSink& application, Observer* observer = nullptr);
   // Destroying the instance inside an event ends that event's step when the handler returns.
   ~Instance();
   Instance(const Instance&) = delete;
   Instance& operator=(const Instance&) = delete;
 
   Boton& control() noexcept { return control_; }
+
+  // A tool that shows what the control and its host objects do (the trace), or none.
+  void watch(Watcher* watcher) noexcept;
 
   // Marks the control as gone while the object itself lives on (a COM object that the container
   // released but that holds itself for the step in progress): every later event ends its step.
@@ -65,9 +77,21 @@ class Instance {
   Status focus_out();
   bool focused() const noexcept { return focused_; }
 
-  // A pointer notification with its target's coordinates in twips. The caption forwards to the
-  // control's handlers as they are; a disabled picture does not report on its own, so its press
-  // reaches the surface with the surface's coordinates.
+  // The part of the control under a point of the surface (twips). The caption is painted over
+  // the picture and is asked first; then the picture, while it is shown and enabled (a disabled
+  // picture reports nothing of its own, so the surface gets the point in its own coordinates);
+  // then the surface. With `mirrored` the caption and picture are drawn mirrored, as in a
+  // right-to-left layout, and are looked for where they are drawn.
+  Hit hit(float x, float y);
+  void set_mirrored(bool mirrored) noexcept { mirrored_ = mirrored; }
+
+  // A pointer notification at a point of the surface, in twips, as a host's window reports it.
+  // The part under the point gets it (see hit()); while a button is held, the part that was
+  // pressed keeps getting everything, in its own coordinates, wherever the pointer is: a
+  // windowless child holds the capture as a window does. `button` is the button that went down
+  // or up, or for a move the buttons held.
+  Status pointer(PointerAction action, std::int16_t button, std::int16_t shift, float x, float y);
+  // A pointer notification that a part reports itself, in that part's own twips.
   Status pointer(PointerAction action, PointerTarget target, std::int16_t button,
                  std::int16_t shift, float x, float y);
 
@@ -84,13 +108,24 @@ class Instance {
   Status step(F&& f);
 
   StoredSurface& surface_;
-  Image& pic_;
+  StoredLabel& label_;
+  StoredImage& pic_;
   Timer& timer_;
   // Shared with the event in progress, which keeps it after the instance is gone.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::unique_ptr<Guard> guard_;
   Boton control_;
   bool focused_ = false;
+  bool mirrored_ = false;
+  // The buttons held on the control, and the part that took the press while any is held, with
+  // that part's origin on the surface when it was pressed (its right edge when mirrored).
+  struct Capture {
+    PointerTarget target;
+    float x, y;
+    bool flipped;
+  };
+  std::int16_t held_ = 0;
+  std::optional<Capture> capture_;
 };
 
 }  // namespace brelund::host

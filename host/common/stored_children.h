@@ -3,11 +3,13 @@
 // defaults and the picture's natural size are written once, here.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "brelund/host.h"
 #include "brelund/units.h"
+#include "host/common/watcher.h"
 
 namespace brelund::host {
 
@@ -23,7 +25,8 @@ enum class Change {
   size,
   drawing,
   mask,
-  pointer
+  pointer,
+  measure  // the caption must be measured again, though its text and font are the same
 };
 
 class StoredLabel : public Label {
@@ -42,6 +45,7 @@ class StoredLabel : public Label {
   OleColor fore_color() override { return fore_; }
   void set_fore_color(OleColor c) override {
     fore_ = c;
+    if (watcher_) watcher_->caption_colour(c);
     changed(Change::colour);
   }
   std::string tool_tip_text() override { return tip_; }
@@ -62,18 +66,30 @@ class StoredLabel : public Label {
   float width() override { return width_; }
   float height() override { return height_; }
 
+  void watch(Watcher* w) noexcept { watcher_ = w; }
+  // Pins the measured size, as a host whose font measures the text so (tests, traces); nullopt
+  // measures the text again.
+  void pin_size(std::optional<std::pair<float, float>> twips) {
+    pinned_ = twips;
+    changed(Change::measure);
+  }
+
  protected:
   explicit StoredLabel(FontRef default_font)
       : default_font_(std::move(default_font)), font_(default_font_) {}
   // Called after every change; a text change (caption or font) must end in measured().
   virtual void changed(Change) {}
-  // The size of the caption in its font, in twips: the label sizes itself to its text.
+  // The size of the caption in its font, in twips: the label sizes itself to its text. A pinned
+  // size stands instead.
   void measured(float width_twips, float height_twips) {
-    width_ = width_twips;
-    height_ = height_twips;
+    width_ = pinned_ ? pinned_->first : width_twips;
+    height_ = pinned_ ? pinned_->second : height_twips;
   }
+  bool pinned() const noexcept { return pinned_.has_value(); }
 
  private:
+  Watcher* watcher_ = nullptr;
+  std::optional<std::pair<float, float>> pinned_;
   FontRef default_font_;
   std::string caption_;
   FontRef font_;
@@ -112,20 +128,25 @@ class StoredImage : public Image {
   float left() override { return left_; }
   void set_left(float v) override {
     left_ = v;
+    if (watcher_) watcher_->pic_moved();
     changed(Change::position);
   }
   float top() override { return top_; }
   void set_top(float v) override {
     top_ = v;
+    if (watcher_) watcher_->pic_moved();
     changed(Change::position);
   }
   float width() override { return width_; }
   float height() override { return height_; }
 
+  void watch(Watcher* w) noexcept { watcher_ = w; }
+
  protected:
   virtual void changed(Change) {}
 
  private:
+  Watcher* watcher_ = nullptr;
   PictureRef picture_;
   Bool16 visible_ = kFalse, enabled_ = kTrue;
   std::string tip_;

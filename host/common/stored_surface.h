@@ -12,6 +12,7 @@
 #include "brelund/units.h"
 #include "host/common/canvas.h"
 #include "host/common/stored_children.h"
+#include "host/common/watcher.h"
 
 namespace brelund::host {
 
@@ -45,24 +46,35 @@ class StoredSurface : public Surface {
   void set_scale_width(float v) override { canvas_.set_scale_width(v); }
   void set_scale_height(float v) override { canvas_.set_scale_height(v); }
   void set_draw_style(std::int16_t style) override { draw_style_ = style; }
-  // A hook for tools that show what the control draws (the trace); none by default. With it,
-  // the tool sees every row as its own line.
-  std::function<void(float, float, float, float, OleColor)> on_line;
+
+  // A tool that shows what the control does (the trace); none by default. While one watches,
+  // it sees every row of a batch as its own line.
+  void watch(Watcher* w) noexcept { watcher_ = w; }
+  Watcher* watcher() const noexcept { return watcher_; }
 
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override {
-    if (on_line) on_line(x1, y1, x2, y2, rgb);
+    if (watcher_) watcher_->line(x1, y1, x2, y2, rgb);
     canvas_.line(x1, y1, x2, y2, rgb);
     changed(Change::drawing);
   }
   void rows(const Row* rows, int count) override {
     if (count <= 0) return;
-    if (on_line) return Surface::rows(rows, count);
+    if (watcher_) return Surface::rows(rows, count);
     canvas_.rows(rows, count);
     changed(Change::drawing);
   }
   void set_mask_picture(PictureRef mask) override {
     mask_ = std::move(mask);
+    if (watcher_) watcher_->mask_set(mask_);
     changed(Change::mask);
+  }
+  void refresh() final {
+    if (watcher_) watcher_->refreshed();
+    redraw();
+  }
+  void property_changed(std::string_view name) final {
+    if (watcher_) watcher_->changed(name);
+    notify(name);
   }
   OleColor back_color() override { return back_; }
   void set_back_color(OleColor c) override { back_ = c; }
@@ -100,8 +112,13 @@ class StoredSurface : public Surface {
 
  protected:
   virtual void changed(Change) {}
+  // Refresh: show the retained drawing again now.
+  virtual void redraw() {}
+  // PropertyChanged: tell the container.
+  virtual void notify(std::string_view /*name*/) {}
 
  private:
+  Watcher* watcher_ = nullptr;
   float width_ = 0, height_ = 0;
   std::int16_t draw_style_ = 0;
   Canvas canvas_;

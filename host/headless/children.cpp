@@ -9,23 +9,18 @@ namespace brelund::headless {
 Label::Label(TextMeasure measure)
     : StoredLabel(std::make_shared<const Font>()), measure_fn_(std::move(measure)) {}
 
-void Label::pin_size(std::optional<std::pair<float, float>> twips) {
-  pinned_ = twips;
-  remeasure();
-}
-
 void Label::changed(host::Change what) {
   // The same caption in an equal font keeps its size: a load sets the caption and then the font,
   // which is most often the one it had.
-  if (what == host::Change::text &&
-      !(measured_ && caption() == measured_caption_ && *font() == *measured_font_))
+  if (what == host::Change::measure ||
+      (what == host::Change::text &&
+       !(measured_ && caption() == measured_caption_ && *font() == *measured_font_)))
     remeasure();
-  if (what == host::Change::colour && on_fore_color) on_fore_color(fore_color());
 }
 
 void Label::remeasure() {
   measured_ = false;
-  if (pinned_) return measured(pinned_->first, pinned_->second);
+  if (pinned()) return measured(0, 0);
   const FontRef f = font();
   std::string text = caption();
   const TextSize s = measure_fn_ ? measure_fn_(*f, text) : TextSize{};

@@ -17,31 +17,17 @@ class Label final : public host::StoredLabel {
  public:
   explicit Label(TextMeasure measure);
 
-  // Pins the measured size, as a host whose font measures the text so (tests, traces).
-  void pin_size(std::optional<std::pair<float, float>> twips);
-
-  std::function<void(OleColor)> on_fore_color;  // a tool's hook
-
  private:
   void changed(host::Change what) override;
   void remeasure();
   TextMeasure measure_fn_;
-  std::optional<std::pair<float, float>> pinned_;
   // What the size was last measured from, while it still stands.
   bool measured_ = false;
   std::string measured_caption_;
   FontRef measured_font_;
 };
 
-class Image final : public host::StoredImage {
- public:
-  std::function<void()> on_moved;  // a tool's hook: Pic was placed
-
- private:
-  void changed(host::Change what) override {
-    if (what == host::Change::position && on_moved) on_moved();
-  }
-};
+class Image final : public host::StoredImage {};
 
 class Timer final : public host::Timer {
  public:

@@ -26,10 +26,6 @@ Platform& BotonWidgetAccess::platform(BotonWidget& w) { return w.d_->platform; }
 host::WindowHandle BotonWidgetAccess::hwnd(BotonWidget& w) { return w.d_->hwnd; }
 bool BotonWidgetAccess::hover_timer_active(BotonWidget& w) { return w.d_->timer.enabled(); }
 
-void BotonWidgetAccess::set_observer(BotonWidget& w, host::Observer* observer) {
-  w.d_->instance->control().services().observer = observer;
-}
-
 void BotonWidgetAccess::set_ambient_font(BotonWidget& w, FontRef font) {
   w.d_->surface.ambient_given = font != nullptr;
   w.d_->surface.set_ambient_font(font ? std::move(font) : from_qfont(w.font()));

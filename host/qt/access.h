@@ -35,7 +35,6 @@ class BotonWidgetAccess {
   static Platform& platform(BotonWidget& w);
   static host::WindowHandle hwnd(BotonWidget& w);
   static bool hover_timer_active(BotonWidget& w);
-  static void set_observer(BotonWidget& w, host::Observer* observer);
   static void set_ambient_font(BotonWidget& w, FontRef font);
 
   // The retained face as drawn (without caption and picture), and where caption and picture are

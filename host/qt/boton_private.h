@@ -77,8 +77,7 @@ class BotonWidget::Private {
   bool holds_rebuild();
   // A watching tool (a trace) is attached: it sees every rebuild and every mask drawn.
   bool tool_attached() {
-    return surface.hooks.line || surface.hooks.mask ||
-           (instance && instance->control().services().observer);
+    return surface.watcher() || (instance && instance->control().services().observer);
   }
 
   // Pointer and keys.

@@ -110,7 +110,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
       p.rebuilt =
           Private::Rebuilt{p.edits.count, p.instance->control().fields(), p.surface.ratio()};
   };
-  d.surface.hooks.property_changed = [this](std::string_view name) {
+  d.surface.on_property_changed = [this](std::string_view name) {
     QPointer<BotonWidget> self(this);
     updateGeometry();
     emit propertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));

@@ -37,11 +37,6 @@ QColor Label::colour() { return to_qcolor(platform_, fore_color()); }
 
 QRect Label::rect() { return {px(left()), px(top()), extent(width()), extent(height())}; }
 
-void Label::pin_size(std::optional<std::pair<float, float>> twips) {
-  pinned_ = twips;
-  remeasure();
-}
-
 float Label::width() {
   measure();
   return StoredLabel::width();
@@ -69,8 +64,8 @@ void Label::measure() {
   stale_ = false;
   const FontRef f = font();
   qfont_ = to_qfont(f ? *f : Font{});
-  if (pinned_) {
-    measured(pinned_->first, pinned_->second);
+  if (pinned()) {
+    measured(0, 0);
   } else {
     const QSize size = QFontMetrics(qfont_).size(kTextFlags, text_);
     measured(units::twips_of_pixels(size.width()), units::twips_of_pixels(size.height()));
@@ -81,6 +76,7 @@ void Label::changed(host::Change what) {
   if (edits) edits->add();
   switch (what) {
     case host::Change::text:
+    case host::Change::measure:
       remeasure();
       break;
     case host::Change::tip:
@@ -88,7 +84,6 @@ void Label::changed(host::Change what) {
       break;
     case host::Change::colour:
       button_.update();
-      if (on_fore_color) on_fore_color(fore_color());
       break;
     case host::Change::position:
       button_.update();
@@ -118,7 +113,6 @@ void Image::changed(host::Change what) {
     image_ = picture() ? to_qimage(*picture()) : QImage();
     if (picture() != sourced_) remember_source(nullptr, {});
   }
-  if (what == host::Change::position && on_moved) on_moved();
   if (on_changed) on_changed();
 }
 

@@ -49,12 +49,8 @@ class Label final : public host::StoredLabel {
   QFont qfont();
   QColor colour();
   QRect rect();
-  // A fixed measured size in twips instead of the font's (a trace pins it to compare hosts).
-  void pin_size(std::optional<std::pair<float, float>> twips);
   // Called after the text or font changed (the caption is measured again when asked for).
   std::function<void()> on_measured;
-  // A watching tool's hook (a trace): the caption's colour was set.
-  std::function<void(OleColor)> on_fore_color;
   Edits* edits = nullptr;
 
  private:
@@ -69,7 +65,6 @@ class Label final : public host::StoredLabel {
   QFont qfont_;
   QString text_;  // the text as it was when it changed last
   bool stale_ = true;
-  std::optional<std::pair<float, float>> pinned_;
 };
 
 // Pic: shows its picture at the picture's natural size. A picture handed over as a pixmap of a
@@ -83,8 +78,6 @@ class Image final : public host::StoredImage {
   void remember_source(PictureRef picture, QPixmap source);
   QPixmap source_of(const PictureRef& picture) const;
   std::function<void()> on_changed;
-  // A watching tool's hook (a trace): the picture box was placed.
-  std::function<void()> on_moved;
   Edits* edits = nullptr;
 
  private:

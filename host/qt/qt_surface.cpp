@@ -31,9 +31,12 @@ void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
 }
 
 void Surface::rows(const Row* rows, int count) {
+  // A watching tool sees each row as a line of its own, which line() also draws at device
+  // resolution.
+  if (watcher()) return StoredSurface::rows(rows, count);
   StoredSurface::rows(rows, count);
-  // The batch stays one call at a ratio of 1 with nobody watching, as it is meant to.
-  if (!hooks.line && !hires_.active() && ratio() <= 1) return;
+  // The batch stays one call at a ratio of 1, as it is meant to.
+  if (!hires_.active() && ratio() <= 1) return;
   for (int i = 0; i < count; ++i)
     for (std::int32_t j = 0; j < rows[i].count; ++j)
       also(0, rows[i].y_at(j), 1, rows[i].y_at(j), rows[i].rgb);
@@ -48,17 +51,13 @@ void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {
   } else if (hires_.active()) {
     hires_.clear();
   }
-  if (hooks.line) hooks.line(x1, y1, x2, y2, rgb);
 }
 
-void Surface::refresh() {
-  button_.update();
-  if (hooks.refresh) hooks.refresh();
-}
+void Surface::redraw() { button_.update(); }
 
-void Surface::property_changed(std::string_view name) {
+void Surface::notify(std::string_view name) {
   forget_ratio();
-  if (hooks.property_changed) hooks.property_changed(name);
+  if (on_property_changed) on_property_changed(name);
 }
 
 std::optional<bool> Surface::extender_default() {
@@ -115,7 +114,6 @@ void Surface::changed(host::Change what) {
       break;
     case host::Change::mask:
       apply_shape();
-      if (hooks.mask) hooks.mask(mask_picture());
       break;
     // A disabled control gets neither pointer nor keyboard notifications, as on the desktop.
     case host::Change::enabled:

@@ -22,15 +22,6 @@ class Surface final : public host::StoredSurface {
  public:
   Surface(QPushButton& button, host::WindowHandle hwnd);
 
-  // What a tool that watches the control (a trace) sees; none are needed to show it.
-  struct Hooks {
-    std::function<void(float, float, float, float, OleColor)> line;
-    std::function<void(const PictureRef&)> mask;
-    std::function<void(std::string_view)> property_changed;
-    std::function<void()> refresh;
-  };
-  Hooks hooks;
-
   // Enabled as the face shows it: the control's own setting, and no disabled ancestor. While
   // saving, only the control's own setting counts: a disabled dialog does not disable its buttons'
   // saved state.
@@ -40,9 +31,9 @@ class Surface final : public host::StoredSurface {
 
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
   void rows(const Row* rows, int count) override;
-  void refresh() override;
   host::WindowHandle hwnd() override { return hwnd_; }
-  void property_changed(std::string_view name) override;
+  // The widget's side of PropertyChanged (its propertyChanged signal).
+  std::function<void(std::string_view)> on_property_changed;
   // The stores that draw nothing when set count as changes too: the next face is drawn with them.
   void set_back_color(OleColor c) override;
   void set_fore_color(OleColor c) override;
@@ -84,9 +75,11 @@ class Surface final : public host::StoredSurface {
 
  private:
   void changed(host::Change what) override;
+  void redraw() override;
+  void notify(std::string_view name) override;
   void apply_shape();
   void apply_cursor();
-  // The same line at device resolution, and to the watching tool.
+  // The same line at device resolution.
   void also(float x1, float y1, float x2, float y2, OleColor rgb);
   // The window shape last made from a mask described by its shapes, and what it was made from:
   // most rebuilds (a caption, a colour, a look, the show) keep the shape, and then neither the

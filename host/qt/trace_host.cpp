@@ -29,7 +29,13 @@ namespace {
 
 using host::PointerAction;
 using host::PointerTarget;
-using trace::Delivery;
+
+// How a verb was carried out: by a Qt event, with the status the widget reported for it, or not
+// at all, with the reason, for the instance's step to stand in.
+struct Delivery {
+  std::optional<Status> status;
+  std::string simulated;
+};
 
 // The window on the screen and the control's place in it, in pixels. The window stays inside the
 // offscreen platform's default screen (800 x 600) and inside Xvfb's.
@@ -122,7 +128,7 @@ int qt_key_for(std::int16_t code, Qt::KeyboardModifiers& mods) {
   return 0;
 }
 
-class QtHost final : public trace::Host {
+class QtHost final : public trace::InstanceHost {
  public:
   QtHost() {
     window_.setWindowTitle(QStringLiteral("boton trace"));
@@ -142,6 +148,7 @@ class QtHost final : public trace::Host {
     // step it was in.
     delete widget_.data();
     held_ = 0;
+    probe_ = &probe;
     // Each control starts with the pointer off it, as on the headless host, whose simulated
     // screen comes and goes with its control.
     QCursor::setPos(kAway);
@@ -182,20 +189,7 @@ class QtHost final : public trace::Host {
       if (!error_) error_ = Status{number, description.toStdString(), false};
     });
 
-    Surface& s = A::surface(*w);
-    s.hooks.line = [&probe](float x1, float y1, float x2, float y2, OleColor c) {
-      probe.line(x1, y1, x2, y2, c);
-    };
-    s.hooks.mask = [&probe](const PictureRef& m) { probe.mask_set(m); };
-    s.hooks.refresh = [&probe] { probe.refreshed(); };
-    s.hooks.property_changed =
-        [&probe, shown = std::move(s.hooks.property_changed)](std::string_view name) {
-          probe.changed(name);
-          if (shown) shown(name);
-        };
-    A::label(*w).on_fore_color = [&probe](OleColor c) { probe.caption_colour(c); };
-    A::pic(*w).on_moved = [&probe] { probe.pic_moved(); };
-    A::set_observer(*w, &probe);
+    A::instance(*w).watch(&probe);
   }
   bool exists() const override { return widget_ != nullptr; }
 
@@ -226,6 +220,19 @@ class QtHost final : public trace::Host {
     return through([&] { BotonWidgetAccess::timer(*widget_).fire(); }).status.value_or(Status{});
   }
 
+  Status show() override {
+    return carried(deliver_show(), [&] { return instance().show(); });
+  }
+  Status pointer(PointerAction action, PointerTarget target, std::int16_t button,
+                 std::int16_t shift, float x, float y) override {
+    return carried(deliver_pointer(action, target, button, shift, x, y),
+                   [&] { return instance().pointer(action, target, button, shift, x, y); });
+  }
+  Status key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) override {
+    return carried(deliver_key(verb, code, shift),
+                   [&] { return InstanceHost::key(verb, code, shift); });
+  }
+
   // The window's pixels as Qt paints them, and the window's shape as transparency.
   void snapshot(const std::string& path) override {
     QImage img = widget_->grab().toImage().convertToFormat(QImage::Format_ARGB32);
@@ -241,7 +248,7 @@ class QtHost final : public trace::Host {
   }
 
   // The show event Qt sends a widget as it comes on the screen (see create()).
-  Delivery show() override {
+  Delivery deliver_show() {
     return through([&] {
       QShowEvent e;
       QApplication::sendEvent(widget_.data(), &e);
@@ -256,11 +263,18 @@ class QtHost final : public trace::Host {
     widget_->setCancel(is_cancel.value_or(false));
   }
 
-  Delivery pointer(PointerAction action, PointerTarget target, std::int16_t button,
-                   std::int16_t shift, float x, float y) override;
-  Delivery key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) override;
+  Delivery deliver_pointer(PointerAction action, PointerTarget target, std::int16_t button,
+                           std::int16_t shift, float x, float y);
+  Delivery deliver_key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift);
 
  private:
+  // The status of a verb Qt carried, or the instance's step after the reason Qt could not.
+  template <class F>
+  Status carried(const Delivery& d, F&& step) {
+    if (d.status) return *d.status;
+    if (!d.simulated.empty()) probe_->simulated(d.simulated);
+    return step();
+  }
   // Runs `send`, which hands Qt one event, and returns the status the widget reported for it.
   template <class F>
   Delivery through(F&& send) {
@@ -277,6 +291,7 @@ class QtHost final : public trace::Host {
   QPointer<BotonWidget> widget_;
   std::optional<Status> error_;
   std::int16_t held_ = 0;  // the buttons the script holds down
+  trace::Probe* probe_ = nullptr;
 };
 
 std::optional<std::string> QtHost::not_deliverable() {
@@ -285,8 +300,8 @@ std::optional<std::string> QtHost::not_deliverable() {
   return std::nullopt;
 }
 
-Delivery QtHost::pointer(PointerAction action, PointerTarget target, std::int16_t button,
-                         std::int16_t shift, float x, float y) {
+Delivery QtHost::deliver_pointer(PointerAction action, PointerTarget target, std::int16_t button,
+                                 std::int16_t shift, float x, float y) {
   // What the script holds afterwards, whatever carries the verb.
   const std::int16_t before = held_;
   if (action == PointerAction::down) held_ = static_cast<std::int16_t>(held_ | button);
@@ -354,7 +369,7 @@ Delivery QtHost::send_key(QEvent::Type type, int key, Qt::KeyboardModifiers mods
   return through([&] { QApplication::sendEvent(receiver, &e); });
 }
 
-Delivery QtHost::key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) {
+Delivery QtHost::deliver_key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) {
   using trace::KeyVerb;
   if (auto why = not_deliverable()) return simulated(*why);
   BotonWidget& w = *widget_;

@@ -45,6 +45,8 @@ class Boton {
             m_Roundness3D, m_CreateRegion, m_Light,     m_RoundSize};
   }
   host::Services& services() noexcept { return host_; }
+  // Held down by the mouse or a key: the look a host that draws its own states shows as pressed.
+  bool pressed() const noexcept { return m_Pressed != kFalse; }
 
   // ---- the public members, in the order of their slots ----
   std::string Caption();
@@ -125,6 +127,12 @@ class Boton {
   Bool16 m_CreateRegion = kFalse;
   std::int32_t m_Light = 0;
   std::int32_t m_RoundSize = 0;
+
+  // The key whose release may click the button: the last Space or Enter pressed on it, or Escape
+  // when it pressed the button. A release of any other key, or after the focus left, does not
+  // click: otherwise Escape in a dialog would cancel it and click the focused button too, and a
+  // key pressed on one control would click the next one if the focus moved while it was held.
+  std::int16_t armed_key_ = 0;
 };
 
 }  // namespace brelund

@@ -58,8 +58,8 @@ std::int16_t held_buttons(WPARAM wp) {
 
 }  // namespace
 
-Control::Control(Site& site, host::EventSink& application, trace::Probe& probe, HWND form)
-    : surface(site), instance(surface, label, pic, mask, timer, platform, application, &probe) {
+Control::Control(Site& site, host::EventSink& application, trace::Probe&, HWND form)
+    : surface(site), instance(surface, label, pic, mask, timer, platform, application) {
   register_class();
   hwnd = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 100, 100, 1, 1,
                          form, nullptr, GetModuleHandleW(nullptr), this);

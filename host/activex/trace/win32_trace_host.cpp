@@ -87,13 +87,7 @@ void Win32Host::create(host::EventSink& application, trace::Probe& probe) {
   probe_ = &probe;
   control_ = std::make_unique<Control>(*this, application, probe, form_);
   Control& c = *control_;
-  c.surface.on_refresh = [&probe] { probe.refreshed(); };
-  c.surface.on_mask = [&probe](const PictureRef& m) { probe.mask_set(m); };
-  c.surface.on_line = [&probe](float x1, float y1, float x2, float y2, OleColor rgb) {
-    probe.line(x1, y1, x2, y2, rgb);
-  };
-  c.label.on_fore_color = [&probe](OleColor rgb) { probe.caption_colour(rgb); };
-  c.pic.on_moved = [&probe] { probe.pic_moved(); };
+  c.instance.watch(&probe);
   c.scripted = [this](HWND h, UINT msg) {
     return expect_ && expect_->arrived && expect_->hwnd == h && expect_->message == msg;
   };
@@ -123,9 +117,7 @@ FontRef Win32Host::ambient_font() {
   return static_cast<host::StoredSurface&>(control_->surface).StoredSurface::ambient_font();
 }
 
-void Win32Host::property_changed(std::string_view name) {
-  if (probe_) probe_->changed(name);
-}
+void Win32Host::property_changed(std::string_view) {}
 
 // ---- the message loop ----
 
@@ -363,18 +355,18 @@ Status Win32Host::send_key(bool down, std::int16_t code, std::int16_t shift) {
   return c->status;
 }
 
-trace::Delivery Win32Host::key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) {
+Status Win32Host::key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) {
   switch (verb) {
     case trace::KeyVerb::down:
-      return {send_key(true, code, shift), {}};
+      return send_key(true, code, shift);
     case trace::KeyVerb::up:
-      return {send_key(false, code, shift), {}};
+      return send_key(false, code, shift);
     case trace::KeyVerb::press:
-      return {send_press(code), {}};
+      return send_press(code);
     case trace::KeyVerb::access:
-      return {send_access(code), {}};
+      break;
   }
-  return {};
+  return send_access(code);
 }
 
 Status Win32Host::send_press(std::int16_t ascii) {

@@ -49,7 +49,7 @@ struct Control {
   std::function<bool(HWND, UINT)> scripted;
 };
 
-class Win32Host final : public trace::Host, public Site {
+class Win32Host final : public trace::InstanceHost, public Site {
  public:
   Win32Host();
   ~Win32Host() override;
@@ -66,11 +66,11 @@ class Win32Host final : public trace::Host, public Site {
 
   // Real input where the platform has it; otherwise the instance's step, said so through the
   // probe. Either way the step is done here, so the runner only reports its status.
-  trace::Delivery pointer(host::PointerAction action, host::PointerTarget target,
-                          std::int16_t button, std::int16_t shift, float x, float y) override {
-    return {send_pointer(action, target, button, shift, x, y), {}};
+  Status pointer(host::PointerAction action, host::PointerTarget target, std::int16_t button,
+                 std::int16_t shift, float x, float y) override {
+    return send_pointer(action, target, button, shift, x, y);
   }
-  trace::Delivery key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) override;
+  Status key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) override;
 
   void set_sys_color(int index, OleColor rgb) override;
   void pin_label_size(float width_twips, float height_twips) override;
