@@ -11,12 +11,11 @@ namespace brelund::ax {
 namespace {
 
 BSTR bstr_of(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   BSTR b = SysAllocStringLen(nullptr, static_cast<UINT>(n));
   if (!b) throw Error(errors::kOutOfMemory, "Out of memory");
-  if (n > 0)
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), b, n);
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), b, n);
   return b;
 }
 
@@ -42,7 +41,8 @@ void DiagnosticWatcher::mask_set(const PictureRef& mask) {
   if (!sink) return;
   const int w = mask ? mask->width : 0, h = mask ? mask->height : 0;
   std::vector<UINT32> argb(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0u);
-  if (mask) std::copy_n(mask->pixels.begin(), std::min(argb.size(), mask->pixels.size()), argb.begin());
+  if (mask)
+    std::copy_n(mask->pixels.begin(), std::min(argb.size(), mask->pixels.size()), argb.begin());
   sink->MaskSet(w, h, argb.data());
 }
 void DiagnosticWatcher::line(float x1, float y1, float x2, float y2, OleColor rgb) {

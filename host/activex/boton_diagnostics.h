@@ -72,8 +72,7 @@ struct BotonDiagState {
 struct IBotonWatchSink : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE PaintBegin(BOOL lit, BOOL pressed) = 0;
   virtual HRESULT STDMETHODCALLTYPE PaintEnd() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Line(FLOAT x1, FLOAT y1, FLOAT x2, FLOAT y2,
-                                         OLE_COLOR rgb) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Line(FLOAT x1, FLOAT y1, FLOAT x2, FLOAT y2, OLE_COLOR rgb) = 0;
   virtual HRESULT STDMETHODCALLTYPE CaptionColour(OLE_COLOR rgb) = 0;
   virtual HRESULT STDMETHODCALLTYPE LaidOut() = 0;
   virtual HRESULT STDMETHODCALLTYPE PicMoved() = 0;

@@ -170,8 +170,8 @@ HRESULT ClientSite::GetTypeInfo(UINT, LCID, ITypeInfo** out) {
   return DISP_E_BADINDEX;
 }
 
-HRESULT ClientSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                           VARIANT* result, EXCEPINFO*, UINT*) {
+HRESULT ClientSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                           EXCEPINFO*, UINT*) {
   if ((flags & DISPATCH_PROPERTYGET) == 0) return DISP_E_MEMBERNOTFOUND;
   if (!no_arguments(params)) return DISP_E_BADPARAMCOUNT;
   // The one ambient property the script sets; the others are the container's defaults, which
@@ -316,8 +316,8 @@ HRESULT Listener::MaskSet(LONG width, LONG height, const UINT32* argb) {
   if (width < 0 || height < 0 || (width * height > 0 && !argb)) return E_INVALIDARG;
   return attempt([&] {
     const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    PictureRef mask = n ? make_picture(width, height, std::vector<std::uint32_t>(argb, argb + n))
-                        : PictureRef{};
+    PictureRef mask =
+        n ? make_picture(width, height, std::vector<std::uint32_t>(argb, argb + n)) : PictureRef{};
     probe_->mask_set(mask);
   });
 }
@@ -361,9 +361,8 @@ HRESULT Bag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
 
 HRESULT Bag::Write(LPCOLESTR name, VARIANT* value) {
   if (!name || !value) return E_POINTER;
-  return attempt([&] {
-    entries_.emplace_back(utf8_of(name, wcslen(name)), objects_.from_variant(*value));
-  });
+  return attempt(
+      [&] { entries_.emplace_back(utf8_of(name, wcslen(name)), objects_.from_variant(*value)); });
 }
 
 }  // namespace brelund::ax::trace_win32

@@ -24,7 +24,8 @@ constexpr int kLeft = 100, kTop = 100;
 Status status_of(HRESULT hr, const EXCEPINFO* ex = nullptr) {
   if (SUCCEEDED(hr)) return {};
   if (hr == DISP_E_EXCEPTION && ex) {
-    const HRESULT code = ex->scode ? ex->scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, ex->wCode);
+    const HRESULT code =
+        ex->scode ? ex->scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, ex->wCode);
     return {static_cast<std::int32_t>(HRESULT_CODE(code)),
             ex->bstrDescription ? utf8_of(ex->bstrDescription, SysStringLen(ex->bstrDescription))
                                 : std::string()};
@@ -110,10 +111,10 @@ Win32Host::Win32Host() {
   RegisterClassExW(&wc);
   // The form fills the screen, so that a large control lies on it whole and the real pointer
   // can be anywhere on it.
-  form_ = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"boton trace",
-                          WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                          GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                          nullptr, wc.hInstance, nullptr);
+  form_ =
+      CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"boton trace",
+                      WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                      GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, wc.hInstance, nullptr);
   if (!form_) throw Error(errors::kInvalidProcedureCall, "The form window cannot be made");
   SetForegroundWindow(form_);
   pump(nullptr, kSettleMs);
@@ -217,7 +218,8 @@ Status Win32Host::resize(float w, float h) {
   SIZEL size{himetric_of_twips(w), himetric_of_twips(h)};
   if (const Status s = status_of(c.ole->SetExtent(DVASPECT_CONTENT, &size)); !s.ok() || !control_)
     return s;
-  c.around->place = RECT{kLeft, kTop, kLeft + units::extent_pixels(w), kTop + units::extent_pixels(h)};
+  c.around->place =
+      RECT{kLeft, kTop, kLeft + units::extent_pixels(w), kTop + units::extent_pixels(h)};
   if (!c.hwnd) return {};
   ComPtr<IOleInPlaceObject> ipo = c.ole.query<IOleInPlaceObject>(IID_IOleInPlaceObject);
   return ipo ? status_of(ipo->SetObjectRects(&c.around->place, &c.around->place)) : Status{};
@@ -253,9 +255,8 @@ Status Win32Host::let(const Member& member, const Variant& value) {
   DISPPARAMS dp{arg.get(), &named, 1, 1};
   EXCEPINFO ex{};
   const WORD flags = member.by_reference ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
-  const HRESULT hr =
-      control_->disp->Invoke(member.dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &dp, nullptr,
-                             &ex, nullptr);
+  const HRESULT hr = control_->disp->Invoke(member.dispid, IID_NULL, LOCALE_USER_DEFAULT, flags,
+                                            &dp, nullptr, &ex, nullptr);
   const Status s = status_of(hr, &ex);
   SysFreeString(ex.bstrSource);
   SysFreeString(ex.bstrDescription);
@@ -329,9 +330,12 @@ trace::StateView Win32Host::state() {
   v.back_color = static_cast<OleColor>(s.back_color);
   v.scale_width = s.scale_width;
   v.scale_height = s.scale_height;
-  v.label = {text_of(s.label_caption), text_of(s.label_tool_tip),
+  v.label = {text_of(s.label_caption),
+             text_of(s.label_tool_tip),
              static_cast<OleColor>(s.label_fore_color),
-             s.label_left,             s.label_top,                s.label_width,
+             s.label_left,
+             s.label_top,
+             s.label_width,
              s.label_height};
   v.pic.visible = s.pic_visible != VARIANT_FALSE;
   v.pic.enabled = s.pic_enabled != VARIANT_FALSE;

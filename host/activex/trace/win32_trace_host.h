@@ -89,6 +89,9 @@ class Win32Host final : public trace::Host {
     std::optional<WPARAM> wparam;
     bool arrived = false;
     std::optional<LPARAM> lparam = std::nullopt;
+    // Another message that carries the same notification (a press the system makes a
+    // double-click), or 0.
+    UINT or_message = 0;
   };
   // What the container knows of the part that took a real press while real buttons are held.
   struct Capture {
