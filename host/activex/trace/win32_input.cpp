@@ -159,15 +159,17 @@ Status Win32Host::pointer(host::PointerAction action, host::PointerTarget target
   if (press && button != 1 && button != 2 && button != 4)
     return instead("no single real button is that button");
   if (!press && button != held_) return instead("the real buttons held are not those");
-  // The point on the surface, in twips.
+  // The point on the surface, in twips: from the part's origin where it was when pressed while
+  // it holds the capture (the pressed look moves it), else from where it is now.
   float sx = x, sy = y;
-  const trace::Placement at = placement();
-  if (target == host::PointerTarget::caption) {
-    sx += at.label_left;
-    sy += at.label_top;
-  } else if (target == host::PointerTarget::picture) {
-    sx += at.pic_left;
-    sy += at.pic_top;
+  if (capture_ && capture_->target == target) {
+    sx += capture_->x;
+    sy += capture_->y;
+  } else if (target != host::PointerTarget::surface) {
+    const trace::Placement at = placement();
+    const bool caption = target == host::PointerTarget::caption;
+    sx += caption ? at.label_left : at.pic_left;
+    sy += caption ? at.label_top : at.pic_top;
   }
   const auto px = whole_pixel(sx), py = whole_pixel(sy);
   if (!px || !py) return instead("the point is not a whole pixel");
