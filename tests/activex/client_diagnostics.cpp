@@ -45,7 +45,8 @@ class Counter final : public IBotonWatchSink {
   HRESULT STDMETHODCALLTYPE MaskSet(LONG w, LONG h, const UINT32* argb) override {
     mask_w = w, mask_h = h;
     opaque = 0;
-    for (LONG i = 0; argb && i < w * h; ++i) opaque += (argb[i] >> 24) != 0 ? 1 : 0;
+    // The mask keeps the control wherever it is not white.
+    for (LONG i = 0; argb && i < w * h; ++i) opaque += (argb[i] & 0xFFFFFFu) != 0xFFFFFFu ? 1 : 0;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE Refreshed() override { return ++refreshes, S_OK; }
