@@ -56,6 +56,8 @@ HRESULT BotonObject::QueryInterface(REFIID riid, void** out) {
     *out = static_cast<ISupportErrorInfo*>(this);
   else if (riid == IID_IObjectSafety)
     *out = static_cast<IObjectSafety*>(this);
+  else if (riid == IID_IBotonDiagnostics)
+    *out = static_cast<IBotonDiagnostics*>(this);
   else
     return E_NOINTERFACE;
   AddRef();

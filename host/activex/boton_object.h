@@ -15,6 +15,7 @@
 
 #include "brelund/boton.h"
 #include "control/property_table.h"
+#include "host/activex/boton_diagnostics.h"
 #include "host/activex/com_ptr.h"
 #include "host/activex/events.h"
 #include "host/activex/font_watch.h"
@@ -25,6 +26,25 @@
 #include "typelib/brelund_h.h"
 
 namespace brelund::ax {
+
+// Hands what the control's host objects show on to a tool's IBotonWatchSink (see
+// boton_diagnostics.h); silent without one.
+class DiagnosticWatcher final : public host::Watcher {
+ public:
+  void paint_begin(bool lit, bool pressed) override;
+  void paint_end() override;
+  void laid_out() override;
+  // Property changes reach the tool through IPropertyNotifySink, as they reach any container.
+  void refreshed() override;
+  void mask_set(const PictureRef& mask) override;
+  void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
+  void caption_colour(OleColor c) override;
+  void pic_moved() override;
+  // A step of a window message failed.
+  void failed(const Status& s) noexcept;
+
+  ComPtr<IBotonWatchSink> sink;
+};
 
 class BotonObject final : public _Boton,
                           public IConnectionPointContainer,
@@ -40,6 +60,7 @@ class BotonObject final : public _Boton,
                           public IProvideClassInfo2,
                           public ISupportErrorInfo,
                           public IObjectSafety,
+                          public IBotonDiagnostics,
                           private Site {
  public:
   BotonObject();
@@ -187,6 +208,20 @@ class BotonObject final : public _Boton,
   HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
                                                       DWORD enabled) override;
 
+  // IBotonDiagnostics (boton_diagnostics.cpp)
+  HRESULT STDMETHODCALLTYPE Watch(IBotonWatchSink* sink) override;
+  HRESULT STDMETHODCALLTYPE GetState(BotonDiagState* state) override;
+  HRESULT STDMETHODCALLTYPE PinLabelSize(BOOL pin, FLOAT width, FLOAT height) override;
+  HRESULT STDMETHODCALLTYPE PinSysColor(LONG index, OLE_COLOR rgb) override;
+  HRESULT STDMETHODCALLTYPE SetWindowFocusSteps(BOOL on) override;
+  HRESULT STDMETHODCALLTYPE Hit(FLOAT x, FLOAT y, LONG* target, FLOAT* part_x,
+                                FLOAT* part_y) override;
+  HRESULT STDMETHODCALLTYPE Pointer(LONG action, LONG target, SHORT button, SHORT shift, FLOAT x,
+                                    FLOAT y) override;
+  HRESULT STDMETHODCALLTYPE Key(LONG verb, SHORT code, SHORT shift) override;
+  HRESULT STDMETHODCALLTYPE Focus(LONG verb) override;
+  HRESULT STDMETHODCALLTYPE Tick() override;
+
   // The control's window procedure hands its messages here.
   LRESULT on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   // The OLE font the control's Font property hands out changed one of its attributes.
@@ -267,7 +302,12 @@ class BotonObject final : public _Boton,
   bool ui_active_ = false;
   // A property changed in the step in progress: the view may look different.
   bool view_dirty_ = false;
+  // Whether the window's focus messages give the control its focus notifications (a tool
+  // that gives them itself turns this off).
+  bool window_focus_steps_ = true;
 
+  // Declared before the host objects that report to it, so that it outlives them.
+  DiagnosticWatcher diagnostics_;
   Surface surface_{*this};
   Label label_;
   Image pic_;

@@ -147,58 +147,52 @@ void BotonObject::paint(HDC dc, const RECT& to) {
   }
 }
 
+// The window reports the point in its own pixels; the instance decides which part gets it (the
+// caption and the picture are windowless children) and keeps the part that was pressed while a
+// button is held. The window holds the system's capture for as long, so that moves and the
+// release keep arriving when the pointer leaves it.
 void BotonObject::pointer(UINT msg, WPARAM wp, LPARAM lp) {
-  float x = units::twips_of_pixels(GET_X_LPARAM(lp));
-  float y = units::twips_of_pixels(GET_Y_LPARAM(lp));
-  // The caption and the picture are windowless children: whichever lies under the pointer
-  // reports it, in its own coordinates. A disabled picture reports nothing of its own.
-  auto inside = [&](float l, float t, float w, float h) {
-    return x >= l && y >= t && x < l + w && y < t + h;
-  };
-  auto target = host::PointerTarget::surface;
-  if (pic_.visible() && pic_.enabled() &&
-      inside(pic_.left(), pic_.top(), pic_.width(), pic_.height())) {
-    target = host::PointerTarget::picture;
-    x -= pic_.left();
-    y -= pic_.top();
-  } else if (inside(label_.left(), label_.top(), label_.width(), label_.height())) {
-    target = host::PointerTarget::caption;
-    x -= label_.left();
-    y -= label_.top();
-  }
+  const float x = units::twips_of_pixels(GET_X_LPARAM(lp));
+  const float y = units::twips_of_pixels(GET_Y_LPARAM(lp));
   const std::int16_t shift = shift_state(), button = button_of(msg, wp);
+  auto action = host::PointerAction::down;
   switch (msg) {
     case WM_MOUSEMOVE:
-      raise_on_failure(instance_.pointer(host::PointerAction::move, target, button, shift, x, y));
+      action = host::PointerAction::move;
       break;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      if (GetCapture() == hwnd_) ReleaseCapture();
-      raise_on_failure(instance_.pointer(host::PointerAction::up, target, button, shift, x, y));
+      action = host::PointerAction::up;
+      // The capture ends with the last button held.
+      if (buttons_of(wp) == 0 && GetCapture() == hwnd_) ReleaseCapture();
       break;
     default:
-      // Moves keep arriving while the button is held outside the control.
       SetCapture(hwnd_);
       take_focus();
       if (!hwnd_ || instance_.retired()) return;
-      raise_on_failure(instance_.pointer(host::PointerAction::down, target, button, shift, x, y));
       break;
   }
+  raise_on_failure(instance_.pointer(action, button, shift, x, y));
 }
 
 void BotonObject::focus_changed(bool in) {
   if (ComPtr<IOleControlSite> cs = site_.query<IOleControlSite>(IID_IOleControlSite))
     cs->OnFocus(in);
   if (in && in_place_ && !ui_active_) ui_activate();
-  raise_on_failure(in ? instance_.focus_in() : instance_.focus_out());
+  if (window_focus_steps_) raise_on_failure(in ? instance_.focus_in() : instance_.focus_out());
 }
 
 LRESULT BotonObject::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   const Step step(*this);
-  // The window procedure is a boundary of its own: a failing step ends there, with nobody
-  // to hand the error to.
+  // The window procedure is a boundary of its own: a failing step ends there, told only to a
+  // tool that watches the control.
   Status status;
+  struct Told {
+    DiagnosticWatcher& watcher;
+    const Status& status;
+    ~Told() { watcher.failed(status); }
+  } told{diagnostics_, status};
   switch (msg) {
     case WM_PAINT: {
       PaintScope ps(hwnd);

@@ -45,6 +45,7 @@ int container_checks();      // in AtlAxWin: events, click, corners, persistence
 int lifetime_checks();       // a container that lets go of the control inside its events
 int form_checks();           // two buttons and an edit box on a form, real input
 int ole_checks();            // streams, storages, notifications, fonts, activation, drawing
+void diagnostics_checks();   // the private interface a tool in the container watches through
 int roundrect_checks();      // shape::rasterize against CreateRoundRectRgn
 
 }  // namespace client

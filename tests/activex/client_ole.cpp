@@ -403,6 +403,7 @@ int ole_checks() {
   dispatch_rules();
   activation_rules();
   quick_activate_and_draw();
+  diagnostics_checks();
   return 0;
 }
 

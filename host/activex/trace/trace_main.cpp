@@ -2,6 +2,7 @@
 // boton-trace-win32 script beside boton. Prints exactly what `boton trace` prints.
 #include <fcntl.h>
 #include <io.h>
+#include <ole2.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +21,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string script = argc == 2 ? argv[1] : "-";
+  // The runner is an OLE container: OLE is set up for its thread while the control lives.
+  struct Ole {
+    HRESULT hr = OleInitialize(nullptr);
+    ~Ole() {
+      if (SUCCEEDED(hr)) OleUninitialize();
+    }
+  } ole;
+  if (FAILED(ole.hr)) {
+    std::cerr << "boton: trace: OLE cannot be initialised\n";
+    return 1;
+  }
   try {
     brelund::ax::trace_win32::Win32Host host;
     if (script == "-") return brelund::trace::run(std::cin, std::cout, std::cerr, ".", host);

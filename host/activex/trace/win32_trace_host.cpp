@@ -1,51 +1,105 @@
-// The trace's host steps on Win32: the system pointer is the real one, pointer and key
-// notifications are real input (SendInput) wherever the platform can carry exactly what the
-// script asks for, Timer1 is the real window timer, and a snapshot reads the window's pixels.
-//
-// Over our usual length: the one place that decides, verb by verb, whether real input can
-// carry a notification, and why not when it cannot.
+// The container's side of the Win32 trace: making, siting, initialising, sizing and showing the
+// server's control, its members through IDispatch, and what the script reads back.
 #include "host/activex/trace/win32_trace_host.h"
 
 #include <cmath>
-#include <utility>
+#include <filesystem>
 
 #include "brelund/units.h"
+#include "host/activex/gdi.h"
 #include "host/common/png.h"
 #include "host/headless/platform.h"
+#include "typelib/brelund_h.h"
 
 namespace brelund::ax::trace_win32 {
 
 namespace {
 
-// How long the system may take to hand an input or timer message on.
-constexpr DWORD kDeliveryMs = 2000;
 constexpr DWORD kSettleMs = 30;
+// Where the control's window goes on the form, in pixels.
+constexpr int kLeft = 100, kTop = 100;
 
-bool held_back(const MSG& m) {
-  return (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ||
-         (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) ||
-         (m.message == WM_TIMER && m.wParam == Timer::kId);
+// A failed call's error, as the control reported it: the control's facility carries its error
+// number, the error object (or EXCEPINFO) its description.
+Status status_of(HRESULT hr, const EXCEPINFO* ex = nullptr) {
+  if (SUCCEEDED(hr)) return {};
+  if (hr == DISP_E_EXCEPTION && ex) {
+    const HRESULT code =
+        ex->scode ? ex->scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, ex->wCode);
+    return {static_cast<std::int32_t>(HRESULT_CODE(code)),
+            ex->bstrDescription ? utf8_of(ex->bstrDescription, SysStringLen(ex->bstrDescription))
+                                : std::string()};
+  }
+  std::string text;
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.put()) == S_OK && info) {
+    BSTR d = nullptr;
+    if (SUCCEEDED(info->GetDescription(&d)) && d) {
+      text = utf8_of(d, SysStringLen(d));
+      SysFreeString(d);
+    }
+  }
+  if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return {HRESULT_CODE(hr), text};
+  if (hr == E_OUTOFMEMORY) return {errors::kOutOfMemory, "Out of memory"};
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%08lX", static_cast<unsigned long>(hr));
+  // The automation error of a failure that carries no error number of the control.
+  return {440, "Automation error 0x" + std::string(hex) + (text.empty() ? "" : ": " + text)};
 }
 
-// A whole pixel in twips, or none.
-std::optional<int> whole_pixel(float twips) {
-  const double px = static_cast<double>(twips) / units::kTwipsPerPixel;
-  if (px != std::floor(px) || std::abs(px) > 100000) return std::nullopt;
-  return static_cast<int>(px);
-}
-
-const char* verb_of(host::PointerAction a) {
-  switch (a) {
-    case host::PointerAction::down:
-      return "mouse down";
-    case host::PointerAction::up:
-      return "mouse up";
-    default:
-      return "mouse move";
+void check(HRESULT hr, const char* what) {
+  if (FAILED(hr)) {
+    const Status s = status_of(hr);
+    throw Error(s.number, std::string(what) + ": " + s.description);
   }
 }
 
+LONG himetric_of_twips(float twips) { return std::lround(twips * 2540.0 / 1440.0); }
+float twips_of_himetric(LONG v) { return static_cast<float>(std::lround(v * 1440.0 / 2540.0)); }
+
+void free_state(BotonDiagState& s) noexcept {
+  SysFreeString(s.label_caption);
+  SysFreeString(s.label_tool_tip);
+  SysFreeString(s.pic_tool_tip);
+  s.label_caption = s.label_tool_tip = s.pic_tool_tip = nullptr;
+}
+
+std::string text_of(BSTR b) { return b ? utf8_of(b, SysStringLen(b)) : std::string(); }
+
 }  // namespace
+
+// ---- the server ----
+
+// The server is the build's own Brelund32.ocx beside the runner, loaded by path and asked for
+// its class factory directly (DllGetClassObject), as a container that ships its controls
+// with it does: nothing is registered, and the run cannot pick up another copy of the server.
+Server::Server() {
+  wchar_t exe[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  if (n == 0 || n == MAX_PATH) throw Error(errors::kFileNotFound, "The runner's folder is unknown");
+  const std::filesystem::path ocx = std::filesystem::path(exe).parent_path() / L"Brelund32.ocx";
+  dll_ = LoadLibraryW(ocx.c_str());
+  if (!dll_) throw Error(errors::kFileNotFound, "File not found: " + ocx.string());
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  const auto get = reinterpret_cast<GetClassObject>(
+      reinterpret_cast<void*>(GetProcAddress(dll_, "DllGetClassObject")));
+  if (!get) throw Error(errors::kInvalidProcedureCall, ocx.string() + " has no DllGetClassObject");
+  check(get(CLSID_Boton, IID_IClassFactory, factory_.put_void()), "The class factory");
+}
+
+Server::~Server() {
+  factory_.reset();
+  // The server's objects are all gone by now (the host let its control go first).
+  if (dll_) FreeLibrary(dll_);
+}
+
+ComPtr<IOleObject> Server::create() const {
+  ComPtr<IOleObject> ole;
+  check(factory_->CreateInstance(nullptr, IID_IOleObject, ole.put_void()), "A new Boton");
+  return ole;
+}
+
+// ---- the form and the control ----
 
 Win32Host::Win32Host() {
   WNDCLASSEXW wc{};
@@ -57,376 +111,263 @@ Win32Host::Win32Host() {
   RegisterClassExW(&wc);
   // The form fills the screen, so that a large control lies on it whole and the real pointer
   // can be anywhere on it.
-  form_ = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"boton trace", WS_POPUP | WS_VISIBLE, 0,
-                          0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                          nullptr, wc.hInstance, nullptr);
+  form_ =
+      CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"boton trace",
+                      WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                      GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, wc.hInstance, nullptr);
   if (!form_) throw Error(errors::kInvalidProcedureCall, "The form window cannot be made");
   SetForegroundWindow(form_);
   pump(nullptr, kSettleMs);
 }
 
 Win32Host::~Win32Host() {
-  control_.reset();
-  retired_.clear();
+  if (control_) let_go(std::move(control_));
   if (form_) DestroyWindow(form_);
 }
 
-void Win32Host::create(host::EventSink& application, trace::Probe& probe) {
-  if (control_) {
-    // Replaced from inside one of its own events: the step in progress still runs on it, so it
-    // ends (retired) and hides now and goes when the run does.
-    if (dispatching_ > 0) {
-      control_->instance.retire();
-      control_->timer.set_window(nullptr);
-      if (GetCapture() == control_->hwnd) ReleaseCapture();
-      ShowWindow(control_->hwnd, SW_HIDE);
-      retired_.push_back(std::move(control_));
-    }
-    control_.reset();
+// The container lets a control go: no more reports to the script, closed, released. Inside one
+// of the control's own steps the server holds itself until the step ends, and ends it.
+void Win32Host::let_go(std::unique_ptr<Control> c) noexcept {
+  c->listener->detach();
+  if (ComPtr<IConnectionPointContainer> cpc =
+          c->ole.query<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
+    ComPtr<IConnectionPoint> cp;
+    if (c->event_cookie && SUCCEEDED(cpc->FindConnectionPoint(DIID___Boton, cp.put())))
+      cp->Unadvise(c->event_cookie);
+    if (c->notify_cookie && SUCCEEDED(cpc->FindConnectionPoint(IID_IPropertyNotifySink, cp.put())))
+      cp->Unadvise(c->notify_cookie);
   }
+  if (c->diag) c->diag->Watch(nullptr);
+  c->ole->Close(OLECLOSE_NOSAVE);
+  c->ole->SetClientSite(nullptr);
+  capture_.reset();
+  held_ = 0;
+}
+
+void Win32Host::create(host::EventSink& application, trace::Probe& probe) {
+  if (control_) let_go(std::move(control_));
   probe_ = &probe;
-  control_ = std::make_unique<Control>(*this, application, probe, form_);
-  Control& c = *control_;
-  c.instance.watch(&probe);
-  c.scripted = [this](HWND h, UINT msg) {
-    return expect_ && expect_->arrived && expect_->hwnd == h && expect_->message == msg;
-  };
+  auto c = std::make_unique<Control>();
+  c->around = std::make_shared<Surroundings>();
+  c->around->form = form_;
+  c->ole = server_.create();
+  c->disp = c->ole.query<IDispatch>(IID_IDispatch);
+  c->diag = c->ole.query<IBotonDiagnostics>(IID_IBotonDiagnostics);
+  if (!c->disp || !c->diag)
+    throw Error(errors::kNotSupported, "The server's control lacks an interface the trace uses");
+  c->site = ComPtr<ClientSite>::adopt(new ClientSite(c->around));
+  c->listener = ComPtr<Listener>::adopt(new Listener(application, probe));
+  ComPtr<IConnectionPointContainer> cpc =
+      c->ole.query<IConnectionPointContainer>(IID_IConnectionPointContainer);
+  if (!cpc) throw Error(errors::kNotSupported, "The control has no connection points");
+  ComPtr<IConnectionPoint> cp;
+  check(cpc->FindConnectionPoint(DIID___Boton, cp.put()), "The event connection point");
+  check(cp->Advise(static_cast<IDispatch*>(c->listener.get()), &c->event_cookie), "Advise");
+  check(cpc->FindConnectionPoint(IID_IPropertyNotifySink, cp.put()), "The change notifications");
+  check(cp->Advise(static_cast<IPropertyNotifySink*>(c->listener.get()), &c->notify_cookie),
+        "Advise");
+  check(c->diag->Watch(c->listener.get()), "Watch");
+  // The script gives the focus notifications; the window's real focus only carries the keys.
+  check(c->diag->SetWindowFocusSteps(FALSE), "SetWindowFocusSteps");
+  check(c->ole->SetClientSite(static_cast<IOleClientSite*>(c->site.get())), "SetClientSite");
   // The scheme every trace host starts from, so that colours compare: the system's own
   // scheme is the desktop's choice, not the control's behaviour.
   const auto& scheme = headless::default_system_colors();
   for (std::size_t i = 0; i < scheme.size(); ++i)
-    c.platform.pin_sys_color(static_cast<int>(i), scheme[i]);
-  // The runner's form has the platform's default font, as the server's container-less form
-  // does; `ambient font` changes it.
-  c.surface.set_ambient_font(Label::default_font());
+    check(c->diag->PinSysColor(static_cast<LONG>(i), scheme[i]), "PinSysColor");
+  control_ = std::move(c);
   // A new control starts with the pointer off it, as a control placed on a form does.
   pointer_away();
-  SetFocus(c.hwnd);
-  pump(nullptr, kSettleMs);
 }
 
-// ---- Site: the container's side, as the script sets it ----
-
-std::optional<bool> Win32Host::extender_bool(const wchar_t* name) {
-  auto& s = static_cast<host::StoredSurface&>(control_->surface);
-  return std::wstring_view(name) == L"Default" ? s.StoredSurface::extender_default()
-                                               : s.StoredSurface::extender_cancel();
+void Win32Host::ambient_changed(DISPID id) {
+  if (ComPtr<IOleControl> oc = control_->ole.query<IOleControl>(IID_IOleControl))
+    oc->OnAmbientPropertyChange(id);
 }
 
-FontRef Win32Host::ambient_font() {
-  return static_cast<host::StoredSurface&>(control_->surface).StoredSurface::ambient_font();
+// ---- the container's verbs ----
+
+Status Win32Host::init() {
+  ComPtr<IPersistPropertyBag> p = control_->ole.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
+  if (!p) return {errors::kNotSupported, "The control cannot be initialised from a bag"};
+  return status_of(p->InitNew());
 }
 
-void Win32Host::property_changed(std::string_view) {}
-
-// ---- the message loop ----
-
-void Win32Host::pump(Expect* expect, DWORD timeout_ms) {
-  struct Waiting {
-    Expect*& current;
-    Expect* outer;
-    ~Waiting() { current = outer; }
-  } waiting{expect_, std::exchange(expect_, expect)};
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (held_back(m)) {
-        if (!expect || expect->arrived || m.message != expect->message || m.hwnd != expect->hwnd ||
-            (expect->wparam && m.wParam != *expect->wparam) ||
-            (expect->lparam && m.lParam != *expect->lparam)) {
-          // A character typed as a packet arrives as a key first; the character is the message.
-          if (expect && expect->message == WM_CHAR && m.message == WM_KEYDOWN &&
-              m.wParam == VK_PACKET && m.hwnd == expect->hwnd)
-            TranslateMessage(&m);
-          continue;
-        }
-        expect->arrived = true;
-      }
-      ++dispatching_;
-      DispatchMessageW(&m);
-      --dispatching_;
-      if (expect && expect->arrived) return;
-    }
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeout_ms) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout_ms - elapsed, QS_ALLINPUT);
-  }
+Status Win32Host::load(host::PropertyBag& bag) {
+  auto* saved = dynamic_cast<host::MemoryPropertyBag*>(&bag);
+  if (!saved) return {errors::kNotSupported, "Only a saved set in memory can be read"};
+  ComPtr<IPersistPropertyBag> p = control_->ole.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
+  if (!p) return {errors::kNotSupported, "The control cannot be read from a bag"};
+  ComPtr<Bag> in = ComPtr<Bag>::adopt(new Bag(saved->entries(), objects_));
+  return status_of(p->Load(in.get(), nullptr));
 }
 
-POINT Win32Host::control_origin() const {
-  POINT o{0, 0};
-  ClientToScreen(control_->hwnd, &o);
-  return o;
+Status Win32Host::save(host::MemoryPropertyBag& bag) {
+  ComPtr<IPersistPropertyBag> p = control_->ole.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
+  if (!p) return {errors::kNotSupported, "The control cannot be written to a bag"};
+  ComPtr<Bag> out = ComPtr<Bag>::adopt(new Bag({}, objects_));
+  const Status s = status_of(p->Save(out.get(), TRUE, TRUE));
+  bag = host::MemoryPropertyBag(out->entries());
+  return s;
 }
 
-void Win32Host::fit() {
-  const Raster& r = control_->surface.pixels();
-  RECT now{};
-  GetClientRect(control_->hwnd, &now);
-  const int w = std::max(r.width, 1), h = std::max(r.height, 1);
-  if (now.right != w || now.bottom != h)
-    SetWindowPos(control_->hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Win32Host::move_pointer(POINT screen) {
-  SetCursorPos(screen.x, screen.y);
-  pump(nullptr, kSettleMs);
-}
-
-bool Win32Host::over(POINT screen) const { return WindowFromPoint(screen) == control_->hwnd; }
-
-bool Win32Host::deliver(INPUT* inputs, UINT count, Expect expect) {
-  Control* c = control_.get();
-  pump(nullptr, kSettleMs);  // nothing left over from before may pass for the answer
-  c->status = {};
-  if (SendInput(count, inputs, sizeof(INPUT)) != count) return false;
-  pump(&expect, kDeliveryMs);
-  return expect.arrived;
-}
-
-Status Win32Host::simulated(const std::string& why, const std::function<Status()>& step) {
-  probe_->simulated(why);
-  return step();
-}
-
-// ---- pointer ----
-
-Status Win32Host::send_pointer(host::PointerAction action, host::PointerTarget target,
-                               std::int16_t button, std::int16_t shift, float x, float y) {
-  const std::string verb = verb_of(action);
-  auto instead = [&](const std::string& why) {
-    return simulated(verb + ": " + why, [&] {
-      return control_->instance.pointer(action, target, button, shift, x, y);
-    });
-  };
+// A container sizes a control by its extent (HIMETRIC) and, once it is in place, by the
+// rectangle of its window.
+Status Win32Host::resize(float w, float h) {
   Control& c = *control_;
-  fit();
-  if (shift != 0) return instead("modifier keys would reach the control as keys of their own");
-  const bool press = action != host::PointerAction::move;
-  if (press && button != 1 && button != 2 && button != 4)
-    return instead("no single real button is that button");
-  if (!press && button != held_) return instead("the real buttons held are not those");
-  float sx = x, sy = y;  // the point in the surface's twips
-  if (target == host::PointerTarget::caption) {
-    sx += c.label.left();
-    sy += c.label.top();
-  } else if (target == host::PointerTarget::picture) {
-    sx += c.pic.left();
-    sy += c.pic.top();
-  }
-  const auto px = whole_pixel(sx), py = whole_pixel(sy);
-  if (!px || !py) return instead("the point is not a whole pixel");
-  const Control::Routed r = c.route(*px, *py);
-  if (r.target != target || r.x != x || r.y != y)
-    return instead("the point lies on another part of the control");
-  const POINT o = control_origin();
-  const POINT s{o.x + *px, o.y + *py};
-  if (s.x < 0 || s.y < 0 || s.x >= GetSystemMetrics(SM_CXSCREEN) ||
-      s.y >= GetSystemMetrics(SM_CYSCREEN))
-    return instead("the point is off the screen");
-  if (!IsWindowEnabled(c.hwnd)) return instead("a disabled window takes no pointer input");
-  if (GetCapture() != c.hwnd && !over(s))
-    return instead("the mask gives the point to the window behind");
-  // The control asks where the system pointer is; the real one must answer as the script's does.
-  if (over(s) != over(pointer_)) return instead("the script's pointer is elsewhere");
+  SIZEL size{himetric_of_twips(w), himetric_of_twips(h)};
+  if (const Status s = status_of(c.ole->SetExtent(DVASPECT_CONTENT, &size)); !s.ok() || !control_)
+    return s;
+  c.around->place =
+      RECT{kLeft, kTop, kLeft + units::extent_pixels(w), kTop + units::extent_pixels(h)};
+  if (!c.hwnd) return {};
+  ComPtr<IOleInPlaceObject> ipo = c.ole.query<IOleInPlaceObject>(IID_IOleInPlaceObject);
+  return ipo ? status_of(ipo->SetObjectRects(&c.around->place, &c.around->place)) : Status{};
+}
 
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  UINT message = WM_MOUSEMOVE;
-  if (action == host::PointerAction::move) {
-    // A move must move: the pointer comes from the pixel beside the point, one pixel along.
-    move_pointer({s.x - 1, s.y});
-    in.mi.dwFlags = MOUSEEVENTF_MOVE;
-    in.mi.dx = 1;
-  } else {
-    move_pointer(s);
-    const bool down = action == host::PointerAction::down;
-    switch (button) {
-      case 1:
-        in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-        message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-        break;
-      case 2:
-        in.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
-        message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-        break;
-      default:
-        in.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
-        message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-        break;
-    }
+// The server raises Show when it goes in place on the form; a control shown again is taken out
+// of place and put back, as a form that hides and shows again does.
+Status Win32Host::show() {
+  Control* c = control_.get();
+  ComPtr<IOleInPlaceObject> ipo = c->ole.query<IOleInPlaceObject>(IID_IOleInPlaceObject);
+  if (c->hwnd && ipo) {
+    ipo->InPlaceDeactivate();
+    c->hwnd = nullptr;
   }
-  Control* target_control = &c;
-  Expect e{message, c.hwnd, std::nullopt};
-  e.lparam = MAKELPARAM(*px, *py);
-  const bool arrived = deliver(&in, 1, e);
-  if (press) {
-    if (action == host::PointerAction::down)
-      held_ = static_cast<std::int16_t>(held_ | button);
+  SIZEL size{};
+  if (SUCCEEDED(c->ole->GetExtent(DVASPECT_CONTENT, &size)))
+    c->around->place = RECT{kLeft, kTop, kLeft + units::extent_pixels(twips_of_himetric(size.cx)),
+                            kTop + units::extent_pixels(twips_of_himetric(size.cy))};
+  const Status s = status_of(c->ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                                            static_cast<IOleClientSite*>(c->site.get()), 0, form_,
+                                            &c->around->place));
+  if (control_.get() != c) return s;
+  HWND hwnd = nullptr;
+  if (ipo && SUCCEEDED(ipo->GetWindow(&hwnd))) c->hwnd = hwnd;
+  pump(nullptr, kSettleMs);
+  return s;
+}
+
+Status Win32Host::let(const Member& member, const Variant& value) {
+  VariantHolder arg;
+  if (const Status s = guarded([&] { objects_.to_variant(value, arg.get()); }); !s.ok()) return s;
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS dp{arg.get(), &named, 1, 1};
+  EXCEPINFO ex{};
+  const WORD flags = member.by_reference ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
+  const HRESULT hr = control_->disp->Invoke(member.dispid, IID_NULL, LOCALE_USER_DEFAULT, flags,
+                                            &dp, nullptr, &ex, nullptr);
+  const Status s = status_of(hr, &ex);
+  SysFreeString(ex.bstrSource);
+  SysFreeString(ex.bstrDescription);
+  SysFreeString(ex.bstrHelpFile);
+  return s;
+}
+
+Status Win32Host::get(const Member& member, std::optional<Variant>& result) {
+  DISPPARAMS none{};
+  EXCEPINFO ex{};
+  VariantHolder out;
+  const WORD flags = member.kind == MemberKind::method ? DISPATCH_METHOD : DISPATCH_PROPERTYGET;
+  const HRESULT hr = control_->disp->Invoke(member.dispid, IID_NULL, LOCALE_USER_DEFAULT, flags,
+                                            &none, out.get(), &ex, nullptr);
+  const Status s = status_of(hr, &ex);
+  SysFreeString(ex.bstrSource);
+  SysFreeString(ex.bstrDescription);
+  SysFreeString(ex.bstrHelpFile);
+  if (!s.ok() || (member.call && V_VT(out.get()) == VT_EMPTY)) return s;
+  return guarded([&] {
+    // OLE_COLOR travels as an unsigned long; the control's colours are its 32 bits.
+    if (member.type == ValueType::ole_color && V_VT(out.get()) == VT_UI4)
+      result = static_cast<std::int32_t>(V_UI4(out.get()));
     else
-      held_ = static_cast<std::int16_t>(held_ & ~button);
-  }
-  // The system pointer goes back where the script left it.
-  if (control_) move_pointer(pointer_);
-  if (!arrived) {
-    if (control_.get() != target_control) return {};
-    return instead("the system did not hand the input on");
-  }
-  return target_control->status;
+      result = objects_.from_variant(*out);
+  });
 }
 
-void Win32Host::pointer_over() {
-  fit();
-  const Raster& r = control_->surface.pixels();
-  const POINT o = control_origin();
-  pointer_ = {o.x + r.width / 2, o.y + r.height / 2};
-  move_pointer(pointer_);
-}
-
-void Win32Host::pointer_away() {
-  // The screen's far corner: on the form, off the control unless the control covers the screen.
-  pointer_ = {GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1};
-  move_pointer(pointer_);
-}
-
-void Win32Host::pointer_at(int x, int y) {
-  fit();
-  const POINT o = control_origin();
-  pointer_ = {o.x + x, o.y + y};
-  move_pointer(pointer_);
-}
-
-// ---- keys ----
-
-std::optional<std::string> Win32Host::key_refused(std::int16_t code, std::int16_t shift) {
-  if (shift != 0) return "modifier keys would reach the control as keys of their own";
-  switch (code) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-    case VK_LWIN:
-    case VK_RWIN:
-      return "a modifier key changes the shift state it reports";
-    case VK_F10:
-      return "the system takes F10 as a menu key";
-    default:
-      break;
-  }
-  if (code < 8 || code > 254 || code == VK_PACKET) return "no key has that code";
-  return focus_refused();
-}
-
-std::optional<std::string> Win32Host::focus_refused() {
-  if (!IsWindowEnabled(control_->hwnd)) return "a disabled window takes no keyboard input";
-  // The control is the form's only one: the keyboard focus goes back to it once it can have
-  // it (disabling a window takes the focus away). Its notifications are the script's.
-  if (GetFocus() != control_->hwnd) {
-    SetFocus(control_->hwnd);
-    pump(nullptr, kSettleMs);
-  }
-  if (GetFocus() != control_->hwnd) return "the control's window does not have the focus";
-  return std::nullopt;
-}
-
-Status Win32Host::send_key(bool down, std::int16_t code, std::int16_t shift) {
-  const std::string verb = down ? "key down" : "key up";
-  auto step = [&] {
-    return down ? control_->instance.key_down(code, shift) : control_->instance.key_up(code, shift);
-  };
-  if (const auto why = key_refused(code, shift)) return simulated(verb + ": " + *why, step);
-  Control* c = control_.get();
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = static_cast<WORD>(code);
-  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(code), MAPVK_VK_TO_VSC));
-  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-  if (!deliver(&in, 1,
-               Expect{static_cast<UINT>(down ? WM_KEYDOWN : WM_KEYUP), c->hwnd,
-                      static_cast<WPARAM>(code)}))
-    return control_.get() == c ? simulated(verb + ": the system did not hand the key on", step)
-                               : Status{};
-  return c->status;
-}
-
-Status Win32Host::key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) {
-  switch (verb) {
-    case trace::KeyVerb::down:
-      return send_key(true, code, shift);
-    case trace::KeyVerb::up:
-      return send_key(false, code, shift);
-    case trace::KeyVerb::press:
-      return send_press(code);
-    case trace::KeyVerb::access:
-      break;
-  }
-  return send_access(code);
-}
-
-Status Win32Host::send_press(std::int16_t ascii) {
-  auto step = [&] { return control_->instance.key_press(ascii); };
-  if (ascii <= 0) return simulated("key press: no character has that code", step);
-  if (const auto why = focus_refused()) return simulated("key press: " + *why, step);
-  Control* c = control_.get();
-  // The character alone, typed as a packet: no key notifications of its own reach the control.
-  INPUT in[2]{};
-  for (auto& i : in) {
-    i.type = INPUT_KEYBOARD;
-    i.ki.wScan = static_cast<WORD>(ascii);
-    i.ki.dwFlags = KEYEVENTF_UNICODE;
-  }
-  in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-  if (!deliver(in, 2, Expect{WM_CHAR, c->hwnd, static_cast<WPARAM>(ascii)}))
-    return control_.get() == c ? simulated("key press: the system did not hand it on", step)
-                               : Status{};
-  return c->status;
-}
-
-Status Win32Host::send_access(std::int16_t ascii) {
-  // Access keys are the container's: it finds the control by its mnemonic and tells it. No
-  // message of the control's own window carries them.
-  return simulated("key access: the container delivers access keys itself",
-                   [&] { return control_->instance.access_key(ascii); });
-}
-
-// ---- the timer ----
-
-Status Win32Host::tick() {
-  fit();
-  Control* c = control_.get();
-  // A stopped timer sends nothing, and the period passes without a step.
-  if (!c->timer.enabled() || c->timer.interval() <= 0) return {};
-  c->status = {};
-  Expect e{WM_TIMER, c->hwnd, Timer::kId};
-  pump(&e, static_cast<DWORD>(c->timer.interval()) * 3 + kDeliveryMs);
-  if (!e.arrived)
-    return control_.get() == c
-               ? simulated("tick: Timer1 did not fire in time", [&] { return c->instance.tick(); })
-               : Status{};
-  return c->status;
-}
-
-// ---- colours, caption, snapshot ----
+// ---- the platform around the control ----
 
 void Win32Host::set_sys_color(int index, OleColor rgb) {
-  control_->platform.pin_sys_color(index, rgb);
+  check(control_->diag->PinSysColor(index, rgb), "syscolor");
 }
 
-void Win32Host::pin_label_size(float w, float h) { control_->label.pin_size(std::pair{w, h}); }
+void Win32Host::set_extender(std::optional<bool> is_default, std::optional<bool> is_cancel) {
+  control_->around->is_default = is_default;
+  control_->around->is_cancel = is_cancel;
+  ambient_changed(DISPID_UNKNOWN);
+}
+
+void Win32Host::set_ambient_font(FontRef font) {
+  control_->around->ambient_font = objects_.font_object(font);
+  ambient_changed(DISPID_AMBIENT_FONT);
+}
+
+void Win32Host::pin_label_size(float w, float h) {
+  check(control_->diag->PinLabelSize(TRUE, w, h), "label size");
+}
+
+// ---- what the script reads ----
+
+BotonDiagState Win32Host::read_state() {
+  BotonDiagState s{};
+  check(control_->diag->GetState(&s), "state");
+  return s;
+}
+
+trace::StateView Win32Host::state() {
+  BotonDiagState s = read_state();
+  trace::StateView v;
+  v.fields.m_Highlighted = s.highlighted;
+  v.fields.m_Pressed = s.pressed;
+  v.fields.m_ForeColor = static_cast<OleColor>(s.fore_field);
+  v.fields.m_BackColor = static_cast<OleColor>(s.back_field);
+  v.fields.m_Roundness3D = s.roundness_3d;
+  v.fields.m_CreateRegion = s.create_region;
+  v.fields.m_Light = s.light;
+  v.fields.m_RoundSize = s.round_size;
+  v.timer = s.timer_enabled != VARIANT_FALSE;
+  v.enabled = s.enabled != VARIANT_FALSE;
+  v.back_color = static_cast<OleColor>(s.back_color);
+  v.scale_width = s.scale_width;
+  v.scale_height = s.scale_height;
+  v.label = {text_of(s.label_caption),
+             text_of(s.label_tool_tip),
+             static_cast<OleColor>(s.label_fore_color),
+             s.label_left,
+             s.label_top,
+             s.label_width,
+             s.label_height};
+  v.pic.visible = s.pic_visible != VARIANT_FALSE;
+  v.pic.enabled = s.pic_enabled != VARIANT_FALSE;
+  v.pic.tool_tip_text = text_of(s.pic_tool_tip);
+  v.pic.left = s.pic_left;
+  v.pic.top = s.pic_top;
+  v.pic.width = s.pic_width;
+  v.pic.height = s.pic_height;
+  free_state(s);
+  return v;
+}
+
+bool Win32Host::enabled() {
+  BotonDiagState s = read_state();
+  free_state(s);
+  return s.enabled != VARIANT_FALSE;
+}
+
+trace::Placement Win32Host::placement() {
+  BotonDiagState s = read_state();
+  free_state(s);
+  return {s.label_left, s.label_top, s.pic_left, s.pic_top};
+}
 
 void Win32Host::snapshot(const std::string& png_path) {
-  fit();
-  Control& c = *control_;
-  RedrawWindow(c.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  const HWND hwnd = control_->hwnd;
+  if (!hwnd) throw Error(errors::kInvalidProcedureCall, "The control has no pixels yet");
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   pump(nullptr, kSettleMs);
-  const Raster& face = c.surface.pixels();
-  const int w = face.width, h = face.height;
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  const int w = r.right, h = r.bottom;
   if (w <= 0 || h <= 0) throw Error(errors::kInvalidProcedureCall, "The control has no pixels yet");
   BITMAPINFO bi{};
   bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -434,7 +375,7 @@ void Win32Host::snapshot(const std::string& png_path) {
   Bitmap dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib) throw Error(errors::kOutOfMemory, "Out of memory");
   {
-    WindowDc window(c.hwnd);
+    WindowDc window(hwnd);
     MemoryDc mem;
     Selection sel(mem.get(), dib.get());
     if (!BitBlt(mem.get(), 0, 0, w, h, window.get(), 0, 0, SRCCOPY))
@@ -445,7 +386,7 @@ void Win32Host::snapshot(const std::string& png_path) {
   std::vector<std::uint32_t> px(src, src + static_cast<std::size_t>(w) * h);
   // What the window region leaves out is not the control's: transparent.
   Region shape(CreateRectRgn(0, 0, 0, 0));
-  const bool shaped = GetWindowRgn(c.hwnd, shape.get()) != ERROR;
+  const bool shaped = GetWindowRgn(hwnd, shape.get()) != ERROR;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       auto& p = px[static_cast<std::size_t>(y) * w + x];
