@@ -23,6 +23,8 @@ class Runner final : public Probe, public host::EventSink {
   Runner& operator=(const Runner&) = delete;
 
   void execute(const Command& c);
+  // The script ended after line `last`.
+  void finish(int last);
 
   // host::EventSink: the application's side.
   void Click() override;
