@@ -495,12 +495,17 @@ Delivery QtHost::deliver_pointer(PointerAction action, PointerTarget target, std
     candidates.emplace_back(pic().left() + x, pic().top() + y);
   else
     candidates.emplace_back(x, y);
+  // Qt sends the widget a point outside it, or cut away by its shape, only while a button
+  // pressed on it is held (the pointer is grabbed then, as the instance's capture is).
+  const bool grabbed = in.captured() && !(action == PointerAction::move && button == 0);
   std::optional<QPointF> at;
   for (const QPointF& c : candidates) {
     const double cx = c.x() / units::kTwipsPerPixel, cy = c.y() / units::kTwipsPerPixel;
     if (cx != std::floor(cx) || cy != std::floor(cy)) continue;
     const QPoint pixel(static_cast<int>(cx), static_cast<int>(cy));
-    if (!w.rect().contains(pixel) || !(w.mask().isEmpty() || w.mask().contains(pixel))) continue;
+    const bool inside =
+        w.rect().contains(pixel) && (w.mask().isEmpty() || w.mask().contains(pixel));
+    if (!inside && !grabbed) continue;
     const host::Hit seen = in.route(action, button, units::twips_of_pixels(pixel.x()),
                                     units::twips_of_pixels(pixel.y()));
     if (seen.target == target && seen.x == x && seen.y == y) {

@@ -535,13 +535,13 @@ class ButtonTest : public QObject {
     QCOMPARE(std::vector<std::uint32_t>(shared->pixels), before);
     QCOMPARE(mask(b[1]).get(), shared.get());
     // A watching tool sees each button's own mask drawn.
-    struct Watch : host::Observer {
+    struct Watch : host::Watcher {
     } watch;
-    Access::set_observer(*b[2], &watch);
+    Access::instance(*b[2]).watch(&watch);
     b[2]->resize(b[1]->size());
     QVERIFY(mask(b[2]).get() != shared.get());
     QCOMPARE(std::vector<std::uint32_t>(mask(b[2])->pixels), before);
-    Access::set_observer(*b[2], nullptr);
+    Access::instance(*b[2]).watch(nullptr);
   }
 
   // A mask picture is kept for other buttons only while some button shows it.
