@@ -207,15 +207,18 @@ void BotonWidget::Private::rebuild() {
 void BotonWidget::Private::rethemed() {
   if (!instance) return;
   // The stores that hold a system colour resolved (BackColor on the surface, ForeColor on an
-  // enabled caption) resolve it again, through the control's own rule; those holding the colour
-  // as assigned (a load and Enabled hand it over so) resolve it when drawn. A colour that is no
-  // system colour resolves to itself, so its store holds it as assigned either way.
+  // enabled caption) resolve it again, by the control's own rule; those holding the colour as
+  // assigned (a load and Enabled hand it over so) resolve it when drawn. What the rule leaves as
+  // it is, is no system colour (as the control's colours are before it is initialised).
   const bool ok = call([&](Boton& c) {
     const OleColor back = c.BackColorOriginal();
-    if (surface.back_color() != back) surface.set_back_color(SysColorToRgb(platform, back));
+    if (const OleColor now = SysColorToRgb(platform, back);
+        now != back && surface.back_color() != back)
+      surface.set_back_color(now);
     const OleColor fore = c.fields().m_ForeColor;
-    if (surface.enabled() && label.fore_color() != fore)
-      label.set_fore_color(SysColorToRgb(platform, fore));
+    if (const OleColor now = SysColorToRgb(platform, fore);
+        now != fore && surface.enabled() && label.fore_color() != fore)
+      label.set_fore_color(now);
   });
   if (ok) rebuild();
 }
