@@ -2,9 +2,11 @@
 // cannot be, reads best in one place.
 //
 // The trace on the Qt host. The script is the only user: the widget gets Qt's real events, sent
-// through QApplication, so that its own translation (the part under the pointer, the capture of a
-// held button, the keys it takes) decides what the control sees. A verb that no Qt event can carry
-// exactly is carried out by the host's instance step, and the output says why.
+// through QApplication, so that its own translation (the keys it takes, its focus) and its
+// instance's routing (the part under the pointer, the capture of a held button) decide what the
+// control sees, and the application's side goes through the widget's published properties and
+// methods. A verb that Qt cannot carry exactly is carried out by the host's instance step, and
+// the output says why. The conversions of members' values are in trace_members.cpp.
 #include "host/qt/trace_host.h"
 
 #include <QApplication>
