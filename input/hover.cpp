@@ -1,7 +1,7 @@
 // Hover and focus. The pointer's departure is found by polling on Timer1, which runs only while
 // the pointer is believed to be over the button; the timer's Enabled is the hover state.
 #include "brelund/boton.h"
-#include "input/util.h"
+#include "input/cursor_over_window.h"
 
 namespace brelund {
 

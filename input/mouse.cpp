@@ -1,7 +1,7 @@
 // Press, drag and release of the left button. The application's handler runs first on a press
 // and may change Button: the step reads the argument only after raising MouseDown.
 #include "brelund/boton.h"
-#include "input/util.h"
+#include "input/cursor_over_window.h"
 
 namespace brelund {
 

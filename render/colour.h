@@ -23,7 +23,9 @@ constexpr Colores SplitColor(std::int32_t color) noexcept {
 
 constexpr std::int16_t FloorAtZero(std::int16_t value) noexcept { return value < 0 ? 0 : value; }
 
-constexpr std::int32_t RGB(std::int16_t red, std::int16_t green, std::int16_t blue) noexcept {
+// The name in parentheses is never taken for the platform's RGB macro (windows.h has one), so
+// Windows code may include both.
+constexpr std::int32_t(RGB)(std::int16_t red, std::int16_t green, std::int16_t blue) noexcept {
   auto clamp = [](std::int16_t c) -> std::int32_t { return c > 255 ? 255 : c; };
   return clamp(red) + 256 * clamp(green) + 65536 * clamp(blue);
 }

@@ -47,6 +47,7 @@ struct Recorder final : host::EventSink, host::Observer {
 struct Model {
   bool H = false, P = false, timer = false, over = false, enabled = true;
   bool is_default = false, is_cancel = false;
+  int armed = 0;  // the key whose release clicks: its own key-down pressed or may press
   Effects fx;
 
   void paint(bool lit_arg, bool pressed) {
@@ -86,6 +87,7 @@ struct Model {
   }
   void key_down(int k) {
     H = true;
+    if (k == 32 || k == 13 || (is_cancel && k == 27)) armed = k;
     if (k == 32 || (is_cancel && k == 27) || (is_default && k == 13)) {
       P = true;
       paint(false, true);
@@ -99,7 +101,8 @@ struct Model {
       H = true;
       paint(false, false);
       layout();
-      fx.push_back("Click");
+      if (armed == k) fx.push_back("Click");
+      armed = 0;
     }
     fx.push_back("KeyUp");
   }
@@ -109,6 +112,7 @@ struct Model {
     key_up(k);
   }
   void focus(bool in, bool arg) {
+    if (!in) armed = 0;
     H = in;
     paint(arg, false);
   }

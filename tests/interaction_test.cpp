@@ -121,10 +121,36 @@ TEST(Keyboard, AccessKeys) {
 }
 
 TEST(Keyboard, HostWithoutDefaultOrCancelStillPressesOnSpace) {
-  const auto t = run("extender none\nkey down 32 0\nkey up 32 0\nkey access 27\n");
+  const auto t = run("extender none\nkey down 32 0\nkey up 32 0\nkey access 13\n");
   EXPECT_EQ(t.kinds, (Kinds{"paint", "layout", "KeyDown", "paint", "layout", "Click", "KeyUp",
                             "KeyDown", "paint", "layout", "Click", "KeyUp"}));
   EXPECT_TRUE(t.r.all("error").empty());
+}
+
+// A release clicks only a button that took the same key's key-down while it held the focus:
+// Escape belongs to the cancel button, and a key whose press went elsewhere clicks nothing here.
+TEST(Keyboard, ReleaseClicksOnlyAfterItsOwnPress) {
+  auto clicks = [](const std::string& script) {
+    const auto t = run(script);
+    return std::count(t.kinds.begin(), t.kinds.end(), "Click");
+  };
+  // Escape on a focused button that is not the cancel button: drawn released, no Click.
+  const auto esc = run("focus got\nkey down 27 0\nkey up 27 0\n");
+  EXPECT_EQ(esc.kinds, (Kinds{"paint", "KeyDown", "paint", "layout", "KeyUp"}));
+  EXPECT_EQ(clicks("key access 27\n"), 0);
+  EXPECT_EQ(clicks("extender default False cancel True\nkey access 27\n"), 1);
+  // A release alone (a posted key-up, or the press went to another control).
+  EXPECT_EQ(clicks("key up 32 0\nkey up 13 0\nkey up 27 0\n"), 0);
+  // The focus left while the key was held; it comes back before the release.
+  EXPECT_EQ(clicks("focus got\nkey down 32 0\nfocus lost\nfocus got\nkey up 32 0\n"), 0);
+  // The release of another key than the one pressed.
+  EXPECT_EQ(clicks("key down 32 0\nkey up 13 0\nkey up 32 0\n"), 0);
+  // Space held with auto-repeat, and another key typed meanwhile: one Click at the release.
+  EXPECT_EQ(clicks("key down 32 0\nkey down 32 0\nkey down 65 0\nkey up 65 0\nkey up 32 0\n"), 1);
+  // Enter on a focused button that is not the default one still clicks it.
+  EXPECT_EQ(clicks("focus got\nkey down 13 0\nkey up 13 0\n"), 1);
+  // An access key counts as both; the release tests the code the KeyDown handler left.
+  EXPECT_EQ(clicks("on KeyDown set KeyCode 32\nkey access 13\n"), 1);
 }
 
 TEST(Hover, EnterRestAndLeave) {

@@ -6,7 +6,7 @@
 
 #include "brelund/headless/button.h"
 #include "host/headless/internals.h"
-#include "input/util.h"
+#include "input/cursor_over_window.h"
 #include "trace_support.h"
 
 namespace brelund {

@@ -52,7 +52,7 @@ std::string Runner::path_of(const std::string& p) const {
 
 // ---- the application's side ----
 
-void Runner::raise(EventId id, std::array<void*, 4> args) {
+void Runner::relay(EventId id, const EventArgs& args) {
   const EventInfo& info = event_info(id);
   if (const auto it = handlers_.find(id); it != handlers_.end() && depth_ < kMaxDepth) {
     const auto handler = it->second;  // the handler may replace itself
@@ -74,21 +74,6 @@ void Runner::raise(EventId id, std::array<void*, 4> args) {
   }
   emit(ev);
 }
-
-void Runner::Click() { raise(EventId::Click, {}); }
-void Runner::KeyDown(std::int16_t& k, std::int16_t& s) { raise(EventId::KeyDown, {&k, &s}); }
-void Runner::KeyPress(std::int16_t& k) { raise(EventId::KeyPress, {&k}); }
-void Runner::KeyUp(std::int16_t& k, std::int16_t& s) { raise(EventId::KeyUp, {&k, &s}); }
-void Runner::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  raise(EventId::MouseDown, {&b, &s, &x, &y});
-}
-void Runner::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  raise(EventId::MouseMove, {&b, &s, &x, &y});
-}
-void Runner::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  raise(EventId::MouseUp, {&b, &s, &x, &y});
-}
-void Runner::Resize() { raise(EventId::Resize, {}); }
 
 // ---- what the host shows ----
 

@@ -9,13 +9,14 @@
 #include <memory>
 #include <string>
 
+#include "control/event_relay.h"
 #include "trace/command.h"
 #include "trace/host.h"
 #include "trace/json_out.h"
 
 namespace brelund::trace {
 
-class Runner final : public Probe, public host::EventSink {
+class Runner final : public Probe, public EventRelay {
  public:
   Runner(Host& host, std::ostream& out, std::string folder);
   ~Runner() override;
@@ -25,16 +26,6 @@ class Runner final : public Probe, public host::EventSink {
   void execute(const Command& c);
   // The script ended after line `last`.
   void finish(int last);
-
-  // host::EventSink: the application's side.
-  void Click() override;
-  void KeyDown(std::int16_t& k, std::int16_t& s) override;
-  void KeyPress(std::int16_t& k) override;
-  void KeyUp(std::int16_t& k, std::int16_t& s) override;
-  void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
-  void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
-  void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
-  void Resize() override;
 
   // Probe: what the host shows.
   void paint_begin(bool lit, bool pressed) override;
@@ -54,10 +45,11 @@ class Runner final : public Probe, public host::EventSink {
   // The event whose handler is running: its arguments by reference, in the table's order.
   struct Raised {
     const EventInfo* info;
-    std::array<void*, 4> args;
+    EventArgs args;
   };
 
-  void raise(EventId id, std::array<void*, 4> args);
+  // The application's side: every event the control raises, with its arguments by reference.
+  void relay(EventId id, const EventArgs& args) override;
   void emit(const json& j);
   void report(const Status& s, int line);
   std::string path_of(const std::string& p) const;

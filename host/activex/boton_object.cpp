@@ -64,7 +64,7 @@ HRESULT BotonObject::QueryInterface(REFIID riid, void** out) {
 
 void BotonObject::raise_on_failure(const Status& s) {
   if (s.gone) throw ControlGone{};
-  if (!s.ok()) throw Error(s.number, s.description);
+  throw_if_failed(s);
 }
 
 void BotonObject::retire_if_in_step() noexcept {

@@ -8,8 +8,6 @@
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/text.h"
-// The colour helpers keep their published name RGB, which windows.h takes as a macro.
-#undef RGB
 #include "render/colour.h"
 
 namespace brelund::ax {

@@ -93,7 +93,7 @@ void EventPoint::freeze(bool on) noexcept {
     --frozen_;
 }
 
-void EventPoint::fire(EventId id, std::initializer_list<void*> args) {
+void EventPoint::relay(EventId id, const EventArgs& args) {
   if (frozen_ > 0 || empty()) return;
   const EventInfo& info = event_info(id);
   // DISPPARAMS wants the arguments last first.
@@ -120,21 +120,6 @@ void EventPoint::fire(EventId id, std::initializer_list<void*> args) {
                  nullptr, nullptr);
   }
 }
-
-void EventPoint::Click() { fire(EventId::Click, {}); }
-void EventPoint::KeyDown(std::int16_t& k, std::int16_t& s) { fire(EventId::KeyDown, {&k, &s}); }
-void EventPoint::KeyPress(std::int16_t& k) { fire(EventId::KeyPress, {&k}); }
-void EventPoint::KeyUp(std::int16_t& k, std::int16_t& s) { fire(EventId::KeyUp, {&k, &s}); }
-void EventPoint::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  fire(EventId::MouseDown, {&b, &s, &x, &y});
-}
-void EventPoint::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  fire(EventId::MouseMove, {&b, &s, &x, &y});
-}
-void EventPoint::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-  fire(EventId::MouseUp, {&b, &s, &x, &y});
-}
-void EventPoint::Resize() { fire(EventId::Resize, {}); }
 
 // ---- NotifyPoint ----
 

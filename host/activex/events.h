@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "brelund/host.h"
-#include "control/event_table.h"
+#include "control/event_relay.h"
 #include "host/activex/com_ptr.h"
 
 namespace brelund::ax {
@@ -58,7 +58,7 @@ class ConnectionPoint : public IConnectionPoint {
   DWORD next_cookie_ = 1;
 };
 
-class EventPoint final : public ConnectionPoint, public host::EventSink {
+class EventPoint final : public ConnectionPoint, public EventRelay {
  public:
   EventPoint(IUnknown& owner, IConnectionPointContainer& container);
 
@@ -66,20 +66,10 @@ class EventPoint final : public ConnectionPoint, public host::EventSink {
   void freeze(bool on) noexcept;
   bool frozen() const noexcept { return frozen_ > 0; }
 
-  // host::EventSink
-  void Click() override;
-  void KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) override;
-  void KeyPress(std::int16_t& KeyAscii) override;
-  void KeyUp(std::int16_t& KeyCode, std::int16_t& Shift) override;
-  void MouseDown(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override;
-  void MouseMove(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override;
-  void MouseUp(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y) override;
-  void Resize() override;
-
  private:
   ComPtr<IUnknown> callable(IUnknown& sink) override;
-  // The arguments' addresses in the order the event table declares them.
-  void fire(EventId id, std::initializer_list<void*> args);
+  // Fires the event to every connected sink, the arguments by reference.
+  void relay(EventId id, const EventArgs& args) override;
 
   int frozen_ = 0;
 };

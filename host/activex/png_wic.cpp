@@ -1,11 +1,11 @@
 // PNG on Windows through the system's imaging component, for the programs of the cross build
 // that read and write pictures (the trace runner): libpng is not there for MinGW. Same contract
-// as host/common/png.cpp; only the wording of a decoder's complaint differs.
+// as host/common/png.cpp; only the wording of a decoder's complaint differs. Files are read and
+// written by host/common/png_file.cpp on both.
 #include <windows.h>
 #include <wincodec.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "brelund/error.h"
 #include "host/activex/com_ptr.h"
@@ -107,29 +107,6 @@ PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels
                          reinterpret_cast<BYTE*>(px.data())),
         "damaged");
   return make_picture(static_cast<int>(w), static_cast<int>(h), std::move(px));
-}
-
-std::vector<std::uint8_t> read_file(const std::string& path, std::size_t max_bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error(errors::kFileNotFound, "File not found: " + path);
-  in.seekg(0, std::ios::end);
-  const auto size = static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0));
-  if (size > max_bytes)
-    throw Error(errors::kInvalidPropertyValue, "File too large: " + path + " (" +
-                                                   std::to_string(size) + " bytes, limit " +
-                                                   std::to_string(max_bytes) + ")");
-  in.seekg(0);
-  std::vector<std::uint8_t> bytes(size);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  if (!in) throw Error(errors::kDeviceIo, "Device I/O error reading " + path);
-  return bytes;
-}
-
-void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw Error(errors::kPathFileAccess, "Path/File access error: " + path);
 }
 
 }  // namespace brelund::png

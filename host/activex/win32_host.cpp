@@ -9,8 +9,6 @@
 #include "brelund/units.h"
 #include "control/numeric.h"
 #include "shape/region.h"
-// The colour helpers keep their published name RGB, which windows.h takes as a macro.
-#undef RGB
 #include "render/colour.h"
 
 namespace brelund::ax {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "control/design.h"
+#include "control/event_relay.h"
 #include "host/common/forms/form_bag.h"
 
 namespace brelund::host {
@@ -10,43 +11,17 @@ namespace brelund::host {
 // Stands between the control and the application: hands every event on, then ends the control's
 // step if the handler destroyed (or retired) the control. The flag is copied before the handler
 // runs, because the guard itself goes with the instance.
-class Instance::Guard final : public EventSink {
+class Instance::Guard final : public EventRelay {
  public:
   Guard(EventSink& app, std::shared_ptr<bool> alive) : app_(app), alive_(std::move(alive)) {}
 
-  void Click() override {
-    raise([](EventSink& a) { a.Click(); });
-  }
-  void KeyDown(std::int16_t& k, std::int16_t& s) override {
-    raise([&](EventSink& a) { a.KeyDown(k, s); });
-  }
-  void KeyPress(std::int16_t& k) override {
-    raise([&](EventSink& a) { a.KeyPress(k); });
-  }
-  void KeyUp(std::int16_t& k, std::int16_t& s) override {
-    raise([&](EventSink& a) { a.KeyUp(k, s); });
-  }
-  void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    raise([&](EventSink& a) { a.MouseDown(b, s, x, y); });
-  }
-  void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    raise([&](EventSink& a) { a.MouseMove(b, s, x, y); });
-  }
-  void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    raise([&](EventSink& a) { a.MouseUp(b, s, x, y); });
-  }
-  void Resize() override {
-    raise([](EventSink& a) { a.Resize(); });
-  }
-
  private:
-  template <class F>
-  void raise(F&& f) {
+  void relay(EventId id, const EventArgs& args) override {
     // An event raised by a control that is already gone (a step that went on after a retire)
     // must not reach the application either.
     if (!*alive_) throw ControlGone{};
     const std::shared_ptr<bool> alive = alive_;
-    f(app_);
+    raise_event(app_, id, args);
     if (!*alive) throw ControlGone{};
   }
 

@@ -29,8 +29,7 @@ Boton& Button::control() noexcept { return impl_->instance.control(); }
 void Button::set_events(host::EventSink* events) noexcept { impl_->sink.target = events; }
 
 void Button::resize(float width_twips, float height_twips) {
-  const Status s = impl_->instance.resize(width_twips, height_twips);
-  if (!s.ok()) throw Error(s.number, s.description);
+  throw_if_failed(impl_->instance.resize(width_twips, height_twips));
 }
 
 Status Button::tick(int periods) {

@@ -23,8 +23,8 @@ FormInstance FormInstance::open(forms::Form form, const std::string& file) {
     // and a failure discards it with the whole form.
     bool loaded = false;
     const Status s = h.instance.open(entry, file, loaded);
-    if (!s.ok() && !loaded) throw Error(s.number, s.description);
-    if (!s.ok()) throw Error(s.number, forms::where(file, entry.name, "") + ": " + s.description);
+    // A load's failure names its file and control already; a show's does not.
+    throw_if_failed(s, loaded ? forms::where(file, entry.name, "") + ": " : std::string());
     fi.buttons.push_back(std::move(b));
   }
   return fi;
@@ -63,8 +63,7 @@ forms::Form FormInstance::capture() {
   forms::Form saved = form;
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     host::MemoryPropertyBag bag;
-    const Status s = internals(*buttons[i]).instance.save(bag);
-    if (!s.ok()) throw Error(s.number, s.description);
+    throw_if_failed(internals(*buttons[i]).instance.save(bag));
     saved.controls[i].properties = bag.take();
   }
   return saved;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "brelund/headless/button.h"
+#include "control/event_relay.h"
 #include "host/common/instance.h"
 #include "host/common/mask_image.h"
 #include "host/headless/children.h"
@@ -13,31 +14,10 @@ namespace brelund::headless {
 
 struct Button::Impl {
   // Forwards to the application's sink, which may be changed after creation.
-  struct Forward final : host::EventSink {
+  struct Forward final : EventRelay {
     host::EventSink* target = nullptr;
-    void Click() override {
-      if (target) target->Click();
-    }
-    void KeyDown(std::int16_t& k, std::int16_t& s) override {
-      if (target) target->KeyDown(k, s);
-    }
-    void KeyPress(std::int16_t& k) override {
-      if (target) target->KeyPress(k);
-    }
-    void KeyUp(std::int16_t& k, std::int16_t& s) override {
-      if (target) target->KeyUp(k, s);
-    }
-    void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-      if (target) target->MouseDown(b, s, x, y);
-    }
-    void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-      if (target) target->MouseMove(b, s, x, y);
-    }
-    void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-      if (target) target->MouseUp(b, s, x, y);
-    }
-    void Resize() override {
-      if (target) target->Resize();
+    void relay(EventId id, const EventArgs& args) override {
+      if (target) raise_event(*target, id, args);
     }
   };
 

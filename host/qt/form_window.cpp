@@ -46,7 +46,7 @@ FormWindow::FormWindow(const forms::Form& form, const std::string& file, QWidget
     // The window and the buttons made so far go with the half-built window (Qt deletes them).
     if (!s.ok()) {
       stop_following(*this, buttons_);
-      throw Error(s.number, s.description);
+      throw_if_failed(s);
     }
     adopt(b, entry);
   }

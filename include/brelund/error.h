@@ -60,6 +60,13 @@ struct Status {
   bool ok() const noexcept { return number == 0; }
 };
 
+// The way back: a failed step's error thrown again, for a caller whose own boundary reports
+// errors (a public member that runs a step, a form that loads many). `prefix` says where, as
+// "form.json, Boton1: ".
+inline void throw_if_failed(const Status& s, const std::string& prefix = {}) {
+  if (!s.ok()) throw Error(s.number, prefix + s.description);
+}
+
 // Runs one entry point and catches at the boundary. Anything that is not our Error (a host
 // bug, an allocation failure) is still reported, never swallowed or allowed to escape.
 template <class F>

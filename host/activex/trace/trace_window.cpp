@@ -8,8 +8,6 @@
 #include "host/activex/ole_values.h"
 #include "host/activex/text.h"
 #include "host/activex/trace/win32_trace_host.h"
-// The colour helpers keep their published name RGB, which windows.h takes as a macro.
-#undef RGB
 #include "render/colour.h"
 
 namespace brelund::ax::trace_win32 {

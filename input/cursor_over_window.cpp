@@ -1,4 +1,4 @@
-#include "input/util.h"
+#include "input/cursor_over_window.h"
 
 namespace brelund::Util {
 

@@ -1,4 +1,5 @@
-// Module Util: the pointer test shared by the hover, drag and click steps.
+// The pointer test shared by the hover, drag and click steps, in the module Util that publishes
+// it under that name.
 #pragma once
 
 #include "brelund/host.h"
