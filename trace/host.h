@@ -97,6 +97,10 @@ class Host {
   virtual void pointer_away() = 0;
   virtual void pointer_at(int x, int y) = 0;
 
+  // The script has ended: a host that held a notification back to send it together with the
+  // next one (as its platform does) carries it out alone now.
+  virtual Status finish() { return {}; }
+
   // What the runner prints.
   virtual StateView state() = 0;
   virtual bool enabled() = 0;

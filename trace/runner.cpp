@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 #include <sstream>
+#include <utility>
 
 #include "control/numeric.h"
 #include "control/property_table.h"
@@ -121,6 +122,13 @@ void Runner::simulated(std::string_view why) {
 }
 
 // ---- the script ----
+
+void Runner::finish(int last) {
+  if (!host_.exists()) return;
+  const int outer = std::exchange(line_, last);
+  report(host_.finish(), last);
+  line_ = outer;
+}
 
 Variant Runner::make_value(const Value& v) {
   return std::visit(

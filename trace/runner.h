@@ -24,6 +24,8 @@ class Runner final : public Probe, public EventRelay {
   Runner& operator=(const Runner&) = delete;
 
   void execute(const Command& c);
+  // The script ended after line `last`.
+  void finish(int last);
 
   // Probe: what the host shows.
   void paint_begin(bool lit, bool pressed) override;

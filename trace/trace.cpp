@@ -56,6 +56,11 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, const std::strin
       return 1;
     }
   }
+  runner.finish(line);
+  if (!out.flush()) {
+    err << "boton trace: cannot write the output (line " << line << ")\n";
+    return 1;
+  }
   return 0;
 }
 

@@ -145,19 +145,20 @@ Hit Instance::hit(float x, float y) {
   return hit;
 }
 
+Hit Instance::route(PointerAction action, std::int16_t button, float x, float y) {
+  // A move with no button held ends a capture whose release went elsewhere.
+  const bool held = held_ != 0 && !(action == PointerAction::move && button == 0);
+  if (!held || !capture_) return hit(x, y);
+  const float dx = x - capture_->x;
+  return {capture_->target, capture_->flipped ? -dx : dx, y - capture_->y};
+}
+
 Status Instance::pointer(PointerAction action, std::int16_t button, std::int16_t shift, float x,
                          float y) {
   if (retired()) return {0, {}, true};
-  // A move with no button held ends a capture whose release went elsewhere.
+  const Hit at = route(action, button, x, y);
   if (action == PointerAction::move && button == 0) held_ = 0;
   if (held_ == 0) capture_.reset();
-  Hit at;
-  if (capture_) {
-    const float dx = x - capture_->x;
-    at = {capture_->target, capture_->flipped ? -dx : dx, y - capture_->y};
-  } else {
-    at = hit(x, y);
-  }
   if (action == PointerAction::down) {
     if (held_ == 0) {
       const bool flipped = mirrored_ && at.target != PointerTarget::surface;

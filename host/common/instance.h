@@ -91,6 +91,11 @@ class Instance {
   // windowless child holds the capture as a window does. `button` is the button that went down
   // or up, or for a move the buttons held.
   Status pointer(PointerAction action, std::int16_t button, std::int16_t shift, float x, float y);
+  // Where pointer(action, button, ...) at that point would go now, without sending it: a tool
+  // that drives a host's real input asks it to find the point that reaches a given part.
+  Hit route(PointerAction action, std::int16_t button, float x, float y);
+  // A button pressed on the control is held: the pressed part has the pointer wherever it is.
+  bool captured() const noexcept { return held_ != 0 && capture_.has_value(); }
   // A pointer notification that a part reports itself, in that part's own twips.
   Status pointer(PointerAction action, PointerTarget target, std::int16_t button,
                  std::int16_t shift, float x, float y);

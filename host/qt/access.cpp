@@ -80,15 +80,6 @@ bool BotonWidgetAccess::tick(BotonWidget& w) {
   return d.run([&] { return d.instance->tick(); });
 }
 
-std::optional<host::PointerTarget> BotonWidgetAccess::captured(BotonWidget& w, QPointF& origin) {
-  origin = w.d_->capture_origin;
-  return w.d_->capture;
-}
-
-host::PointerTarget BotonWidgetAccess::target_at(BotonWidget& w, QPointF at, QPointF& local) {
-  return w.d_->target_at(at, local);
-}
-
 bool BotonWidgetAccess::took_press(BotonWidget& w, int qt_key) {
   return w.d_->keys_down.count(qt_key) != 0;
 }

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include <QImage>
-#include <QPointF>
 #include <QRect>
 
 #include "brelund/forms.h"
@@ -53,12 +52,9 @@ class BotonWidgetAccess {
   static bool access_key(BotonWidget& w, short key_ascii);
   static bool tick(BotonWidget& w);
 
-  // How the widget reads Qt's pointer and keys, so that a driver can tell beforehand where a
-  // real event will go: the part a held button captured (and where that part lies), the part
-  // under a point of the widget, and whether the widget took the press of a key whose release
-  // it would act on.
-  static std::optional<host::PointerTarget> captured(BotonWidget& w, QPointF& origin);
-  static host::PointerTarget target_at(BotonWidget& w, QPointF at, QPointF& local);
+  // Whether the widget took the press of a key whose release it would act on, so that a driver
+  // can tell beforehand where a real release will go. (Where a point of the pointer goes, the
+  // instance answers: host::Instance::route.)
   static bool took_press(BotonWidget& w, int qt_key);
 };
 

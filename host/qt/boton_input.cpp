@@ -1,6 +1,6 @@
-// Qt's input in the control's terms: the pointer with its target (surface, caption, picture),
-// keys and focus, and the window's Enter and Escape for its default and cancel buttons. Every
-// handler ends at once when the control reports it is gone: a slot deleted the widget.
+// Qt's input in the control's terms: the pointer, keys and focus, and the window's Enter and Escape
+// for its default and cancel buttons. Every handler ends at once when the control reports it is
+// gone: a slot deleted the widget.
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -35,49 +35,19 @@ QRect placed(const QWidget& w, QRect r) {
 QRect BotonWidget::Private::caption_rect() { return placed(w, label.rect()); }
 QRect BotonWidget::Private::picture_rect() { return placed(w, pic.rect()); }
 
-host::PointerTarget BotonWidget::Private::target_at(QPointF at, QPointF& local) {
-  // The caption lies over the picture, as it is painted.
-  if (const QRect r = caption_rect(); r.contains(at.toPoint())) {
-    local = at - QPointF(r.topLeft());
-    return host::PointerTarget::caption;
-  }
-  if (const QRect r = picture_rect(); r.contains(at.toPoint())) {
-    local = at - QPointF(r.topLeft());
-    return host::PointerTarget::picture;
-  }
-  local = at;
-  return host::PointerTarget::surface;
-}
-
+// Qt's pointer in the control's terms: the point in surface twips (Qt's logical pixels, as the
+// surface counts them), the button and the modifiers. Which part gets it, and the capture while a
+// button is held, the instance decides.
 bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent& e) {
   using host::PointerAction;
+  instance->set_mirrored(w.layoutDirection() == Qt::RightToLeft);
   const QPointF at = e.position();
-  QPointF local;
-  host::PointerTarget target;
-  // While a button is held, everything goes to the part that was pressed (the pointer is
-  // captured there), in that part's coordinates, wherever the pointer is.
-  // Held besides the button of this event: none means a press starts a new capture and a
-  // release ends it.
-  const bool alone = (e.buttons() & ~Qt::MouseButtons(e.button())) == Qt::NoButton;
-  if (action == PointerAction::down && alone) capture.reset();
-  if (capture) {
-    target = *capture;
-    local = at - capture_origin;
-  } else {
-    target = target_at(at, local);
-    if (action == PointerAction::down) {
-      capture = target;
-      capture_origin = at - local;
-    }
-  }
-  if (action == PointerAction::up && alone) capture.reset();
   const std::int16_t button =
       button_code(action == PointerAction::move ? e.buttons() : Qt::MouseButtons(e.button()));
   const std::int16_t shift = shift_code(e.modifiers());
   platform.pin_pointer(e.globalPosition().toPoint());
-  const Status s =
-      instance->pointer(action, target, button, shift, units::twips_of_pixels(local.x()),
-                        units::twips_of_pixels(local.y()));
+  const Status s = instance->pointer(action, button, shift, units::twips_of_pixels(at.x()),
+                                     units::twips_of_pixels(at.y()));
   if (s.gone) return false;
   platform.unpin_pointer();
   return settle(s);

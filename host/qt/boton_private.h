@@ -1,6 +1,6 @@
 // What a BotonWidget holds behind its public face: the host objects of one control and the
 // shared host-side instance that owns the control, plus the little state that translating Qt's
-// input needs (the pointer's capture, the keys whose press went elsewhere). Private to the Qt
+// input needs (the keys whose press went elsewhere). Private to the Qt
 // host; tests and tools reach it through BotonWidgetAccess.
 #pragma once
 
@@ -82,7 +82,6 @@ class BotonWidget::Private {
 
   // Pointer and keys.
   bool pointer(host::PointerAction action, const QMouseEvent& e);
-  host::PointerTarget target_at(QPointF at, QPointF& local);
   QRect caption_rect();
   QRect picture_rect();
   bool passes_on(const QKeyEvent& e);
@@ -113,10 +112,8 @@ class BotonWidget::Private {
   std::unique_ptr<Sink> sink;
   std::optional<host::Instance> instance;
 
-  QString shown_text;        // the text the control's caption was last set from
-  FontRef ambient_followed;  // the widget font the caption follows, when no ambient was given
-  std::optional<host::PointerTarget> capture;
-  QPointF capture_origin;
+  QString shown_text;            // the text the control's caption was last set from
+  FontRef ambient_followed;      // the widget font the caption follows, when no ambient was given
   std::set<int> keys_down;       // press keys whose press this button took
   std::set<int> keys_passed_on;  // keys whose press it left to the window
   QPointer<QWidget> watched;

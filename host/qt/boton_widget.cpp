@@ -134,6 +134,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
     d.surface.set_ambient_font(d.ambient_followed);
   }
   d.instance.emplace(d.surface, d.label, d.pic, d.mask, d.timer, d.platform, *d.sink);
+  d.instance->set_mirrored(layoutDirection() == Qt::RightToLeft);
   // The caption starts in the container's font, as a control placed on a form does.
   d.label.set_font(d.surface.ambient_font());
   d.watch_window();
@@ -155,7 +156,7 @@ bool BotonWidget::Private::settle(const Status& s) {
 
 bool BotonWidget::Private::sync_down() {
   if (in_qt_click || !instance) return true;
-  const bool pressed = instance->control().fields().m_Pressed != 0;
+  const bool pressed = instance->control().pressed();
   // `down` follows the control's press when that changes, and is Qt's own meanwhile. Qt holds
   // the button down while the control does not during animateClick (a shortcut, a mnemonic,
   // accessibility's Press), and releases it with its click: releasing it here as well emitted
@@ -205,14 +206,19 @@ void BotonWidget::Private::rebuild() {
 
 void BotonWidget::Private::rethemed() {
   if (!instance) return;
-  // The stores that hold a system colour resolved (BackColor on the surface, ForeColor on the
-  // caption) resolve it again; those holding the reference itself resolve it when drawn.
+  // The stores that hold a system colour resolved (BackColor on the surface, ForeColor on an
+  // enabled caption) resolve it again, by the control's own rule; those holding the colour as
+  // assigned (a load and Enabled hand it over so) resolve it when drawn. What the rule leaves as
+  // it is, is no system colour (as the control's colours are before it is initialised).
   const bool ok = call([&](Boton& c) {
-    const BotonFields f = c.fields();
-    if (f.m_BackColor < -1 && surface.back_color() != f.m_BackColor)
-      surface.set_back_color(SysColorToRgb(platform, f.m_BackColor));
-    if (surface.enabled() && f.m_ForeColor < -1 && label.fore_color() != f.m_ForeColor)
-      label.set_fore_color(SysColorToRgb(platform, f.m_ForeColor));
+    const OleColor back = c.BackColorOriginal();
+    if (const OleColor now = SysColorToRgb(platform, back);
+        now != back && surface.back_color() != back)
+      surface.set_back_color(now);
+    const OleColor fore = c.fields().m_ForeColor;
+    if (const OleColor now = SysColorToRgb(platform, fore);
+        now != fore && surface.enabled() && label.fore_color() != fore)
+      label.set_fore_color(now);
   });
   if (ok) rebuild();
 }
@@ -315,6 +321,7 @@ void BotonWidget::changeEvent(QEvent* e) {
       return;
     case QEvent::LayoutDirectionChange:
       QPushButton::changeEvent(e);
+      if (d_ && d_->instance) d_->instance->set_mirrored(layoutDirection() == Qt::RightToLeft);
       update();
       return;
     default:

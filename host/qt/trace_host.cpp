@@ -2,13 +2,16 @@
 // cannot be, reads best in one place.
 //
 // The trace on the Qt host. The script is the only user: the widget gets Qt's real events, sent
-// through QApplication, so that its own translation (the part under the pointer, the capture of a
-// held button, the keys it takes) decides what the control sees. A verb that no Qt event can carry
-// exactly is carried out by the host's instance step, and the output says why.
+// through QApplication, so that its own translation (the keys it takes, its focus) and its
+// instance's routing (the part under the pointer, the capture of a held button) decide what the
+// control sees, and the application's side goes through the widget's published properties and
+// methods. A verb that Qt cannot carry exactly is carried out by the host's instance step, and
+// the output says why. The conversions of members' values are in trace_members.cpp.
 #include "host/qt/trace_host.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMouseEvent>
@@ -16,12 +19,16 @@
 #include <QShowEvent>
 #include <QWidget>
 #include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "brelund/units.h"
 #include "host/common/png.h"
 #include "host/headless/platform.h"
 #include "host/qt/access.h"
 #include "host/qt/qt_input.h"
+#include "host/qt/trace_members.h"
 
 namespace brelund::qt {
 
@@ -144,9 +151,11 @@ class QtHost final : public trace::InstanceHost {
   QtHost& operator=(const QtHost&) = delete;
 
   void create(host::EventSink& app, trace::Probe& probe) override {
+    if (widget_) settle();
     // Also from inside one of the old widget's events: its instance sees it gone and ends the
     // step it was in.
     delete widget_.data();
+    half_.reset();
     held_ = 0;
     probe_ = &probe;
     // Each control starts with the pointer off it, as on the headless host, whose simulated
@@ -200,41 +209,78 @@ class QtHost final : public trace::InstanceHost {
   host::Timer& timer() override { return BotonWidgetAccess::timer(*widget_); }
 
   void set_sys_color(int index, OleColor rgb) override {
+    settle();
     if (index < 0 || index > 255)
       throw Error(errors::kInvalidProcedureCall, "Invalid procedure call or argument");
     BotonWidgetAccess::platform(*widget_).set_sys_color(index, rgb);
   }
   void pin_label_size(float w, float h) override {
+    settle();
     BotonWidgetAccess::label(*widget_).pin_size(std::pair{w, h});
   }
 
   // The real pointer; the widget asks QCursor and QApplication::widgetAt where it is.
   void pointer_over() override {
+    settle();
     QCursor::setPos(widget_->mapToGlobal(QPoint(widget_->width() / 2, widget_->height() / 2)));
   }
-  void pointer_away() override { QCursor::setPos(kAway); }
-  void pointer_at(int x, int y) override { QCursor::setPos(widget_->mapToGlobal(QPoint(x, y))); }
+  void pointer_away() override {
+    settle();
+    QCursor::setPos(kAway);
+  }
+  void pointer_at(int x, int y) override {
+    settle();
+    QCursor::setPos(widget_->mapToGlobal(QPoint(x, y)));
+  }
 
   // Timer1's own QTimer fires, as when its interval has run out.
   Status tick() override {
+    settle();
     return through([&] { BotonWidgetAccess::timer(*widget_).fire(); }).status.value_or(Status{});
   }
 
   Status show() override {
+    settle();
     return carried(deliver_show(), [&] { return instance().show(); });
   }
   Status pointer(PointerAction action, PointerTarget target, std::int16_t button,
                  std::int16_t shift, float x, float y) override {
+    settle();
     return carried(deliver_pointer(action, target, button, shift, x, y),
                    [&] { return instance().pointer(action, target, button, shift, x, y); });
   }
   Status key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) override {
+    settle();
     return carried(deliver_key(verb, code, shift),
                    [&] { return InstanceHost::key(verb, code, shift); });
   }
 
+  // The widget's published properties and methods, as an application uses them.
+  Status let(const Member& member, const Variant& value) override;
+  Status get(const Member& member, std::optional<Variant>& result) override;
+  Status focus(trace::FocusVerb verb) override;
+
+  // The other verbs first carry out a focus notification held back for its pair (see focus()).
+  Status init() override { return after_half(InstanceHost::init()); }
+  Status load(host::PropertyBag& bag) override { return after_half(InstanceHost::load(bag)); }
+  Status save(host::MemoryPropertyBag& bag) override { return after_half(InstanceHost::save(bag)); }
+  Status resize(float w, float h) override { return after_half(InstanceHost::resize(w, h)); }
+  void set_ambient_font(FontRef font) override {
+    settle();
+    InstanceHost::set_ambient_font(std::move(font));
+  }
+  Status finish() override {
+    settle();
+    return after_half(Status{});
+  }
+  trace::StateView state() override {
+    settle();
+    return InstanceHost::state();
+  }
+
   // The window's pixels as Qt paints them, and the window's shape as transparency.
   void snapshot(const std::string& path) override {
+    settle();
     QImage img = widget_->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     const QRegion shape = widget_->mask();
     std::vector<std::uint32_t> px;
@@ -256,6 +302,7 @@ class QtHost final : public trace::InstanceHost {
   }
 
   void set_extender(std::optional<bool> is_default, std::optional<bool> is_cancel) override {
+    settle();
     // Qt keeps Default as the push button's own; Cancel the widget keeps.
     Surface& s = BotonWidgetAccess::surface(*widget_);
     s.extender_present = is_default.has_value() || is_cancel.has_value();
@@ -283,6 +330,14 @@ class QtHost final : public trace::InstanceHost {
     return {error_.value_or(Status{}), {}};
   }
   std::optional<std::string> not_deliverable();
+  // The status of a verb, after that of a focus notification carried out alone before it: the
+  // first failure.
+  Status after_half(Status s) {
+    Status half = std::exchange(half_status_, Status{});
+    return half.ok() || s.gone ? s : half;
+  }
+  // Carries out a focus notification held back for its pair alone, as the instance's step.
+  void settle();
   Delivery send_key(QEvent::Type type, int key, Qt::KeyboardModifiers mods, const QString& text,
                     QWidget* receiver);
 
@@ -292,7 +347,105 @@ class QtHost final : public trace::InstanceHost {
   std::optional<Status> error_;
   std::int16_t held_ = 0;  // the buttons the script holds down
   trace::Probe* probe_ = nullptr;
+  // EnterFocus or LostFocus, held back: Qt carries each only with its pair (GotFocus after
+  // EnterFocus in one FocusIn, ExitFocus after LostFocus in one FocusOut).
+  std::optional<trace::FocusVerb> half_;
+  Status half_status_;  // of a held notification carried out alone, for the next verb to report
 };
+
+void QtHost::settle() {
+  if (!half_ || !widget_) return;
+  const trace::FocusVerb verb = *std::exchange(half_, std::nullopt);
+  probe_->simulated(verb == trace::FocusVerb::enter
+                        ? "Qt's FocusIn carries EnterFocus only together with GotFocus"
+                        : "Qt's FocusOut carries LostFocus only together with ExitFocus");
+  const Status s = InstanceHost::focus(verb);
+  if (half_status_.ok()) half_status_ = s;
+}
+
+Status QtHost::let(const Member& member, const Variant& value) {
+  settle();
+  WidgetValue v;
+  if (Status s = guarded([&] { v = to_widget(member, value); }); !s.ok()) return after_half(s);
+  if (!v.not_carried.empty()) {
+    probe_->simulated(v.not_carried);
+    return after_half(InstanceHost::let(member, value));
+  }
+  const std::string name(member.name);
+  bool written = false;
+  const Delivery d = through([&] { written = widget_->setProperty(name.c_str(), v.value); });
+  if (!written && widget_)
+    return after_half(Status{errors::kNotSupported,
+                             "BotonWidget has no property " + name + " that takes this value",
+                             false});
+  return after_half(*d.status);
+}
+
+Status QtHost::get(const Member& member, std::optional<Variant>& result) {
+  settle();
+  BotonWidget& w = *widget_;
+  const std::string name(member.name);
+  if (member.call) {
+    // Refresh and CreaNuevaRegion are the widget's invokable methods.
+    bool called = false;
+    const Delivery d = through(
+        [&] { called = QMetaObject::invokeMethod(&w, name.c_str(), Qt::DirectConnection); });
+    if (!called && widget_)
+      return after_half(Status{errors::kNotSupported, "BotonWidget has no method " + name, false});
+    return after_half(*d.status);
+  }
+  if (!member.get) return after_half(InstanceHost::get(member, result));
+  // The control's own value says only whether the widget's type can carry it.
+  std::optional<Variant> own;
+  if (Status s = InstanceHost::get(member, own); !s.ok() || !own) return after_half(s);
+  QVariant answer;
+  const Delivery d = through([&] { answer = w.property(name.c_str()); });
+  if (!widget_) return after_half(*d.status);
+  if (!answer.isValid())
+    return after_half(Status{errors::kNotSupported, "BotonWidget has no property " + name, false});
+  std::string not_carried;
+  Variant value = from_widget(member, answer, *own, not_carried);
+  if (!not_carried.empty()) {
+    probe_->simulated(not_carried);
+    value = *own;
+  }
+  if (d.status->ok()) result = std::move(value);
+  return after_half(*d.status);
+}
+
+// Qt tells a widget of the focus in two events: FocusIn, which the widget takes as EnterFocus
+// and GotFocus, and FocusOut, as LostFocus and ExitFocus. A script's EnterFocus is held back
+// until the GotFocus after it, and the pair goes as one FocusIn; LostFocus waits for ExitFocus
+// the same way. A notification without its pair, or one that the widget's own focus state does
+// not let Qt send, is the instance's step.
+Status QtHost::focus(trace::FocusVerb verb) {
+  using trace::FocusVerb;
+  const bool focused = instance().focused();
+  if ((half_ == FocusVerb::enter && verb == FocusVerb::got) ||
+      (half_ == FocusVerb::lost && verb == FocusVerb::exit)) {
+    half_.reset();
+    const bool in = verb == FocusVerb::got;
+    QFocusEvent e(in ? QEvent::FocusIn : QEvent::FocusOut, Qt::OtherFocusReason);
+    return after_half(*through([&] { QApplication::sendEvent(widget_.data(), &e); }).status);
+  }
+  settle();
+  std::string why;
+  if (auto not_sent = not_deliverable()) {
+    why = *not_sent;
+  } else if (verb == FocusVerb::enter || verb == FocusVerb::lost) {
+    if (focused == (verb == FocusVerb::lost)) {
+      half_ = verb;
+      return after_half(Status{});
+    }
+    why = focused ? "the widget has the focus: Qt sends it no FocusIn"
+                  : "the widget does not have the focus: Qt sends it no FocusOut";
+  } else {
+    why = verb == FocusVerb::got ? "Qt's FocusIn carries GotFocus only after EnterFocus"
+                                 : "Qt's FocusOut carries ExitFocus only after LostFocus";
+  }
+  probe_->simulated(why);
+  return after_half(InstanceHost::focus(verb));
+}
 
 std::optional<std::string> QtHost::not_deliverable() {
   if (!widget_->isVisible()) return "Qt sends no input to a hidden widget";
@@ -320,9 +473,7 @@ Delivery QtHost::deliver_pointer(PointerAction action, PointerTarget target, std
   if (px != std::floor(px) || py != std::floor(py))
     return simulated("the point is not a whole pixel");
 
-  using A = BotonWidgetAccess;
   BotonWidget& w = *widget_;
-  const QPointF local(px, py);
   Qt::MouseButton which = Qt::NoButton;
   Qt::MouseButtons buttons = buttons_of(button);
   if (action != PointerAction::move) {
@@ -331,35 +482,47 @@ Delivery QtHost::deliver_pointer(PointerAction action, PointerTarget target, std
                   ? buttons_of(static_cast<std::int16_t>(before | button))
                   : buttons_of(static_cast<std::int16_t>(before & ~button));
   }
-  // The widget's own reading of the event: a held button keeps the part it pressed.
-  const bool alone = (buttons & ~Qt::MouseButtons(which)) == Qt::NoButton;
-  QPointF origin;
-  std::optional<PointerTarget> captured = A::captured(w, origin);
-  if (action == PointerAction::down && alone) captured.reset();
-  QPointF at;
-  if (captured) {
-    if (*captured != target)
-      return simulated(std::string("the pointer is captured by the ") + part_name(*captured) +
-                       " while a button is held");
-    at = origin + local;
-  } else {
-    const QRect box = target == PointerTarget::caption   ? A::caption_rect(w)
-                      : target == PointerTarget::picture ? A::picture_rect(w)
-                                                         : w.rect();
-    at = QPointF(box.topLeft()) + local;
-    QPointF seen;
-    const QPoint pixel = at.toPoint();
+  // The point of the widget whose event the instance sends to the script's part at the script's
+  // point: where that part lies now, or, while a button holds the pointer, where the part lay
+  // when it was pressed (the instance's answer for the surface's origin tells that).
+  host::Instance& in = instance();
+  // The widget reports the button of a press or release, and the buttons held in a move: the
+  // script's `button` either way.
+  const host::Hit origin = in.route(action, button, 0, 0);
+  std::vector<QPointF> candidates;
+  if (origin.target == target) candidates.emplace_back(x - origin.x, y - origin.y);
+  if (target == PointerTarget::caption)
+    candidates.emplace_back(label().left() + x, label().top() + y);
+  else if (target == PointerTarget::picture)
+    candidates.emplace_back(pic().left() + x, pic().top() + y);
+  else
+    candidates.emplace_back(x, y);
+  // Qt sends the widget a point outside it, or cut away by its shape, only while a button
+  // pressed on it is held (the pointer is grabbed then, as the instance's capture is).
+  const bool grabbed = in.captured() && !(action == PointerAction::move && button == 0);
+  std::optional<QPointF> at;
+  for (const QPointF& c : candidates) {
+    const double cx = c.x() / units::kTwipsPerPixel, cy = c.y() / units::kTwipsPerPixel;
+    if (cx != std::floor(cx) || cy != std::floor(cy)) continue;
+    const QPoint pixel(static_cast<int>(cx), static_cast<int>(cy));
     const bool inside =
         w.rect().contains(pixel) && (w.mask().isEmpty() || w.mask().contains(pixel));
-    if (!inside || A::target_at(w, at, seen) != target || seen != local)
-      return simulated(std::string("that point of the ") + part_name(target) +
-                       " is not where Qt sends the pointer to it");
+    if (!inside && !grabbed) continue;
+    const host::Hit seen = in.route(action, button, units::twips_of_pixels(pixel.x()),
+                                    units::twips_of_pixels(pixel.y()));
+    if (seen.target == target && seen.x == x && seen.y == y) {
+      at = QPointF(pixel);
+      break;
+    }
   }
+  if (!at)
+    return simulated(std::string("that point of the ") + part_name(target) +
+                     " is not where Qt sends the pointer to it");
   const QEvent::Type type = action == PointerAction::down ? QEvent::MouseButtonPress
                             : action == PointerAction::up ? QEvent::MouseButtonRelease
                                                           : QEvent::MouseMove;
   // The event happens where the script put the pointer; its point on the widget is the script's.
-  QMouseEvent e(type, at, QPointF(QCursor::pos()), which, buttons, modifiers_of(shift));
+  QMouseEvent e(type, *at, QPointF(QCursor::pos()), which, buttons, modifiers_of(shift));
   return through([&] { QApplication::sendEvent(&w, &e); });
 }
 

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include "brelund/design.h"
 #include "control/event_table.h"
 #include "recorder.h"
 
@@ -412,6 +413,35 @@ class ButtonTest : public QObject {
     QCOMPARE(b->Font().pointSize(), 10);
   }
 
+  // A theme change reaches only colours that the control resolved from the theme: one that comes
+  // before the control is initialised leaves the design's colours as they are, and one after a
+  // load leaves the colours the load handed over unresolved.
+  void themes_resolve_only_the_controls_resolved_colours() {
+    QWidget form;
+    BotonWidget* b = Access::create(&form, nullptr, false);
+    QPalette green = form.palette();
+    green.setColor(QPalette::Button, QColor(0, 200, 0));
+    form.setPalette(green);
+    QCOMPARE(Access::surface(*b).back_color(), design::kBackColor);
+    QVERIFY(Access::instance(*b).init().ok());
+    QCOMPARE(b->BackColorOriginal(), design::kBackColor);
+    QCOMPARE(b->BackColor(), 0x00C800);
+    green.setColor(QPalette::Button, QColor(0, 0, 200));
+    form.setPalette(green);
+    QCOMPARE(b->BackColor(), 0xC80000);
+
+    BotonWidget* loaded = Access::create(&form, nullptr, false);
+    forms::Control entry;
+    entry.name = "Loaded";
+    entry.width = 1200;
+    entry.height = 450;
+    entry.properties = {{"BackColor", design::kBackColor}};
+    QVERIFY(Access::load(*loaded, entry, "form").ok());
+    QCOMPARE(loaded->BackColor(), design::kBackColor);
+    form.setPalette(QPalette());
+    QCOMPARE(loaded->BackColor(), design::kBackColor);
+  }
+
   // A font sized in pixels has no point size; the caption must still show at that size, whether
   // it comes as the widget's font, from a style sheet or as the control's Font.
   void fonts_in_pixels_keep_their_size() {
@@ -535,13 +565,13 @@ class ButtonTest : public QObject {
     QCOMPARE(std::vector<std::uint32_t>(shared->pixels), before);
     QCOMPARE(mask(b[1]).get(), shared.get());
     // A watching tool sees each button's own mask drawn.
-    struct Watch : host::Observer {
+    struct Watch : host::Watcher {
     } watch;
-    Access::set_observer(*b[2], &watch);
+    Access::instance(*b[2]).watch(&watch);
     b[2]->resize(b[1]->size());
     QVERIFY(mask(b[2]).get() != shared.get());
     QCOMPARE(std::vector<std::uint32_t>(mask(b[2])->pixels), before);
-    Access::set_observer(*b[2], nullptr);
+    Access::instance(*b[2]).watch(nullptr);
   }
 
   // A mask picture is kept for other buttons only while some button shows it.

@@ -94,7 +94,7 @@ struct QtSide final : Side {
     w->move(20, 20);
     // Focus is one of the scripted notifications; the window must not hand it out on its own.
     w->setFocusPolicy(Qt::NoFocus);
-    Access::set_observer(*w, &looks);
+    Access::instance(*w).watch(&looks);
   }
   Boton& control() override { return Access::control(*w); }
   // Only the system pointer moves; no pointer notification is generated here (the platform's

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "brelund/qt/boton_widget.h"
+#include "host/common/watcher.h"
 #include "host/qt/access.h"
 
 namespace brelund::qt::test {
@@ -59,7 +60,7 @@ class EventLog : public QObject {
 };
 
 // Records every paint as "lit pressed" flags: "10" is lit and released.
-class LookLog final : public host::Observer {
+class LookLog final : public host::Watcher {
  public:
   void paint_begin(bool lit, bool pressed) override {
     looks << QString("%1%2").arg(lit ? 1 : 0).arg(pressed ? 1 : 0);

@@ -52,7 +52,7 @@ class WidgetTest : public QObject {
     edit_->setFocus();
     point_to(*form_, QPoint(5, 5));
     log_ = std::make_unique<EventLog>(*b_);
-    Access::set_observer(*b_, &looks_);
+    Access::instance(*b_).watch(&looks_);
     looks_.looks.clear();
   }
   void cleanup() {

@@ -1,0 +1,242 @@
+// Qt's own mouse and key events on BotonWidget: which part of the control a point reaches (the
+// caption over the picture, a disabled picture, a right-to-left layout, a held button's capture)
+// with that part's own coordinates, and which keys click the button.
+#include <QApplication>
+#include <QDialog>
+#include <QMouseEvent>
+#include <QTest>
+#include <utility>
+
+#include "brelund/units.h"
+#include "recorder.h"
+
+using namespace brelund;
+using namespace brelund::qt;
+using namespace brelund::qt::test;
+
+namespace {
+
+// A move with the buttons held, as the platform reports it while a button is down.
+void move(BotonWidget& b, QPoint at, Qt::MouseButtons held) {
+  QMouseEvent e(QEvent::MouseMove, QPointF(at), QPointF(b.mapToGlobal(at)), Qt::NoButton, held,
+                Qt::NoModifier);
+  QApplication::sendEvent(&b, &e);
+}
+
+}  // namespace
+
+class InputTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QWidget> form_;
+  BotonWidget* b_ = nullptr;
+  std::unique_ptr<EventLog> log_;
+
+  // The caption (40 x 20 pixels at 100, 20) and the picture (16 x 16 at 90, 30) overlap in the
+  // pixels 100..105 x 30..39, as a host's layout might place them; the control lays them out again
+  // after each press, which must not move what the press holds.
+  void place() {
+    host::Label& label = Access::label(*b_);
+    host::Image& pic = Access::pic(*b_);
+    label.set_left(1500);
+    label.set_top(300);
+    pic.set_left(1350);
+    pic.set_top(450);
+    QCOMPARE(label.width(), 600.0f);
+    QCOMPARE(pic.width(), 240.0f);
+  }
+  QStringList take() { return std::exchange(log_->lines, {}); }
+
+ private slots:
+  void init() {
+    form_ = std::make_unique<QWidget>();
+    form_->resize(300, 100);
+    b_ = new BotonWidget("Ab", form_.get());
+    QImage icon(16, 16, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    b_->setPicture(QPixmap::fromImage(icon));
+    Access::label(*b_).pin_size(std::pair{600.0f, 300.0f});
+    b_->setGeometry(10, 10, 200, 60);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    log_ = std::make_unique<EventLog>(*b_);
+  }
+  void cleanup() {
+    log_.reset();
+    form_.reset();
+  }
+
+  void the_part_under_the_pointer_gets_it_in_its_own_coordinates() {
+    // Where both are, the caption (painted over the picture) gets the press.
+    place();
+    QTest::mousePress(b_, Qt::LeftButton, {}, QPoint(102, 35));
+    QTest::mouseRelease(b_, Qt::LeftButton, {}, QPoint(102, 35));
+    QCOMPARE(take(), QStringList({"MouseDown 1 0 30 225", "Click", "MouseUp 1 0 30 225"}));
+    // The picture alone; the modifiers and the right button come as they are.
+    place();
+    QTest::mousePress(b_, Qt::RightButton, Qt::ShiftModifier, QPoint(92, 35));
+    QTest::mouseRelease(b_, Qt::RightButton, Qt::ShiftModifier, QPoint(92, 35));
+    QCOMPARE(take(), QStringList({"MouseDown 2 1 30 75", "MouseUp 2 1 30 75"}));
+    // The face around them.
+    place();
+    QTest::mousePress(b_, Qt::LeftButton, {}, QPoint(20, 30));
+    QTest::mouseRelease(b_, Qt::LeftButton, {}, QPoint(20, 30));
+    QCOMPARE(take(), QStringList({"MouseDown 1 0 300 450", "Click", "MouseUp 1 0 300 450"}));
+  }
+
+  void a_disabled_picture_leaves_the_point_to_the_face() {
+    place();
+    Access::pic(*b_).set_enabled(kFalse);
+    QTest::mousePress(b_, Qt::LeftButton, {}, QPoint(92, 35));
+    QTest::mouseRelease(b_, Qt::LeftButton, {}, QPoint(92, 35));
+    QCOMPARE(take(), QStringList({"MouseDown 1 0 1380 525", "Click", "MouseUp 1 0 1380 525"}));
+    // Where the caption lies over it, the caption still gets the point.
+    place();
+    QTest::mousePress(b_, Qt::LeftButton, {}, QPoint(102, 35));
+    QCOMPARE(take(), QStringList({"MouseDown 1 0 30 225"}));
+  }
+
+  void the_pressed_part_keeps_the_pointer_until_the_release() {
+    place();
+    QTest::mousePress(b_, Qt::LeftButton, {}, QPoint(92, 35));
+    // Off the picture, and off the button: still the picture's, from where it was pressed.
+    move(*b_, QPoint(150, 50), Qt::LeftButton);
+    move(*b_, QPoint(-5, 70), Qt::LeftButton);
+    QTest::mouseRelease(b_, Qt::LeftButton, {}, QPoint(150, 50));
+    QCOMPARE(take(), QStringList({"MouseDown 1 0 30 75", "MouseMove 1 0 900 300",
+                                  "MouseMove 1 0 -1425 600", "Click", "MouseUp 1 0 900 300"}));
+    // Released, the pointer goes by where it is again.
+    move(*b_, QPoint(20, 30), Qt::NoButton);
+    QCOMPARE(take(), QStringList({"MouseMove 0 0 300 450"}));
+  }
+
+  void right_to_left_mirrors_where_the_parts_are() {
+    place();
+    b_->setLayoutDirection(Qt::RightToLeft);
+    // Mirrored in 200 pixels, the caption lies at 60..99 and the picture at 94..109; each part
+    // counts from the edge it starts at, its right one.
+    QTest::mousePress(b_, Qt::LeftButton, {}, QPoint(97, 35));
+    QTest::mouseRelease(b_, Qt::LeftButton, {}, QPoint(97, 35));
+    QCOMPARE(take(), QStringList({"MouseDown 1 0 45 225", "Click", "MouseUp 1 0 45 225"}));
+    place();
+    QTest::mousePress(b_, Qt::LeftButton, {}, QPoint(105, 35));
+    move(*b_, QPoint(50, 35), Qt::LeftButton);
+    QTest::mouseRelease(b_, Qt::LeftButton, {}, QPoint(50, 35));
+    QCOMPARE(take(), QStringList({"MouseDown 1 0 75 75", "MouseMove 1 0 900 75", "Click",
+                                  "MouseUp 1 0 900 75"}));
+    // The face itself is not mirrored.
+    place();
+    QTest::mousePress(b_, Qt::LeftButton, {}, QPoint(20, 30));
+    QCOMPARE(take(), QStringList({"MouseDown 1 0 300 450"}));
+  }
+};
+
+// Keys from the keyboard, through the window that has the focus.
+class KeyTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // A dialog with a plain button, a cancel button and a second plain button.
+  struct Dialog {
+    QDialog dialog;
+    BotonWidget* plain = new BotonWidget("Plain", &dialog);
+    BotonWidget* cancel = new BotonWidget("Cancel", &dialog);
+    BotonWidget* other = new BotonWidget("Other", &dialog);
+    EventLog plain_log{*plain}, cancel_log{*cancel}, other_log{*other};
+    Dialog() {
+      plain->move(10, 10);
+      cancel->move(10, 60);
+      other->move(10, 110);
+      cancel->setCancel(true);
+      // Not the dialog's default while it has the focus, so that Enter is its own.
+      for (BotonWidget* b : {plain, cancel, other}) b->setAutoDefault(false);
+    }
+    bool open() {
+      dialog.show();
+      dialog.activateWindow();
+      return QTest::qWaitForWindowActive(&dialog);
+    }
+    void clear() {
+      for (EventLog* log : {&plain_log, &cancel_log, &other_log}) log->lines.clear();
+    }
+  };
+
+ private slots:
+  void escape_on_another_button_clicks_only_the_cancel_button() {
+    Dialog d;
+    QVERIFY(d.open());
+    d.plain->setFocus();
+    d.clear();
+    QTest::keyClick(d.plain, Qt::Key_Escape);
+    QCOMPARE(d.plain_log.lines, QStringList());
+    QCOMPARE(d.cancel_log.lines, QStringList({"KeyDown 27 0", "Click", "KeyUp 27 0"}));
+  }
+
+  void escape_clicks_no_button_that_is_not_the_cancel_one() {
+    // A window without a cancel button, and not a dialog: the focused button hears Escape.
+    QWidget window;
+    auto* b = new BotonWidget("Plain", &window);
+    EventLog log(*b);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    b->setFocus();
+    QTest::keyClick(b, Qt::Key_Escape);
+    QCOMPARE(log.lines, QStringList({"KeyDown 27 0", "KeyPress 27", "KeyUp 27 0"}));
+  }
+
+  void a_release_without_its_press_clicks_nothing() {
+    Dialog d;
+    QVERIFY(d.open());
+    d.plain->setFocus();
+    d.clear();
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape})
+      QTest::keyRelease(d.plain, key);
+    QCOMPARE(d.plain_log.lines, QStringList());
+    QCOMPARE(d.cancel_log.lines, QStringList());
+    // Nor does one whose press the focus carried away: held on one button, let go on another.
+    QTest::keyPress(d.plain, Qt::Key_Space);
+    d.other->setFocus();
+    QTest::keyRelease(d.other, Qt::Key_Space);
+    QCOMPARE(d.plain_log.lines, QStringList({"KeyDown 32 0", "KeyPress 32"}));
+    QCOMPARE(d.other_log.lines, QStringList());
+  }
+
+  void space_and_enter_click_the_focused_button() {
+    Dialog d;
+    QVERIFY(d.open());
+    d.plain->setFocus();
+    d.clear();
+    QTest::keyPress(d.plain, Qt::Key_Space);
+    QVERIFY(Access::control(*d.plain).pressed());
+    QVERIFY(d.plain->isDown());
+    QTest::keyRelease(d.plain, Qt::Key_Space);
+    QVERIFY(!Access::control(*d.plain).pressed());
+    QCOMPARE(d.plain_log.lines,
+             QStringList({"KeyDown 32 0", "KeyPress 32", "Click", "KeyUp 32 0"}));
+    d.clear();
+    // Enter on a button that is not the default one (the dialog has none).
+    QVERIFY(!d.plain->isDefault());
+    QTest::keyClick(d.plain, Qt::Key_Return);
+    QCOMPARE(d.plain_log.lines,
+             QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
+    QCOMPARE(d.other_log.lines, QStringList());
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  int failed = 0;
+  {
+    InputTest t;
+    failed |= QTest::qExec(&t, argc, argv);
+  }
+  {
+    KeyTest t;
+    failed |= QTest::qExec(&t, argc, argv);
+  }
+  return failed;
+}
+
+#include "input_test.moc"
