@@ -1,7 +1,5 @@
 #include "host/activex/trace/trace_com.h"
 
-#include "control/event_relay.h"
-
 #include <algorithm>
 #include <cwctype>
 
