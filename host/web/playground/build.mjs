@@ -1,0 +1,30 @@
+// Writes the playground page: host/web/playground/playground.html with the WebAssembly core
+// (the single-file build) and the module inlined, so that the page works from a file:// URL,
+// where a browser loads neither modules nor .wasm files. Usage: node build.mjs WEB_BUILD OUT
+import fs from "node:fs";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const [build, out] = process.argv.slice(2);
+if (!build || !out) {
+  console.error("usage: node build.mjs WEB_BUILD_FOLDER OUTPUT_HTML");
+  process.exit(2);
+}
+const js = path.join(here, "..", "js");
+const core = fs.readFileSync(path.join(build, "host", "web", "brelund-inline.js"), "utf8");
+// The module's files as one script: their imports are the names defined before them.
+const unexport = (text) =>
+  text.replace(/^import .*;\n/gm, "").replace(/^export (const|function|class|async function) /gm, "$1 ");
+const module = [unexport(fs.readFileSync(path.join(js, "dom.mjs"), "utf8")),
+  unexport(fs.readFileSync(path.join(js, "brelund.mjs"), "utf8"))].join("\n");
+const page = fs.readFileSync(path.join(here, "playground.html"), "utf8");
+if (!page.includes("<!-- brelund:core -->") || !page.includes("/* brelund:module */"))
+  throw new Error("playground.html lost its markers");
+// A closing script tag inside the inlined code would end the script early.
+const safe = (text) => text.replace(/<\/script/gi, "<\\/script");
+const html = page
+  .replace("<!-- brelund:core -->", () => `<script>\n${safe(core)}\n</script>`)
+  .replace("/* brelund:module */", () => safe(module));
+fs.writeFileSync(out + ".tmp", html);
+fs.renameSync(out + ".tmp", out);
