@@ -17,11 +17,22 @@ let core;
 // The WebAssembly core, loaded once. `options.locateFile(name)` may say where the .wasm is
 // served from; by default it is beside this module.
 export function loadCore(options = {}) {
-  if (!core) {
-    core = createBrelundCore({
-      locateFile: options.locateFile ?? ((name) => new URL(name, import.meta.url).href),
-    });
-  }
+  core ??= (async () => {
+    const locateFile = options.locateFile ?? ((name) => new URL(name, import.meta.url).href);
+    const settings = { locateFile };
+    // In node the core's loader looks for require() and __dirname, which an ES module does not
+    // have, and would fetch() a file name; the .wasm is read here instead.
+    if (typeof process === "object" && process.versions?.node && typeof window === "undefined") {
+      const { createRequire } = await import("node:module");
+      const { fileURLToPath } = await import("node:url");
+      const fs = await import("node:fs");
+      globalThis.require ??= createRequire(import.meta.url);
+      globalThis.__dirname ??= fileURLToPath(new URL(".", import.meta.url));
+      const wasm = locateFile("brelund-core.wasm");
+      settings.wasmBinary = fs.readFileSync(wasm.startsWith("file:") ? fileURLToPath(wasm) : wasm);
+    }
+    return createBrelundCore(settings);
+  })();
   return core;
 }
 

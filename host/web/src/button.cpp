@@ -92,7 +92,7 @@ std::string Button::shape_path() const {
   return out.empty() ? "M0 0Z" : out;
 }
 
-Raster Button::compose_without_caption() const {
+Raster Button::compose_without_caption() {
   Raster out = surface_.pixels();
   if (pic_.visible() != 0) {
     if (const PictureRef p = pic_.picture(); p && p->handle != 0)

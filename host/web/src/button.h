@@ -42,7 +42,7 @@ class Button {
   // Empty while the whole rectangle belongs to the control.
   std::string shape_path() const;
   // Face, picture and mask composed into ARGB, without the caption (which the page draws).
-  Raster compose_without_caption() const;
+  Raster compose_without_caption();
 
  private:
   struct Relay final : EventRelay {

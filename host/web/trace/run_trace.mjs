@@ -18,8 +18,8 @@ try {
   process.stderr.write(`boton: trace: cannot read ${script}: ${e.message}\n`);
   process.exit(1);
 }
-const { default: create } = await import(pathToFileURL(path.join(pkg, "brelund-core.mjs")).href);
-const core = await create({ locateFile: (name) => path.join(pkg, name) });
+const { loadCore } = await import(pathToFileURL(path.join(pkg, "brelund.mjs")).href);
+const core = await loadCore({ locateFile: (name) => path.join(pkg, name) });
 const { FS } = core;
 
 // Each top folder of the real file system that the run may name, at its own path.
