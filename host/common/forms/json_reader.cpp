@@ -1,8 +1,8 @@
 #include "host/common/forms/json_reader.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <system_error>
 
 #include "host/common/forms/utf8.h"

@@ -72,7 +72,8 @@ export class Boton {
   }
 
   constructor(module, element, options = {}) {
-    if (!(element instanceof Element)) throw new TypeError("Boton: an element to create the button on is needed");
+    if (typeof Element === "undefined" || !(element instanceof Element))
+      throw new TypeError("Boton: an element to create the button on is needed");
     if (element.boton) throw new Error("Boton: the element already holds a button");
     this.element = element;
     this.members = module.memberNames();
@@ -83,7 +84,9 @@ export class Boton {
     );
     element.boton = this;
     this.#view.attach();
-    this.#check(this.#page.setExtender(options.default ? 1 : 0, options.cancel ? 1 : 0) ?? { number: 0 });
+    this.#default = Boolean(options.default);
+    this.#cancel = Boolean(options.cancel);
+    this.#page.setExtender(this.#default ? 1 : 0, this.#cancel ? 1 : 0);
     this.#step((p) => p.init());
     if (options.entry) this.load(options.entry);
     else this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));

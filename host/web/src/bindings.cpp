@@ -12,8 +12,8 @@
 #include "control/property_table.h"
 #include "host/common/property_bag.h"
 #include "host/web/src/button.h"
-#include "render/colour.h"
 #include "host/web/src/trace_host.h"
+#include "render/colour.h"
 
 namespace brelund::web {
 
@@ -109,7 +109,11 @@ Font font_from(const val& v) {
   flag("Strikethrough", f.strikethrough);
   number("Weight", f.weight);
   number("Charset", f.charset);
+  // Bold and Weight say the same thing twice; the one given decides the other, as a font object
+  // keeps them together.
   if (!v["Weight"].isUndefined() && v["Bold"].isUndefined()) f.bold = f.weight >= 600;
+  if (v["Weight"].isUndefined() && !v["Bold"].isUndefined())
+    f.weight = static_cast<std::int16_t>(f.bold ? 700 : 400);
   return f;
 }
 
@@ -159,8 +163,7 @@ Variant variant_from(const Member& m, const val& v) {
 const Member& member_named(const std::string& name) {
   const Member* m = find_member(name);
   if (!m)
-    throw Error(errors::kNotSupported,
-                "Object doesn't support this property or method: " + name);
+    throw Error(errors::kNotSupported, "Object doesn't support this property or method: " + name);
   return *m;
 }
 
@@ -201,13 +204,12 @@ class Page {
         measure_(std::move(measure)),
         button_(std::make_unique<Button>(
             [this](EventId id, const EventArgs& a) { raise(events_, id, a); },
-            measure_.isNull() || measure_.isUndefined() ? Measure{}
-                                                        : Measure([this](const Font& f,
-                                                                         const std::string& t) {
-                                                            const val r = measure_(font_of(f), t);
-                                                            return TextSize{r[0].as<double>(),
-                                                                            r[1].as<double>()};
-                                                          }))) {
+            measure_.isNull() || measure_.isUndefined()
+                ? Measure{}
+                : Measure([this](const Font& f, const std::string& t) {
+                    const val r = measure_(font_of(f), t);
+                    return TextSize{r[0].as<double>(), r[1].as<double>()};
+                  }))) {
     button_->surface().on_property_changed = [this](std::string_view name) {
       events_(std::string("PropertyChanged"), std::string(name));
     };
@@ -220,17 +222,18 @@ class Page {
                                  static_cast<float>(h * units::kTwipsPerPixel)));
   }
   val pointer(int action, int button, int shift, double x, double y) {
-    return status_of(in().pointer(static_cast<host::PointerAction>(action),
-                                  static_cast<std::int16_t>(button),
-                                  static_cast<std::int16_t>(shift),
-                                  static_cast<float>(x * units::kTwipsPerPixel),
-                                  static_cast<float>(y * units::kTwipsPerPixel)));
+    return status_of(in().pointer(
+        static_cast<host::PointerAction>(action), static_cast<std::int16_t>(button),
+        static_cast<std::int16_t>(shift), static_cast<float>(x * units::kTwipsPerPixel),
+        static_cast<float>(y * units::kTwipsPerPixel)));
   }
   val key_down(int code, int shift) {
-    return status_of(in().key_down(static_cast<std::int16_t>(code), static_cast<std::int16_t>(shift)));
+    return status_of(
+        in().key_down(static_cast<std::int16_t>(code), static_cast<std::int16_t>(shift)));
   }
   val key_up(int code, int shift) {
-    return status_of(in().key_up(static_cast<std::int16_t>(code), static_cast<std::int16_t>(shift)));
+    return status_of(
+        in().key_up(static_cast<std::int16_t>(code), static_cast<std::int16_t>(shift)));
   }
   val key_press(int ascii) { return status_of(in().key_press(static_cast<std::int16_t>(ascii))); }
   val access_key(int ascii) { return status_of(in().access_key(static_cast<std::int16_t>(ascii))); }
@@ -285,9 +288,8 @@ class Page {
     return status_of(guarded([&] {
       const forms::Form form = forms::parse(form_text, ".", "<page>");
       if (form.controls.size() != 1)
-        throw Error(errors::kInvalidPropertyValue,
-                    "<page>: a saved button is one control, not " +
-                        std::to_string(form.controls.size()));
+        throw Error(errors::kInvalidPropertyValue, "<page>: a saved button is one control, not " +
+                                                       std::to_string(form.controls.size()));
       const forms::Control& c = form.controls.front();
       throw_if_failed(in().load(c, "<page>"));
       default_ = c.is_default;
@@ -297,9 +299,8 @@ class Page {
 
   void set_pointer(int x, int y) { button_->platform().set_pointer(x, y); }
   val set_sys_color(int index, double rgb) {
-    return status_of(guarded([&] {
-      button_->platform().set_sys_color(index, static_cast<OleColor>(rgb));
-    }));
+    return status_of(
+        guarded([&] { button_->platform().set_sys_color(index, static_cast<OleColor>(rgb)); }));
   }
   // The extender's Default and Cancel: -1 for an extender without the member.
   void set_extender(int is_default, int is_cancel) {

@@ -28,7 +28,8 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<std::uint8_t>(v >> s));
 }
 
-void chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data) {
+void chunk(std::vector<std::uint8_t>& out, const char* type,
+           const std::vector<std::uint8_t>& data) {
   put32(out, static_cast<std::uint32_t>(data.size()));
   const std::size_t start = out.size();
   out.insert(out.end(), type, type + 4);
@@ -104,11 +105,16 @@ PictureRef decode(const std::vector<std::uint8_t>& bytes, std::size_t max_pixels
   if (w == 0 || h == 0 || w > 65535 || h > 65535 || count > max_pixels)
     fail("image of " + std::to_string(w) + " x " + std::to_string(h) +
          " pixels is larger than the limit of " + std::to_string(max_pixels) + " pixels");
-  const int channels = type == 0 ? 1 : type == 2 ? 3 : type == 3 ? 1 : type == 4 ? 2 : 6 == type ? 4 : 0;
-  const bool depth_ok = type == 3   ? (depth == 1 || depth == 2 || depth == 4 || depth == 8)
-                        : type == 0 ? (depth == 1 || depth == 2 || depth == 4 || depth == 8 ||
-                                       depth == 16)
-                                    : (depth == 8 || depth == 16);
+  const int channels = type == 0   ? 1
+                       : type == 2 ? 3
+                       : type == 3 ? 1
+                       : type == 4 ? 2
+                       : 6 == type ? 4
+                                   : 0;
+  const bool depth_ok = type == 3 ? (depth == 1 || depth == 2 || depth == 4 || depth == 8)
+                        : type == 0
+                            ? (depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16)
+                            : (depth == 8 || depth == 16);
   if (channels == 0 || !depth_ok) fail("unsupported pixel format");
   const std::size_t bits = std::size_t{w} * channels * depth;
   const std::size_t stride = (bits + 7) / 8;
