@@ -267,7 +267,9 @@ export class View {
 
   #pointer(action, e) {
     const page = this.button._page();
-    if (!page || !page.enabled()) return;
+    if (!page) return;
+    // A disabled button takes no input, and a press does not focus it.
+    if (!page.enabled()) return action === DOWN && e.preventDefault();
     const r = this.element.getBoundingClientRect();
     const x = e.clientX - r.left, y = e.clientY - r.top;
     page.setPointer(Math.floor(x), Math.floor(y));

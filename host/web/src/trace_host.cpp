@@ -17,6 +17,21 @@ class TraceHost final : public trace::InstanceHost {
         [&application](EventId id, const EventArgs& a) { raise_event(application, id, a); },
         Measure{});
     button_->instance().watch(&probe);
+    probe_ = &probe;
+  }
+
+  // Node has no page, so no DOM event carries the verb: each is the step that the page's own
+  // handler (host/web/js/dom.mjs) takes for it, and the runner is told so.
+  Status pointer(host::PointerAction action, host::PointerTarget target, std::int16_t button,
+                 std::int16_t shift, float x, float y) override {
+    static constexpr const char* kNames[] = {"mouse down", "mouse move", "mouse up"};
+    without_page(kNames[static_cast<int>(action)]);
+    return InstanceHost::pointer(action, target, button, shift, x, y);
+  }
+  Status key(trace::KeyVerb verb, std::int16_t code, std::int16_t shift) override {
+    static constexpr const char* kNames[] = {"key down", "key up", "key press", "key access"};
+    without_page(kNames[static_cast<int>(verb)]);
+    return InstanceHost::key(verb, code, shift);
   }
   bool exists() const override { return button_ != nullptr; }
 
@@ -44,7 +59,13 @@ class TraceHost final : public trace::InstanceHost {
   }
 
  private:
+  void without_page(const char* verb) {
+    if (probe_)
+      probe_->simulated(std::string(verb) +
+                        ": no page in node; the page's handler takes this step");
+  }
   std::unique_ptr<Button> button_;
+  trace::Probe* probe_ = nullptr;
 };
 
 }  // namespace
