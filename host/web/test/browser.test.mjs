@@ -130,6 +130,26 @@ test("keys reach the focused button: Space clicks on release, Tab moves the focu
   assert.equal(await page.evaluate("document.activeElement.id"), "name");
 });
 
+test("the pointer lights the face, and the hover timer puts it out once the pointer has left", async () => {
+  await freshPage();
+  const b = await box("first");
+  const face = `(() => { const c = document.querySelector("#first canvas");
+    return [...c.getContext("2d").getImageData(0, 0, c.width, c.height).data].join(); })()`;
+  const rest = await page.evaluate(face);
+  await page.mouse.move(b.x + 8, b.y + 16);
+  await page.waitForFunction((f, r) => eval(f) !== r, { timeout: 10000 }, face, rest);
+  assert.equal(await page.evaluate("window.buttons.first.get('Enabled')"), true);
+  // Off the button, over the page: the timer's next tick sees the pointer elsewhere.
+  await page.mouse.move(b.x + 300, b.y + 200);
+  await page.waitForFunction((f, r) => eval(f) === r, { timeout: 10000 }, face, rest);
+  // Into a cut-away corner is off the button too.
+  await page.mouse.move(b.x + 8, b.y + 16);
+  await page.waitForFunction((f, r) => eval(f) !== r, { timeout: 10000 }, face, rest);
+  await page.mouse.move(b.x + 1, b.y + 1);
+  await page.waitForFunction((f, r) => eval(f) === r, { timeout: 10000 }, face, rest);
+  assert.deepEqual(errors, []);
+});
+
 test("a listener's write to a by-reference argument is what the control goes on with", async () => {
   await freshPage();
   const b = await box("first");

@@ -5,6 +5,7 @@ import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
+import os from "node:os";
 import path from "node:path";
 import { pathToFileURL } from "node:url";
 
@@ -38,4 +39,38 @@ test("the core's trace runner reports a bad line with its number, as the CLI doe
   const bad = core.runTrace("new\nfrobnicate\n", ".");
   assert.equal(bad.status, 2);
   assert.match(bad.err, /^boton trace: .*line 2/);
+});
+
+// Pictures from PNG files of every kind the repository holds (libpng's and Chromium's encoders,
+// palette, RGB and RGBA, zlib's compressed blocks): the browser build's own decoder must give
+// the pixels libpng gives, seen through each host's snapshot of a large, captionless button.
+test("the browser build decodes PNG files to the pixels the headless host's libpng gives", async () => {
+  const { decodePng } = await import("./harness.mjs");
+  const root = path.resolve(path.dirname(new URL(import.meta.url).pathname), "../../..");
+  const files = ["examples/icons/ok.png", "examples/icons/star.png", "examples/icons/cancel.png",
+    "docs/gallery.png", "docs/playground.png"].map((f) => path.join(root, f));
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-png-"));
+  try {
+    // The same button without a picture, so that a picture that did not show is noticed.
+    fs.writeFileSync(path.join(dir, "plain.trace"),
+      ["new", "init", "size 30000 15000", "show", 'let Caption ""', "snapshot out.png", ""].join("\n"));
+    execFileSync(process.env.BOTON, ["trace", path.join(dir, "plain.trace")]);
+    const plain = Buffer.from(decodePng(fs.readFileSync(path.join(dir, "out.png"))).data);
+    for (const [i, file] of files.entries()) {
+      const script = ["new", "init", "size 30000 15000", "show", 'let Caption ""',
+        `let Picture picture file "${file}"`, "snapshot out.png", ""].join("\n");
+      fs.writeFileSync(path.join(dir, `${i}.trace`), script);
+      execFileSync(process.env.BOTON, ["trace", path.join(dir, `${i}.trace`)]);
+      const headless = decodePng(fs.readFileSync(path.join(dir, "out.png")));
+      execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"), pkg,
+        path.join(dir, `${i}.trace`)]);
+      const web = decodePng(fs.readFileSync(path.join(dir, "out.png")));
+      assert.deepEqual([web.width, web.height], [2000, 1000]);
+      assert.ok(Buffer.compare(Buffer.from(web.data), Buffer.from(headless.data)) === 0,
+        `${file}: the snapshots differ`);
+      assert.notEqual(Buffer.compare(Buffer.from(web.data), plain), 0, `${file} did not show`);
+    }
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
 });
