@@ -290,6 +290,34 @@ test("the face read back from the canvas is the headless host's outside the capt
   assert.deepEqual(errors, []);
 });
 
+test("a page opened from a file uses the standalone script, with real input", async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-page-"));
+  try {
+    fs.copyFileSync(path.join(pkg, "brelund.js"), path.join(dir, "brelund.js"));
+    fs.writeFileSync(path.join(dir, "page.html"), `<!doctype html><meta charset="utf-8">
+      <link rel="icon" href="data:,"><body style="margin:0"><div id="b"></div>
+      <script src="brelund.js"></script><script>
+        window.clicks = 0;
+        Brelund.Boton.create(document.getElementById("b"), { width: 100, height: 30 }).then((b) => {
+          b.set("Caption", "Archivo");
+          b.element.addEventListener("Click", () => window.clicks++);
+          window.ready = true;
+        });
+      </script>`);
+    const errs = [];
+    const p = await openPage(chromium.browser, pathToFileURL(path.join(dir, "page.html")).href, errs);
+    await p.waitForFunction("window.ready === true");
+    await p.mouse.click(8, 15);
+    await p.mouse.click(8, 15);
+    assert.equal(await p.evaluate("window.clicks"), 2);
+    assert.equal(await p.$eval("#b span", (el) => el.textContent), "Archivo");
+    assert.deepEqual(errs, []);
+    await p.close();
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
+
 test("the playground loads with no console error, and its button logs its events", async () => {
   assert.ok(playground && fs.existsSync(playground), `no playground at ${playground}`);
   for (const url of [pathToFileURL(playground).href]) {

@@ -11,14 +11,14 @@ import { pathToFileURL } from "node:url";
 
 const pkg = process.env.BRELUND_WEB_PACKAGE;
 
-test("npm pack ships the module, its types and the WebAssembly, and nothing else", () => {
+test("npm pack ships the module, its types, the WebAssembly and the standalone script, and nothing else", () => {
   const manifest = JSON.parse(fs.readFileSync(path.join(pkg, "package.json"), "utf8"));
   assert.equal(manifest.name, "brelund");
   assert.equal(manifest.exports["."].default, "./brelund.mjs");
   for (const f of manifest.files) assert.ok(fs.existsSync(path.join(pkg, f)), `${f} is missing`);
   const [packed] = JSON.parse(execFileSync("npm", ["pack", "--dry-run", "--json"], { cwd: pkg }).toString());
   assert.deepEqual(packed.files.map((f) => f.path).sort(), ["brelund-core.mjs", "brelund-core.wasm",
-    "brelund.d.ts", "brelund.mjs", "dom.mjs", "package.json"]);
+    "brelund.d.ts", "brelund.js", "brelund.mjs", "dom.mjs", "package.json"]);
 });
 
 test("the module loads, names the members and refuses an element it cannot use", async () => {
