@@ -110,3 +110,16 @@ export declare class Boton {
   readonly destroyed: boolean;
   destroy(): void;
 }
+
+/** brelund.js (the package's standalone script) defines the same as window.Brelund. */
+declare global {
+  interface Window {
+    Brelund: {
+      Boton: typeof Boton;
+      BotonError: typeof BotonError;
+      SystemColor: typeof SystemColor;
+      EVENTS: typeof EVENTS;
+      loadCore: typeof loadCore;
+    };
+  }
+}

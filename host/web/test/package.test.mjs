@@ -74,3 +74,47 @@ test("the browser build decodes PNG files to the pixels the headless host's libp
     fs.rmSync(dir, { recursive: true, force: true });
   }
 });
+
+// Damaged pictures: cut short anywhere, or with their compressed data changed (and the chunk's
+// checksum made right again, so that the damage reaches the inflater). Every one is refused
+// with 380 or, where the damage still decodes, taken; the run goes on to its last line.
+test("the browser build's PNG reader refuses damaged files cleanly", async () => {
+  const zlib = await import("node:zlib");
+  const root = path.resolve(path.dirname(new URL(import.meta.url).pathname), "../../..");
+  const good = fs.readFileSync(path.join(root, "examples/icons/star.png"));
+  const idat = good.indexOf("IDAT") - 4;
+  const length = good.readUInt32BE(idat);
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-damaged-"));
+  let seed = 12345;
+  const random = (n) => (seed = (seed * 1103515245 + 12345) % 2147483648) % n;
+  try {
+    const lines = ["new", "init"];
+    const names = [];
+    for (let i = 0; i < 60; i++) {
+      let bytes;
+      if (i < 20) bytes = good.subarray(0, 8 + random(good.length - 8));
+      else {
+        bytes = Buffer.from(good);
+        for (let k = 0; k < 1 + (i % 4); k++) bytes[idat + 8 + random(length)] ^= 1 + random(255);
+        bytes.writeUInt32BE(zlib.crc32(bytes.subarray(idat + 4, idat + 8 + length)), idat + 8 + length);
+      }
+      fs.writeFileSync(path.join(dir, `${i}.png`), bytes);
+      names.push(`${i}.png`);
+      lines.push(`let Picture picture file "${i}.png"`);
+    }
+    lines.push("get RoundSize", "");
+    fs.writeFileSync(path.join(dir, "damaged.trace"), lines.join("\n"));
+    const out = execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"), pkg,
+      path.join(dir, "damaged.trace")]).toString().trim().split("\n").map((l) => JSON.parse(l));
+    const errors = out.filter((j) => j.error);
+    for (const e of errors) {
+      assert.equal(e.error.number, 380, JSON.stringify(e));
+      assert.match(e.error.description, /^Invalid picture: /);
+    }
+    // Every cut-short file is refused.
+    for (let line = 3; line < 23; line++) assert.ok(errors.some((e) => e.error.line === line), `line ${line}`);
+    assert.deepEqual(out.at(-1), { value: 20 });
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
