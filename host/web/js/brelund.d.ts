@@ -89,7 +89,11 @@ export declare class BotonError extends Error {
   readonly number: number;
 }
 
+/** Every member is also a property of the button under its published name. */
+export declare interface Boton extends Members {}
 export declare class Boton {
+  Refresh(): void;
+  CreaNuevaRegion(): void;
   static create(element: Element, options?: CreateOptions): Promise<Boton>;
   /** The button's window: its events are dispatched here (see BotonEventMap). */
   readonly element: HTMLElement;

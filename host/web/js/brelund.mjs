@@ -48,6 +48,9 @@ export const EVENTS = Object.freeze({
   Resize: [],
 });
 
+const METHODS = new Set(["Refresh", "CreaNuevaRegion"]);
+const EXTENDER = { default: "default", cancel: "cancel" };
+
 // A failed step: `number` and `description` as the control reports them (380 "Invalid property
 // value", 438 "Object doesn't support this property or method", ...).
 export class BotonError extends Error {
@@ -82,6 +85,12 @@ export class Boton {
       (name, args) => this.#raise(name, args),
       (font, text) => this.#view.measure(font, text),
     );
+    // Every member is also a property (or method) of the object under its published name:
+    // button.Caption = "Aceptar", button.Refresh().
+    for (const name of this.members) {
+      if (METHODS.has(name)) Object.defineProperty(this, name, { value: () => this.call(name) });
+      else Object.defineProperty(this, name, { get: () => this.get(name), set: (v) => this.set(name, v), enumerable: true });
+    }
     element.boton = this;
     this.#view.attach();
     this.#default = Boolean(options.default);
@@ -93,15 +102,20 @@ export class Boton {
     this.#step((p) => p.show());
   }
 
-  // Every member by its published name (any case, as the control's property pages take them).
+  // Every member by its published name (any case, as the control's property pages take them);
+  // Default and Cancel, the extender's, too.
   get(name) {
+    const extender = EXTENDER[String(name).toLowerCase()];
+    if (extender) return this[extender];
     const r = this.#live().get(String(name));
     this.#view.sync();
     this.#check(r.status);
     return r.value;
   }
   set(name, value) {
-    this.#step((p) => p.let(String(name), this.#view.pictureOf(value)));
+    const extender = EXTENDER[String(name).toLowerCase()];
+    if (extender) this[extender] = value;
+    else this.#step((p) => p.let(String(name), this.#view.pictureOf(value)));
   }
   // A method: Refresh, CreaNuevaRegion.
   call(name) {

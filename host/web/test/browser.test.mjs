@@ -205,6 +205,13 @@ test("the module gets and sets every member by name, and saves and loads the for
     } catch (e) {
       out.unknown = e.number;
     }
+    // The same members as properties of the object, and the extender's Default by name.
+    first.RoundSize = 9;
+    out.asProperties = [first.RoundSize, first.get("RoundSize"), typeof first.Refresh];
+    first.set("Default", true);
+    out.extender = [first.default, first.get("default")];
+    first.default = false;
+    first.RoundSize = 8;
     out.saved = first.save();
     const el = document.createElement("div");
     document.body.append(el);
@@ -225,6 +232,8 @@ test("the module gets and sets every member by name, and saves and loads the for
   assert.equal(r.font.Size, 12);
   assert.equal(r.font.Bold, true);
   assert.deepEqual(r.picture, [4, 2, 200, 32]);
+  assert.deepEqual(r.asProperties, [9, 9, "function"]);
+  assert.deepEqual(r.extender, [true, true]);
   assert.deepEqual(r.error, ["BotonError", 13]);
   assert.equal(r.unknown, 438);
   assert.deepEqual(Object.keys(r.saved.Properties), ["Caption", "Font", "Picture", "BackColor",
