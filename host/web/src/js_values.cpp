@@ -108,8 +108,11 @@ Font font_from(const val& v) {
 // A picture from an ImageData or any {width, height, data} of straight RGBA bytes.
 PictureRef picture_from(const val& v) {
   const val wv = v["width"], hv = v["height"], data = v["data"];
-  if (!wv.isNumber() || !hv.isNumber() || data.isUndefined() || data.isNull())
-    invalid("a picture is {width, height, data} with RGBA bytes");
+  // Only a typed array is read: anything else could run page code (a getter, a Proxy) in the
+  // middle of the copy.
+  if (!wv.isNumber() || !hv.isNumber() || !val::global("ArrayBuffer").call<bool>("isView", data) ||
+      data["subarray"].isUndefined())
+    invalid("a picture is {width, height, data} with RGBA bytes in a typed array");
   const double w = wv.as<double>(), h = hv.as<double>();
   if (!(w >= 0 && h >= 0 && w * h <= 16.0 * 1024 * 1024) || w != std::floor(w) ||
       h != std::floor(h))

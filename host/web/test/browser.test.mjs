@@ -200,6 +200,15 @@ test("the module gets and sets every member by name, and saves and loads the for
     } catch (e) {
       out.error = [e.name, e.number];
     }
+    for (const bad of [{ width: 2, height: 2, data: [1, 2, 3] }, { width: 2, height: 2, data: new Uint8Array(15) },
+      { width: -1, height: 2, data: new Uint8Array(8) }, { width: 2, height: 2 }]) {
+      try {
+        first.set("Picture", bad);
+        out.badPicture = "taken";
+      } catch (e) {
+        (out.badPictures ??= []).push(e.number);
+      }
+    }
     try {
       first.get("Nada");
     } catch (e) {
@@ -236,6 +245,8 @@ test("the module gets and sets every member by name, and saves and loads the for
   assert.deepEqual(r.extender, [true, true]);
   assert.deepEqual(r.error, ["BotonError", 13]);
   assert.equal(r.unknown, 438);
+  assert.deepEqual(r.badPictures, [380, 380, 380, 380]);
+  assert.equal(r.badPicture, undefined);
   assert.deepEqual(Object.keys(r.saved.Properties), ["Caption", "Font", "Picture", "BackColor",
     "ForeColor", "RoundSize", "Light", "ToolTipText", "CreateRegion", "Roundness3D"]);
   assert.match(r.saved.Properties.Picture.png, /^iVBORw0KGgo/);
