@@ -42,7 +42,7 @@ constexpr const char* kUsage =
     "A file name of - means standard input or output.\n";
 
 constexpr const char* kTraceHelp =
-    "usage: boton trace [--host headless|qt|win32] [SCRIPT|-]\n"
+    "usage: boton trace [--host headless|qt|win32|web] [SCRIPT|-]\n"
     "\n"
     "Drives one Boton through SCRIPT (standard input without SCRIPT or with -) and prints every\n"
     "observable effect as one JSON object per line. File names in the script are relative to\n"
@@ -50,6 +50,7 @@ constexpr const char* kTraceHelp =
     "  headless  the software host (the default)\n"
     "  qt        a real BotonWidget in a window (the offscreen platform without a display)\n"
     "  win32     the ActiveX host in a real window under Wine (from a build tree)\n"
+    "  web       the browser host's WebAssembly module in node (from a build tree)\n"
     "Exit status: 0, 1 when the script cannot be read or the host is not available, 2 when a\n"
     "line cannot be parsed. The language is described in docs/trace.md.\n";
 
@@ -96,9 +97,9 @@ void report(const std::string& output) {
 // The other hosts run in programs of their own beside this one (boton-trace-qt links Qt, the
 // Win32 runner is a Windows program run under Wine), so that the headless CLI needs neither.
 [[noreturn]] void trace_on(const std::string& host, const std::string& script) {
-  static constexpr const char* kHosts[] = {"qt", "win32"};
+  static constexpr const char* kHosts[] = {"qt", "win32", "web"};
   if (std::find(std::begin(kHosts), std::end(kHosts), host) == std::end(kHosts))
-    throw Failure("trace: unknown host \"" + host + "\" (headless, qt or win32)");
+    throw Failure("trace: unknown host \"" + host + "\" (headless, qt, win32 or web)");
   std::error_code ec;
   const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
   const auto runner = self.parent_path() / ("boton-trace-" + host);
@@ -185,7 +186,7 @@ int run(int argc, char** argv) {
     if (cmd == "trace") {
       for (auto it = rest.begin() + 2; it != rest.end(); ++it) {
         if (std::string(*it) != "--host") continue;
-        if (it + 1 == rest.end()) throw Failure("trace: --host needs headless, qt or win32");
+        if (it + 1 == rest.end()) throw Failure("trace: --host needs headless, qt, win32 or web");
         host = *(it + 1);
         rest.erase(it, it + 2);
         break;

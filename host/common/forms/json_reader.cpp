@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <system_error>
 
 #include "host/common/forms/utf8.h"
@@ -256,8 +257,17 @@ class Reader {
       return true;
     }
     double d = 0;
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 200000
+    // This libc++ (the browser build's Emscripten) has no floating-point from_chars. The text is
+    // a checked JSON number, which strtod reads the same in the C locale such a build runs in.
+    const std::string text(start, p_);
+    char* stop = nullptr;
+    d = std::strtod(text.c_str(), &stop);
+    if (stop != text.c_str() + text.size() || !std::isfinite(d)) return false;
+#else
     const auto [end, ec] = std::from_chars(start, p_, d);
     if (ec != std::errc() || end != p_ || !std::isfinite(d)) return false;
+#endif
     n.kind = Kind::floating;
     n.number = d;
     return true;

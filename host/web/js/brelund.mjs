@@ -1,0 +1,230 @@
+// Brelund's button in a web page: `import { Boton } from "brelund"`.
+//
+//   const button = await Boton.create(document.querySelector("#ok"), { width: 81, height: 33 });
+//   button.set("Caption", "Aceptar");
+//   button.element.addEventListener("Click", () => ...);
+//   const entry = button.save();   // the form file's entry, properties as a save writes them
+//   button.load(entry);
+//
+// The control itself (drawing, shape, layout, input rules, saved set) is the library's
+// WebAssembly core; this module only turns the page's input into its steps and shows what it
+// draws (see dom.mjs).
+import createBrelundCore from "./brelund-core.mjs";
+import { View } from "./dom.mjs";
+
+let core;
+
+// The WebAssembly core, loaded once. `options.locateFile(name)` may say where the .wasm is
+// served from; by default it is beside this module.
+export function loadCore(options = {}) {
+  core ??= (async () => {
+    const locateFile = options.locateFile ?? ((name) => new URL(name, import.meta.url).href);
+    const settings = { locateFile };
+    // In node the core's loader looks for require() and __dirname, which an ES module does not
+    // have, and would fetch() a file name; the .wasm is read here instead.
+    if (typeof process === "object" && process.versions?.node && typeof window === "undefined") {
+      const { createRequire } = await import("node:module");
+      const { fileURLToPath } = await import("node:url");
+      const fs = await import("node:fs");
+      globalThis.require ??= createRequire(import.meta.url);
+      globalThis.__dirname ??= fileURLToPath(new URL(".", import.meta.url));
+      const wasm = locateFile("brelund-core.wasm");
+      settings.wasmBinary = fs.readFileSync(wasm.startsWith("file:") ? fileURLToPath(wasm) : wasm);
+    }
+    return createBrelundCore(settings);
+  })();
+  return core;
+}
+
+// The eight events and their by-reference arguments, in the control's order.
+export const EVENTS = Object.freeze({
+  Click: [],
+  KeyDown: ["KeyCode", "Shift"],
+  KeyPress: ["KeyAscii"],
+  KeyUp: ["KeyCode", "Shift"],
+  MouseDown: ["Button", "Shift", "X", "Y"],
+  MouseMove: ["Button", "Shift", "X", "Y"],
+  MouseUp: ["Button", "Shift", "X", "Y"],
+  Resize: [],
+});
+
+const METHODS = new Set(["Refresh", "CreaNuevaRegion"]);
+const EXTENDER = { default: "default", cancel: "cancel" };
+
+// A failed step: `number` and `description` as the control reports them (380 "Invalid property
+// value", 438 "Object doesn't support this property or method", ...).
+export class BotonError extends Error {
+  constructor(status) {
+    super(status.description || `error ${status.number}`);
+    this.name = "BotonError";
+    this.number = status.number;
+  }
+}
+
+// System colours as the control takes them: 0x80000000 + index (the button face is
+// SystemColor(15)).
+export const SystemColor = (index) => 0x80000000 + index;
+
+export class Boton {
+  // Creates a button on `element` (any element: it becomes the control's window, focusable and
+  // shaped). `options`: width and height in pixels, `entry` (a saved form entry to load),
+  // `default`/`cancel` (the Enter and Escape button of its form).
+  static async create(element, options = {}) {
+    const module = await loadCore(options);
+    return new Boton(module, element, options);
+  }
+
+  constructor(module, element, options = {}) {
+    if (typeof Element === "undefined" || !(element instanceof Element))
+      throw new TypeError("Boton: an element to create the button on is needed");
+    if (element.boton) throw new Error("Boton: the element already holds a button");
+    this.element = element;
+    this.members = module.memberNames();
+    this.#view = new View(this, element);
+    this.#page = new module.Page(
+      (name, args) => this.#raise(name, args),
+      (font, text) => this.#view.measure(font, text),
+    );
+    // Every member is also a property (or method) of the object under its published name:
+    // button.Caption = "Aceptar", button.Refresh().
+    for (const name of this.members) {
+      if (METHODS.has(name)) Object.defineProperty(this, name, { value: () => this.call(name) });
+      else Object.defineProperty(this, name, { get: () => this.get(name), set: (v) => this.set(name, v), enumerable: true });
+    }
+    element.boton = this;
+    this.#view.attach();
+    this.#default = Boolean(options.default);
+    this.#cancel = Boolean(options.cancel);
+    this.#page.setExtender(this.#default ? 1 : 0, this.#cancel ? 1 : 0);
+    this.#step((p) => p.init());
+    if (options.entry) this.load(options.entry);
+    else this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
+    this.#step((p) => p.show());
+  }
+
+  // Every member by its published name (any case, as the control's property pages take them);
+  // Default and Cancel, the extender's, too.
+  get(name) {
+    const extender = EXTENDER[String(name).toLowerCase()];
+    if (extender) return this[extender];
+    const r = this.#live().get(String(name));
+    this.#view.sync();
+    this.#check(r.status);
+    return r.value;
+  }
+  set(name, value) {
+    const extender = EXTENDER[String(name).toLowerCase()];
+    if (extender) this[extender] = value;
+    else this.#step((p) => p.let(String(name), this.#view.pictureOf(value)));
+  }
+  // A method: Refresh, CreaNuevaRegion.
+  call(name) {
+    return this.get(name);
+  }
+
+  // The form file's entry for this button: {Name, Left, Top, Width, Height, Default, Cancel,
+  // Properties}, pictures inline as base64 PNG. JSON.stringify it for the text.
+  save() {
+    const r = this.#live().save();
+    this.#check(r.status);
+    return JSON.parse(r.form).Controls[0];
+  }
+  // An entry as save() gives it (an object or its JSON text): extent, Default, Cancel and the
+  // properties, applied in order; a failure names the key, and the keys before it keep their
+  // new values.
+  load(entry) {
+    const object = typeof entry === "string" ? JSON.parse(entry) : entry;
+    if (object === null || typeof object !== "object" || Array.isArray(object))
+      throw new TypeError("Boton: a saved entry is an object");
+    const text = JSON.stringify({ Controls: [{ Name: "Boton1", ...object }] });
+    this.#step((p) => p.load(text));
+    this.#default = Boolean(object.Default);
+    this.#cancel = Boolean(object.Cancel);
+  }
+
+  // The extender's Default and Cancel: Enter anywhere in the button's form works the default
+  // button, Escape the cancel button.
+  get default() {
+    return this.#default;
+  }
+  set default(on) {
+    this.#default = Boolean(on);
+    this.#live().setExtender(this.#default ? 1 : 0, this.#cancel ? 1 : 0);
+  }
+  get cancel() {
+    return this.#cancel;
+  }
+  set cancel(on) {
+    this.#cancel = Boolean(on);
+    this.#live().setExtender(this.#default ? 1 : 0, this.#cancel ? 1 : 0);
+  }
+
+  resize(width, height) {
+    this.#step((p) => p.resize(width, height));
+  }
+  // The platform's system colour `index` (0 to 255) as RGB (0xBBGGRR, red in the low byte);
+  // the button draws with it from its next paint on.
+  setSystemColor(index, rgb) {
+    this.#check(this.#live().setSysColor(index, rgb));
+  }
+  // The container's font, for a button whose saved set has none.
+  setAmbientFont(font) {
+    this.#live().setAmbientFont(font);
+  }
+
+  get destroyed() {
+    return this.#page === null;
+  }
+  // Removes the button; allowed inside its own event listeners.
+  destroy() {
+    if (!this.#page) return;
+    this.#view.detach();
+    const page = this.#page;
+    this.#page = null;
+    delete this.element.boton;
+    page.delete();
+  }
+
+  // The view's side: the host steps, run and shown.
+  _step(fn) {
+    return this.#step(fn);
+  }
+  _page() {
+    return this.#page;
+  }
+
+  #page;
+  #view;
+  #default = false;
+  #cancel = false;
+
+  #live() {
+    if (!this.#page) throw new Error("Boton: the button was destroyed");
+    return this.#page;
+  }
+  // One host step; what it changed is shown at once. A step that ended because a listener
+  // destroyed the button returns false.
+  #step(fn) {
+    const status = fn(this.#live());
+    if (status.gone || !this.#page) return false;
+    this.#view.sync();
+    this.#check(status);
+    return true;
+  }
+  #check(status) {
+    if (status && status.number) throw new BotonError(status);
+  }
+  #raise(name, args) {
+    if (name === "PropertyChanged") {
+      this.element.dispatchEvent(new CustomEvent("PropertyChanged", { detail: { name: args } }));
+      return;
+    }
+    const names = EVENTS[name] ?? [];
+    const detail = {};
+    names.forEach((n, i) => (detail[n] = args[i]));
+    // What the page shows is brought up to date first: a listener may look at the button.
+    this.#view.sync();
+    this.element.dispatchEvent(new CustomEvent(name, { detail, bubbles: true }));
+    names.forEach((n, i) => (args[i] = detail[n]));
+  }
+}

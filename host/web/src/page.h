@@ -1,0 +1,196 @@
+// The JavaScript face of one button: the host's steps, members by their published names, the
+// saved set as a form entry, and what the page must show. Lengths cross in pixels (the page's
+// unit) and become twips here; values cross as plain JavaScript values (js_values.h).
+#pragma once
+
+#include <emscripten/val.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "brelund/forms.h"
+#include "brelund/units.h"
+#include "host/common/property_bag.h"
+#include "host/web/src/button.h"
+#include "host/web/src/js_values.h"
+#include "render/colour.h"
+
+namespace brelund::web {
+
+using emscripten::val;
+
+class Page {
+ public:
+  Page(val events, val measure)
+      : events_(std::move(events)),
+        measure_(std::move(measure)),
+        button_(std::make_unique<Button>(
+            [this](EventId id, const EventArgs& a) { js::raise(events_, id, a); },
+            measure_.isNull() || measure_.isUndefined()
+                ? Measure{}
+                : Measure([this](const Font& f, const std::string& t) {
+                    const val r = measure_(js::font_of(f), t);
+                    return TextSize{r[0].as<double>(), r[1].as<double>()};
+                  }))) {
+    button_->surface().on_property_changed = [this](std::string_view name) {
+      events_(std::string("PropertyChanged"), std::string(name));
+    };
+  }
+
+  val init() { return js::status_of(in().init()); }
+  val show() { return js::status_of(in().show()); }
+  val resize(double w, double h) {
+    return js::status_of(in().resize(static_cast<float>(w * units::kTwipsPerPixel),
+                                     static_cast<float>(h * units::kTwipsPerPixel)));
+  }
+  val pointer(int action, int button, int shift, double x, double y) {
+    return js::status_of(in().pointer(
+        static_cast<host::PointerAction>(action), static_cast<std::int16_t>(button),
+        static_cast<std::int16_t>(shift), static_cast<float>(x * units::kTwipsPerPixel),
+        static_cast<float>(y * units::kTwipsPerPixel)));
+  }
+  val key_down(int code, int shift) {
+    return js::status_of(
+        in().key_down(static_cast<std::int16_t>(code), static_cast<std::int16_t>(shift)));
+  }
+  val key_up(int code, int shift) {
+    return js::status_of(
+        in().key_up(static_cast<std::int16_t>(code), static_cast<std::int16_t>(shift)));
+  }
+  val key_press(int ascii) {
+    return js::status_of(in().key_press(static_cast<std::int16_t>(ascii)));
+  }
+  val access_key(int ascii) {
+    return js::status_of(in().access_key(static_cast<std::int16_t>(ascii)));
+  }
+  val focus_in() { return js::status_of(in().focus_in()); }
+  val focus_out() { return js::status_of(in().focus_out()); }
+  val tick() { return js::status_of(in().tick()); }
+
+  val get(const std::string& name) {
+    val out = val::object();
+    Variant v;
+    const Status s = guarded([&] {
+      const Member& m = js::member_named(name);
+      if (m.call) return m.call(in().control());
+      if (!m.get) errors::not_supported();
+      v = m.get(in().control());
+    });
+    out.set("status", js::status_of(s));
+    out.set("value", js::value_of(v));
+    return out;
+  }
+  val let(const std::string& name, const val& value) {
+    return js::status_of(guarded([&] {
+      const Member& m = js::member_named(name);
+      if (!m.put) errors::not_supported();
+      m.put(in().control(), js::variant_from(m, value));
+    }));
+  }
+
+  // The saved set as a form entry: {"Name", "Left", "Top", "Width", "Height", "Default",
+  // "Cancel", "Properties"} in the form file's format, as text.
+  val save() {
+    host::MemoryPropertyBag bag;
+    const Status s = in().save(bag);
+    val out = val::object();
+    out.set("status", js::status_of(s));
+    if (!s.ok() || s.gone) return out;
+    forms::Form form;
+    forms::Control c;
+    c.name = "Boton1";
+    c.width = button_->surface().width();
+    c.height = button_->surface().height();
+    c.is_default = default_.value_or(false);
+    c.is_cancel = cancel_.value_or(false);
+    c.properties = bag.take();
+    form.controls.push_back(std::move(c));
+    const Status w = guarded([&] { out.set("form", forms::to_json(form)); });
+    if (!w.ok()) out.set("status", js::status_of(w));
+    return out;
+  }
+  // A form file's text with one control: that control's entry, as a form window opens it.
+  val load(const std::string& form_text) {
+    return js::status_of(guarded([&] {
+      const forms::Form form = forms::parse(form_text, ".", "<page>");
+      if (form.controls.size() != 1)
+        throw Error(errors::kInvalidPropertyValue, "<page>: a saved button is one control, not " +
+                                                       std::to_string(form.controls.size()));
+      const forms::Control& c = form.controls.front();
+      throw_if_failed(in().load(c, "<page>"));
+      default_ = c.is_default;
+      cancel_ = c.is_cancel;
+    }));
+  }
+
+  void set_pointer(int x, int y) { button_->platform().set_pointer(x, y); }
+  val set_sys_color(int index, double rgb) {
+    return js::status_of(
+        guarded([&] { button_->platform().set_sys_color(index, static_cast<OleColor>(rgb)); }));
+  }
+  // The extender's Default and Cancel: -1 for an extender without the member.
+  void set_extender(int is_default, int is_cancel) {
+    const auto opt = [](int v) { return v < 0 ? std::nullopt : std::optional<bool>(v != 0); };
+    default_ = opt(is_default);
+    cancel_ = opt(is_cancel);
+    button_->surface().set_extender(default_, cancel_);
+  }
+  void set_ambient_font(const val& f) {
+    button_->surface().set_ambient_font(std::make_shared<const Font>(js::font_from(f)));
+  }
+
+  // What the page shows.
+  int changes() { return static_cast<int>(button_->take_changes()); }
+  int width() { return button_->surface().pixels().width; }
+  int height() { return button_->surface().pixels().height; }
+  val face() {
+    const auto& rgba = button_->face_rgba();
+    return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
+  }
+  std::string shape() { return button_->shape_path(); }
+  val caption() {
+    Label& l = button_->label();
+    val out = val::object();
+    out.set("text", l.caption());
+    out.set("font", js::font_of(*l.font()));
+    OleColor rgb = 0;
+    (void)guarded([&] { rgb = SysColorToRgb(button_->platform(), l.fore_color()); });
+    out.set("color", rgb);
+    out.set("left", l.left() / units::kTwipsPerPixel);
+    out.set("top", l.top() / units::kTwipsPerPixel);
+    out.set("width", l.width() / units::kTwipsPerPixel);
+    out.set("height", l.height() / units::kTwipsPerPixel);
+    out.set("tip", l.tool_tip_text());
+    return out;
+  }
+  val picture() {
+    Image& p = button_->pic();
+    val out = val::object();
+    out.set("visible", p.visible() != 0);
+    out.set("enabled", p.enabled() != 0);
+    out.set("left", units::position_pixels(p.left()));
+    out.set("top", units::position_pixels(p.top()));
+    out.set("image", js::picture_of(p.picture()));
+    out.set("tip", p.tool_tip_text());
+    return out;
+  }
+  val timer() {
+    val out = val::object();
+    out.set("enabled", button_->timer().enabled());
+    out.set("interval", button_->timer().interval());
+    return out;
+  }
+  bool enabled() { return button_->surface().enabled() != 0; }
+  int mouse_pointer() { return button_->surface().mouse_pointer(); }
+  bool focused() { return in().focused(); }
+
+ private:
+  host::Instance& in() { return button_->instance(); }
+  val events_;
+  val measure_;
+  std::optional<bool> default_ = false, cancel_ = false;
+  std::unique_ptr<Button> button_;
+};
+
+}  // namespace brelund::web

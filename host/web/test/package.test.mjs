@@ -1,0 +1,128 @@
+// The npm package folder as an application would take it: its manifest names files that are
+// there, `npm pack` would ship the module, its types and the WebAssembly, and the module loads
+// in node (the core needs no page until a button is put on an element).
+import { test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
+import { pathToFileURL } from "node:url";
+
+const pkg = process.env.BRELUND_WEB_PACKAGE;
+
+test("npm pack ships the module, its types, the WebAssembly and the standalone script, and nothing else", () => {
+  const manifest = JSON.parse(fs.readFileSync(path.join(pkg, "package.json"), "utf8"));
+  assert.equal(manifest.name, "brelund");
+  assert.equal(manifest.exports["."].default, "./brelund.mjs");
+  for (const f of manifest.files) assert.ok(fs.existsSync(path.join(pkg, f)), `${f} is missing`);
+  const [packed] = JSON.parse(execFileSync("npm", ["pack", "--dry-run", "--json"], { cwd: pkg }).toString());
+  assert.deepEqual(packed.files.map((f) => f.path).sort(), ["brelund-core.mjs", "brelund-core.wasm",
+    "brelund.d.ts", "brelund.js", "brelund.mjs", "dom.mjs", "package.json"]);
+});
+
+test("the module loads, names the members and refuses an element it cannot use", async () => {
+  const { Boton, loadCore, EVENTS, SystemColor } = await import(pathToFileURL(path.join(pkg, "brelund.mjs")).href);
+  const core = await loadCore();
+  assert.equal(core.memberNames().length, 16);
+  assert.deepEqual(Object.keys(EVENTS), ["Click", "KeyDown", "KeyPress", "KeyUp", "MouseDown",
+    "MouseMove", "MouseUp", "Resize"]);
+  assert.equal(SystemColor(15), 0x8000000f);
+  assert.throws(() => new Boton(core, {}), /an element to create the button on/);
+});
+
+test("the core's trace runner reports a bad line with its number, as the CLI does", async () => {
+  const { loadCore } = await import(pathToFileURL(path.join(pkg, "brelund.mjs")).href);
+  const core = await loadCore();
+  const ok = core.runTrace("new\ninit\nget RoundSize\n", ".");
+  assert.deepEqual([ok.status, ok.out, ok.err], [0, '{"value":20}\n', ""]);
+  const bad = core.runTrace("new\nfrobnicate\n", ".");
+  assert.equal(bad.status, 2);
+  assert.match(bad.err, /^boton trace: .*line 2/);
+});
+
+// Pictures from PNG files of every kind the repository holds (libpng's and Chromium's encoders,
+// palette, RGB and RGBA, zlib's compressed blocks): the browser build's own decoder must give
+// the pixels libpng gives, seen through each host's snapshot of a large, captionless button.
+test("the browser build decodes PNG files to the pixels the headless host's libpng gives", async () => {
+  const { decodePng } = await import("./harness.mjs");
+  const root = path.resolve(path.dirname(new URL(import.meta.url).pathname), "../../..");
+  const files = ["examples/icons/ok.png", "examples/icons/star.png", "examples/icons/cancel.png",
+    "docs/gallery.png", "docs/playground.png"].map((f) => path.join(root, f));
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-png-"));
+  try {
+    // The same button without a picture, so that a picture that did not show is noticed.
+    fs.writeFileSync(path.join(dir, "plain.trace"),
+      ["new", "init", "size 30000 15000", "show", 'let Caption ""', "snapshot out.png", ""].join("\n"));
+    execFileSync(process.env.BOTON, ["trace", path.join(dir, "plain.trace")]);
+    const plain = Buffer.from(decodePng(fs.readFileSync(path.join(dir, "out.png"))).data);
+    for (const [i, file] of files.entries()) {
+      const script = ["new", "init", "size 30000 15000", "show", 'let Caption ""',
+        `let Picture picture file "${file}"`, "snapshot out.png", ""].join("\n");
+      fs.writeFileSync(path.join(dir, `${i}.trace`), script);
+      execFileSync(process.env.BOTON, ["trace", path.join(dir, `${i}.trace`)]);
+      const headless = decodePng(fs.readFileSync(path.join(dir, "out.png")));
+      execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"), pkg,
+        path.join(dir, `${i}.trace`)]);
+      const web = decodePng(fs.readFileSync(path.join(dir, "out.png")));
+      assert.deepEqual([web.width, web.height], [2000, 1000]);
+      assert.ok(Buffer.compare(Buffer.from(web.data), Buffer.from(headless.data)) === 0,
+        `${file}: the snapshots differ`);
+      assert.notEqual(Buffer.compare(Buffer.from(web.data), plain), 0, `${file} did not show`);
+    }
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
+
+// Damaged pictures: cut short anywhere, or with their compressed data changed (and the chunk's
+// checksum made right again, so that the damage reaches the inflater). Every one is refused
+// with 380 or, where the damage still decodes, taken; the run goes on to its last line.
+test("the browser build's PNG reader refuses damaged files cleanly", async () => {
+  // zlib.crc32 is newer than Debian's node.
+  const crc32 = (bytes) => {
+    let c = ~0;
+    for (const b of bytes) {
+      c ^= b;
+      for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+    }
+    return ~c >>> 0;
+  };
+  const root = path.resolve(path.dirname(new URL(import.meta.url).pathname), "../../..");
+  const good = fs.readFileSync(path.join(root, "examples/icons/star.png"));
+  const idat = good.indexOf("IDAT") - 4;
+  const length = good.readUInt32BE(idat);
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-damaged-"));
+  let seed = 12345;
+  const random = (n) => (seed = (seed * 1103515245 + 12345) % 2147483648) % n;
+  try {
+    const lines = ["new", "init"];
+    const names = [];
+    for (let i = 0; i < 60; i++) {
+      let bytes;
+      if (i < 20) bytes = good.subarray(0, 8 + random(good.length - 8));
+      else {
+        bytes = Buffer.from(good);
+        for (let k = 0; k < 1 + (i % 4); k++) bytes[idat + 8 + random(length)] ^= 1 + random(255);
+        bytes.writeUInt32BE(crc32(bytes.subarray(idat + 4, idat + 8 + length)), idat + 8 + length);
+      }
+      fs.writeFileSync(path.join(dir, `${i}.png`), bytes);
+      names.push(`${i}.png`);
+      lines.push(`let Picture picture file "${i}.png"`);
+    }
+    lines.push("get RoundSize", "");
+    fs.writeFileSync(path.join(dir, "damaged.trace"), lines.join("\n"));
+    const out = execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"), pkg,
+      path.join(dir, "damaged.trace")]).toString().trim().split("\n").map((l) => JSON.parse(l));
+    const errors = out.filter((j) => j.error);
+    for (const e of errors) {
+      assert.equal(e.error.number, 380, JSON.stringify(e));
+      assert.match(e.error.description, /^Invalid picture: /);
+    }
+    // Every cut-short file is refused.
+    for (let line = 3; line < 23; line++) assert.ok(errors.some((e) => e.error.line === line), `line ${line}`);
+    assert.deepEqual(out.at(-1), { value: 20 });
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
