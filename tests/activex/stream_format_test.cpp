@@ -14,13 +14,15 @@
 namespace {
 std::size_t g_largest = 0;
 }
-void* operator new(std::size_t n) {
+// Kept out of line: inlined into a caller, GCC pairs the malloc in one with the free in the
+// other and takes them for a mismatched new and free.
+[[gnu::noinline]] void* operator new(std::size_t n) {
   if (n > g_largest) g_largest = n;
   if (void* p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace brelund::ax {
 namespace {
