@@ -1,6 +1,7 @@
 // IDispatch and the dual vtable of _Boton. Both go through the control's one member table, so
 // names, dispatch ids and conversions cannot drift apart between the two ways in.
 #include "host/activex/boton_object.h"
+#include "host/activex/dispatch_args.h"
 #include "host/activex/text.h"
 
 namespace brelund::ax {
@@ -19,18 +20,11 @@ DISPID id_of(std::string_view name) {
   return m ? m->dispid : DISPID_UNKNOWN;
 }
 
-// OLE_COLOR is unsigned in the type library: a client that passes that very type (VT_UI4)
-// means the same 32 bits that the dual interface's put_BackColor takes, system colours
-// (0x8000000F and the like) included, where a plain unsigned number past a Long's range
-// would overflow.
-Variant argument(const Member& m, ObjectCache& objects, const VARIANT& in) {
-  if (m.type == ValueType::ole_color) {
-    VariantHolder v;
-    if (SUCCEEDED(VariantCopyInd(v.get(), const_cast<VARIANT*>(&in))) &&
-        (V_VT(v.get()) == VT_UI4 || V_VT(v.get()) == VT_UINT))
-      return static_cast<std::int32_t>(V_UI4(v.get()));
-  }
-  return objects.from_variant(in);
+// The argument as the control takes it, once it holds its published type: an OLE_COLOR
+// (VT_UI4) is the control's signed colour of the same 32 bits.
+Variant argument(ObjectCache& objects, const VARIANT& v) {
+  if (V_VT(&v) == VT_UI4) return static_cast<std::int32_t>(V_UI4(&v));
+  return objects.from_variant(v);
 }
 
 void fill_excepinfo(EXCEPINFO* e, const Status& s) {
@@ -71,23 +65,32 @@ HRESULT BotonObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCI
   return count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
-HRESULT BotonObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+HRESULT BotonObject::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                             VARIANT* result, EXCEPINFO* excep, UINT* arg_err) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!params) return E_INVALIDARG;
+  if (const HRESULT hr = check_dispparams(*params); FAILED(hr)) return hr;
   const Member* m = member_by_id(id);
   if (!m) return DISP_E_MEMBERNOTFOUND;
   if (arg_err) *arg_err = 0;
   const bool is_put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
   const bool is_get = (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
+  VariantHolder arg;
   if (is_put) {
     if (m->kind != MemberKind::property) return DISP_E_MEMBERNOTFOUND;
     if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
     if (params->cNamedArgs > 1 ||
         (params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
       return DISP_E_PARAMNOTFOUND;
+    // A value that cannot become the published type is refused as the system's dispatcher
+    // refuses it, naming the argument, before the control sees anything.
+    if (const HRESULT hr = convert_argument(m->type, params->rgvarg[0], lcid, arg.get());
+        FAILED(hr))
+      return hr;
   } else if (!is_get) {
     return DISP_E_MEMBERNOTFOUND;
+  } else if (params->cNamedArgs != 0) {
+    return DISP_E_NONAMEDARGS;
   } else if (params->cArgs != 0) {
     return DISP_E_BADPARAMCOUNT;
   }
@@ -97,7 +100,7 @@ HRESULT BotonObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     ensure_initialised();
     Boton& b = control();
     if (is_put) {
-      m->put(b, argument(*m, objects_, params->rgvarg[0]));
+      m->put(b, argument(objects_, *arg.get()));
     } else if (m->get) {
       const Variant v = m->get(b);
       if (result) objects_.to_variant(v, result);

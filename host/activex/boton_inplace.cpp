@@ -6,6 +6,7 @@
 // the frame and document window learn of the active object while the control is UI-active.
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
+#include "host/activex/extent_limits.h"
 #include "typelib/registration.h"
 
 namespace brelund::ax {
@@ -14,7 +15,17 @@ HWND create_control_window(HWND parent, const RECT& r, BotonObject* owner);
 
 namespace {
 constexpr const wchar_t* kObjectName = L"Boton";
+
+// The container's rectangle at activation is held to the same bounds as SetObjectRects.
+void check_rect(const RECT& r) {
+  const long long w = static_cast<long long>(r.right) - r.left;
+  const long long h = static_cast<long long>(r.bottom) - r.top;
+  if (!extent_fits(w, h, kMaxSidePixels))
+    throw Error(errors::kInvalidPropertyValue,
+                "The container's rectangle of " + std::to_string(w) + " x " + std::to_string(h) +
+                    " pixels is outside 0 to " + std::to_string(kMaxSidePixels) + " per side");
 }
+}  // namespace
 
 void BotonObject::activate(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui) {
   ensure_initialised();
@@ -55,6 +66,7 @@ void BotonObject::in_place_activate(IOleClientSite* site, HWND parent, LPCRECT p
     info.cb = sizeof(info);
     if (SUCCEEDED(ips->GetWindowContext(frame.put(), doc.put(), &p, &clip, &info))) r = p;
   }
+  check_rect(r);
   if (!parent) throw Error(errors::kInvalidProcedureCall, "There is no window to activate in");
   const HWND hwnd = create_control_window(parent, r, this);
   if (!hwnd) throw Error(errors::kInvalidProcedureCall, "The control's window cannot be made");
@@ -106,6 +118,9 @@ HRESULT BotonObject::InPlaceDeactivate() {
 
 HRESULT BotonObject::SetObjectRects(LPCRECT pos, LPCRECT) {
   if (!pos) return E_POINTER;
+  const long long w = static_cast<long long>(pos->right) - pos->left;
+  const long long h = static_cast<long long>(pos->bottom) - pos->top;
+  if (!extent_fits(w, h, kMaxSidePixels)) return refuse_extent(w, h, kMaxSidePixels, "pixels");
   const Step step(*this);
   return com_call([&] {
     if (hwnd_)

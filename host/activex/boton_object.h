@@ -21,6 +21,7 @@
 #include "host/activex/font_watch.h"
 #include "host/activex/module.h"
 #include "host/activex/ole_values.h"
+#include "host/activex/pointer_shape.h"
 #include "host/activex/win32_host.h"
 #include "host/common/instance.h"
 #include "typelib/brelund_h.h"
@@ -287,6 +288,8 @@ class BotonObject final : public _Boton,
   void window_destroyed() noexcept;
   void paint(HDC dc, const RECT& to);
   void pointer(UINT msg, WPARAM wp, LPARAM lp);
+  // WM_SETCURSOR over the client area: true when the control set the pointer itself.
+  bool set_pointer_shape();
   bool dialog_key(const MSG& msg);
   void view_changed();
   HACCEL accelerators();
@@ -295,7 +298,11 @@ class BotonObject final : public _Boton,
   std::atomic<ULONG> refs_{1};
   // Steps in progress, each holding one reference of its own (see Step).
   ULONG steps_ = 0;
+  // The instance has its properties (given by InitNew or Load, or a new control's on first use).
   bool initialised_ = false;
+  // The container gave InitNew or Load. Sizing, a site, quick or in-place activation before
+  // either do not count: a form runtime may do all of those first and load afterwards.
+  bool persisted_ = false;
   bool dirty_ = false;
   bool showing_ = false;
   bool in_place_ = false;
@@ -319,6 +326,7 @@ class BotonObject final : public _Boton,
   host::Instance instance_{surface_, label_, pic_, mask_, timer_, platform_, events_};
   ObjectCache objects_;
   FontWatch font_watch_{*this};
+  PointerShape pointer_shape_;
 
   ComPtr<IOleClientSite> site_;
   ComPtr<IOleInPlaceSite> inplace_site_;

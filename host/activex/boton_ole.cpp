@@ -4,9 +4,12 @@
 
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
+#include "host/activex/extent_limits.h"
 #include "typelib/registration.h"
 
 namespace brelund::ax {
+
+HRESULT enum_verbs(IUnknown& source, IEnumOLEVERB** out);
 
 namespace {
 constexpr LONG kHimetricPerInch = 2540;
@@ -53,8 +56,7 @@ HRESULT BotonObject::GetClipboardData(DWORD, IDataObject** out) {
 }
 
 HRESULT BotonObject::EnumVerbs(IEnumOLEVERB** out) {
-  if (out) *out = nullptr;
-  return OLEOBJ_E_NOVERBS;
+  return enum_verbs(static_cast<IOleObject&>(*this), out);
 }
 
 HRESULT BotonObject::GetUserType(DWORD, LPOLESTR* type) {
@@ -65,6 +67,11 @@ HRESULT BotonObject::GetUserType(DWORD, LPOLESTR* type) {
 HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
                             LPCRECT pos) {
   const Step step(*this);
+  // Activation needs a container to activate in: a client site, given here or before.
+  const bool activates = verb == OLEIVERB_PRIMARY || verb == OLEIVERB_SHOW ||
+                         verb == OLEIVERB_INPLACEACTIVATE || verb == OLEIVERB_UIACTIVATE ||
+                         verb > 0;
+  if (activates && !site && !site_) return E_INVALIDARG;
   switch (verb) {
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
@@ -91,6 +98,8 @@ HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND p
 HRESULT BotonObject::SetExtent(DWORD aspect, SIZEL* size) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!size) return E_POINTER;
+  if (!extent_fits(size->cx, size->cy, kMaxSideHimetric))
+    return refuse_extent(size->cx, size->cy, kMaxSideHimetric, "HIMETRIC");
   const Step step(*this);
   return com_call([&] {
     ensure_initialised();
@@ -111,6 +120,7 @@ HRESULT BotonObject::GetExtent(DWORD aspect, SIZEL* size) {
 HRESULT BotonObject::Advise(IAdviseSink* sink, DWORD* cookie) {
   if (!cookie) return E_POINTER;
   *cookie = 0;
+  if (!sink) return E_INVALIDARG;
   if (!ole_advise_ && FAILED(CreateOleAdviseHolder(ole_advise_.put()))) return E_OUTOFMEMORY;
   return ole_advise_->Advise(sink, cookie);
 }
@@ -139,17 +149,17 @@ HRESULT BotonObject::GetWindow(HWND* hwnd) {
 
 // ---- IViewObject2 ----
 
-HRESULT BotonObject::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
-                          LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+// The content aspect has one piece, -1; the bounds are required for every device context.
+HRESULT BotonObject::Draw(DWORD aspect, LONG index, void*, DVTARGETDEVICE*, HDC, HDC dc,
+                          LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+                          ULONG_PTR) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-  if (!dc) return E_INVALIDARG;
+  if (index != -1) return DV_E_LINDEX;
+  if (!dc || !bounds) return E_INVALIDARG;
   const Step step(*this);
   return com_call([&] {
     ensure_initialised();
-    const RECT to = bounds ? RECT{bounds->left, bounds->top, bounds->right, bounds->bottom}
-                           : RECT{0, 0, units::extent_pixels(surface_.width()),
-                                  units::extent_pixels(surface_.height())};
-    paint(dc, to);
+    paint(dc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
   });
 }
 
@@ -173,7 +183,8 @@ HRESULT BotonObject::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink)
   return S_OK;
 }
 
-HRESULT BotonObject::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {
+HRESULT BotonObject::GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE*, LPSIZEL size) {
+  if (aspect == DVASPECT_CONTENT && index != -1) return DV_E_LINDEX;
   return GetExtent(aspect, size);
 }
 

@@ -96,10 +96,17 @@ HRESULT read_payload(IStream& s, std::vector<std::uint8_t>& data, std::uint32_t 
   return S_OK;
 }
 
-std::vector<std::uint8_t> saved_bytes(Boton& control) {
+// Pictures travel in the system picture object's own persistent form.
+stream_format::PictureCodec picture_codec(ObjectCache& objects) {
+  return {[&objects](const PictureRef& p) { return objects.picture_bytes(p); },
+          [&objects](const std::uint8_t* d, std::size_t n) { return objects.read_picture(d, n); }};
+}
+
+std::vector<std::uint8_t> saved_bytes(Boton& control, ObjectCache& objects) {
   host::MemoryPropertyBag bag;
   control.WriteProperties(bag);
-  return stream_format::encode(bag.entries());
+  const stream_format::PictureCodec codec = picture_codec(objects);
+  return stream_format::encode(bag.entries(), &codec);
 }
 
 }  // namespace
@@ -111,15 +118,19 @@ HRESULT BotonObject::GetClassID(CLSID* clsid) {
 }
 
 // OLE wants E_UNEXPECTED from the stream and bag forms for a second initialisation;
-// IPersistStorage has a code of its own (see below).
+// IPersistStorage has a code of its own (see below). A control that already has the
+// properties of a new one (the container sized or activated it first) takes the loaded ones
+// over them: loading assigns every key, saved or default.
 HRESULT BotonObject::begin_persistence() {
-  if (initialised_) return E_UNEXPECTED;
+  if (persisted_) return E_UNEXPECTED;
+  persisted_ = true;
   initialised_ = true;
   return S_OK;
 }
 
-// A load that failed leaves the object as new, so that the container may fall back to InitNew.
-void BotonObject::load_failed() noexcept { initialised_ = false; }
+// A load that failed leaves the object uninitialised for persistence, so that the container
+// may fall back to InitNew.
+void BotonObject::load_failed() noexcept { persisted_ = false; }
 
 // What a container has just initialised or loaded is what it would save: the properties the
 // load assigned on the way (a picture announces itself) are no change to the form.
@@ -173,7 +184,8 @@ HRESULT BotonObject::load_stream(IStream& stream) {
   if (const auto left = bytes_left(stream); left && *left < *size) return STG_E_READFAULT;
   std::vector<std::uint8_t> data(header, header + sizeof header);
   if (const HRESULT hr = read_payload(stream, data, *size); FAILED(hr)) return hr;
-  auto entries = stream_format::decode(data.data(), data.size());
+  const stream_format::PictureCodec codec = picture_codec(objects_);
+  auto entries = stream_format::decode(data.data(), data.size(), &codec);
   if (!entries) return STG_E_DOCFILECORRUPT;
   return com_call([&] {
     host::MemoryPropertyBag bag(std::move(*entries));
@@ -196,7 +208,7 @@ HRESULT BotonObject::Save(IStream* stream, BOOL clear_dirty) {
   std::vector<std::uint8_t> bytes;
   HRESULT hr = com_call([&] {
     ensure_initialised();
-    bytes = saved_bytes(control());
+    bytes = saved_bytes(control(), objects_);
   });
   if (SUCCEEDED(hr)) hr = write_all(*stream, bytes);
   if (SUCCEEDED(hr) && clear_dirty) dirty_ = false;
@@ -207,7 +219,7 @@ HRESULT BotonObject::GetSizeMax(ULARGE_INTEGER* size) {
   if (!size) return E_POINTER;
   return com_call([&] {
     ensure_initialised();
-    size->QuadPart = saved_bytes(control()).size();
+    size->QuadPart = saved_bytes(control(), objects_).size();
   });
 }
 
@@ -219,13 +231,13 @@ constexpr const wchar_t* kContents = L"Contents";
 
 HRESULT BotonObject::InitNew(IStorage* storage) {
   if (!storage) return E_POINTER;
-  if (initialised_) return CO_E_ALREADYINITIALIZED;
+  if (persisted_) return CO_E_ALREADYINITIALIZED;
   return InitNew();
 }
 
 HRESULT BotonObject::Load(IStorage* storage) {
   if (!storage) return E_POINTER;
-  if (initialised_) return CO_E_ALREADYINITIALIZED;
+  if (persisted_) return CO_E_ALREADYINITIALIZED;
   ComPtr<IStream> stream;
   const HRESULT hr =
       storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put());

@@ -231,6 +231,9 @@ LRESULT BotonObject::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
       if (wp == Timer::kId) status = instance_.tick();
       return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lp) == HTCLIENT && set_pointer_shape()) return TRUE;
+      return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_GETDLGCODE:
       return DLGC_BUTTON | DLGC_WANTCHARS;
     case WM_DESTROY:

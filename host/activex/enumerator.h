@@ -5,6 +5,10 @@
 
 #include <windows.h>
 #include <ocidl.h>
+#include <oleidl.h>
+
+#include <cstring>
+#include <cwchar>
 
 #include <atomic>
 #include <vector>
@@ -17,6 +21,20 @@ inline void add_ref_item(IConnectionPoint* p) { p->AddRef(); }
 inline void release_item(IConnectionPoint* p) { p->Release(); }
 inline void add_ref_item(const CONNECTDATA& c) { c.pUnk->AddRef(); }
 inline void release_item(const CONNECTDATA& c) { c.pUnk->Release(); }
+// Verbs hold their names as literals in the snapshot; the copy Next hands out (a non-const
+// item) gets a name of its own from the task allocator, which the caller frees.
+inline void add_ref_item(const OLEVERB&) {}
+inline void release_item(const OLEVERB&) {}
+inline void add_ref_item(OLEVERB& handed_out) {
+  const wchar_t* name = handed_out.lpszVerbName;
+  handed_out.lpszVerbName = nullptr;
+  if (!name) return;
+  const std::size_t bytes = (wcslen(name) + 1) * sizeof(wchar_t);
+  if (void* copy = CoTaskMemAlloc(bytes)) {
+    memcpy(copy, name, bytes);
+    handed_out.lpszVerbName = static_cast<LPOLESTR>(copy);
+  }
+}
 
 template <class I, class T>
 class Enumerator final : public I {

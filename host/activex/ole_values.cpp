@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <type_traits>
 
 #include "host/activex/gdi.h"
@@ -12,6 +14,9 @@
 namespace brelund::ax {
 
 namespace {
+
+// The automation error number of a picture the control cannot take.
+constexpr int kInvalidPicture = 481;
 
 // A top-down 32-bit DIB section: its bits are the control's 0xAARRGGBB pixels byte for byte.
 Bitmap make_dib(int w, int h, std::uint32_t** bits) {
@@ -29,6 +34,8 @@ Bitmap make_dib(int w, int h, std::uint32_t** bits) {
   return bmp;
 }
 
+// Renders the picture on white and on black: a pixel that differs between the two lies where
+// the picture draws nothing (an icon's mask, a metafile's background) and stays transparent.
 PictureRef picture_from_ipicture(IPicture* pic) {
   OLE_HANDLE handle = 0;
   if (FAILED(pic->get_Handle(&handle)) || handle == 0) return make_empty_picture();
@@ -36,21 +43,156 @@ PictureRef picture_from_ipicture(IPicture* pic) {
   OLE_YSIZE_HIMETRIC hh = 0;
   pic->get_Width(&hw);
   pic->get_Height(&hh);
-  const int w = std::max(1, static_cast<int>(std::lround(hw * 96.0 / 2540.0)));
-  const int h = std::max(1, static_cast<int>(std::lround(hh * 96.0 / 2540.0)));
-  std::uint32_t* bits = nullptr;
-  Bitmap dib = make_dib(w, h, &bits);
+  SHORT type = PICTYPE_NONE;
+  pic->get_Type(&type);
+  // An enhanced metafile is played by GDI itself, at the size its header gives (in HIMETRIC,
+  // as the picture's): the picture object's own sizes and rendering of one are not reliable
+  // on every system.
+  const auto emf = reinterpret_cast<HENHMETAFILE>(static_cast<UINT_PTR>(handle));
+  if (type == PICTYPE_ENHMETAFILE) {
+    ENHMETAHEADER head{};
+    if (GetEnhMetaFileHeader(emf, sizeof head, &head) == 0) errors::type_mismatch();
+    hw = head.rclFrame.right - head.rclFrame.left;
+    hh = head.rclFrame.bottom - head.rclFrame.top;
+  }
+  const double pw = std::fabs(hw * 96.0 / 2540.0), ph = std::fabs(hh * 96.0 / 2540.0);
+  if (pw > kMaxPictureSide || ph > kMaxPictureSide)
+    throw Error(kInvalidPicture, "The picture of " + std::to_string(std::lround(pw)) + " x " +
+                                     std::to_string(std::lround(ph)) + " pixels is larger than " +
+                                     std::to_string(kMaxPictureSide) + " pixels per side");
+  const int w = std::max(1, static_cast<int>(std::lround(pw)));
+  const int h = std::max(1, static_cast<int>(std::lround(ph)));
   const std::size_t count = num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h));
-  std::fill(bits, bits + count, 0xFFFFFFFFu);
-  {
+  auto render = [&](std::uint32_t background, Pixels& into) {
+    std::uint32_t* bits = nullptr;
+    Bitmap dib = make_dib(w, h, &bits);
+    std::fill(bits, bits + count, background);
     MemoryDc dc;
     Selection sel(dc.get(), dib.get());
-    if (FAILED(pic->Render(dc.get(), 0, 0, w, h, 0, hh, hw, -hh, nullptr))) errors::type_mismatch();
+    // A picture whose type GDI cannot render (or a broken one) is no picture for the control.
+    if (type == PICTYPE_ENHMETAFILE) {
+      const RECT all{0, 0, w, h};
+      if (!PlayEnhMetaFile(dc.get(), emf, &all)) errors::type_mismatch();
+    } else if (FAILED(pic->Render(dc.get(), 0, 0, w, h, 0, hh, hw, -hh, nullptr))) {
+      errors::type_mismatch();
+    }
     GdiFlush();
+    into.assign(bits, bits + count);
+  };
+  Pixels on_white, on_black;
+  render(0xFFFFFFFFu, on_white);
+  render(0x00000000u, on_black);
+  for (std::size_t i = 0; i < count; ++i)
+    on_white[i] = (on_white[i] & 0xFFFFFFu) == (on_black[i] & 0xFFFFFFu) ? on_white[i] | 0xFF000000u
+                                                                         : 0x00000000u;
+  return make_picture(w, h, std::move(on_white));
+}
+
+// The bytes of a stream from its start.
+std::vector<std::uint8_t> stream_bytes(IStream& s) {
+  HGLOBAL g = nullptr;
+  if (FAILED(GetHGlobalFromStream(&s, &g))) throw Error(errors::kOutOfMemory, "Out of memory");
+  STATSTG st{};
+  if (FAILED(s.Stat(&st, STATFLAG_NONAME))) throw Error(errors::kDeviceIo, "Device I/O error");
+  const auto* p = static_cast<const std::uint8_t*>(GlobalLock(g));
+  if (!p) throw Error(errors::kOutOfMemory, "Out of memory");
+  std::vector<std::uint8_t> out(p, p + st.cbSize.QuadPart);
+  GlobalUnlock(g);
+  return out;
+}
+
+// An icon in the picture object's persistent form: the "lt" header and an icon file of one
+// 32-bit image with its mask, made from the pixels the control drew it as. Written by us for
+// every icon, as some systems' picture objects save monochrome icons in a form that they cannot
+// read back.
+std::optional<std::vector<std::uint8_t>> icon_bytes(const Picture& p) {
+  const int w = p.width, h = p.height;
+  if (w <= 0 || h <= 0 || w > 256 || h > 256) return std::nullopt;
+  const std::size_t mask_row = static_cast<std::size_t>((w + 31) / 32) * 4;
+  const std::size_t colour = static_cast<std::size_t>(w) * h * 4, mask = mask_row * h;
+  const std::size_t image = 40 + colour + mask, file = 6 + 16 + image;
+  std::vector<std::uint8_t> out(8 + file, 0);
+  auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&out[at], &v, 4); };
+  auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(&out[at], &v, 2); };
+  put32(0, 0x0000746Cu);  // "lt"
+  put32(4, static_cast<std::uint32_t>(file));
+  const std::size_t f = 8;
+  put16(f + 2, 1);  // an icon file, one image
+  put16(f + 4, 1);
+  out[f + 6] = static_cast<std::uint8_t>(w & 0xFF);  // 256 is written as 0
+  out[f + 7] = static_cast<std::uint8_t>(h & 0xFF);
+  put16(f + 10, 1);   // planes
+  put16(f + 12, 32);  // bits per pixel
+  put32(f + 14, static_cast<std::uint32_t>(image));
+  put32(f + 18, 6 + 16);
+  const std::size_t b = f + 22;
+  put32(b, 40);
+  put32(b + 4, static_cast<std::uint32_t>(w));
+  put32(b + 8, static_cast<std::uint32_t>(2 * h));  // colour and mask, bottom row first
+  put16(b + 12, 1);
+  put16(b + 14, 32);
+  put32(b + 20, static_cast<std::uint32_t>(colour + mask));
+  for (int y = 0; y < h; ++y) {
+    const std::size_t row = static_cast<std::size_t>(h - 1 - y);
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t px = p.pixels[static_cast<std::size_t>(y) * w + x];
+      std::memcpy(&out[b + 40 + (row * w + x) * 4], &px, 4);
+      if ((px >> 24) == 0) out[b + 40 + colour + row * mask_row + x / 8] |= 0x80 >> (x % 8);
+    }
   }
-  std::vector<std::uint32_t> px(bits, bits + count);
-  for (auto& p : px) p |= 0xFF000000u;  // GDI leaves alpha at 0: the picture is opaque
-  return make_picture(w, h, std::move(px));
+  return out;
+}
+
+// An enhanced metafile in the picture object's persistent form: the "lt" header and the
+// metafile's own bytes, for systems whose picture object cannot save one itself.
+std::optional<std::vector<std::uint8_t>> enhmetafile_bytes(IPicture& pic) {
+  OLE_HANDLE handle = 0;
+  if (FAILED(pic.get_Handle(&handle))) return std::nullopt;
+  const auto emf = reinterpret_cast<HENHMETAFILE>(static_cast<UINT_PTR>(handle));
+  const UINT size = GetEnhMetaFileBits(emf, 0, nullptr);
+  if (size == 0) return std::nullopt;
+  std::vector<std::uint8_t> out(8 + size);
+  const std::uint32_t head[2] = {0x0000746Cu, size};
+  std::memcpy(out.data(), head, sizeof head);
+  if (GetEnhMetaFileBits(emf, size, &out[8]) != size) return std::nullopt;
+  return out;
+}
+
+// A Windows metafile in the picture object's persistent form: the "lt" header and a
+// placeable metafile, for systems whose picture object cannot save one itself.
+std::optional<std::vector<std::uint8_t>> metafile_bytes(IPicture& pic) {
+  OLE_HANDLE handle = 0;
+  OLE_XSIZE_HIMETRIC hw = 0;
+  OLE_YSIZE_HIMETRIC hh = 0;
+  if (FAILED(pic.get_Handle(&handle)) || FAILED(pic.get_Width(&hw)) || FAILED(pic.get_Height(&hh)))
+    return std::nullopt;
+  const auto mf = reinterpret_cast<HMETAFILE>(static_cast<UINT_PTR>(handle));
+  const UINT size = GetMetaFileBitsEx(mf, 0, nullptr);
+  if (size == 0) return std::nullopt;
+  constexpr int kPlaceableSize = 22;
+  constexpr std::uint16_t kUnitsPerInch = 2540;  // the header's box in HIMETRIC
+  std::vector<std::uint8_t> out(8 + kPlaceableSize + size);
+  auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(&out[at], &v, 4); };
+  auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(&out[at], &v, 2); };
+  put32(0, 0x0000746Cu);  // "lt"
+  put32(4, kPlaceableSize + size);
+  put32(8, 0x9AC6CDD7u);  // placeable metafile key
+  put16(12, 0);           // hmf
+  put16(14, 0);           // box: left, top, right, bottom
+  put16(16, 0);
+  put16(18, static_cast<std::uint16_t>(std::min<long>(hw, 0x7FFF)));
+  put16(20, static_cast<std::uint16_t>(std::min<long>(hh, 0x7FFF)));
+  put16(22, kUnitsPerInch);
+  put32(24, 0);  // reserved
+  std::uint16_t check = 0;
+  for (int i = 0; i < 10; ++i) {
+    std::uint16_t word = 0;
+    std::memcpy(&word, &out[8 + 2 * i], 2);
+    check ^= word;
+  }
+  put16(28, check);
+  if (GetMetaFileBitsEx(mf, size, &out[8 + kPlaceableSize]) != size) return std::nullopt;
+  return out;
 }
 
 }  // namespace
@@ -178,6 +320,44 @@ ComPtr<IPictureDisp> ObjectCache::picture_object(const PictureRef& picture) {
   std::erase_if(pictures_, [](auto& e) { return e.value.expired(); });
   pictures_.push_back({picture, obj});
   return obj;
+}
+
+std::optional<std::vector<std::uint8_t>> ObjectCache::picture_bytes(const PictureRef& picture) {
+  if (!picture || picture->handle == 0) return std::nullopt;
+  ComPtr<IPictureDisp> obj = picture_object(picture);
+  ComPtr<IPicture> pic = obj.query<IPicture>(IID_IPicture);
+  if (!pic) return std::nullopt;
+  SHORT type = PICTYPE_NONE;
+  if (FAILED(pic->get_Type(&type))) return std::nullopt;
+  if (type == PICTYPE_ICON) return icon_bytes(*picture);
+  ComPtr<IPersistStream> persist = obj.query<IPersistStream>(IID_IPersistStream);
+  ComPtr<IStream> s;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, s.put())))
+    throw Error(errors::kOutOfMemory, "Out of memory");
+  if (persist && SUCCEEDED(persist->Save(s.get(), FALSE))) return stream_bytes(*s.get());
+  if (type == PICTYPE_METAFILE) return metafile_bytes(*pic.get());
+  if (type == PICTYPE_ENHMETAFILE) return enhmetafile_bytes(*pic.get());
+  return std::nullopt;  // written as pixels instead
+}
+
+PictureRef ObjectCache::read_picture(const std::uint8_t* data, std::size_t size) noexcept {
+  PictureRef result;
+  const Status s = guarded([&] {
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()))) return;
+    ULONG done = 0;
+    if (size > 0xFFFFFFFFu || FAILED(stream->Write(data, static_cast<ULONG>(size), &done)) ||
+        done != size)
+      return;
+    if (FAILED(stream->Seek({}, STREAM_SEEK_SET, nullptr))) return;
+    ComPtr<IPictureDisp> obj;
+    if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPictureDisp,
+                              obj.put_void())) ||
+        !obj)
+      return;
+    result = picture_of(obj.get());
+  });
+  return s.ok() ? result : nullptr;
 }
 
 Variant ObjectCache::from_variant(const VARIANT& in) {

@@ -20,7 +20,8 @@ enum Tag : std::uint8_t {
   kString,
   kFont,
   kNoPicture,
-  kPicture
+  kPicture,        // version 1: width, height, 32-bit pixels
+  kPictureObject,  // version 2: u32 length, the picture object's persistent bytes
 };
 // Pictures larger than this are refused on reading rather than allocated.
 constexpr std::uint64_t kMaxPixels = 16u * 1024 * 1024;
@@ -70,6 +71,8 @@ class Reader {
     return get(len) && bytes(len, s);
   }
   bool done() const { return pos_ == n_; }
+  const std::uint8_t* at() const { return p_ + pos_; }
+  void skip(std::size_t len) { pos_ += len < n_ - pos_ ? len : n_ - pos_; }
   std::size_t remaining() const { return n_ - pos_; }
 
  private:
@@ -78,7 +81,7 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-void write_value(Writer& w, const Variant& v) {
+void write_value(Writer& w, const Variant& v, const PictureCodec* codec) {
   std::visit(
       [&](const auto& x) {
         using T = std::decay_t<decltype(x)>;
@@ -112,6 +115,14 @@ void write_value(Writer& w, const Variant& v) {
           w.put(x->charset);
         } else {
           if (!x || x->handle == 0) return w.put(x ? kNoPicture : kNothing);
+          if (codec && codec->save) {
+            if (auto bytes = codec->save(x)) {
+              w.put(kPictureObject);
+              w.put(stored_length<std::uint32_t>(bytes->size(), kMaxPayload));
+              w.out.insert(w.out.end(), bytes->begin(), bytes->end());
+              return;
+            }
+          }
           w.put(kPicture);
           w.put(static_cast<std::int32_t>(x->width));
           w.put(static_cast<std::int32_t>(x->height));
@@ -121,7 +132,7 @@ void write_value(Writer& w, const Variant& v) {
       v);
 }
 
-bool read_value(Reader& r, Variant& v) {
+bool read_value(Reader& r, Variant& v, const PictureCodec* codec) {
   std::uint8_t tag = 0;
   if (!r.get(tag)) return false;
   switch (tag) {
@@ -190,6 +201,15 @@ bool read_value(Reader& r, Variant& v) {
       v = make_picture(w, h, std::move(px));
       return true;
     }
+    case kPictureObject: {
+      std::uint32_t len = 0;
+      if (!r.get(len) || len > r.remaining() || !codec || !codec->load) return false;
+      PictureRef p = codec->load(r.at(), len);
+      if (!p) return false;
+      r.skip(len);
+      v = std::move(p);
+      return true;
+    }
     default:
       return false;
   }
@@ -197,12 +217,13 @@ bool read_value(Reader& r, Variant& v) {
 
 }  // namespace
 
-std::vector<std::uint8_t> encode(const std::vector<host::MemoryPropertyBag::Entry>& entries) {
+std::vector<std::uint8_t> encode(const std::vector<host::MemoryPropertyBag::Entry>& entries,
+                                 const PictureCodec* pictures) {
   Writer body;
   for (const auto& [key, value] : entries) {
     body.put(stored_length<std::uint16_t>(key.size()));
     body.out.insert(body.out.end(), key.begin(), key.end());
-    write_value(body, value);
+    write_value(body, value, pictures);
   }
   Writer w;
   w.out = {'B', 'R', 'L', 'B'};
@@ -224,7 +245,8 @@ std::optional<std::uint32_t> payload_size(const std::uint8_t (&header)[kHeaderSi
 }
 
 std::optional<std::vector<host::MemoryPropertyBag::Entry>> decode(const std::uint8_t* data,
-                                                                  std::size_t size) {
+                                                                  std::size_t size,
+                                                                  const PictureCodec* pictures) {
   if (size < kHeaderSize) return std::nullopt;
   std::uint8_t header[kHeaderSize];
   std::memcpy(header, data, kHeaderSize);
@@ -238,7 +260,7 @@ std::optional<std::vector<host::MemoryPropertyBag::Entry>> decode(const std::uin
     std::uint16_t len = 0;
     std::string key;
     Variant value;
-    if (!r.get(len) || !r.bytes(len, key) || !read_value(r, value)) return std::nullopt;
+    if (!r.get(len) || !r.bytes(len, key) || !read_value(r, value, pictures)) return std::nullopt;
     entries.emplace_back(std::move(key), std::move(value));
   }
   if (!r.done()) return std::nullopt;

@@ -30,6 +30,12 @@ Check b.Light = 30, "Light converts text"
 b.BackColor = &H00FF8000&
 Check b.BackColor = &H00FF8000&, "BackColor"
 Check b.BackColorOriginal() = &H00FF8000&, "BackColorOriginal"
+' A system colour is a negative Long in VBScript, and a Double past a Long's range.
+b.BackColor = &H8000000F
+Check b.BackColorOriginal() = &H8000000F, "BackColor takes a system colour as a Long"
+b.BackColor = 2147483663
+Check b.BackColorOriginal() = &H8000000F, "BackColor takes a system colour as a Double"
+b.BackColor = &H00FF8000&
 b.ForeColor = vbRed
 Check b.ForeColor = vbRed, "ForeColor"
 b.ToolTipText = "Pulse aqui"

@@ -34,18 +34,31 @@ inline void check_hr(HRESULT hr, const char* what) {
   check(SUCCEEDED(hr), what, "HRESULT " + hex(hr));
 }
 
+// An HRESULT that must be exactly `want`: a failure names both codes and the line.
+inline void check_hr_is(HRESULT got, HRESULT want, const char* what, int line) {
+  if (got == want) return;
+  check(false, what,
+        "line " + std::to_string(line) + ": HRESULT " + hex(got) + ", want " + hex(want));
+}
+#define CHECK_HR(got, want, what) ::client::check_hr_is((got), (want), (what), __LINE__)
+
 // Subcommands.
 int typelib_checks();  // the type library as published, and the member table against it
 int resource_checks(const wchar_t* ocx);
 int registry_checks(bool registered);
-int dispatch_checks();  // properties and methods through IDispatch, without a window
+int dispatch_checks();   // properties and methods through IDispatch, without a window
+void argument_checks();  // arguments converted to their published types; malformed DISPPARAMS
 void stream_persistence_checks();
 void bag_and_site_checks();  // IPersistPropertyBag, and a client site's extender and ambient font
 int container_checks();      // in AtlAxWin: events, click, corners, persistence
 int lifetime_checks();       // a container that lets go of the control inside its events
 int form_checks();           // two buttons and an edit box on a form, real input
+int atl_dialog_checks();     // two controls in ATL host windows under a dialog loop, real input
 int ole_checks();            // streams, storages, notifications, fonts, activation, drawing
 void diagnostics_checks();   // the private interface a tool in the container watches through
+void picture_checks();       // the system's picture types saved in their own form and loaded back
+void bounds_checks();        // extents, Draw, Advise, DoVerb and EnumVerbs as OLE documents them
+int order_checks();          // form runtimes' call orders around Load; the ambient font
 int roundrect_checks();      // shape::rasterize against CreateRoundRectRgn
 
 }  // namespace client

@@ -72,6 +72,9 @@ bool objects_alive();
 // The control's window once it is active in place; null before.
 HWND window_of(IUnknown* control);
 
+// The pointer shapes the control's window shows for MousePointer and MouseIcon.
+void pointer_shape_checks(IDispatch* control, HWND ctl, const char* where);
+
 // Draws the control through IViewObject onto a w x h bitmap pre-filled with `background`,
 // returning the pixels as 0x00RRGGBB, row-major.
 std::vector<unsigned> draw(IUnknown* control, int w, int h, unsigned background);

@@ -180,6 +180,8 @@ int container_checks() {
   check(!corner_before && region_has(2, 2) && region_has(80, 25),
         "the smaller corner's region reaches nearer the corner");
 
+  pointer_shape_checks(d.get(), ctl, "ATL host");
+
   // Save through the control's stream persistence, load into a second container.
   ComPtr<IStream> stream;
   CreateStreamOnHGlobal(nullptr, TRUE, stream.put());

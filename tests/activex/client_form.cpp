@@ -237,6 +237,25 @@ void default_and_cancel(Form& f) {
   }
 }
 
+// Escape with the focus on a button: the cancel button clicks once, on the release of the key
+// it pressed; a button that is not Cancel raises its key events and no Click.
+void escape_on_buttons(Form& f) {
+  for (Button* b : {f.cancel.get(), f.ok.get()}) {
+    const bool is_cancel = b == f.cancel.get();
+    SetFocus(b->hwnd);
+    f.pump(60);
+    f.ok->sink.clear();
+    f.cancel->sink.clear();
+    key(VK_ESCAPE);
+    f.pump(250);
+    check_eq(b->sink.count(1), is_cancel ? 1 : 0,
+             is_cancel ? "Escape on the cancel button clicks it once"
+                       : "Escape on a button that is not Cancel does not click it");
+    check_eq(f.ok->sink.count(1) + f.cancel->sink.count(1), is_cancel ? 1 : 0,
+             "no other button clicks");
+  }
+}
+
 void tab_order(Form& f) {
   SetFocus(f.edit);
   f.pump(50);
@@ -315,7 +334,9 @@ int form_checks() {
     // does not have the focus).
     tab_order(f);
     default_and_cancel(f);
+    escape_on_buttons(f);
     font_and_browser(f);
+    pointer_shape_checks(f.cancel->d.get(), f.cancel->hwnd, "own container");
     // A snapshot of the button at twice its size.
     std::vector<unsigned> big = draw(f.ok->d.get(), 240, 80, 0xFF00FF);
     check(big[0] == 0xFF00FF && big[40 * 240 + 120] != 0xFF00FF,

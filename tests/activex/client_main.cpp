@@ -9,7 +9,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::printf(
         "usage: boton_ax_client typelib|resources OCX|registered|unregistered|dispatch|"
-        "container|lifetime|ole|form|roundrect\n");
+        "container|lifetime|ole|orders|form|atldialog|roundrect\n");
     return 2;
   }
   if (FAILED(OleInitialize(nullptr))) {
@@ -34,8 +34,12 @@ int wmain(int argc, wchar_t** argv) {
     rc = client::lifetime_checks();
   else if (cmd == L"form")
     rc = client::form_checks();
+  else if (cmd == L"atldialog")
+    rc = client::atl_dialog_checks();
   else if (cmd == L"ole")
     rc = client::ole_checks();
+  else if (cmd == L"orders")
+    rc = client::order_checks();
   else if (cmd == L"roundrect")
     rc = client::roundrect_checks();
   else

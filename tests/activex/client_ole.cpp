@@ -403,6 +403,8 @@ int ole_checks() {
   dispatch_rules();
   activation_rules();
   quick_activate_and_draw();
+  bounds_checks();
+  picture_checks();
   diagnostics_checks();
   return 0;
 }

@@ -4,20 +4,47 @@
 #   typelib      the published type library and the resources
 #   dispatch     the C++ client through IDispatch, events, persistence, lifetime
 #   vbscript     a VBScript client through cscript
+#   jscript      a JScript client through cscript: numbers as doubles, errors as exceptions
 #   container    the control in Wine's ATL host window
 #   lifetime     a container that lets go of the control inside its events
 #   form         two buttons and an edit box on a form, real pointer and keys
+#   atldialog    two controls in ATL host windows under IsDialogMessage, real pointer and keys
 #   ole          streams, storages, notifications, live fonts, activation, drawing
+#   orders       form runtimes' call orders around Load, and the container's font
 #   roundrect    the shape rasterizer against CreateRoundRectRgn
 set -euo pipefail
 AX_BUILD=$(readlink -f "$1") AX_PREFIX=$(readlink -m "$2")
 test_name=$3
 here=$(cd "$(dirname "$0")" && pwd)
+# The i686 server runs only where the machine runs 32-bit code and Wine's 32-bit side is there;
+# elsewhere its tests are skipped (77) with the reason.
+if [ "$(basename "$AX_BUILD")" = i686 ]; then
+  bash "$here/i686_check.sh" "$AX_BUILD" || exit $?
+fi
 # shellcheck source=wine_env.sh
 . "$here/wine_env.sh"
 ax_start
 
 client() { timeout 180 wine "$AX_CLIENT" "$@"; }
+
+# The class is registered in the registry view of the server's bitness only: the 32-bit view
+# (Wow6432Node) for the i686 server, the 64-bit one for the x86_64 server.
+clsid='{E8EFFF40-522D-4888-A7CE-251E55EBA459}'
+views_hold_class() { # registered?
+  local own=/reg:64 other=/reg:32
+  [ "$(basename "$AX_BUILD")" = i686 ] && own=/reg:32 other=/reg:64
+  if [ "$1" = true ]; then
+    wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$own" >/dev/null 2>&1 ||
+      { echo "FAIL: the class is not in the $own registry view" >&2; exit 1; }
+    if wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$other" >/dev/null 2>&1; then
+      echo "FAIL: the class is also in the $other registry view" >&2
+      exit 1
+    fi
+  elif wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$own" >/dev/null 2>&1; then
+    echo "FAIL: the class is still in the $own registry view after unregistering" >&2
+    exit 1
+  fi
+}
 
 case "$test_name" in
   register)
@@ -25,7 +52,9 @@ case "$test_name" in
     wine regedit /E "$(ax_winpath "$AX_BUILD")\\before.reg" HKEY_CLASSES_ROOT
     ax_register
     client registered
+    views_hold_class true
     ax_unregister
+    views_hold_class false
     # Unregistering what is not registered succeeds and changes nothing.
     ax_unregister || { echo "FAIL: a second unregistration failed" >&2; exit 1; }
     client unregistered
@@ -42,13 +71,15 @@ case "$test_name" in
     client typelib
     client resources "$(ax_winpath "$AX_OCX")"
     ;;
-  dispatch|container|lifetime|ole|form|roundrect)
+  dispatch|container|lifetime|ole|orders|form|atldialog|roundrect)
     ax_register
     client "$test_name"
     ;;
-  vbscript)
+  vbscript | jscript)
     ax_register
-    out=$(timeout 180 wine cscript //nologo "$(ax_winpath "$here/boton.vbs")" | tr -d '\r')
+    script=$here/boton.vbs
+    [ "$test_name" = jscript ] && script=$here/boton.js
+    out=$(timeout 180 wine "${AX_SYSDIR}cscript" //nologo "$(ax_winpath "$script")" | tr -d '\r')
     printf '%s\n' "$out"
     grep -q '^FAIL' <<<"$out" && exit 1
     grep -qx 'done' <<<"$out" || { echo "FAIL: the script did not finish" >&2; exit 1; }

@@ -9,6 +9,13 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 AX_OCX="$AX_BUILD/Brelund32.ocx"
 AX_CLIENT="$AX_BUILD/boton_ax_client.exe"
+# The i686 server is registered and scripted by the 32-bit system programs of the prefix
+# (SysWOW64), whose registry view is the 32-bit one; the x86_64 server by the native ones.
+if [ "$(basename "$AX_BUILD")" = i686 ]; then
+  AX_SYSDIR='C:\windows\syswow64\'
+else
+  AX_SYSDIR=''
+fi
 AX_XVFB_PID=""
 
 # The Windows form of a Unix path on Wine's Z: drive.
@@ -60,8 +67,8 @@ ax_display() {
   return 1
 }
 
-ax_register() { timeout 120 wine regsvr32 /s "$(ax_winpath "$AX_OCX")"; }
-ax_unregister() { timeout 120 wine regsvr32 /u /s "$(ax_winpath "$AX_OCX")"; }
+ax_register() { timeout 120 wine "${AX_SYSDIR}regsvr32" /s "$(ax_winpath "$AX_OCX")"; }
+ax_unregister() { timeout 120 wine "${AX_SYSDIR}regsvr32" /u /s "$(ax_winpath "$AX_OCX")"; }
 
 # Sets everything up; the caller's exit cleans up what was started.
 ax_start() {
