@@ -1,7 +1,7 @@
 // IDispatch and the dual vtable of _Boton. Both go through the control's one member table, so
 // names, dispatch ids and conversions cannot drift apart between the two ways in.
 #include "host/activex/boton_object.h"
-#include "host/activex/text.h"
+#include "host/activex/utf16.h"
 
 namespace brelund::ax {
 
