@@ -153,7 +153,7 @@ const FcFontSet* FontFaces::fallbacks(const Font& font) {
 }
 
 FT_Face FontFaces::face_for(const Font& font, FT_Face face, char32_t c) {
-  if (!face || rides_along(c) || FT_Get_Char_Index(face, c) != 0) return face;
+  if (!face || FT_Get_Char_Index(face, c) != 0 || rides_along(c)) return face;
   const FcFontSet* set = fallbacks(font);
   for (int i = 0; set && i < set->nfont; ++i) {
     FcCharSet* chars = nullptr;
