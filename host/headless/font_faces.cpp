@@ -136,10 +136,6 @@ FT_Face FontFaces::face(const Font& font, std::u32string_view text) {
   return face;
 }
 
-}  // namespace brelund::headless
-
-namespace brelund::headless {
-
 const FcFontSet* FontFaces::fallbacks(const Font& font) {
   const std::string key = font_key(font);
   if (auto it = fallbacks_.find(key); it != fallbacks_.end()) return it->second.get();

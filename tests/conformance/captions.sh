@@ -12,30 +12,36 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/headless" "$work/$host"
 
-# name, then the caption as a JSON string (a saved property set carries line breaks).
+# name | caption as a JSON string (a saved property set carries line breaks) | the font's size and
+# style, in DejaVu Sans
 looks=(
-  'blank ""'
-  'latin "Un bot\u00f3n grande"'
-  'arabic "\u0645\u0631\u062d\u0628\u0627 \u0628\u0643"'
-  'hebrew "\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd"'
-  'cjk "\u786e\u5b9a\u53d6\u6d88"'
-  'latin_cjk "OK \u786e\u5b9a"'
-  'mark "&Yes"'
-  'ampersand "Save && Exit"'
-  'final_ampersand "Yes&"'
-  'two_marks "&a&b"'
-  'crlf "Line one\r\nTwo"'
-  'lf "&First\nSecond line"'
-  'empty_line "Top\r\n\r\nBottom"'
+  'blank|""|"Size":12'
+  'latin|"Un bot\u00f3n grande"|"Size":12'
+  'arabic|"\u0645\u0631\u062d\u0628\u0627 \u0628\u0643"|"Size":12'
+  'hebrew|"\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd"|"Size":12'
+  'cjk|"\u786e\u5b9a\u53d6\u6d88"|"Size":12'
+  'latin_cjk|"OK \u786e\u5b9a"|"Size":12'
+  'mark|"&Yes"|"Size":12'
+  'ampersand|"Save && Exit"|"Size":12'
+  'final_ampersand|"Yes&"|"Size":12'
+  'two_marks|"&a&b"|"Size":12'
+  'crlf|"Line one\r\nTwo"|"Size":12'
+  'lf|"&First\nSecond line"|"Size":12'
+  'empty_line|"Top\r\n\r\nBottom"|"Size":12'
+  'small|"&First\nSecond line\r\n\u786e\u5b9a &OK"|"Size":8.25'
+  'bold|"&First\nSecond line\r\n\u786e\u5b9a &OK"|"Size":9,"Bold":true'
+  'italic|"&First\nSecond line\r\n\u786e\u5b9a &OK"|"Size":14,"Italic":true'
+  'large|"&First\nSecond line\r\n\u786e\u5b9a &OK"|"Size":20'
 )
+name() { printf '%s' "${1%%|*}"; }
 {
   echo new
   echo init
-  echo size 3000 1500
+  echo size 4500 2400
   echo show
   for look in "${looks[@]}"; do
-    name=${look%% *} caption=${look#* }
-    echo "read {\"Caption\":$caption,\"Font\":{\"Name\":\"DejaVu Sans\",\"Size\":12}}"
+    IFS='|' read -r name caption font <<<"$look"
+    echo "read {\"Caption\":$caption,\"Font\":{\"Name\":\"DejaVu Sans\",$font}}"
     echo "snapshot $name.png"
     echo state
   done
@@ -49,11 +55,11 @@ for h in headless "$host"; do
     echo "$h: expected ${#looks[@]} states, got ${#states[@]}"
     exit 1
   }
-  for i in "${!looks[@]}"; do printf '%s\n' "${states[$i]}" >"$work/$h/${looks[$i]%% *}.state"; done
+  for i in "${!looks[@]}"; do printf '%s\n' "${states[$i]}" >"$work/$h/$(name "${looks[$i]}").state"; done
 done
 
 status=0
 for look in "${looks[@]:1}"; do
-  "$compare" "${look%% *}" "$work/headless" "$work/$host" || status=1
+  "$compare" "$(name "$look")" "$work/headless" "$work/$host" || status=1
 done
 exit $status
