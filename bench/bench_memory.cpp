@@ -14,8 +14,8 @@
 #include "brelund/forms.h"
 #include "brelund/headless/button.h"
 #include "brelund/headless/form.h"
+#include "host/headless/caption_shaping.h"
 #include "host/headless/internals.h"
-#include "host/headless/text.h"
 
 namespace brelund::bench {
 namespace {

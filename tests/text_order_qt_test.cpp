@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/headless/text.h"
+#include "host/headless/caption_shaping.h"
 
 namespace {
 

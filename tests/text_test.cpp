@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "host/headless/text.h"
+#include "host/headless/caption_shaping.h"
 
 namespace brelund::headless {
 namespace {

@@ -2,7 +2,7 @@
 // names, dispatch ids and conversions cannot drift apart between the two ways in.
 #include "host/activex/boton_object.h"
 #include "host/activex/dispatch_args.h"
-#include "host/activex/text.h"
+#include "host/activex/utf16.h"
 
 namespace brelund::ax {
 

@@ -5,7 +5,7 @@
 #include "control/convert.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/stream_format.h"
-#include "host/activex/text.h"
+#include "host/activex/utf16.h"
 #include "host/common/property_bag.h"
 
 namespace brelund::ax {

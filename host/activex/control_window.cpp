@@ -7,7 +7,7 @@
 
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
-#include "host/activex/text.h"
+#include "host/activex/utf16.h"
 #include "render/colour.h"
 
 namespace brelund::ax {

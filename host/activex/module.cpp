@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "host/activex/text.h"
+#include "host/activex/utf16.h"
 #include "typelib/brelund_h.h"
 
 namespace brelund::ax {

@@ -7,7 +7,7 @@
 #include <type_traits>
 
 #include "host/activex/gdi.h"
-#include "host/activex/text.h"
+#include "host/activex/utf16.h"
 #include "brelund/error.h"
 #include "control/numeric.h"
 

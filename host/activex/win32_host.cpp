@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "host/activex/caption_gdi.h"
 #include "host/activex/ole_values.h"
-#include "host/activex/text.h"
 #include "brelund/error.h"
 #include "brelund/units.h"
 #include "control/numeric.h"
@@ -117,14 +117,7 @@ void Label::changed(host::Change what) {
   MemoryDc dc;
   FontHandle font(create_gdi_font(*this->font()));
   Selection sel(dc.get(), font.get());
-  const std::wstring text = widen(caption());
-  SIZE s{};
-  if (!GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &s)) s = {};
-  if (text.empty()) {
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc.get(), &tm);
-    s.cy = tm.tmHeight;
-  }
+  const SIZE s = measure_caption(dc.get(), caption());
   measured(units::twips_of_pixels(s.cx), units::twips_of_pixels(s.cy));
 }
 
@@ -265,9 +258,8 @@ ComposedFace::ComposedFace(Raster face, host::Image& pic, host::Label& label,
     Selection sel(mem_.get(), f.get());
     SetBkMode(mem_.get(), TRANSPARENT);
     SetTextColor(mem_.get(), static_cast<COLORREF>(SysColorToRgb(platform, label.fore_color())));
-    const std::wstring text = widen(label.caption());
-    TextOutW(mem_.get(), units::position_pixels(label.left()), units::position_pixels(label.top()),
-             text.c_str(), static_cast<int>(text.size()));
+    draw_caption(mem_.get(), units::position_pixels(label.left()),
+                 units::position_pixels(label.top()), label.caption());
   }
 }
 

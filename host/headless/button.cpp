@@ -6,14 +6,14 @@
 #include "brelund/units.h"
 
 #include "host/common/png.h"
+#include "host/headless/caption_box.h"
 #include "host/headless/internals.h"
-#include "host/headless/text.h"
 #include "render/colour.h"
 
 namespace brelund::headless {
 
 Button::Impl::Impl(host::EventSink* events, host::Observer* observer, TextMeasure measure)
-    : label(measure ? std::move(measure) : TextMeasure(measure_text)),
+    : label(measure ? std::move(measure) : TextMeasure(measure_caption)),
       platform(surface),
       instance(surface, label, pic, mask, timer, platform, sink, observer) {
   sink.target = events;
@@ -71,8 +71,8 @@ Raster Button::compose() {
   }
   if (FontRef font = h.label.font()) {
     const OleColor rgb = SysColorToRgb(h.platform, h.label.fore_color());
-    draw_text(out, units::position_pixels(h.label.left()), units::position_pixels(h.label.top()),
-              *font, h.label.caption(), argb_of_rgb(rgb));
+    draw_caption(out, units::position_pixels(h.label.left()), units::position_pixels(h.label.top()),
+                 *font, h.label.caption(), argb_of_rgb(rgb));
   }
   // White mask pixels are cut away; without a mask the whole window shows.
   for (int y = 0; y < out.height; ++y)

@@ -1,6 +1,6 @@
 #include "host/headless/font_faces.h"
 
-#include <fontconfig/fontconfig.h>
+#include <hb.h>
 
 namespace brelund::headless {
 
@@ -31,26 +31,62 @@ struct PatternDeleter {
 };
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
 
-// fontconfig's best file for the family and style, or false when it has none.
-bool match_file(const Font& f, std::string& file, int& index) {
+bool fontconfig_ready() {
   static const bool ready = FcInit() == FcTrue;
-  if (!ready) return false;
+  return ready;
+}
+
+// The pattern fontconfig matches the font's family and style with, substituted as for a match;
+// null when fontconfig cannot be used.
+Pattern font_pattern(const Font& f) {
+  if (!fontconfig_ready()) return nullptr;
   Pattern pattern(FcPatternCreate());
-  if (!pattern) return false;
+  if (!pattern) return nullptr;
   FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(f.name.c_str()));
   FcPatternAddInteger(pattern.get(), FC_WEIGHT, is_bold(f) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern.get(), FC_SLANT, f.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
   FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
+  return pattern;
+}
+
+bool file_of(FcPattern* font, std::string& file, int& index) {
+  FcChar8* path = nullptr;
+  if (FcPatternGetString(font, FC_FILE, 0, &path) != FcResultMatch || !path) return false;
+  file = reinterpret_cast<const char*>(path);
+  if (FcPatternGetInteger(font, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
+  return true;
+}
+
+// fontconfig's best file for the family and style, or false when it has none.
+bool match_file(const Font& f, std::string& file, int& index) {
+  const Pattern pattern = font_pattern(f);
+  if (!pattern) return false;
   FcResult result = FcResultNoMatch;
   Pattern match(FcFontMatch(nullptr, pattern.get(), &result));
   if (!match || result != FcResultMatch) return false;
-  FcChar8* path = nullptr;
-  if (FcPatternGetString(match.get(), FC_FILE, 0, &path) != FcResultMatch || !path) return false;
-  file = reinterpret_cast<const char*>(path);
-  if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &index) != FcResultMatch) index = 0;
-  return true;
+  return file_of(match.get(), file, index);
+}
+
+std::string font_key(const Font& font) {
+  return font.name + (is_bold(font) ? "|b" : "|") + (font.italic ? "i" : "");
+}
+
+// Characters that belong to the letter before them rather than having a glyph of their own
+// everywhere: marks and format controls. A face without them keeps them, so that a fallback
+// face does not split a letter from its marks or break a joined run.
+bool rides_along(char32_t c) {
+  if (c < 0x20) return true;
+  switch (hb_unicode_general_category(hb_unicode_funcs_get_default(), c)) {
+    case HB_UNICODE_GENERAL_CATEGORY_NON_SPACING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_FORMAT:
+      return true;
+    default:
+      return false;
+  }
 }
 
 bool covers(FT_Face face, std::u32string_view text) {
@@ -82,7 +118,7 @@ FT_Face FontFaces::open(const std::string& file, int index) {
 }
 
 FT_Face FontFaces::matched(const Font& font) {
-  const std::string key = font.name + (is_bold(font) ? "|b" : "|") + (font.italic ? "i" : "");
+  const std::string key = font_key(font);
   if (auto it = matches_.find(key); it != matches_.end()) return it->second;
   std::string file;
   int index = 0;
@@ -97,6 +133,36 @@ FT_Face FontFaces::face(const Font& font, std::u32string_view text) {
   if (face && covers(face, text)) return face;
   FT_Face fallback = open(dejavu_file(font), 0);
   if (fallback && (!face || covers(fallback, text))) return fallback;
+  return face;
+}
+
+const FcFontSet* FontFaces::fallbacks(const Font& font) {
+  const std::string key = font_key(font);
+  if (auto it = fallbacks_.find(key); it != fallbacks_.end()) return it->second.get();
+  FontSet sorted;
+  if (const Pattern pattern = font_pattern(font)) {
+    FcResult result = FcResultNoMatch;
+    // Trimmed: a face that adds no character to those before it is left out.
+    sorted.reset(FcFontSort(nullptr, pattern.get(), FcTrue, nullptr, &result));
+  }
+  return fallbacks_.emplace(key, std::move(sorted)).first->second.get();
+}
+
+FT_Face FontFaces::face_for(const Font& font, FT_Face face, char32_t c) {
+  if (!face || FT_Get_Char_Index(face, c) != 0 || rides_along(c)) return face;
+  const FcFontSet* set = fallbacks(font);
+  for (int i = 0; set && i < set->nfont; ++i) {
+    FcCharSet* chars = nullptr;
+    if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &chars) != FcResultMatch ||
+        !FcCharSetHasChar(chars, c))
+      continue;
+    std::string file;
+    int index = 0;
+    if (!file_of(set->fonts[i], file, index)) continue;
+    // fontconfig's character sets can list what a face maps to an empty glyph: FreeType decides.
+    FT_Face other = open(file, index);
+    if (other && FT_Get_Char_Index(other, c) != 0) return other;
+  }
   return face;
 }
 

@@ -1,8 +1,10 @@
 // The faces the headless host draws captions with: fontconfig chooses the file for a font's
-// family, bold and italic; FreeType opens it once. DejaVu is the fallback when fontconfig finds
-// nothing or the face lacks the caption's characters.
+// family, bold and italic; FreeType opens it once. DejaVu is the face when fontconfig finds
+// nothing or the face lacks the caption's characters; a character that neither has comes from
+// the face fontconfig lists next for the font that has it, as Qt's text does.
 #pragma once
 
+#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -27,6 +29,11 @@ class FontFaces {
   // no face can be loaded at all (fonts missing): text is then measured as empty.
   FT_Face face(const Font& font, std::u32string_view text);
 
+  // The face that draws `c` in a caption whose face is `face` (from face() above): `face` itself
+  // when it has the character, else the first of fontconfig's faces for `font`, nearest first,
+  // that has it; `face` again when none has (its missing-glyph box shows).
+  FT_Face face_for(const Font& font, FT_Face face, char32_t c);
+
  private:
   FontFaces();
   struct LibraryDeleter {
@@ -37,10 +44,17 @@ class FontFaces {
   };
   FT_Face open(const std::string& file, int index);
   FT_Face matched(const Font& font);
+  struct FontSetDeleter {
+    void operator()(FcFontSet* s) const { FcFontSetDestroy(s); }
+  };
+  using FontSet = std::unique_ptr<FcFontSet, FontSetDeleter>;
+  // fontconfig's faces for the font's family and style, nearest first, each with its characters.
+  const FcFontSet* fallbacks(const Font& font);
 
   std::unique_ptr<FT_LibraryRec_, LibraryDeleter> library_;
   std::map<std::string, std::unique_ptr<FT_FaceRec_, FaceDeleter>> files_;
-  std::map<std::string, FT_Face> matches_;  // family/bold/italic -> face
+  std::map<std::string, FT_Face> matches_;    // family/bold/italic -> face
+  std::map<std::string, FontSet> fallbacks_;  // family/bold/italic -> sorted faces (may be null)
 };
 
 }  // namespace brelund::headless

@@ -71,12 +71,7 @@ void BotonWidget::paintEvent(QPaintEvent*) {
     else
       p.drawImage(at.topLeft(), d.pic.image());
   }
-  if (const QRect at = d.caption_rect(); !text().isEmpty()) {
-    p.setFont(d.label.qfont());
-    p.setPen(d.label.colour());
-    p.drawText(at.topLeft().x(), at.topLeft().y(), 1 << 20, 1 << 20,
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic, text());
-  }
+  if (!text().isEmpty()) d.label.paint(p, d.caption_rect());
 }
 
 namespace {

@@ -2,22 +2,51 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QTimerEvent>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "brelund/error.h"
 #include "brelund/units.h"
+#include "host/common/caption_rule.h"
 #include "host/qt/qt_values.h"
 
 namespace brelund::qt {
 
 namespace {
-// The caption is drawn as a Qt button draws its text: an ampersand marks the mnemonic.
+// Each line of the caption is drawn as a Qt button draws its text, Qt marking the underlined
+// character; the lines come from the one caption rule (host/common/caption_rule.h), written in
+// Qt's marking (marked() below).
 constexpr int kTextFlags = Qt::TextSingleLine | Qt::TextShowMnemonic;
 
 int px(float twips) { return units::position_pixels(twips); }
 int extent(float twips) { return static_cast<int>(std::ceil(twips / units::kTwipsPerPixel)); }
+
+QString qstring(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// A line as Qt's mnemonic marking reads it: a literal `&` doubled, one `&` before the underlined
+// character.
+QString marked(const host::CaptionLine& line) {
+  std::string out;
+  for (std::size_t i = 0; i < line.text.size(); ++i) {
+    if (line.underline && i == *line.underline) out += '&';
+    out += line.text[i];
+    if (line.text[i] == '&') out += '&';
+  }
+  return qstring(out);
+}
+
+// The width of each line as drawn, in pixels.
+std::vector<int> line_widths(const QFontMetrics& fm, const std::vector<host::CaptionLine>& lines) {
+  std::vector<int> widths;
+  for (const host::CaptionLine& line : lines)
+    widths.push_back(fm.size(kTextFlags, marked(line)).width());
+  return widths;
+}
 }  // namespace
 
 Label::Label(QAbstractButton& button, host::Platform& platform)
@@ -64,11 +93,52 @@ void Label::measure() {
   stale_ = false;
   const FontRef f = font();
   qfont_ = to_qfont(f ? *f : Font{});
-  if (pinned()) {
-    measured(0, 0);
+  // Glyphs fitted to whole pixels, advances included, and no kerning, as Windows and the
+  // headless host draw captions: with the lighter hinting of most desktops Qt spaces letters by
+  // their unhinted widths, and kerns pairs such as "Ye"; a caption would measure a few pixels
+  // wider or narrower than on the other hosts.
+  qfont_.setHintingPreference(QFont::PreferFullHinting);
+  qfont_.setKerning(false);
+  if (pinned()) return measured(0, 0);
+  const QFontMetrics fm(qfont_);
+  const std::string text = text_.toStdString();
+  QSize size;
+  if (host::plain_caption(text)) {
+    size = fm.size(kTextFlags, text_);
   } else {
-    const QSize size = QFontMetrics(qfont_).size(kTextFlags, text_);
-    measured(units::twips_of_pixels(size.width()), units::twips_of_pixels(size.height()));
+    const std::vector<host::CaptionLine> lines = host::caption_lines(text);
+    const std::vector<int> widths = line_widths(fm, lines);
+    const long long height =
+        static_cast<long long>(fm.height()) * static_cast<long long>(lines.size());
+    size = {*std::max_element(widths.begin(), widths.end()),
+            static_cast<int>(std::min<long long>(height, INT_MAX))};
+  }
+  measured(units::twips_of_pixels(size.width()), units::twips_of_pixels(size.height()));
+}
+
+void Label::paint(QPainter& p, const QRect& at) {
+  const QString text = button_.text();
+  if (text.isEmpty()) return;
+  p.setFont(qfont());
+  p.setPen(colour());
+  const std::string utf8 = text.toStdString();
+  if (host::plain_caption(utf8)) {
+    p.drawText(at.x(), at.y(), 1 << 20, 1 << 20, Qt::AlignLeft | Qt::AlignTop | kTextFlags, text);
+    return;
+  }
+  const QFontMetrics fm(qfont_);
+  const std::vector<host::CaptionLine> lines = host::caption_lines(utf8);
+  const std::vector<int> widths = line_widths(fm, lines);
+  const int box = *std::max_element(widths.begin(), widths.end());
+  const QRect clip = p.hasClipping() ? p.clipBoundingRect().toAlignedRect() : QRect();
+  long long top = at.y();
+  for (std::size_t i = 0; i < lines.size(); ++i, top += fm.height()) {
+    if (top > INT_MAX - (1 << 20)) break;
+    const QRect line(at.x() + host::centred_offset(box, widths[i]), static_cast<int>(top), 1 << 20,
+                     fm.height());
+    if (!clip.isNull() && !clip.intersects(line)) continue;
+    p.drawText(line.x(), line.y(), 1 << 20, 1 << 20, Qt::AlignLeft | Qt::AlignTop | kTextFlags,
+               marked(lines[i]));
   }
 }
 

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QFont>
+#include <QPainter>
 #include <QPixmap>
 #include <QRect>
 #include <QTimer>
@@ -49,6 +50,8 @@ class Label final : public host::StoredLabel {
   QFont qfont();
   QColor colour();
   QRect rect();
+  // Paints the caption with its box's top-left corner at `at`'s, each line centred in the box.
+  void paint(QPainter& p, const QRect& at);
   // Called after the text or font changed (the caption is measured again when asked for).
   std::function<void()> on_measured;
   Edits* edits = nullptr;

@@ -43,7 +43,27 @@ ax_prefix() {
       [ -f "$WINEPREFIX/system.reg" ] || { echo "wine prefix could not be made" >&2; exit 1; }
       touch "$WINEPREFIX/.brelund-ready"
     fi
+    ax_font_links
   ) 9>"$WINEPREFIX.lock"
+}
+
+# Windows draws a character that a caption's face lacks from the faces listed for that face
+# under FontLink\SystemLink, and from nothing else; Windows lists them for its own interface
+# faces only, each style by its full name ("Meiryo Bold"), as the lookup is by the face chosen.
+# The traces' captions are set in DejaVu Sans, so the prefix links its four faces to the face
+# that fontconfig gives the other hosts for CJK text. Without such a face nothing is linked
+# (the characters show the missing-glyph box, as on those hosts), and the next start looks again.
+ax_font_links() {
+  [ -f "$WINEPREFIX/.brelund-font-links" ] && return 0
+  local face style
+  face=$(fc-match -f '%{file|basename},%{family[0]}' 'DejaVu Sans:charset=4e00' 2>/dev/null) || face=
+  case "$face" in '' | DejaVu*) return 0 ;; esac
+  for style in '' ' Bold' ' Oblique' ' Bold Oblique'; do
+    timeout 120 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "DejaVu Sans$style" /t REG_MULTI_SZ /d "$face" /f >/dev/null 2>&1 || return 0
+  done
+  wineserver -w
+  touch "$WINEPREFIX/.brelund-font-links"
 }
 
 # Starts Xvfb on the first free display unless one is set and reachable.

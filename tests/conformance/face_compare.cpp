@@ -2,30 +2,14 @@
 // agree outside the caption's and the picture's boxes (whose text and images each host draws its
 // own way). STATE is the `state` line the trace printed right after the snapshot. Exit status 1
 // names the first pixel that differs.
-#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "brelund/units.h"
-#include "host/common/png.h"
+#include "tests/conformance/snapshot_boxes.h"
 
-namespace {
-
-struct Box {
-  int left, top, right, bottom;  // pixels, right and bottom excluded
-  bool holds(int x, int y) const { return x >= left && y >= top && x < right && y < bottom; }
-};
-
-Box box_of(const nlohmann::json& child) {
-  const auto px = [](double twips) { return twips / brelund::units::kTwipsPerPixel; };
-  const double l = child["Left"], t = child["Top"], w = child["Width"], h = child["Height"];
-  // A pixel the box touches at all counts as the box's.
-  return {static_cast<int>(std::floor(px(l))), static_cast<int>(std::floor(px(t))),
-          static_cast<int>(std::ceil(px(l + w))), static_cast<int>(std::ceil(px(t + h)))};
-}
-
-}  // namespace
+using conformance::Box;
+using conformance::box_of;
 
 int main(int argc, char** argv) {
   if (argc != 4) {
@@ -33,10 +17,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    using brelund::png::decode;
-    using brelund::png::read_file;
-    const auto a = decode(read_file(argv[1], std::size_t{64} << 20));
-    const auto b = decode(read_file(argv[2], std::size_t{64} << 20));
+    const auto a = conformance::read_snapshot(argv[1]);
+    const auto b = conformance::read_snapshot(argv[2]);
     if (a->width != b->width || a->height != b->height) {
       std::cout << "sizes differ: " << a->width << "x" << a->height << " and " << b->width << "x"
                 << b->height << '\n';

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <windows.h>
+// BSTR and SysStringLen, which windows.h leaves out under WIN32_LEAN_AND_MEAN.
+#include <oleauto.h>
 
 #include <climits>
 #include <string>

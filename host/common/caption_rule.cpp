@@ -1,0 +1,61 @@
+#include "host/common/caption_rule.h"
+
+#include <algorithm>
+
+namespace brelund::host {
+
+namespace {
+
+bool is_break(char c) noexcept { return c == '\r' || c == '\n'; }
+
+// Bytes of the UTF-8 sequence that starts with `lead`; a stray continuation byte or an invalid
+// lead counts as one, so that marking it cannot swallow what follows.
+std::size_t sequence_bytes(unsigned char lead) noexcept {
+  if (lead >= 0xF0 && lead < 0xF8) return 4;
+  if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+}  // namespace
+
+bool plain_caption(std::string_view caption) noexcept {
+  return caption.find_first_of("&\r\n") == std::string_view::npos;
+}
+
+std::vector<CaptionLine> caption_lines(std::string_view caption) {
+  std::vector<CaptionLine> lines(1);
+  for (std::size_t i = 0; i < caption.size();) {
+    CaptionLine& line = lines.back();
+    const char c = caption[i];
+    if (is_break(c)) {
+      // CR LF and LF CR are one break; CR CR and LF LF are two.
+      const bool pair = i + 1 < caption.size() && is_break(caption[i + 1]) && caption[i + 1] != c;
+      i += pair ? 2 : 1;
+      if (i < caption.size()) lines.emplace_back();
+      continue;
+    }
+    if (c == '&' && i + 1 < caption.size()) {
+      const char next = caption[i + 1];
+      if (next == '&') {
+        line.text += '&';
+        i += 2;
+      } else if (is_break(next)) {
+        ++i;  // hidden, and the break underlines nothing
+      } else {
+        const std::size_t n =
+            std::min(sequence_bytes(static_cast<unsigned char>(next)), caption.size() - i - 1);
+        line.underline = line.text.size();
+        line.underline_bytes = n;
+        line.text.append(caption.substr(i + 1, n));
+        i += 1 + n;
+      }
+      continue;
+    }
+    line.text += c;  // a final lone `&` is drawn as it is
+    ++i;
+  }
+  return lines;
+}
+
+}  // namespace brelund::host
