@@ -68,8 +68,8 @@ void check_output(const std::string& path, const std::string& extension, bool bi
   if (path.empty()) throw Failure("-o needs a non-empty file name");
   if (path == "-") {
     if (binary && isatty(STDOUT_FILENO))
-      throw Failure("will not write a " + extension.substr(1) +
-                    " image to a terminal; redirect standard output or give -o FILE");
+      throw Failure("will not write binary data (" + extension.substr(1) +
+                    ") to a terminal; redirect standard output or give -o FILE");
     return;
   }
   if (is_special(path)) return;

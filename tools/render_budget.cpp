@@ -24,8 +24,10 @@ std::uint64_t pixels_needed(const forms::Form& form) {
 void check_budget(const forms::Form& form, const std::string& name, std::uint64_t max_pixels) {
   const std::uint64_t need = pixels_needed(form);
   if (need <= max_pixels) return;
-  throw Failure(escaped(name) + ": the form and its " + std::to_string(form.controls.size()) +
-                " buttons need " + std::to_string(need) + " pixels, more than the limit of " +
+  const std::size_t n = form.controls.size();
+  throw Failure(escaped(name) + ": the form and its " + std::to_string(n) +
+                (n == 1 ? " button need " : " buttons need ") + std::to_string(need) +
+                " pixels, more than the limit of " +
                 std::to_string(max_pixels) + " (raise it with --max-pixels " +
                 std::to_string(need) + ")");
 }

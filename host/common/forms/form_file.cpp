@@ -282,8 +282,12 @@ Variant typed_value(const Member& m, const J& j, const Context& cx) {
       return checked_string(j, cx);
     case ValueType::boolean:
       return checked_bool(j, cx);
-    case ValueType::int16:
-      return static_cast<std::int32_t>(checked_integer(j, cx, INT16_MIN, INT16_MAX));
+    case ValueType::int16: {
+      const long long v = checked_integer(j, cx, INT16_MIN, INT16_MAX);
+      if (m.id == MemberId::MousePointer && !detail::is_mouse_pointer(v))
+        cx.fail("expected a pointer shape: 0 to 15, or 99");
+      return static_cast<std::int32_t>(v);
+    }
     case ValueType::int32: {
       const auto [least, most] = detail::property_range(m.id);
       return static_cast<std::int32_t>(checked_integer(j, cx, least, most));
@@ -419,7 +423,7 @@ struct DuplicateKeys {
       auto& level = stack.back();
       const std::string& key = parsed.get_ref<const std::string&>();
       if (std::find(level.keys.begin(), level.keys.end(), key) != level.keys.end())
-        found = {control(), key};
+        found = {control(), stack.size() == 2 && stack[0].key == "Form" ? "Form." + key : key};
       level.keys.push_back(key);
       level.key = key;
     }

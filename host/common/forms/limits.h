@@ -20,12 +20,16 @@ inline bool font_size_in_range(double v) noexcept { return v > 0 && v <= 2048; }
 inline bool font_number_in_range(long long v) noexcept { return v >= 0 && v <= 1000; }
 
 // The whole numbers a saved Long property may hold. Light is added to and taken from the colour
-// components, which the face computes as 16-bit integers: past that range every drawing
-// overflows, so a file cannot ask for it.
+// components (0 to 255), which the face computes as 16-bit integers: within this range no colour
+// overflows, past it some or all do, and the file could not be shown.
+inline constexpr long long kMaxLight = INT16_MAX - 255;
 inline std::pair<long long, long long> property_range(MemberId id) noexcept {
-  if (id == MemberId::Light) return {INT16_MIN, INT16_MAX};
+  if (id == MemberId::Light) return {-kMaxLight, kMaxLight};
   return {INT32_MIN, INT32_MAX};
 }
+
+// The pointer shapes there are: 0 to 15, and 99 for the control's own MouseIcon.
+inline bool is_mouse_pointer(long long v) noexcept { return (v >= 0 && v <= 15) || v == 99; }
 
 // A colour in the control's &H notation: &H, one to eight hexadecimal digits, an optional &.
 inline bool is_colour_text(std::string_view t) noexcept {
