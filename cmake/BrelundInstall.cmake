@@ -16,25 +16,12 @@ set_target_properties(brelund_common PROPERTIES EXPORT_NAME Common)
 set_target_properties(brelund_forms PROPERTIES EXPORT_NAME Forms)
 set_target_properties(brelund_headless PROPERTIES EXPORT_NAME Headless)
 
-# Installed programs find the libraries from their own place, wherever the prefix is; in the
-# system's library folders (the Debian packages) they need no search path at all.
-set(BRELUND_SYSTEM_LIBDIR OFF)
-if(CMAKE_INSTALL_FULL_LIBDIR MATCHES "^/usr(/local)?/lib(/${CMAKE_LIBRARY_ARCHITECTURE})?$")
-  set(BRELUND_SYSTEM_LIBDIR ON)
-endif()
+# Installed programs find the libraries from their own place, wherever the prefix is (paths from
+# $ORIGIN also serve a relocated tree; lintian accepts them).
 function(brelund_install_rpath target from)
-  if(BRELUND_SYSTEM_LIBDIR)
-    set_target_properties(${target} PROPERTIES INSTALL_RPATH "")
-  else()
-    file(RELATIVE_PATH up /${from} /${CMAKE_INSTALL_LIBDIR})
-    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${up}")
-  endif()
+  file(RELATIVE_PATH up /${from} /${CMAKE_INSTALL_LIBDIR})
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/${up}")
 endfunction()
-foreach(lib brelund_core brelund_common brelund_forms brelund_headless brelund_qt)
-  if(TARGET ${lib} AND BRELUND_SYSTEM_LIBDIR)
-    set_target_properties(${lib} PROPERTIES INSTALL_RPATH "")
-  endif()
-endforeach()
 brelund_install_rpath(boton ${CMAKE_INSTALL_BINDIR})
 # `boton trace --host qt` finds its helper here, relative to its own folder.
 file(RELATIVE_PATH BRELUND_LIBEXEC_FROM_BIN /${CMAKE_INSTALL_BINDIR} /${BRELUND_LIBEXEC_DIR})
@@ -76,9 +63,6 @@ if(TARGET brelund_qt)
   # An internal helper: only `boton trace --host qt` runs it.
   install(TARGETS boton-trace-qt RUNTIME DESTINATION ${BRELUND_LIBEXEC_DIR} COMPONENT qttools)
   if(TARGET brelund_designer)
-    if(BRELUND_SYSTEM_LIBDIR)
-      set_target_properties(brelund_designer PROPERTIES INSTALL_RPATH "")
-    endif()
     install(TARGETS brelund_designer
       LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/qt6/plugins/designer COMPONENT qtdev)
   endif()
@@ -153,7 +137,7 @@ foreach(pc core headless qt)
 endforeach()
 
 # The documents: the form format with its JSON Schema and the trace language.
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+install(FILES ${PROJECT_SOURCE_DIR}/CHANGELOG.md
   ${PROJECT_SOURCE_DIR}/docs/forms.md ${PROJECT_SOURCE_DIR}/docs/trace.md
   ${PROJECT_SOURCE_DIR}/docs/form.schema.json DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT doc)
 

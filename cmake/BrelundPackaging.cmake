@@ -22,7 +22,6 @@ set(CPACK_PACKAGE_CONTACT "${BRELUND_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Boton, a shaded 3-D push button control")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
   GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -38,13 +37,17 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR} ${PROJECT_
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # Debug symbols need a build with them (RelWithDebInfo, Debug); then they go to -dbgsym packages.
+# Either way the packaged files are stripped: by the debug split, or at installation.
 if(CMAKE_BUILD_TYPE MATCHES "^(RelWithDebInfo|Debug)$")
   set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+else()
+  set(CPACK_STRIP_FILES ON)
 endif()
 
-set(BRELUND_DEB_TEXT "Brelund is a C++20 library with one control, Boton: a push button with a
-shaded, three-dimensional face, rounded corners that let clicks through, hover
-and press looks, keyboard default and cancel behaviour and saved properties.")
+set(BRELUND_DEB_TEXT "Brelund is a C++20 library with one control, Boton: a push button with
+a shaded, three-dimensional face, rounded corners that let clicks through,
+hover and press looks, keyboard default and cancel behaviour and saved
+properties.")
 
 set(BRELUND_DEB_COMPONENTS)
 # component package section architecture-independent? summary description-paragraph
@@ -84,7 +87,7 @@ foreach(lib core common forms headless)
   set(CPACK_DEBIAN_${L}_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
 endforeach()
 set(CPACK_COMPONENT_CORE_DESCRIPTION
-  "Boton push button control - core library\n${BRELUND_DEB_TEXT}\n.\nThis package holds the portable core: the control, its drawing, shape and input.")
+  "Boton push button control - core library\n${BRELUND_DEB_TEXT}\n.\nThis package holds the portable core: the control, its drawing, shape\nand input.")
 set(CPACK_COMPONENT_HEADLESS_DESCRIPTION
   "Boton push button control - headless host library\n${BRELUND_DEB_TEXT}\n.\nThis package holds the headless host: a software raster with FreeType captions\nthat draws buttons and forms to PNG images without a display.")
 set(CPACK_DEBIAN_COMMON_PACKAGE_DEPENDS "${lib_core}${V}")
@@ -92,7 +95,7 @@ set(CPACK_DEBIAN_FORMS_PACKAGE_DEPENDS "${lib_common}${V}, ${lib_core}${V}")
 set(CPACK_DEBIAN_HEADLESS_PACKAGE_DEPENDS "${lib_forms}${V}, ${lib_common}${V}, ${lib_core}${V}, fonts-dejavu-core")
 
 brelund_deb(dev libbrelund-dev libdevel "Boton push button control - development files"
-  "This package holds the headers, the CMake package (components Core and Headless)\nand the pkg-config files brelund-core and brelund-headless.")
+  "This package holds the headers, the CMake package (components Core and\nHeadless) and the pkg-config files brelund-core and brelund-headless.")
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
   "${lib_core}${V}, ${lib_common}${V}, ${lib_forms}${V}, ${lib_headless}${V}")
 
@@ -120,4 +123,5 @@ if(BRELUND_WITH_QT)
   set(CPACK_DEBIAN_QTTOOLS_PACKAGE_DEPENDS "brelund-tools${V}, ${lib_qt}${V}, ${lib_forms}${V}, ${lib_common}${V}, ${lib_core}${V}")
 endif()
 set(CPACK_COMPONENTS_ALL ${BRELUND_DEB_COMPONENTS})
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian/drop_ldconfig_scripts.cmake)
 include(CPack)
