@@ -27,9 +27,8 @@ void check_budget(const forms::Form& form, const std::string& name, std::uint64_
   const std::size_t n = form.controls.size();
   throw Failure(escaped(name) + ": the form and its " + std::to_string(n) +
                 (n == 1 ? " button need " : " buttons need ") + std::to_string(need) +
-                " pixels, more than the limit of " +
-                std::to_string(max_pixels) + " (raise it with --max-pixels " +
-                std::to_string(need) + ")");
+                " pixels, more than the limit of " + std::to_string(max_pixels) +
+                " (raise it with --max-pixels " + std::to_string(need) + ")");
 }
 
 headless::FormInstance open_with_progress(forms::Form form, const std::string& name,

@@ -67,7 +67,7 @@ LOADER_CASES = {
     "numeric Caption": (broken(["Controls", 0, "Properties", "Caption"], 5), False),
     "textual Enabled": (broken(["Controls", 0, "Properties", "Enabled"], "True"), False),
     "Light past 16 bits": (broken(["Controls", 0, "Properties", "Light"], 100000), False),
-    "Light at its least": (broken(["Controls", 0, "Properties", "Light"], -32512), True),
+    "Light at its least": (broken(["Controls", 0, "Properties", "Light"], -32000), True),
     "Light that overflows a colour": (broken(["Controls", 0, "Properties", "Light"], 32767), False),
     "pointer shape 99": (broken(["Controls", 0, "Properties", "MousePointer"], 99), True),
     "pointer shape 16": (broken(["Controls", 0, "Properties", "MousePointer"], 16), False),

@@ -21,8 +21,9 @@ inline bool font_number_in_range(long long v) noexcept { return v >= 0 && v <= 1
 
 // The whole numbers a saved Long property may hold. Light is added to and taken from the colour
 // components (0 to 255), which the face computes as 16-bit integers: within this range no colour
-// overflows, past it some or all do, and the file could not be shown.
-inline constexpr long long kMaxLight = INT16_MAX - 255;
+// overflows (the shading's steps and rounding stay some way inside 16 bits), past it some or all
+// do, and the file could not be shown.
+inline constexpr long long kMaxLight = 32000;
 inline std::pair<long long, long long> property_range(MemberId id) noexcept {
   if (id == MemberId::Light) return {-kMaxLight, kMaxLight};
   return {INT32_MIN, INT32_MAX};
