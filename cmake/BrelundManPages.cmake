@@ -9,13 +9,24 @@ endif()
 
 function(brelund_man_page target summary component)
   set(page ${PROJECT_BINARY_DIR}/man/${target}.1)
+  set(include ${PROJECT_BINARY_DIR}/man/${target}.h2m)
+  # Each command's own help, for a program with commands.
+  set(commands_step)
+  if(target STREQUAL "boton")
+    set(commands_step COMMAND ${CMAKE_COMMAND} -DBOTON=$<TARGET_FILE:boton> -DOUTPUT=${include}
+      -DCOMMANDS=trace,render,resave,check,gallery
+      -P ${PROJECT_SOURCE_DIR}/cmake/man_commands.cmake)
+  else()
+    set(commands_step COMMAND ${CMAKE_COMMAND} -E touch ${include})
+  endif()
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    ${commands_step}
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
       ${HELP2MAN} --no-info --no-discard-stderr --name=${summary} --section=1
-      --output=${page} $<TARGET_FILE:${target}>
+      --include=${include} --output=${page} $<TARGET_FILE:${target}>
     COMMAND ${GZIP} -9nf ${page}
-    DEPENDS ${target} VERBATIM)
+    DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/man_commands.cmake VERBATIM)
   add_custom_target(${target}-man ALL DEPENDS ${page}.gz)
   install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
 endfunction()
