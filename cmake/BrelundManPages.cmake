@@ -12,19 +12,19 @@ function(brelund_man_page target summary component)
   set(include ${PROJECT_BINARY_DIR}/man/${target}.h2m)
   # Each command's own help, for a program with commands.
   set(commands_step)
+  set(include_arg)
   if(target STREQUAL "boton")
     set(commands_step COMMAND ${CMAKE_COMMAND} -DBOTON=$<TARGET_FILE:boton> -DOUTPUT=${include}
       -DCOMMANDS=trace,render,resave,check,gallery
       -P ${PROJECT_SOURCE_DIR}/cmake/man_commands.cmake)
-  else()
-    set(commands_step COMMAND ${CMAKE_COMMAND} -E touch ${include})
+    set(include_arg --include=${include})
   endif()
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
     ${commands_step}
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
       ${HELP2MAN} --no-info --no-discard-stderr --name=${summary} --section=1
-      --include=${include} --output=${page} $<TARGET_FILE:${target}>
+      ${include_arg} --output=${page} $<TARGET_FILE:${target}>
     COMMAND ${GZIP} -9nf ${page}
     DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/man_commands.cmake VERBATIM)
   add_custom_target(${target}-man ALL DEPENDS ${page}.gz)
