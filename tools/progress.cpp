@@ -35,11 +35,18 @@ void Progress::finish() {
 
 void Progress::draw() {
   constexpr std::size_t kWidth = 30;
+  // Built by appending: GCC 12 at -O3 misreads a chain of `+` on strings as an overlapping copy.
   std::string bar;
   if (total_ > 0) {
     const std::size_t filled = done_ * kWidth / total_;
-    bar = "[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "] " +
-          std::to_string(done_) + "/" + std::to_string(total_) + " ";
+    bar.push_back('[');
+    bar.append(filled, '#');
+    bar.append(kWidth - filled, '.');
+    bar.append("] ");
+    bar.append(std::to_string(done_));
+    bar.push_back('/');
+    bar.append(std::to_string(total_));
+    bar.push_back(' ');
   }
   std::fprintf(stderr, "\r\033[K%s: %s%s", label_.c_str(), bar.c_str(), what_.c_str());
   std::fflush(stderr);
