@@ -83,7 +83,7 @@ const char* const kForm = R"({"Form":{"Caption":"Ventana","Width":9000,"Height":
   "Controls":[{"Name":"B1","Left":600,"Top":600,"Width":2955,"Height":855,"Default":true,
   "Cancel":false,"Properties":{"Caption":"Acep\tt\u00e1r \"y\" \\ \/","RoundSize":30,
   "Light":-12,"BackColor":"&H00C08040&","ForeColor":255,"Enabled":false,"Roundness3D":2.5e1,
-  "ToolTipText":null,"Font":{"Name":"DejaVu Serif","Size":12,"Weight":700,"Charset":0}}},
+  "ToolTipText":"","Font":{"Name":"DejaVu Serif","Size":12,"Weight":700,"Charset":0}}},
   {"Name":"B2","Properties":{}}]})";
 
 TEST(FormText, ReadsAsTheLibraryDoes) {

@@ -53,8 +53,13 @@ TEST_F(Forms, BadInputIsNamedByFileControlAndKey) {
     return ::testing::AssertionSuccess();
   };
   EXPECT_TRUE(has(error_of(R"({"RoundSize":"x"})"),
-                  {"f.json", "\"B1\"", "\"RoundSize\"", "Type mismatch"}));
-  EXPECT_TRUE(has(error_of(R"({"MousePointer":99999})"), {"\"MousePointer\"", "Overflow"}));
+                  {"f.json", "\"B1\"", "\"RoundSize\"", "expected an integer"}));
+  EXPECT_TRUE(has(error_of(R"({"RoundSize":20.5})"), {"\"RoundSize\"", "not a fraction"}));
+  EXPECT_TRUE(has(error_of(R"({"Caption":5})"), {"\"Caption\"", "expected a string"}));
+  EXPECT_TRUE(has(error_of(R"({"Light":100000})"),
+                  {"\"B1\"", "\"Light\"", "out of range (-32000 to 32000)"}));
+  EXPECT_TRUE(has(error_of(R"({"MousePointer":99999})"), {"\"MousePointer\"", "out of range"}));
+  EXPECT_TRUE(has(error_of(R"({"MousePointer":16})"), {"\"MousePointer\"", "0 to 15, or 99"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"/etc/passwd"}})"), {"\"Picture\"", "relative"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"../x.png"}})"), {"\"Picture\"", "leaves"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"file":"icons/../../x.png"}})"), {"leaves"}));
@@ -62,7 +67,7 @@ TEST_F(Forms, BadInputIsNamedByFileControlAndKey) {
       has(error_of(R"({"Picture":{"file":"missing.png"}})"), {"\"Picture\"", "missing.png"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"png":"!!!"}})"), {"\"Picture\"", "base64"}));
   EXPECT_TRUE(has(error_of(R"({"Picture":{"png":"aGVsbG8="}})"), {"\"Picture\"", "not a PNG"}));
-  EXPECT_TRUE(has(error_of(R"({"Caption":[1,2]})"), {"\"Caption\"", "unsupported"}));
+  EXPECT_TRUE(has(error_of(R"({"Caption":[1,2]})"), {"\"Caption\"", "expected a string"}));
   EXPECT_TRUE(has(error_of(R"({"Caption":")" + std::string(70000, 'a') + "\"}"),
                   {"\"Caption\"", "longer"}));
   EXPECT_TRUE(has(error_of("{}", R"(,"Width":"wide")"), {"\"B1\"", "\"Width\"", "number"}));
@@ -72,7 +77,9 @@ TEST_F(Forms, BadInputIsNamedByFileControlAndKey) {
     forms::load(bad);
     ADD_FAILURE() << "malformed JSON accepted";
   } catch (const Error& e) {
-    EXPECT_TRUE(has(e.description(), {"bad.json", "malformed JSON"}));
+    EXPECT_TRUE(has(e.description(), {"bad.json", "malformed JSON: the text ends early"}));
+    // Our own words, not the JSON library's.
+    EXPECT_EQ(e.description().find("parse_error"), std::string::npos) << e.description();
   }
   EXPECT_THROW(forms::load((dir / "none.json").string()), Error);
 }
@@ -93,6 +100,10 @@ TEST_F(Forms, UnknownPropertyKeysNameTheNearestProperty) {
   expect_hint("TooltipTxt", "ToolTipText");
   expect_hint("BackColour", "BackColor");
   expect_hint("Pictures", "Picture");
+  // Nonsense is not a misspelling of anything.
+  const std::string nonsense = error_of(R"({"zzzzzzzz":1})");
+  EXPECT_NE(nonsense.find("unknown property"), std::string::npos) << nonsense;
+  EXPECT_EQ(nonsense.find("did you mean"), std::string::npos) << nonsense;
 
   const std::string path = write(
       "case.json", R"({"Controls":[{"Name":"B1","Properties":{"caption":"Hola","ROUNDSIZE":7}}]})");

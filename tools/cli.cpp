@@ -1,5 +1,9 @@
 #include "tools/cli.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -20,50 +24,60 @@ std::string lower(std::string s) {
   return s;
 }
 
-std::string reason() { return errno != 0 ? std::strerror(errno) : "unknown error"; }
+std::string reason(int error) { return error != 0 ? std::strerror(error) : "unknown error"; }
+
+// A file that is not a regular file (a device, a pipe) is written as it is: it cannot be replaced.
+bool is_special(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// Closes a descriptor at the end of its scope.
+struct Descriptor {
+  int fd = -1;
+  ~Descriptor() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+void write_all(int fd, const std::string& bytes, const std::string& path) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw Failure(path + ": cannot write: " + reason(n < 0 ? errno : ENOSPC));
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+// A symbolic link's final target (links to links followed), relative ones from the link's folder.
+fs::path final_target(fs::path path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+    const fs::path target = fs::read_symlink(path, ec);
+    if (ec) return path;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  throw Failure(path.string() + ": too many levels of symbolic links");
+}
 
 }  // namespace
 
-Args parse_args(const std::string& command, int argc, char** argv, int first) {
-  Args args;
-  for (int i = first; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--help" || a == "-h") {
-      args.help = true;
-    } else if (a == "-o" || a == "--output") {
-      if (i + 1 >= argc) throw Failure(command + ": " + a + " needs a file name (or - for stdout)");
-      if (args.output) throw Failure(command + ": -o given twice");
-      args.output = argv[++i];
-      if (args.output->empty()) throw Failure(command + ": -o needs a non-empty file name");
-    } else if (a.size() > 1 && a[0] == '-') {
-      throw Failure(command + ": unknown option " + a + " (see boton " + command + " --help)");
-    } else if (a.empty()) {
-      throw Failure(command + ": empty file name");
-    } else {
-      args.positional.push_back(a);
-    }
+void check_output(const std::string& path, const std::string& extension, bool binary) {
+  if (path.empty()) throw Failure("-o needs a non-empty file name");
+  if (path == "-") {
+    if (binary && isatty(STDOUT_FILENO))
+      throw Failure("will not write binary data (" + extension.substr(1) +
+                    ") to a terminal; redirect standard output or give -o FILE");
+    return;
   }
-  return args;
-}
-
-std::string single_input(const std::string& command, const Args& args,
-                         std::optional<std::string> fallback) {
-  if (args.positional.size() > 1)
-    throw Failure(command + ": unexpected argument " + args.positional[1] + " (see boton " +
-                  command + " --help)");
-  if (!args.positional.empty()) return args.positional.front();
-  if (fallback) return *fallback;
-  throw Failure(command + ": missing input file (see boton " + command + " --help)");
-}
-
-std::string required_output(const std::string& command, const Args& args,
-                            const std::string& extension) {
-  if (!args.output) throw Failure(command + ": missing -o FILE (see boton " + command + " --help)");
-  const std::string& out = *args.output;
-  if (out != "-" && lower(fs::path(out).extension().string()) != extension)
-    throw Failure(command + ": " + out + ": the output must be a " + extension +
+  if (is_special(path)) return;
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw Failure(escaped(path) + ": is a folder, not a file");
+  if (lower(fs::path(path).extension().string()) != extension)
+    throw Failure(escaped(path) + ": the output must be a " + extension +
                   " file (or - for stdout)");
-  return out;
 }
 
 std::string read_input(const std::string& path, std::size_t max_bytes) {
@@ -73,15 +87,15 @@ std::string read_input(const std::string& path, std::size_t max_bytes) {
     if (std::cin.bad()) throw Failure("cannot read standard input");
   } else {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) throw Failure(path + ": is a folder, not a file");
+    if (fs::is_directory(path, ec)) throw Failure(escaped(path) + ": is a folder, not a file");
     errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw Failure(path + ": cannot open: " + reason());
+    if (!in) throw Failure(escaped(path) + ": cannot open: " + reason(errno));
     text = read_bounded(in, max_bytes);
-    if (in.bad()) throw Failure(path + ": cannot read: " + reason());
+    if (in.bad()) throw Failure(escaped(path) + ": cannot read: " + reason(errno));
   }
   if (text.size() > max_bytes)
-    throw Failure((path == "-" ? std::string("standard input") : path) +
+    throw Failure((path == "-" ? std::string("standard input") : escaped(path)) +
                   ": larger than the limit of " + std::to_string(max_bytes) + " bytes");
   return text;
 }
@@ -93,27 +107,51 @@ void write_output(const std::string& path, const std::string& bytes) {
     if (!std::cout) throw Failure("cannot write to standard output");
     return;
   }
+  const std::string shown = escaped(path);
+  if (is_special(path)) {
+    Descriptor out{::open(path.c_str(), O_WRONLY | O_CLOEXEC)};
+    if (out.fd < 0) throw Failure(shown + ": cannot write: " + reason(errno));
+    write_all(out.fd, bytes, shown);
+    return;
+  }
+  const fs::path target = final_target(path);
   std::error_code ec;
-  if (fs::is_directory(path, ec)) throw Failure(path + ": is a folder, not a file");
-  const std::string temp = path + ".writing";
-  {
-    errno = 0;
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw Failure(path + ": cannot write: " + reason());
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      const std::string why = reason();
-      fs::remove(temp, ec);
-      throw Failure(path + ": cannot write: " + why);
+  if (fs::is_directory(target, ec)) throw Failure(shown + ": is a folder, not a file");
+  // The replacement is made beside the file it replaces (a rename cannot cross file systems),
+  // under a name no one else uses, with the old file's permissions.
+  struct stat old {};
+  const bool existed = stat(target.c_str(), &old) == 0;
+  std::string temp = target.string() + ".XXXXXX";
+  Descriptor out{mkstemp(temp.data())};
+  if (out.fd < 0) throw Failure(shown + ": cannot write: " + reason(errno));
+  bool done = false;
+  struct Cleanup {
+    const std::string& temp;
+    bool& done;
+    ~Cleanup() {
+      if (!done) ::unlink(temp.c_str());
     }
+  } cleanup{temp, done};
+  if (existed) {
+    (void)fchown(out.fd, old.st_uid, old.st_gid);  // possible only for its owner or root
+    if (fchmod(out.fd, old.st_mode & 07777) != 0)
+      throw Failure(shown + ": cannot keep its permissions: " + reason(errno));
+  } else {
+    // mkstemp makes the file private; a new output gets the usual mode under the umask.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (fchmod(out.fd, 0666 & ~mask) != 0)
+      throw Failure(shown + ": cannot write: " + reason(errno));
   }
-  fs::rename(temp, path, ec);
-  if (ec) {
-    const std::string why = ec.message();
-    fs::remove(temp, ec);
-    throw Failure(path + ": cannot replace: " + why);
-  }
+  write_all(out.fd, bytes, shown);
+  if (fsync(out.fd) != 0 && errno != EINVAL)
+    throw Failure(shown + ": cannot write: " + reason(errno));
+  const int fd = out.fd;
+  out.fd = -1;
+  if (close(fd) != 0) throw Failure(shown + ": cannot write: " + reason(errno));
+  if (std::rename(temp.c_str(), target.c_str()) != 0)
+    throw Failure(shown + ": cannot replace: " + reason(errno));
+  done = true;
 }
 
 void write_output(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -14,11 +14,16 @@ namespace brelund::trace {
 class SyntaxError : public std::runtime_error {
  public:
   SyntaxError(int line, const std::string& what)
-      : std::runtime_error("line " + std::to_string(line) + ": " + what), line_(line) {}
+      : std::runtime_error("line " + std::to_string(line) + ": " + what),
+        line_(line),
+        message_(what) {}
   int line() const noexcept { return line_; }
+  // What is wrong, without the line.
+  const std::string& message() const noexcept { return message_; }
 
  private:
   int line_;
+  std::string message_;
 };
 
 // Parses one line; nullopt for blank and comment lines. Throws SyntaxError.

@@ -2,6 +2,7 @@
 
 #include <istream>
 #include <ostream>
+#include <vector>
 
 #include "trace/parser.h"
 #include "trace/reader.h"
@@ -10,9 +11,14 @@
 namespace brelund::trace {
 
 namespace {
+
+// The most a whole script may hold: an endless input (a device, a pipe that never closes) ends
+// the run instead of taking all memory.
+constexpr std::size_t kMaxScript = std::size_t{64} << 20;
+
 // std::getline, except that a line is not read past the longest a script may have: an endless
-// line (a device, a binary file on standard input) then ends the run as too long instead of
-// taking all memory. The tokenizer reports the line it gets, one character too long.
+// line then ends the run as too long. The tokenizer reports the line it gets, one character too
+// long.
 bool read_line(std::istream& in, std::string& text) {
   using traits = std::istream::traits_type;
   text.clear();
@@ -29,30 +35,59 @@ bool read_line(std::istream& in, std::string& text) {
     if (text.size() > kMaxLine) return true;
   }
 }
-}  // namespace
 
-int run(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder,
-        Host& host) {
-  Runner runner(host, out, folder);
+// Reads and parses the whole script. Returns 0 with the commands, or the exit status after
+// writing the error.
+int read_script(std::istream& in, std::ostream& err, const std::string& name,
+                std::vector<Command>& commands) {
   std::string text;
+  std::size_t total = 0;
   int line = 0;
   while (read_line(in, text)) {
     ++line;
+    total += text.size() + 1;
+    if (total > kMaxScript) {
+      err << name << ':' << line << ": the script is larger than the limit of " << kMaxScript
+          << " bytes\n";
+      return 1;
+    }
     // Editors on Windows start a UTF-8 file with a byte-order mark; it is not part of the first
     // command (form files, read by the JSON library, allow it too).
     if (line == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-    std::optional<Command> c;
     try {
-      c = parse_line(text, line);
+      if (auto c = parse_line(text, line)) commands.push_back(std::move(*c));
     } catch (const SyntaxError& e) {
-      err << "boton trace: " << e.what() << '\n';
+      err << name << ':' << e.line() << ": " << e.message() << '\n';
       return 2;
     }
-    if (c) runner.execute(*c);
+    // A line too long ends the reading: what follows is the rest of that line.
+    if (text.size() > kMaxLine) break;
+  }
+  if (in.bad()) {
+    err << name << ':' << line << ": cannot read the script\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int check(std::istream& in, std::ostream& err, const std::string& name) {
+  std::vector<Command> commands;
+  return read_script(in, err, name, commands);
+}
+
+int run(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder,
+        Host& host, const std::string& name) {
+  std::vector<Command> commands;
+  if (const int status = read_script(in, err, name, commands); status != 0) return status;
+  Runner runner(host, out, folder);
+  for (const Command& c : commands) {
+    runner.execute(c);
     // A script's lines are its whole result: output that cannot be written (a full disk, a
     // closed pipe) is a failure, not a run that printed nothing.
     if (!out.flush()) {
-      err << "boton trace: cannot write the output (line " << line << ")\n";
+      err << name << ':' << c.line << ": cannot write the output\n";
       return 1;
     }
   }

@@ -9,11 +9,15 @@
 
 namespace brelund::trace {
 
-// Returns the exit status: 0, 1 when the output cannot be written, or 2 when a line cannot be
-// parsed (the message goes to `err`).
+// The whole script is read and every line checked before the first runs: a script with a line
+// that cannot be understood does nothing. Returns the exit status: 0, 1 when the script is too
+// large or the output cannot be written, or 2 when a line cannot be parsed. Errors go to `err`
+// as `NAME:LINE: message`, NAME being the script's file name (- for standard input).
 // `folder` resolves relative file names in the script.
 int run(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder,
-        Host& host);
+        Host& host, const std::string& name = "-");
+// Only the checking, for a script that another program will run: 0, 1 or 2 as run() says.
+int check(std::istream& in, std::ostream& err, const std::string& name);
 // The same on the headless host.
 int run(std::istream& in, std::ostream& out, std::ostream& err, const std::string& folder = ".");
 

@@ -10,7 +10,8 @@
 
 namespace brelund::headless {
 
-FormInstance FormInstance::open(forms::Form form, const std::string& file) {
+FormInstance FormInstance::open(forms::Form form, const std::string& file,
+                                const std::function<void()>& step) {
   FormInstance fi{std::move(form), file, {}};
   for (const auto& entry : fi.form.controls) {
     auto b = std::make_unique<Button>();
@@ -26,6 +27,7 @@ FormInstance FormInstance::open(forms::Form form, const std::string& file) {
     // A load's failure names its file and control already; a show's does not.
     throw_if_failed(s, loaded ? forms::where(file, entry.name, "") + ": " : std::string());
     fi.buttons.push_back(std::move(b));
+    if (step) step();
   }
   return fi;
 }
@@ -42,7 +44,7 @@ void check_in_step(const FormInstance& fi) {
 }
 }  // namespace
 
-Raster FormInstance::render() {
+Raster FormInstance::render(const std::function<void()>& step) {
   check_in_step(*this);
   Raster out;
   // The form's own background resolves through the same system colours as its buttons.
@@ -54,6 +56,7 @@ Raster FormInstance::render() {
     const auto& entry = form.controls[i];
     blend(out, buttons[i]->compose(), units::extent_pixels(entry.left),
           units::extent_pixels(entry.top));
+    if (step) step();
   }
   return out;
 }

@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "brelund/forms.h"
 #include "brelund/qt/form_window.h"
+#include "brelund/version.h"
 
 namespace {
 
@@ -75,9 +77,34 @@ int usage() {
   return 2;
 }
 
+constexpr const char* kHelp =
+    "usage: boton-qt FORM [--screenshot PNG]\n"
+    "\n"
+    "Opens the form file FORM in a window with its buttons, and prints every event of every\n"
+    "button on standard output as one JSON object per line.\n"
+    "\n"
+    "Options:\n"
+    "  --screenshot PNG  write what the window shows to PNG once it is painted, then quit\n"
+    "  -h, --help        this help\n"
+    "  --version         the version\n"
+    "\n"
+    "The form format is described in forms.md (Debian: /usr/share/doc/brelund/forms.md).\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Help and version need no display: answered before Qt opens one.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::cout << kHelp;
+      return 0;
+    }
+    if (a == "--version") {
+      std::cout << "boton-qt " << BRELUND_VERSION << '\n';
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   const QStringList args = QApplication::arguments();
   QString form_path, screenshot;

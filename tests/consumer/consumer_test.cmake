@@ -1,7 +1,10 @@
-# Installs the build into a fresh prefix and builds tests/consumer against it twice: through the
-# CMake package with Qt, nlohmann-json, PNG and FreeType made unfindable (the Headless component
-# must not ask for them), and through pkg-config alone. Both programs run and write a PNG.
-foreach(var BUILD_DIR SOURCE_DIR WORK_DIR CXX STATIC)
+# Installs the build into a fresh prefix and builds the README's headless example from the
+# README's own text, as a new user would: hola.cpp with its CMakeLists.txt (nothing added: no C++
+# standard, no search path but the prefix), and with the README's pkg-config command line. Both
+# programs run without LD_LIBRARY_PATH and must write a PNG. With shared libraries, Qt,
+# nlohmann-json, PNG and FreeType are made unfindable: the Headless component must not ask for them.
+# An unknown component must be named in the failure.
+foreach(var BUILD_DIR SOURCE_DIR WORK_DIR STATIC)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "consumer_test: ${var} is not set")
   endif()
@@ -14,8 +17,23 @@ function(run)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
   endif()
-  message(STATUS "${out}")
   set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+# One fenced block of the README: the first of `lang` whose text starts with `start`.
+function(readme_block var lang start)
+  string(REGEX MATCH "```${lang}\n(${start}[^`]*)```" block "${readme}")
+  if(NOT block)
+    message(FATAL_ERROR "consumer_test: no ${lang} block starting with \"${start}\" in README.md")
+  endif()
+  set(${var} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+endfunction()
+
+function(expect_png dir what)
+  file(READ ${dir}/hola.png head LIMIT 8 HEX)
+  if(NOT head STREQUAL "89504e470d0a1a0a")
+    message(FATAL_ERROR "the ${what} example wrote no PNG (${head})")
+  endif()
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
@@ -24,59 +42,51 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(private control render shape input host)
   file(REMOVE_RECURSE ${prefix}/include/${private})
 endforeach()
-set(app ${SOURCE_DIR}/tests/consumer)
 
-# The README's headless example, as it stands there: its includes, then its statements in a
-# function that main() calls.
 file(READ ${SOURCE_DIR}/README.md readme)
-string(REGEX MATCH "```cpp\n(#include <brelund/headless/[^`]*)```" block "${readme}")
-if(NOT block)
-  message(FATAL_ERROR "consumer_test: no headless example in README.md")
+readme_block(source cpp "// hola.cpp")
+readme_block(lists cmake "cmake_minimum_required")
+readme_block(command sh "c\\+\\+ -o hola")
+if(NOT lists MATCHES "Brelund::Headless")
+  message(FATAL_ERROR "consumer_test: the README's CMakeLists.txt does not use Brelund::Headless")
 endif()
-set(snippet "${CMAKE_MATCH_1}")
-string(REGEX MATCHALL "#include <[^>]*>" includes "${snippet}")
-list(JOIN includes "\n" includes)
-string(REGEX REPLACE "#include <[^>]*>\n" "" body "${snippet}")
-set(example ${WORK_DIR}/readme_example.cpp)
-file(WRITE ${example} "${includes}\nvoid readme_example() {\n${body}}\n")
+
 # Static libraries make their private dependencies the application's; shared ones must not.
 set(unfindable Qt6)
-set(pc_static "")
-if(STATIC)
-  set(pc_static --static)
-else()
+if(NOT STATIC)
   list(APPEND unfindable nlohmann_json PNG Freetype Fontconfig)
 endif()
 list(TRANSFORM unfindable PREPEND -DCMAKE_DISABLE_FIND_PACKAGE_)
 list(TRANSFORM unfindable APPEND =ON)
-run(${CMAKE_COMMAND} -S ${app} -B ${WORK_DIR}/cmake-app -G Ninja -DCMAKE_BUILD_TYPE=Release
-    -DCMAKE_PREFIX_PATH=${prefix} -DREADME_EXAMPLE=${example} ${unfindable})
-run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-app)
-file(MAKE_DIRECTORY ${WORK_DIR}/run-cmake ${WORK_DIR}/run-pc)
-execute_process(COMMAND ${WORK_DIR}/cmake-app/headless-app WORKING_DIRECTORY ${WORK_DIR}/run-cmake
-  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "the CMake-built example failed (${rc}): ${out}${err}")
-endif()
 
-# pkg-config: the flags alone build the same program.
-file(GLOB pc_dirs ${prefix}/lib*/pkgconfig ${prefix}/lib/*/pkgconfig)
+# Through CMake.
+set(app ${WORK_DIR}/cmake-app)
+file(WRITE ${app}/hola.cpp "${source}")
+file(WRITE ${app}/CMakeLists.txt "${lists}")
+run(${CMAKE_COMMAND} -S ${app} -B ${app}/build -G Ninja -DCMAKE_PREFIX_PATH=${prefix} ${unfindable})
+run(${CMAKE_COMMAND} --build ${app}/build)
+run(${CMAKE_COMMAND} -E chdir ${app} ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${app}/build/hola)
+expect_png(${app} CMake-built)
+
+# Through pkg-config: the README's command line, run by the shell as written.
+set(app ${WORK_DIR}/pc-app)
+file(WRITE ${app}/hola.cpp "${source}")
+file(GLOB pc_dirs ${prefix}/lib/*/pkgconfig ${prefix}/lib*/pkgconfig)
 string(REPLACE ";" ":" pc_path "${pc_dirs}")
-set(ENV{PKG_CONFIG_PATH} "${pc_path}")
-run(pkg-config ${pc_static} --libs brelund-headless)
-string(STRIP "${last_output}" libs)
-if(NOT libs MATCHES "-lbrelund_headless" OR NOT libs MATCHES "-lbrelund_core")
-  message(FATAL_ERROR "pkg-config --libs brelund-headless gave: ${libs}")
+run(${CMAKE_COMMAND} -E chdir ${app} ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pc_path}
+  sh -c "${command}")
+run(${CMAKE_COMMAND} -E chdir ${app} ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${app}/hola)
+expect_png(${app} pkg-config-built)
+
+# An unknown component is named in the failure, with the names there are.
+set(app ${WORK_DIR}/bogus-app)
+file(WRITE ${app}/CMakeLists.txt "cmake_minimum_required(VERSION 3.25)
+project(bogus LANGUAGES CXX)
+find_package(Brelund REQUIRED COMPONENTS Headless Bogus)\n")
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${app} -B ${app}/build -G Ninja
+  -DCMAKE_PREFIX_PATH=${prefix} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+string(REGEX REPLACE "[ \n]+" " " err "${err}")
+if(rc EQUAL 0 OR NOT err MATCHES "unknown component Bogus: Brelund has the components Core, Headless and Qt")
+  message(FATAL_ERROR "find_package with the component Bogus gave (${rc}): ${out}${err}")
 endif()
-run(pkg-config --cflags brelund-headless)
-string(STRIP "${last_output}" cflags)
-separate_arguments(libs UNIX_COMMAND "${libs}")
-separate_arguments(cflags UNIX_COMMAND "${cflags}")
-run(${CXX} -std=c++20 ${cflags} ${app}/main.cpp ${example} -o ${WORK_DIR}/pc-app ${libs})
-list(GET pc_dirs 0 pc_dir)
-get_filename_component(libdir ${pc_dir} DIRECTORY)
-execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${WORK_DIR}/pc-app
-  WORKING_DIRECTORY ${WORK_DIR}/run-pc RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "the pkg-config-built example failed (${rc}): ${out}${err}")
-endif()
+message(STATUS "the README's example built through CMake and pkg-config, and ran")

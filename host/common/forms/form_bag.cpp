@@ -1,5 +1,7 @@
 #include "host/common/forms/form_bag.h"
 
+#include "host/common/forms/escape.h"
+
 #include <optional>
 
 #include "host/common/property_bag.h"
@@ -8,8 +10,9 @@ namespace brelund::forms {
 
 std::string where(const std::string& file, const std::string& control, const std::string& key) {
   std::string w = file;
-  if (!control.empty()) w += ": control \"" + control + "\"";
-  if (!key.empty()) w += ": key \"" + key + "\"";
+  // Names come from the file: escaped, they cannot act on the terminal a message is shown on.
+  if (!control.empty()) w += ": control \"" + escaped(control) + "\"";
+  if (!key.empty()) w += ": key \"" + escaped(key) + "\"";
   return w;
 }
 

@@ -1,14 +1,20 @@
 // Reading form files: every value checked against its key and the limits before it is used.
 #include "brelund/forms.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <tuple>
 
 #include "control/convert.h"
+#include "control/property_table.h"
 #include "host/common/forms/base64.h"
+#include "host/common/forms/escape.h"
 #include "host/common/forms/form_json.h"
 #include "host/common/forms/json_reader.h"
 #include "host/common/forms/limits.h"
@@ -107,6 +113,40 @@ struct Context {
   }
 };
 
+// An unknown name: the nearest known one is offered when it is near enough.
+[[noreturn]] void unknown(const Context& cx, const char* what, std::string_view key,
+                          const std::vector<std::string_view>& known) {
+  std::string message = "unknown " + std::string(what);
+  if (const auto near = suggest(key, known))
+    message += "; did you mean \"" + std::string(*near) + "\"?";
+  cx.fail(message);
+}
+
+const std::vector<std::string_view> kSections = {"Form", "Controls"};
+const std::vector<std::string_view> kFormKeys = {"Caption", "Width", "Height", "BackColor", "Font"};
+const std::vector<std::string_view> kControlKeys = {"Name",   "Left",    "Top",    "Width",
+                                                    "Height", "Default", "Cancel", "Properties"};
+const std::vector<std::string_view> kFontKeys = {"Name",      "Size",          "Bold",   "Italic",
+                                                 "Underline", "Strikethrough", "Weight", "Charset"};
+
+template <class J>
+bool is_number(const J& j) {
+  return type(j) == Type::integer || type(j) == Type::floating;
+}
+
+// A whole number, written as an integer or as a number without a fraction (20.0), in range.
+template <class J>
+long long checked_integer(const J& j, const Context& cx, long long least, long long most) {
+  const std::string range = " (" + std::to_string(least) + " to " + std::to_string(most) + ")";
+  if (!is_number(j)) cx.fail("expected an integer" + range);
+  const double d = number(j);
+  if (type(j) == Type::floating && (!std::isfinite(d) || d != std::floor(d)))
+    cx.fail("expected an integer" + range + ", not a fraction");
+  if (d < static_cast<double>(least) || d > static_cast<double>(most))
+    cx.fail("value out of range" + range);
+  return type(j) == Type::integer ? integer(j) : static_cast<long long>(d);
+}
+
 template <class J>
 std::string checked_string(const J& j, const Context& cx) {
   if (type(j) != Type::string) cx.fail("expected a string");
@@ -156,7 +196,7 @@ FontRef parse_font(const J& j, const Context& cx) {
         cx.fail("font " + std::string(k) + " out of range");
       (k == "Weight" ? f.weight : f.charset) = static_cast<std::int16_t>(integer(v));
     } else {
-      cx.fail("unknown font attribute \"" + std::string(k) + "\"");
+      unknown(cx, ("font attribute \"" + escaped(k) + "\"").c_str(), k, kFontKeys);
     }
   });
   if (f.bold && f.weight < 700) f.weight = 700;
@@ -166,9 +206,9 @@ FontRef parse_font(const J& j, const Context& cx) {
 PictureRef picture_file(const std::string& rel, const Context& cx) {
   const fs::path p(rel);
   if (rel.empty() || p.is_absolute() || p.has_root_name() || p.has_root_directory())
-    cx.fail("picture path \"" + rel + "\" must be relative to the form's folder");
+    cx.fail("picture path \"" + escaped(rel) + "\" must be relative to the form's folder");
   for (const auto& part : p.lexically_normal())
-    if (part == "..") cx.fail("picture path \"" + rel + "\" leaves the form's folder");
+    if (part == "..") cx.fail("picture path \"" + escaped(rel) + "\" leaves the form's folder");
   const fs::path full = fs::path(cx.folder) / p.lexically_normal();
   // A link inside the folder may still point outside it. Both sides are made absolute first: a
   // form in the current folder has an empty folder, and a relative name of a file that does not
@@ -179,11 +219,11 @@ PictureRef picture_file(const std::string& rel, const Context& cx) {
       fs::absolute(fs::path(cx.folder.empty() ? "." : cx.folder), base_ec), base_ec);
   const auto rel_to_base = real.lexically_relative(base);
   if (full_ec || base_ec || rel_to_base.empty() || *rel_to_base.begin() == "..")
-    cx.fail("picture path \"" + rel + "\" leaves the form's folder");
+    cx.fail("picture path \"" + escaped(rel) + "\" leaves the form's folder");
   try {
     return png::decode(png::read_file(full.string(), kMaxFileBytes));
   } catch (const Error& e) {
-    cx.fail("picture \"" + rel + "\": " + e.description(), e.number());
+    cx.fail("picture \"" + escaped(rel) + "\": " + e.description(), e.number());
   }
 }
 
@@ -233,6 +273,46 @@ Variant parse_value(const J& j, const Context& cx) {
   }
 }
 
+// A saved property's value, of the member's own type: what a save writes for it, and nothing the
+// control would have to convert.
+template <class J>
+Variant typed_value(const Member& m, const J& j, const Context& cx) {
+  switch (m.type) {
+    case ValueType::string:
+      return checked_string(j, cx);
+    case ValueType::boolean:
+      return checked_bool(j, cx);
+    case ValueType::int16: {
+      const long long v = checked_integer(j, cx, INT16_MIN, INT16_MAX);
+      if (m.id == MemberId::MousePointer && !detail::is_mouse_pointer(v))
+        cx.fail("expected a pointer shape: 0 to 15, or 99");
+      return static_cast<std::int32_t>(v);
+    }
+    case ValueType::int32: {
+      const auto [least, most] = detail::property_range(m.id);
+      return static_cast<std::int32_t>(checked_integer(j, cx, least, most));
+    }
+    case ValueType::ole_color:
+      if (type(j) == Type::string) {
+        const std::string t = checked_string(j, cx);
+        if (!detail::is_colour_text(t))
+          cx.fail("expected a colour: a number or &H notation (&H00C0C0F0&)");
+        return t;
+      }
+      if (!is_number(j)) cx.fail("expected a colour: a number or &H notation (&H00C0C0F0&)");
+      return static_cast<std::int32_t>(checked_integer(j, cx, INT32_MIN, INT32_MAX));
+    case ValueType::font:
+      return parse_font(j, cx);
+    case ValueType::picture:
+      if (type(j) == Type::null) return Nothing{};
+      if (type(j) != Type::object)
+        cx.fail("expected a picture: {\"png\": BASE64}, {\"file\": PATH} or null");
+      return parse_picture(j, cx);
+    default:
+      cx.fail("not a saved property");
+  }
+}
+
 template <class J>
 Control parse_control(const J& j, Context cx) {
   if (type(j) != Type::object) cx.fail("each control must be an object");
@@ -264,13 +344,12 @@ Control parse_control(const J& j, Context cx) {
       each_member(v, [&](std::string_view pk, const auto& pv) {
         cx.key = pk;
         if (pk.size() > 64) cx.fail("key name too long");
-        if (!is_property_name(pk))
-          cx.fail("unknown property; did you mean \"" + std::string(nearest_property_name(pk)) +
-                  "\"?");
-        c.properties.emplace_back(std::string(pk), parse_value(pv, cx));
+        const Member* m = is_property_name(pk) ? find_member(pk) : nullptr;
+        if (!m) unknown(cx, "property", pk, property_names());
+        c.properties.emplace_back(std::string(pk), typed_value(*m, pv, cx));
       });
     } else {
-      cx.fail("unknown control attribute");
+      unknown(cx, "control attribute", k, kControlKeys);
     }
   });
   if (c.width < 0 || c.height < 0) {
@@ -280,14 +359,98 @@ Control parse_control(const J& j, Context cx) {
   return c;
 }
 
+// Where in the text a byte is, as an editor shows it: line and column, from 1.
+std::string position(const std::string& text, std::size_t byte) {
+  byte = std::min(byte, text.size());
+  std::size_t line = 1, column = 1;
+  for (std::size_t i = 0; i < byte; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+// What the library found wrong, in our words: its own messages quote the text raw and name its
+// internals ("parse_error.101", "last read").
+std::string malformed(const std::string& text, const json::exception& e) {
+  const auto* pe = dynamic_cast<const json::parse_error*>(&e);
+  if (!pe) return "malformed JSON: a number too large";
+  // The library counts the byte it stopped at from 1.
+  std::size_t at = pe->byte == 0 ? 0 : pe->byte - 1;
+  if (at >= text.size()) return "malformed JSON: the text ends early (" + position(text, at) + ")";
+  // The library stops inside a word it cannot read (nope, tru); the word is shown from its start.
+  const auto word = [&](std::size_t i) {
+    return i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) ||
+                               static_cast<unsigned char>(text[i]) >= 0x80);
+  };
+  while (at > 0 && word(at - 1)) --at;
+  std::size_t end = at + 1;
+  while (end < text.size() && end - at < 16 && word(at) && word(end)) ++end;
+  const std::string what =
+      std::string(e.what()).find("invalid string") != std::string::npos
+          ? "a string with a control character, a bad escape or text that is not UTF-8"
+          : "unexpected \"" + escaped(text.substr(at, end - at)) + "\"";
+  return "malformed JSON at " + position(text, at) + ": " + what;
+}
+
+// Notes the first key that an object holds twice, with the control it is in: the library would
+// keep one of them without a word.
+struct DuplicateKeys {
+  struct Level {
+    bool array = false;
+    std::size_t index = 0;  // elements of an array seen so far
+    std::string key;        // the member being read, in an object
+    std::vector<std::string> keys;
+  };
+  std::vector<Level> stack;
+  std::optional<std::pair<std::string, std::string>> found;  // control, key
+
+  bool operator()(int, json::parse_event_t event, json& parsed) {
+    using E = json::parse_event_t;
+    if (found) return true;
+    if ((event == E::object_start || event == E::array_start || event == E::value) &&
+        !stack.empty() && stack.back().array)
+      ++stack.back().index;
+    if (event == E::object_start || event == E::array_start) {
+      stack.push_back({event == E::array_start, 0, "", {}});
+    } else if (event == E::object_end || event == E::array_end) {
+      if (!stack.empty()) stack.pop_back();
+    } else if (event == E::key && !stack.empty()) {
+      auto& level = stack.back();
+      const std::string& key = parsed.get_ref<const std::string&>();
+      if (std::find(level.keys.begin(), level.keys.end(), key) != level.keys.end())
+        found = {control(), stack.size() == 2 && stack[0].key == "Form" ? "Form." + key : key};
+      level.keys.push_back(key);
+      level.key = key;
+    }
+    return true;
+  }
+  // "#N" inside the N-th element of Controls.
+  std::string control() const {
+    if (stack.size() >= 3 && stack[0].key == "Controls" && stack[1].array)
+      return "#" + std::to_string(stack[1].index);
+    return "";
+  }
+};
+
 // The text as one JSON object, or an error saying what is wrong with it.
-json parse_object(const std::string& text, const Context& cx, const char* not_an_object) {
+json parse_object(const std::string& text, Context cx, const char* not_an_object) {
   if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
   json doc;
+  DuplicateKeys duplicates;
   try {
-    doc = json::parse(text);
+    doc = json::parse(text, std::ref(duplicates));
   } catch (const json::exception& e) {  // also out_of_range: a number too large for a double
-    cx.fail(std::string("malformed JSON: ") + e.what());
+    cx.fail(malformed(text, e));
+  }
+  if (duplicates.found) {
+    cx.control = duplicates.found->first;
+    cx.key = duplicates.found->second;
+    cx.fail("the key is given twice");
   }
   if (!doc.is_object()) cx.fail(not_an_object);
   return doc;
@@ -311,21 +474,21 @@ Form form_of(const J& doc, Context& cx) {
         form.height = checked_twips(v, cx);
       else if (k == "BackColor") {
         try {
-          form.back_color = convert::to_int32(parse_value(v, cx));
+          form.back_color = convert::to_int32(typed_value(member(MemberId::BackColor), v, cx));
         } catch (const Error& e) {
           cx.fail(e.description(), e.number());
         }
       } else if (k == "Font")
         form.font = parse_font(v, cx);
       else
-        cx.fail("unknown form attribute");
+        unknown(cx, "form attribute", k, kFormKeys);
     });
   }
   cx.key.clear();
   each_member(doc, [&](std::string_view k, const auto&) {
     if (k != "Form" && k != "Controls") {
       cx.key = k;
-      cx.fail("unknown section");
+      unknown(cx, "section", k, kSections);
     }
   });
   if (const auto controls = member(doc, "Controls")) {
@@ -339,6 +502,22 @@ Form form_of(const J& doc, Context& cx) {
       cx.control = "#" + std::to_string(++index);
       form.controls.push_back(parse_control(c, cx));
     });
+    // Enter and Escape each work one button.
+    const Control* first_default = nullptr;
+    const Control* first_cancel = nullptr;
+    for (std::size_t i = 0; i < form.controls.size(); ++i) {
+      const Control& c = form.controls[i];
+      cx.control = c.name.empty() ? "#" + std::to_string(i + 1) : c.name;
+      for (auto [flag, first, key] : {std::tuple{c.is_default, &first_default, "Default"},
+                                      std::tuple{c.is_cancel, &first_cancel, "Cancel"}}) {
+        if (!flag) continue;
+        cx.key = key;
+        if (*first)
+          cx.fail(std::string("a form has at most one ") + key + " button, and control \"" +
+                  escaped((*first)->name) + "\" is one already");
+        *first = &c;
+      }
+    }
   }
   return form;
 }

@@ -14,24 +14,55 @@ namespace {
 
 char fold(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-// Levenshtein distance, case folded, in one row of memory.
+// Edit distance, case folded, where swapping two neighbours is one edit (Widht, Width) as are
+// inserting, deleting and replacing a character.
 std::size_t distance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  std::iota(row.begin(), row.end(), std::size_t{0});
+  const std::size_t w = b.size() + 1;
+  std::vector<std::size_t> d((a.size() + 1) * w);
+  for (std::size_t j = 0; j < w; ++j) d[j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
+    d[i * w] = i;
     for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      const std::size_t substitute = diagonal + (fold(a[i - 1]) == fold(b[j - 1]) ? 0 : 1);
-      row[j] = std::min({above + 1, row[j - 1] + 1, substitute});
-      diagonal = above;
+      const std::size_t cost = fold(a[i - 1]) == fold(b[j - 1]) ? 0 : 1;
+      std::size_t best =
+          std::min({d[(i - 1) * w + j] + 1, d[i * w + j - 1] + 1, d[(i - 1) * w + j - 1] + cost});
+      if (i > 1 && j > 1 && fold(a[i - 1]) == fold(b[j - 2]) && fold(a[i - 2]) == fold(b[j - 1]))
+        best = std::min(best, d[(i - 2) * w + j - 2] + 1);
+      d[i * w + j] = best;
     }
   }
-  return row[b.size()];
+  return d[a.size() * w + b.size()];
 }
 
 }  // namespace
+
+std::optional<std::string_view> suggest(std::string_view key,
+                                        const std::vector<std::string_view>& names) {
+  std::optional<std::string_view> best;
+  std::size_t best_distance = static_cast<std::size_t>(-1);
+  // Keys longer than any name by far are not misspellings of one (and would cost time).
+  if (key.size() > 64) return std::nullopt;
+  for (const std::string_view name : names) {
+    const std::size_t d = distance(key, name);
+    const std::size_t allowed =
+        std::max<std::size_t>(1, (std::max(key.size(), name.size()) + 1) / 3);
+    if (d <= allowed && d < best_distance) {
+      best = name;
+      best_distance = d;
+    }
+  }
+  return best;
+}
+
+const std::vector<std::string_view>& property_names() {
+  static const std::vector<std::string_view> names = [] {
+    std::vector<std::string_view> v;
+    for (const Member& m : members())
+      if (m.saved_default != nullptr) v.push_back(m.name);
+    return v;
+  }();
+  return names;
+}
 
 bool is_property_name(std::string_view key) {
   const auto all = members();
