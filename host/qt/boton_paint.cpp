@@ -10,6 +10,8 @@
 #include "brelund/units.h"
 #include "host/qt/boton_private.h"
 #include "host/qt/qt_hires.h"
+#include "render/face_painter.h"
+#include "render/layout.h"
 
 namespace brelund::qt {
 
@@ -43,9 +45,32 @@ bool BotonWidget::Private::holds_rebuild() {
          rebuilt->ratio == surface.ratio();
 }
 
+void BotonWidget::Private::show_state() {
+  // Nothing is drawn before the first Show or Resize.
+  if (!surface.mask_picture()) return;
+  Boton& c = instance->control();
+  const bool want = (w.isDown() || w.isChecked()) && !c.pressed() && w.isEnabled();
+  // The control painted its face since: what the widget painted is gone.
+  if (state_shown && surface.faces_painted != state_face) state_shown = false;
+  if (want == state_shown) return;
+  const BotonFields f = c.fields();
+  const bool pressed = want || c.pressed();
+  run([&] {
+    return guarded([&] {
+      render::PaintFace(
+          surface, label, platform,
+          {f.m_Highlighted != 0, pressed, c.BackColorOriginal(), c.Light(), c.Roundness3D()});
+      render::LayoutContent(surface, label, pic, pressed);
+    });
+  });
+  state_shown = want;
+  state_face = surface.faces_painted;
+}
+
 void BotonWidget::paintEvent(QPaintEvent*) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
+  d.show_state();
   const Raster& r = d.surface.pixels();
   // Qt clips the painter to the event's region (the window's shape included) itself.
   QPainter p(this);
@@ -74,8 +99,14 @@ void BotonWidget::paintEvent(QPaintEvent*) {
   if (const QRect at = d.caption_rect(); !text().isEmpty()) {
     p.setFont(d.label.qfont());
     p.setPen(d.label.colour());
+    // The caption is already placed (and mirrored) where the control laid it out. The painter
+    // takes its direction from the application, not the widget: without AlignAbsolute a
+    // right-to-left application turns AlignLeft into AlignRight and puts the caption at the far
+    // end of the open-ended rectangle, out of sight.
     p.drawText(at.topLeft().x(), at.topLeft().y(), 1 << 20, 1 << 20,
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic, text());
+               Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignTop | Qt::TextSingleLine |
+                   Qt::TextShowMnemonic,
+               text());
   }
 }
 
