@@ -67,6 +67,12 @@ void BotonWidget::Private::show_state() {
   state_face = surface.faces_painted;
 }
 
+bool BotonWidget::Private::face_hidden() {
+  if (!w.isFlat() || state_shown || w.isDown()) return false;
+  const BotonFields f = instance->control().fields();
+  return f.m_Highlighted == 0 && f.m_Pressed == 0;
+}
+
 void BotonWidget::paintEvent(QPaintEvent*) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
@@ -75,7 +81,9 @@ void BotonWidget::paintEvent(QPaintEvent*) {
   // Qt clips the painter to the event's region (the window's shape included) itself.
   QPainter p(this);
   const double ratio = devicePixelRatioF();
-  if (ratio > 1) {
+  if (d.face_hidden()) {
+    // Flat and at rest: the parent shows through, as behind a flat QPushButton.
+  } else if (ratio > 1) {
     const PictureRef& mask = d.surface.mask_picture();
     p.drawImage(
         0, 0,
@@ -96,6 +104,7 @@ void BotonWidget::paintEvent(QPaintEvent*) {
     else
       p.drawImage(at.topLeft(), d.pic.image());
   }
+  d.paint_marks(p);
   if (const QRect at = d.caption_rect(); !text().isEmpty()) {
     p.setFont(d.label.qfont());
     p.setPen(d.label.colour());

@@ -8,6 +8,7 @@
 #include <set>
 
 #include <QButtonGroup>
+#include <QPainter>
 #include <QPointer>
 
 #include "brelund/qt/boton_widget.h"
@@ -92,6 +93,10 @@ class BotonWidget::Private {
   void show_state();
   bool state_shown = false;      // the face shows such a state
   std::uint64_t state_face = 0;  // faces_painted when it was painted
+  // The default button's mark and the menu indicator, over the face (boton_marks.cpp).
+  void paint_marks(QPainter& p);
+  // A flat button shows its face only while lit (hovered or focused) or pressed.
+  bool face_hidden();
 
   // Pointer and keys.
   bool pointer(host::PointerAction action, const QMouseEvent& e);

@@ -379,6 +379,56 @@ class ParityTest : public QObject {
     QVERIFY(toggle->grab().toImage() != unfocused_on);
     QCOMPARE(Access::caption_rect(*toggle), at_rest);
   }
+  // The default button carries a mark inside its shape and a menu button an indicator at its
+  // end, each only there; a flat button shows no face until it is lit or held down.
+  void default_menu_and_flat_are_drawn() {
+    QWidget form;
+    form.resize(300, 300);
+    QMenu menu;
+    BotonWidget* b[4];
+    for (int i = 0; i < 4; ++i) {
+      b[i] = new BotonWidget("Same", &form);
+      b[i]->setGeometry(10, 10 + 50 * i, 120, 36);
+      b[i]->setFocusPolicy(Qt::NoFocus);  // the focus lights a face
+    }
+    BotonWidget *normal = b[0], *def = b[1], *with_menu = b[2], *flat = b[3];
+    def->setDefault(true);
+    with_menu->setMenu(&menu);
+    flat->setFlat(true);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    point_to(form, QPoint(290, 290));
+    const QImage rest = normal->grab().toImage();
+    const QImage marked = def->grab().toImage(), indicated = with_menu->grab().toImage();
+    QVERIFY(marked != rest);
+    QVERIFY(indicated != rest);
+    int mark = 0, indicator = 0;
+    for (int y = 0; y < rest.height(); ++y)
+      for (int x = 0; x < rest.width(); ++x) {
+        // Outside the window shape nothing is painted.
+        if (!normal->mask().isEmpty() && !normal->mask().contains(QPoint(x, y))) continue;
+        if (marked.pixel(x, y) != rest.pixel(x, y)) {
+          ++mark;
+          QVERIFY2(x >= 2 && x <= rest.width() - 3 && y >= 2 && y <= rest.height() - 3,
+                   qPrintable(QString("mark at %1,%2").arg(x).arg(y)));
+        }
+        if (indicated.pixel(x, y) != rest.pixel(x, y)) {
+          ++indicator;
+          QVERIFY2(x > rest.width() / 2, qPrintable(QString("indicator at %1,%2").arg(x).arg(y)));
+        }
+      }
+    // The outline runs round the button; the indicator is a few pixels.
+    QVERIFY(mark > rest.width() + rest.height());
+    QVERIFY(indicator > 4 && indicator < 80);
+    // Flat: the window's background where the face would be, until pressed.
+    const QPoint top(flat->x() + flat->width() / 2, flat->y() + 4);
+    const QColor background = form.grab().toImage().pixelColor(280, 10);
+    QCOMPARE(form.grab().toImage().pixelColor(top), background);
+    flat->setDown(true);
+    QVERIFY(form.grab().toImage().pixelColor(top) != background);
+    flat->setDown(false);
+    QCOMPARE(form.grab().toImage().pixelColor(top), background);
+  }
 };
 
 QTEST_MAIN(ParityTest)
