@@ -3,6 +3,7 @@
 // sizing in boton_paint.cpp, the published properties in boton_properties.cpp.
 #include <QButtonGroup>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QToolTip>
 #include <QtDebug>
 #include <utility>
@@ -173,11 +174,27 @@ bool BotonWidget::Private::sync_down() {
   if (!self) return false;
   if (!pressed) return tell_group(&QButtonGroup::idReleased, &QButtonGroup::buttonReleased);
   if (!tell_group(&QButtonGroup::idPressed, &QButtonGroup::buttonPressed)) return false;
+  // QPushButton pops its menu up from pressed() and lets the button up when the menu hides.
+  if (QMenu* menu = w.menu(); menu && menu->isVisible())
+    QObject::connect(
+        menu, &QMenu::aboutToHide, &w, [this] { end_menu_press(); },
+        Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
   return end_menu_press();
 }
 
 bool BotonWidget::Private::end_menu_press() {
-  if (!w.menu() || w.isDown() || !control_down || !instance->captured()) return true;
+  if (!w.menu() || w.isDown() || !control_down) return true;
+  if (!instance->captured()) {
+    // Space opened the menu, and its release went to the menu (which took the focus too). The
+    // control hears the release of a key that no longer clicks it, as when the focus leaves
+    // while a key is held; the focus is left as it is.
+    keys_down.erase(Qt::Key_Space);
+    const bool focused = instance->focused();
+    const auto leave = [&] { return run([&] { return instance->focus_out(); }); };
+    const auto enter = [&] { return run([&] { return instance->focus_in(); }); };
+    return (focused ? leave() && enter() : enter() && leave()) &&
+           run([&] { return instance->key_up(32, 0); });
+  }
   // The release went to the menu. The control hears it away from the button (no Click), as
   // when the pointer is let go elsewhere.
   const float off = units::twips_of_pixels(-1);
