@@ -4,6 +4,7 @@
 // QPushButton go through exactly the same steps, so the ratio is the cost of our control in a
 // real widget tree. The window system is Qt's offscreen platform (set by run_bench.sh).
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QApplication>
 #include <QEvent>
@@ -66,6 +67,9 @@ std::unique_ptr<QWidget> build(const Make& make, PaintCounter& counter) {
   return window;
 }
 
+// The heap in use, in bytes: what the buttons hold while shown is the difference before and after.
+double heap_in_use() { return static_cast<double>(mallinfo2().uordblks); }
+
 // Paints whatever is pending now, as the event loop would on its next turn.
 void settle() {
   QApplication::processEvents();
@@ -76,12 +80,15 @@ void settle() {
 void window_show(benchmark::State& state, const Make& make) {
   application();
   PaintCounter counter;
+  double held = 0;
   for (auto _ : state) {
+    const double before = heap_in_use();
     auto window = build(make, counter);
     window->show();
     settle();
     window->repaint();
     state.PauseTiming();  // closing a thousand widgets is not part of showing them
+    held += heap_in_use() - before;
     window.reset();
     settle();
     state.ResumeTiming();
@@ -90,6 +97,9 @@ void window_show(benchmark::State& state, const Make& make) {
     state.SkipWithError("not every button was painted");
   state.counters["paints_per_button"] =
       static_cast<double>(counter.paints) / (kButtons * static_cast<double>(state.iterations()));
+  // The heap a shown button holds (the window's share included), beside QPushButton's.
+  state.counters["heap_kb_per_button"] =
+      held / 1024 / (kButtons * static_cast<double>(state.iterations()));
 }
 
 void window_resize(benchmark::State& state, const Make& make) {

@@ -91,9 +91,11 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, const std::strin
       return 1;
     }
   }
-  runner.finish(line);
+  // A step the host still holds (half of a focus pair) is reported against the last line.
+  const int last = commands.empty() ? 0 : commands.back().line;
+  runner.finish(last);
   if (!out.flush()) {
-    err << "boton trace: cannot write the output (line " << line << ")\n";
+    err << name << ':' << last << ": cannot write the output\n";
     return 1;
   }
   return 0;

@@ -15,6 +15,9 @@ namespace brelund::qt {
 
 namespace {
 bool is_enter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool is_arrow(int key) {
+  return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+}
 bool is_press_key(int key) {
   return is_enter(key) || key == Qt::Key_Escape || key == Qt::Key_Space;
 }
@@ -55,7 +58,9 @@ bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent
 
 void BotonWidget::mousePressEvent(QMouseEvent* e) {
   e->accept();
-  if (d_ && d_->instance) d_->pointer(host::PointerAction::down, *e);
+  if (!d_ || !d_->instance) return;
+  d_->release_after_menu = false;
+  d_->pointer(host::PointerAction::down, *e);
 }
 void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
   e->accept();
@@ -63,11 +68,17 @@ void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
 }
 void BotonWidget::mouseReleaseEvent(QMouseEvent* e) {
   e->accept();
-  if (d_ && d_->instance) d_->pointer(host::PointerAction::up, *e);
+  if (!d_ || !d_->instance) return;
+  if (d_->release_after_menu && !d_->instance->captured()) {
+    if (!e->buttons()) d_->release_after_menu = false;
+    return;
+  }
+  d_->pointer(host::PointerAction::up, *e);
 }
-// The control handles no double click: Qt reports it in place of the second press, and the
-// control sees only the release that follows, as it would on the desktop.
-void BotonWidget::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }
+// Qt reports the second press of a double click as a double click only. QWidget treats it as a
+// press, and so does a QPushButton: each press of a double click is pressed() and released() and
+// the control's MouseDown and MouseUp.
+void BotonWidget::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
 
 bool BotonWidget::hitButton(const QPoint& pos) const {
   return rect().contains(pos) && (mask().isEmpty() || mask().contains(pos));
@@ -238,8 +249,12 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
   }
   if (!e->text().isEmpty() && e->text().at(0).unicode() < 0x8000) {
     const auto ascii = static_cast<std::int16_t>(e->text().at(0).unicode());
-    d.run([&] { return d.instance->key_press(ascii); });
+    if (!d.run([&] { return d.instance->key_press(ascii); })) return;
   }
+  // The arrows move the focus as QAbstractButton moves it: within the button's group or among
+  // its auto-exclusive siblings, or to the next or previous widget. The control has seen the
+  // key-down; its key-up goes where the focus went.
+  if (is_arrow(key)) QPushButton::keyPressEvent(e);
 }
 
 void BotonWidget::keyReleaseEvent(QKeyEvent* e) {

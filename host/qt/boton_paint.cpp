@@ -10,6 +10,8 @@
 #include "brelund/units.h"
 #include "host/qt/boton_private.h"
 #include "host/qt/qt_hires.h"
+#include "render/face_painter.h"
+#include "render/layout.h"
 
 namespace brelund::qt {
 
@@ -43,14 +45,45 @@ bool BotonWidget::Private::holds_rebuild() {
          rebuilt->ratio == surface.ratio();
 }
 
+void BotonWidget::Private::show_state() {
+  // Nothing is drawn before the first Show or Resize.
+  if (!surface.mask_picture()) return;
+  Boton& c = instance->control();
+  const bool want = (w.isDown() || w.isChecked()) && !c.pressed() && w.isEnabled();
+  // The control painted its face since: what the widget painted is gone.
+  if (state_shown && surface.faces_painted != state_face) state_shown = false;
+  if (want == state_shown) return;
+  const BotonFields f = c.fields();
+  const bool pressed = want || c.pressed();
+  run([&] {
+    return guarded([&] {
+      render::PaintFace(
+          surface, label, platform,
+          {f.m_Highlighted != 0, pressed, c.BackColorOriginal(), c.Light(), c.Roundness3D()});
+      render::LayoutContent(surface, label, pic, pressed);
+    });
+  });
+  state_shown = want;
+  state_face = surface.faces_painted;
+}
+
+bool BotonWidget::Private::face_hidden() {
+  if (!w.isFlat() || state_shown || w.isDown()) return false;
+  const BotonFields f = instance->control().fields();
+  return f.m_Highlighted == 0 && f.m_Pressed == 0;
+}
+
 void BotonWidget::paintEvent(QPaintEvent*) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
+  d.show_state();
   const Raster& r = d.surface.pixels();
   // Qt clips the painter to the event's region (the window's shape included) itself.
   QPainter p(this);
   const double ratio = devicePixelRatioF();
-  if (ratio > 1) {
+  if (d.face_hidden()) {
+    // Flat and at rest: the parent shows through, as behind a flat QPushButton.
+  } else if (ratio > 1) {
     const PictureRef& mask = d.surface.mask_picture();
     p.drawImage(
         0, 0,
@@ -71,6 +104,7 @@ void BotonWidget::paintEvent(QPaintEvent*) {
     else
       p.drawImage(at.topLeft(), d.pic.image());
   }
+  d.paint_marks(p);
   if (!text().isEmpty()) d.label.paint(p, d.caption_rect());
 }
 

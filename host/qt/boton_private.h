@@ -8,6 +8,7 @@
 #include <set>
 
 #include <QButtonGroup>
+#include <QPainter>
 #include <QPointer>
 
 #include "brelund/qt/boton_widget.h"
@@ -56,6 +57,10 @@ class BotonWidget::Private {
   // Brings QAbstractButton's `down` in line with the control's press and emits pressed() or
   // released() for the change. False when a slot deleted the widget.
   bool sync_down();
+  // A menu (setMenu) opened by pressed() took the pointer and closed: the control's press ends
+  // without a click, so that the next press presses again and opens the menu again, as a
+  // QPushButton's does. False when a slot deleted the widget.
+  bool end_menu_press();
   // A QButtonGroup hears from QAbstractButton only of the presses and clicks QAbstractButton
   // made itself; the control's are told to the button's group here, by id and by button. False
   // when a slot deleted the widget.
@@ -70,6 +75,8 @@ class BotonWidget::Private {
   void rebuild();
   void rethemed();
   void refont();
+  // The control's Font changed: the widget's font takes it.
+  void push_font();
   void enabled_changed();
   // True when a rebuild now would draw exactly what the last one left: nothing the surface,
   // caption, picture box or mask hold has changed since, nor the control's fields, nor the pixel
@@ -79,6 +86,17 @@ class BotonWidget::Private {
   bool tool_attached() {
     return surface.watcher() || (instance && instance->control().services().observer);
   }
+
+  // Qt's checked and down states that the control has no press for (setChecked, setDown, a
+  // toggle button left on) are painted as the control paints its pressed look, by its own face
+  // painter and layout; when they end, the control's look for its state comes back.
+  void show_state();
+  bool state_shown = false;      // the face shows such a state
+  std::uint64_t state_face = 0;  // faces_painted when it was painted
+  // The default button's mark and the menu indicator, over the face (boton_marks.cpp).
+  void paint_marks(QPainter& p);
+  // A flat button shows its face only while lit (hovered or focused) or pressed.
+  bool face_hidden();
 
   // Pointer and keys.
   bool pointer(host::PointerAction action, const QMouseEvent& e);
@@ -113,13 +131,18 @@ class BotonWidget::Private {
   std::optional<host::Instance> instance;
 
   QString shown_text;            // the text the control's caption was last set from
-  FontRef ambient_followed;      // the widget font the caption follows, when no ambient was given
+  QFont pushed_font;             // the widget font as the control's Font last set it
+  bool pushing_font = false;     // the control's Font is being set on the widget
   std::set<int> keys_down;       // press keys whose press this button took
   std::set<int> keys_passed_on;  // keys whose press it left to the window
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
   bool control_down = false;          // the control's press as the last step left it
+  bool repeating = false;             // QAbstractButton is repeating the held button
+  // A menu ended the control's press while the mouse button was held: its release, should it
+  // come here, is not the control's (a QPushButton ignores it as well).
+  bool release_after_menu = false;
 };
 
 }  // namespace brelund::qt

@@ -146,6 +146,16 @@ void BotonWidget::CreaNuevaRegion() {
 }
 
 bool BotonWidget::isCancel() const { return d_->surface.cancel; }
-void BotonWidget::setCancel(bool on) { d_->surface.cancel = on; }
+void BotonWidget::setCancel(bool on) {
+  // As QDialog keeps one default button, a window keeps one cancel button: Escape must not
+  // depend on which of two cancel buttons a search happens to find first.
+  if (on)
+    if (QWidget* window = this->window(); window != this)
+      for (BotonWidget* b : window->findChildren<BotonWidget*>())
+        if (b != this && b->window() == window) b->d_->surface.cancel = false;
+  d_->surface.cancel = on;
+}
+
+void BotonWidget::setText(const QString& text) { setCaption(text); }
 
 }  // namespace brelund::qt

@@ -3,6 +3,7 @@
 // sizing in boton_paint.cpp, the published properties in boton_properties.cpp.
 #include <QButtonGroup>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QToolTip>
 #include <QtDebug>
 #include <utility>
@@ -119,6 +120,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   };
   d.label.on_measured = [this] {
     d_->shown_text = text();
+    d_->push_font();
     updateGeometry();
     update();
   };
@@ -130,8 +132,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
     d.surface.ambient_given = true;
     d.surface.set_ambient_font(options.ambient);
   } else {
-    d.ambient_followed = from_qfont(font());
-    d.surface.set_ambient_font(d.ambient_followed);
+    d.surface.set_ambient_font(from_qfont(font()));
   }
   d.instance.emplace(d.surface, d.label, d.pic, d.mask, d.timer, d.platform, *d.sink);
   d.instance->set_mirrored(layoutDirection() == Qt::RightToLeft);
@@ -171,8 +172,39 @@ bool BotonWidget::Private::sync_down() {
   else
     emit w.released();
   if (!self) return false;
-  return pressed ? tell_group(&QButtonGroup::idPressed, &QButtonGroup::buttonPressed)
-                 : tell_group(&QButtonGroup::idReleased, &QButtonGroup::buttonReleased);
+  if (!pressed) return tell_group(&QButtonGroup::idReleased, &QButtonGroup::buttonReleased);
+  if (!tell_group(&QButtonGroup::idPressed, &QButtonGroup::buttonPressed)) return false;
+  // QPushButton pops its menu up from pressed() and lets the button up when the menu hides.
+  if (QMenu* menu = w.menu(); menu && menu->isVisible())
+    QObject::connect(
+        menu, &QMenu::aboutToHide, &w, [this] { end_menu_press(); },
+        Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
+  return end_menu_press();
+}
+
+bool BotonWidget::Private::end_menu_press() {
+  if (!w.menu() || w.isDown() || !control_down) return true;
+  if (!instance->captured()) {
+    // Space opened the menu, and its release went to the menu (which took the focus too). The
+    // control hears the release of a key that no longer clicks it, as when the focus leaves
+    // while a key is held; the focus is left as it is.
+    keys_down.erase(Qt::Key_Space);
+    const bool focused = instance->focused();
+    const auto leave = [&] { return run([&] { return instance->focus_out(); }); };
+    const auto enter = [&] { return run([&] { return instance->focus_in(); }); };
+    return (focused ? leave() && enter() : enter() && leave()) &&
+           run([&] { return instance->key_up(32, 0); });
+  }
+  // The release went to the menu. The control hears it away from the button (no Click), as
+  // when the pointer is let go elsewhere.
+  const float off = units::twips_of_pixels(-1);
+  release_after_menu = true;
+  return run([&] {
+    platform.pin_pointer(w.mapToGlobal(QPoint(-(1 << 20), -(1 << 20))));
+    const Status s = instance->pointer(host::PointerAction::up, 1, 0, off, off);
+    if (!s.gone) platform.unpin_pointer();
+    return s;
+  });
 }
 
 bool BotonWidget::Private::tell_group(void (QButtonGroup::*by_id)(int),
@@ -223,20 +255,29 @@ void BotonWidget::Private::rethemed() {
   if (ok) rebuild();
 }
 
+// One font: the caption's font is the widget's font(), as Qt resolves it (a style sheet's font,
+// else the font set on the button, else its parent's or the application's). A font set through
+// the control (the Font property, a load, a container's font) is set on the widget, so that it
+// is an explicitly set font and wins over the parent's and the application's; a font that Qt
+// gives the widget becomes the control's Font, notified once.
 void BotonWidget::Private::refont() {
-  if (!instance) return;
-  // A font the container gave is kept until the button's own font is set; without one, the
-  // caption follows the widget's font (application, parent or its own) while it is in it.
-  if (surface.ambient_given && !w.testAttribute(Qt::WA_SetFont)) return;
-  const FontRef next = from_qfont(w.font());
-  const FontRef followed = ambient_followed ? ambient_followed : surface.ambient_font();
-  const FontRef current = label.font();
-  const bool following = current && followed && *current == *followed;
-  ambient_followed = next;
+  if (!instance || pushing_font) return;
+  const QFont now = w.font();
+  if (now == pushed_font) return;
+  const FontRef next = from_qfont(now);
   if (!surface.ambient_given) surface.set_ambient_font(next);
-  if (!following || *current == *next) return;
-  label.set_font(next);
-  rebuild();
+  if (const FontRef current = label.font(); current && *current == *next) return;
+  call([&](Boton& c) { c.set_Font(next); });
+}
+
+void BotonWidget::Private::push_font() {
+  const FontRef f = label.font();
+  if (!f || pushing_font) return;
+  if (const FontRef have = from_qfont(w.font()); have && *have == *f) return;
+  pushing_font = true;
+  w.setFont(to_qfont(*f));
+  pushing_font = false;
+  pushed_font = w.font();
 }
 
 void BotonWidget::Private::enabled_changed() {
@@ -330,10 +371,29 @@ void BotonWidget::changeEvent(QEvent* e) {
   }
 }
 
+void BotonWidget::timerEvent(QTimerEvent* e) {
+  // Qt's repeat timer runs while the button is down; the control's press is what holds it down.
+  if (!d_ || !d_->instance || !autoRepeat() || !d_->control_down) {
+    QPushButton::timerEvent(e);
+    return;
+  }
+  QPointer<BotonWidget> self(this);
+  d_->repeating = true;
+  QPushButton::timerEvent(e);
+  if (self) d_->repeating = false;
+}
+
 void BotonWidget::nextCheckState() {
   QPointer<BotonWidget> self(this);
   QPushButton::nextCheckState();
   if (!self || !d_ || !d_->instance || d_->in_qt_click) return;
+  if (d_->repeating) {
+    // A repeat while held: Qt emits released(), clicked() and pressed() around this call; the
+    // control keeps its press (a click through the control would end it and the repeat with it)
+    // and the application hears the repeat as the control's Click too.
+    emit Click();
+    return;
+  }
   // QAbstractButton emits pressed(), released() and clicked() around this call itself; the
   // control clicks through its access-key path, as a container activates a button.
   Private& d = *d_;

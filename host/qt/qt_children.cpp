@@ -116,6 +116,10 @@ void Label::measure() {
   measured(units::twips_of_pixels(size.width()), units::twips_of_pixels(size.height()));
 }
 
+// The caption is already placed (and mirrored) where the control laid it out. The painter takes
+// its direction from the application, not the widget: without AlignAbsolute a right-to-left
+// application turns AlignLeft into AlignRight and draws at the far end of the open-ended
+// rectangle, out of sight.
 void Label::paint(QPainter& p, const QRect& at) {
   const QString text = button_.text();
   if (text.isEmpty()) return;
@@ -123,7 +127,8 @@ void Label::paint(QPainter& p, const QRect& at) {
   p.setPen(colour());
   const std::string utf8 = text.toStdString();
   if (host::plain_caption(utf8)) {
-    p.drawText(at.x(), at.y(), 1 << 20, 1 << 20, Qt::AlignLeft | Qt::AlignTop | kTextFlags, text);
+    p.drawText(at.x(), at.y(), 1 << 20, 1 << 20,
+               Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignTop | kTextFlags, text);
     return;
   }
   const QFontMetrics fm(qfont_);
@@ -137,8 +142,8 @@ void Label::paint(QPainter& p, const QRect& at) {
     const QRect line(at.x() + host::centred_offset(box, widths[i]), static_cast<int>(top), 1 << 20,
                      fm.height());
     if (!clip.isNull() && !clip.intersects(line)) continue;
-    p.drawText(line.x(), line.y(), 1 << 20, 1 << 20, Qt::AlignLeft | Qt::AlignTop | kTextFlags,
-               marked(lines[i]));
+    p.drawText(line.x(), line.y(), 1 << 20, 1 << 20,
+               Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignTop | kTextFlags, marked(lines[i]));
   }
 }
 

@@ -31,6 +31,7 @@ void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
 }
 
 void Surface::rows(const Row* rows, int count) {
+  ++faces_painted;
   // A watching tool sees each row as a line of its own, which line() also draws at device
   // resolution.
   if (watcher()) return StoredSurface::rows(rows, count);

@@ -31,6 +31,9 @@ class Surface final : public host::StoredSurface {
 
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
   void rows(const Row* rows, int count) override;
+  // Faces painted so far (each face is one batch of rows): the widget tells by it whether the
+  // control has painted its face since the widget last painted a state of its own.
+  std::uint64_t faces_painted = 0;
   host::WindowHandle hwnd() override { return hwnd_; }
   // The widget's side of PropertyChanged (its propertyChanged signal).
   std::function<void(std::string_view)> on_property_changed;

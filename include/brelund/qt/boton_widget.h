@@ -43,6 +43,7 @@ class BotonWidget : public QPushButton {
   Q_PROPERTY(bool CreateRegion READ CreateRegion WRITE setCreateRegion)
   Q_PROPERTY(int Roundness3D READ Roundness3D WRITE setRoundness3D)
   // The window's cancel button: Escape works it, as `default` makes Enter work the default one.
+  // A window has one: making a button its cancel button makes the others of the window not.
   Q_PROPERTY(bool cancel READ isCancel WRITE setCancel)
 
  public:
@@ -55,6 +56,11 @@ class BotonWidget : public QPushButton {
   // ---- the published properties and methods ----
   // Setters follow Qt's naming (uic calls setRoundSize for a RoundSize in a .ui file); Enabled
   // and Font are QWidget's setEnabled and setFont as well, which reach the control too.
+  //
+  // The font is one store: the caption is drawn in font(), and Font is font(). Qt's precedence
+  // decides it: a style sheet's font, else a font set on the button (setFont, or Font, which
+  // sets it so), else the parent's, else the application's. Each change of it notifies "Font"
+  // once.
   QString Caption() const;
   void setCaption(const QString& text);
   bool Enabled() const;
@@ -89,6 +95,10 @@ class BotonWidget : public QPushButton {
 
   bool isCancel() const;
   void setCancel(bool on);
+  // Hides QAbstractButton::setText, which is not virtual, so that the change reaches the control
+  // (and propertyChanged("Caption")) at once. A text set through a QAbstractButton pointer
+  // reaches it with the widget's next event.
+  void setText(const QString& text);
 
   // The caption and picture side by side with the control's margins: clear of the rounded
   // corners and inside the flat middle of the face.
@@ -124,6 +134,8 @@ class BotonWidget : public QPushButton {
   void keyReleaseEvent(QKeyEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  // QAbstractButton's auto-repeat of a held button, with the control's press held throughout.
+  void timerEvent(QTimerEvent* e) override;
   // click(), animateClick(), the mnemonic and the accessibility Press action click through the
   // control (the access-key path), once.
   void nextCheckState() override;
