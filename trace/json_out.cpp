@@ -1,11 +1,10 @@
 #include "trace/json_out.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "brelund/units.h"
+#include "control/shortest.h"
 
 namespace brelund::trace {
 
@@ -16,16 +15,7 @@ json number(double d) {
 
 json number(float f) {
   if (std::nearbyint(f) == f && std::fabs(f) < 9e15f) return static_cast<long long>(f);
-  // The float's shortest decimal that reads back as the same float, as a double: 0.1f prints as
-  // 0.1, not 0.100000001. The nearest decimal of the fewest digits that reads back is that one
-  // (the libc++ of the browser build has no floating-point to_chars to ask).
-  char buf[32];
-  for (int digits = 1; digits < 9; ++digits) {
-    std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(f));
-    if (std::strtof(buf, nullptr) == f) return std::strtod(buf, nullptr);
-  }
-  std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(f));
-  return std::strtod(buf, nullptr);
+  return num::shortest(f);
 }
 
 json font_json(const Font& f) {

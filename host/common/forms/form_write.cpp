@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "brelund/forms.h"
+#include "control/shortest.h"
 #include "host/common/forms/base64.h"
 #include "host/common/forms/form_json.h"
 #include "host/common/forms/limits.h"
@@ -19,18 +20,6 @@
 namespace brelund::forms {
 
 namespace {
-
-// Places and sizes are kept as float; widened to double, 450.7 would be written as
-// 450.70001220703125. The double nearest the float's own shortest text is written instead, which
-// reads back as the same float.
-double shortest(float v) {
-  if (!std::isfinite(v)) return v;
-  char buf[32];
-  const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
-  double d = 0;
-  std::from_chars(buf, end, d);
-  return d;
-}
 
 using json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
@@ -87,9 +76,9 @@ class DirectWriter {
     field(4, "Caption");
     if (!string(form.caption)) return std::nullopt;
     next_field(4, "Width");
-    number(shortest(form.width));
+    number(num::shortest(form.width));
     next_field(4, "Height");
-    number(shortest(form.height));
+    number(num::shortest(form.height));
     next_field(4, "BackColor");
     if (!string(colour_text(form.back_color))) return std::nullopt;
     if (form.font) {
@@ -120,13 +109,13 @@ class DirectWriter {
     field(6, "Name");
     if (!string(c.name)) return false;
     next_field(6, "Left");
-    number(shortest(c.left));
+    number(num::shortest(c.left));
     next_field(6, "Top");
-    number(shortest(c.top));
+    number(num::shortest(c.top));
     next_field(6, "Width");
-    number(shortest(c.width));
+    number(num::shortest(c.width));
     next_field(6, "Height");
-    number(shortest(c.height));
+    number(num::shortest(c.height));
     next_field(6, "Default");
     boolean(c.is_default);
     next_field(6, "Cancel");
@@ -306,8 +295,8 @@ class DirectWriter {
 // reproduces, and what writes (or reports) what the direct writer leaves to it.
 std::string detail::to_json_with_library(const Form& form) {
   json f{{"Caption", form.caption},
-         {"Width", shortest(form.width)},
-         {"Height", shortest(form.height)},
+         {"Width", num::shortest(form.width)},
+         {"Height", num::shortest(form.height)},
          {"BackColor", colour_text(form.back_color)}};
   if (form.font) f["Font"] = font_json(*form.font);
   json controls = json::array();
@@ -315,10 +304,10 @@ std::string detail::to_json_with_library(const Form& form) {
     json props = json::object();
     for (const auto& [k, v] : c.properties) props[k] = value_json(k, v);
     controls.push_back(json{{"Name", c.name},
-                            {"Left", shortest(c.left)},
-                            {"Top", shortest(c.top)},
-                            {"Width", shortest(c.width)},
-                            {"Height", shortest(c.height)},
+                            {"Left", num::shortest(c.left)},
+                            {"Top", num::shortest(c.top)},
+                            {"Width", num::shortest(c.width)},
+                            {"Height", num::shortest(c.height)},
                             {"Default", c.is_default},
                             {"Cancel", c.is_cancel},
                             {"Properties", props}});
