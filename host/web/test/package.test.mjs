@@ -38,7 +38,7 @@ test("the core's trace runner reports a bad line with its number, as the CLI doe
   assert.deepEqual([ok.status, ok.out, ok.err], [0, '{"value":20}\n', ""]);
   const bad = core.runTrace("new\nfrobnicate\n", ".");
   assert.equal(bad.status, 2);
-  assert.match(bad.err, /^boton trace: .*line 2/);
+  assert.match(bad.err, /^-:2: unknown command "frobnicate"/);
 });
 
 // Pictures from PNG files of every kind the repository holds (libpng's and Chromium's encoders,
