@@ -34,14 +34,14 @@ looks=(
   'large|"&First\nSecond line\r\n\u786e\u5b9a &OK"|"Size":20'
 )
 name() { printf '%s' "${1%%|*}"; }
+# A control is loaded once, as a container loads it: each look is a new one.
 {
-  echo new
-  echo init
-  echo size 4500 2400
-  echo show
   for look in "${looks[@]}"; do
     IFS='|' read -r name caption font <<<"$look"
+    echo new
     echo "read {\"Caption\":$caption,\"Font\":{\"Name\":\"DejaVu Sans\",$font}}"
+    echo size 4500 2400
+    echo show
     echo "snapshot $name.png"
     echo state
   done

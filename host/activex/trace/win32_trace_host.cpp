@@ -41,6 +41,10 @@ Status status_of(HRESULT hr, const EXCEPINFO* ex = nullptr) {
   }
   if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return {HRESULT_CODE(hr), text};
   if (hr == E_OUTOFMEMORY) return {errors::kOutOfMemory, "Out of memory"};
+  // An argument that does not convert to the member's published type: the errors a script
+  // engine reports for these two.
+  if (hr == DISP_E_OVERFLOW) return {errors::kOverflow, "Overflow"};
+  if (hr == DISP_E_TYPEMISMATCH) return {errors::kTypeMismatch, "Type mismatch"};
   char hex[16];
   std::snprintf(hex, sizeof hex, "%08lX", static_cast<unsigned long>(hr));
   // The automation error of a failure that carries no error number of the control.
