@@ -10,6 +10,14 @@
 
 namespace brelund::ax::trace_win32 {
 
+std::string error_info_text() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.put()) != S_OK || !info) return {};
+  Bstr d;
+  if (FAILED(info->GetDescription(d.put())) || !d.get()) return {};
+  return narrow(d.get(), SysStringLen(d.get()));
+}
+
 namespace {
 
 // The extender's members, as a container numbers its own.
@@ -26,23 +34,6 @@ HRESULT attempt(F&& f) noexcept {
 }
 
 }  // namespace
-
-std::string utf8_of(const wchar_t* s, std::size_t n) {
-  if (n == 0) return {};
-  const int len =
-      WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(len), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, s, static_cast<int>(n), out.data(), len, nullptr, nullptr);
-  return out;
-}
-
-std::wstring utf16_of(std::string_view s) {
-  if (s.empty()) return {};
-  const int len = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(len), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), len);
-  return out;
-}
 
 // ---- Extender ----
 
@@ -301,7 +292,7 @@ HRESULT Listener::Refreshed() {
 
 HRESULT Listener::StepFailed(LONG number, BSTR description) {
   failure_ = Status{static_cast<std::int32_t>(number),
-                    description ? utf8_of(description, SysStringLen(description)) : std::string()};
+                    description ? narrow(description, SysStringLen(description)) : std::string()};
   return S_OK;
 }
 
@@ -318,7 +309,7 @@ HRESULT Bag::QueryInterface(REFIID riid, void** out) {
 
 HRESULT Bag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
   if (!name || !value) return E_POINTER;
-  const std::string key = utf8_of(name, wcslen(name));
+  const std::string key = narrow(name, wcslen(name));
   const auto same = [&](const host::MemoryPropertyBag::Entry& e) {
     return std::equal(e.first.begin(), e.first.end(), key.begin(), key.end(), [](char a, char b) {
       return std::tolower(static_cast<unsigned char>(a)) ==
@@ -334,7 +325,7 @@ HRESULT Bag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
 HRESULT Bag::Write(LPCOLESTR name, VARIANT* value) {
   if (!name || !value) return E_POINTER;
   return attempt(
-      [&] { entries_.emplace_back(utf8_of(name, wcslen(name)), objects_.from_variant(*value)); });
+      [&] { entries_.emplace_back(narrow(name, wcslen(name)), objects_.from_variant(*value)); });
 }
 
 }  // namespace brelund::ax::trace_win32

@@ -17,6 +17,7 @@
 
 #include "brelund/host.h"
 #include "host/activex/boton_diagnostics.h"
+#include "host/activex/utf16.h"
 #include "host/activex/com_ptr.h"
 #include "host/activex/ole_values.h"
 #include "host/common/property_bag.h"
@@ -192,8 +193,7 @@ class Bag final : private Counted, public IPropertyBag {
   ObjectCache& objects_;
 };
 
-// UTF-8 and UTF-16, as the script and COM hold text.
-std::string utf8_of(const wchar_t* s, std::size_t n);
-std::wstring utf16_of(std::string_view s);
+// The description of the error object the last failed call left on this thread, if any.
+std::string error_info_text();
 
 }  // namespace brelund::ax::trace_win32

@@ -48,15 +48,7 @@ const char* verb_of(host::PointerAction a) {
 // A step the control took through its diagnostic interface: its failure, as the control gave it.
 Status step_status(HRESULT hr) {
   if (SUCCEEDED(hr)) return {};
-  std::string text;
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.put()) == S_OK && info) {
-    BSTR d = nullptr;
-    if (SUCCEEDED(info->GetDescription(&d)) && d) {
-      text = utf8_of(d, SysStringLen(d));
-      SysFreeString(d);
-    }
-  }
+  const std::string text = error_info_text();
   if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return {HRESULT_CODE(hr), text};
   return {errors::kInvalidProcedureCall, "Invalid procedure call or argument"};
 }

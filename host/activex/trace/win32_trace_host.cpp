@@ -27,18 +27,10 @@ Status status_of(HRESULT hr, const EXCEPINFO* ex = nullptr) {
     const HRESULT code =
         ex->scode ? ex->scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, ex->wCode);
     return {static_cast<std::int32_t>(HRESULT_CODE(code)),
-            ex->bstrDescription ? utf8_of(ex->bstrDescription, SysStringLen(ex->bstrDescription))
+            ex->bstrDescription ? narrow(ex->bstrDescription, SysStringLen(ex->bstrDescription))
                                 : std::string()};
   }
-  std::string text;
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.put()) == S_OK && info) {
-    BSTR d = nullptr;
-    if (SUCCEEDED(info->GetDescription(&d)) && d) {
-      text = utf8_of(d, SysStringLen(d));
-      SysFreeString(d);
-    }
-  }
+  const std::string text = error_info_text();
   if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return {HRESULT_CODE(hr), text};
   if (hr == E_OUTOFMEMORY) return {errors::kOutOfMemory, "Out of memory"};
   // An argument that does not convert to the member's published type: the errors a script
@@ -68,7 +60,7 @@ void free_state(BotonDiagState& s) noexcept {
   s.label_caption = s.label_tool_tip = s.pic_tool_tip = nullptr;
 }
 
-std::string text_of(BSTR b) { return b ? utf8_of(b, SysStringLen(b)) : std::string(); }
+std::string text_of(BSTR b) { return b ? narrow(b, SysStringLen(b)) : std::string(); }
 
 }  // namespace
 
