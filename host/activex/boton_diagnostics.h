@@ -32,6 +32,8 @@
 #include <olectl.h>
 #include <unknwn.h>
 
+#include <utility>
+
 namespace brelund::ax {
 
 // {74B5FB89-DF23-4144-9478-B0745D617A04}
@@ -67,6 +69,32 @@ struct BotonDiagState {
   VARIANT_BOOL pic_visible, pic_enabled;
   BSTR pic_tool_tip;
   FLOAT pic_left, pic_top, pic_width, pic_height;
+};
+
+// A state read through GetState, which owns the three strings it carries.
+class DiagState {
+ public:
+  DiagState() = default;
+  DiagState(const DiagState&) = delete;
+  DiagState& operator=(const DiagState&) = delete;
+  DiagState(DiagState&& o) noexcept : s_(std::exchange(o.s_, {})) {}
+  ~DiagState() { release(); }
+  // For GetState to fill; the strings it held before are freed.
+  BotonDiagState* put() noexcept {
+    release();
+    return &s_;
+  }
+  const BotonDiagState& operator*() const noexcept { return s_; }
+  const BotonDiagState* operator->() const noexcept { return &s_; }
+
+ private:
+  void release() noexcept {
+    SysFreeString(s_.label_caption);
+    SysFreeString(s_.label_tool_tip);
+    SysFreeString(s_.pic_tool_tip);
+    s_ = {};
+  }
+  BotonDiagState s_{};
 };
 
 struct IBotonWatchSink : public IUnknown {

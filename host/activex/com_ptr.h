@@ -77,6 +77,23 @@ class Bstr {
   BSTR b_ = nullptr;
 };
 
+// The strings an IDispatch::Invoke failure hands back, freed with the record.
+class ExcepInfo {
+ public:
+  ExcepInfo() = default;
+  ExcepInfo(const ExcepInfo&) = delete;
+  ExcepInfo& operator=(const ExcepInfo&) = delete;
+  ~ExcepInfo() {
+    SysFreeString(e_.bstrSource);
+    SysFreeString(e_.bstrDescription);
+    SysFreeString(e_.bstrHelpFile);
+  }
+  EXCEPINFO* get() noexcept { return &e_; }
+
+ private:
+  EXCEPINFO e_{};
+};
+
 class VariantHolder {
  public:
   VariantHolder() { VariantInit(&v_); }

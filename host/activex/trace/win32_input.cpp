@@ -401,11 +401,9 @@ Status Win32Host::focus(trace::FocusVerb verb) {
 
 Status Win32Host::tick() {
   Control* c = control_.get();
-  BotonDiagState st{};
-  if (FAILED(c->diag->GetState(&st))) return {errors::kInvalidProcedureCall, "state"};
-  SysFreeString(st.label_caption);
-  SysFreeString(st.label_tool_tip);
-  SysFreeString(st.pic_tool_tip);
+  DiagState state;
+  if (FAILED(c->diag->GetState(state.put()))) return {errors::kInvalidProcedureCall, "state"};
+  const BotonDiagState& st = *state;
   // A stopped timer sends nothing, and the period passes without a step.
   if (st.timer_enabled == VARIANT_FALSE || st.timer_interval <= 0) return {};
   ComPtr<IBotonDiagnostics> diag = c->diag;

@@ -53,13 +53,6 @@ void check(HRESULT hr, const char* what) {
 LONG himetric_of_twips(float twips) { return std::lround(twips * 2540.0 / 1440.0); }
 float twips_of_himetric(LONG v) { return static_cast<float>(std::lround(v * 1440.0 / 2540.0)); }
 
-void free_state(BotonDiagState& s) noexcept {
-  SysFreeString(s.label_caption);
-  SysFreeString(s.label_tool_tip);
-  SysFreeString(s.pic_tool_tip);
-  s.label_caption = s.label_tool_tip = s.pic_tool_tip = nullptr;
-}
-
 std::string text_of(BSTR b) { return b ? narrow(b, SysStringLen(b)) : std::string(); }
 
 }  // namespace
@@ -249,28 +242,22 @@ Status Win32Host::let(const Member& member, const Variant& value) {
   if (const Status s = guarded([&] { objects_.to_variant(value, arg.get()); }); !s.ok()) return s;
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS dp{arg.get(), &named, 1, 1};
-  EXCEPINFO ex{};
+  ExcepInfo ex;
   const WORD flags = member.by_reference ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
   const HRESULT hr = control_->disp->Invoke(member.dispid, IID_NULL, LOCALE_USER_DEFAULT, flags,
-                                            &dp, nullptr, &ex, nullptr);
-  const Status s = status_of(hr, &ex);
-  SysFreeString(ex.bstrSource);
-  SysFreeString(ex.bstrDescription);
-  SysFreeString(ex.bstrHelpFile);
+                                            &dp, nullptr, ex.get(), nullptr);
+  const Status s = status_of(hr, ex.get());
   return s;
 }
 
 Status Win32Host::get(const Member& member, std::optional<Variant>& result) {
   DISPPARAMS none{};
-  EXCEPINFO ex{};
+  ExcepInfo ex;
   VariantHolder out;
   const WORD flags = member.kind == MemberKind::method ? DISPATCH_METHOD : DISPATCH_PROPERTYGET;
   const HRESULT hr = control_->disp->Invoke(member.dispid, IID_NULL, LOCALE_USER_DEFAULT, flags,
-                                            &none, out.get(), &ex, nullptr);
-  const Status s = status_of(hr, &ex);
-  SysFreeString(ex.bstrSource);
-  SysFreeString(ex.bstrDescription);
-  SysFreeString(ex.bstrHelpFile);
+                                            &none, out.get(), ex.get(), nullptr);
+  const Status s = status_of(hr, ex.get());
   if (!s.ok() || (member.call && V_VT(out.get()) == VT_EMPTY)) return s;
   return guarded([&] {
     // OLE_COLOR travels as an unsigned long; the control's colours are its 32 bits.
@@ -304,14 +291,15 @@ void Win32Host::pin_label_size(float w, float h) {
 
 // ---- what the script reads ----
 
-BotonDiagState Win32Host::read_state() {
-  BotonDiagState s{};
-  check(control_->diag->GetState(&s), "state");
+DiagState Win32Host::read_state() {
+  DiagState s;
+  check(control_->diag->GetState(s.put()), "state");
   return s;
 }
 
 trace::StateView Win32Host::state() {
-  BotonDiagState s = read_state();
+  const DiagState state = read_state();
+  const BotonDiagState& s = *state;
   trace::StateView v;
   v.fields.m_Highlighted = s.highlighted;
   v.fields.m_Pressed = s.pressed;
@@ -340,20 +328,14 @@ trace::StateView Win32Host::state() {
   v.pic.top = s.pic_top;
   v.pic.width = s.pic_width;
   v.pic.height = s.pic_height;
-  free_state(s);
   return v;
 }
 
-bool Win32Host::enabled() {
-  BotonDiagState s = read_state();
-  free_state(s);
-  return s.enabled != VARIANT_FALSE;
-}
+bool Win32Host::enabled() { return read_state()->enabled != VARIANT_FALSE; }
 
 trace::Placement Win32Host::placement() {
-  BotonDiagState s = read_state();
-  free_state(s);
-  return {s.label_left, s.label_top, s.pic_left, s.pic_top};
+  const DiagState s = read_state();
+  return {s->label_left, s->label_top, s->pic_left, s->pic_top};
 }
 
 void Win32Host::snapshot(const std::string& png_path) {

@@ -113,7 +113,7 @@ class Win32Host final : public trace::Host {
   Status send_key(bool down, std::int16_t code, std::int16_t shift);
   Status send_press(std::int16_t ascii);
   Status send_access(std::int16_t ascii);
-  BotonDiagState read_state();
+  DiagState read_state();
 
   Server server_;
   ObjectCache objects_;
