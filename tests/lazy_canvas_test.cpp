@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "brelund/boton.h"
+#include "brelund/headless/button.h"
 #include "brelund/raster.h"
 #include "host/common/canvas.h"
 
@@ -211,6 +213,50 @@ TEST(LazyCanvas, ReadingLateDrawsWhatReadingAtOnceDraws) {
       }
     }
     const Raster &a = eager.raster(), &b = lazy.raster();
+    ASSERT_EQ(b.width, a.width) << "trial " << trial;
+    ASSERT_EQ(b.height, a.height) << "trial " << trial;
+    ASSERT_EQ(b.pixels, a.pixels) << "trial " << trial;
+  }
+}
+
+// The same through a whole button: property changes, resizes and presses, with the picture
+// composed after every step on one button and only at the end on the other.
+TEST(LazyCanvas, ButtonsReadLateShowWhatButtonsReadAtOnceShow) {
+  auto measure = [](const Font&, const std::string&) { return headless::TextSize{40, 13}; };
+  std::mt19937 rng(2727);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  for (int trial = 0; trial < 20; ++trial) {
+    headless::Button eager(nullptr, nullptr, measure), lazy(nullptr, nullptr, measure);
+    for (headless::Button* b : {&eager, &lazy}) {
+      b->control().InitProperties();
+      b->control().Show();
+    }
+    for (int s = 0; s < 12; ++s) {
+      const int what = pick(5), a = pick(400), c = pick(200);
+      for (headless::Button* b : {&eager, &lazy}) {
+        Boton& ctl = b->control();
+        std::int16_t button = 1, shift = 0;
+        float x = 30, y = 20;
+        switch (what) {
+          case 0:
+            b->resize(static_cast<float>(15 * (2 + a)), static_cast<float>(15 * (2 + c / 2)));
+            break;
+          case 1:
+            ctl.set_RoundSize(a % 60);
+            break;
+          case 2:
+            ctl.set_BackColor(static_cast<OleColor>(a * 40503 + c) & 0xFFFFFF);
+            break;
+          case 3:
+            ctl.MouseDown(button, shift, x, y);
+            break;
+          default:
+            ctl.MouseUp(button, shift, x, y);
+        }
+      }
+      (void)eager.compose();
+    }
+    const Raster a = eager.compose(), b = lazy.compose();
     ASSERT_EQ(b.width, a.width) << "trial " << trial;
     ASSERT_EQ(b.height, a.height) << "trial " << trial;
     ASSERT_EQ(b.pixels, a.pixels) << "trial " << trial;
