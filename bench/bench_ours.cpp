@@ -11,6 +11,7 @@
 #include "brelund/forms.h"
 #include "brelund/headless/button.h"
 #include "brelund/headless/form.h"
+#include "host/common/png.h"
 #include "host/common/property_bag.h"
 #include "host/headless/internals.h"
 
@@ -208,6 +209,18 @@ void form_round_trip(benchmark::State& state) {
   }
 }
 
+// The open form drawn as the headless host shows it, and written as a PNG file's bytes: every
+// button's pixels are made here, where opening the form above made none.
+void form_png(benchmark::State& state) {
+  auto fi = headless::FormInstance::open(forms::parse(form_text(kFormButtons), ".", "bench.json"),
+                                         "bench.json");
+  for (auto _ : state) {
+    const Raster r = fi.render();
+    const std::vector<std::uint8_t> png = png::encode(r.width, r.height, r.pixels);
+    benchmark::DoNotOptimize(png.data());
+  }
+}
+
 [[maybe_unused]] const bool registered = [] {
   for (const Size& s : kSizes) {
     benchmark::RegisterBenchmark(("ours/paint/" + s.label()).c_str(), paint, s);
@@ -222,6 +235,7 @@ void form_round_trip(benchmark::State& state) {
   benchmark::RegisterBenchmark("ours/form1000/open", form_open)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("ours/form1000/save", form_save)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("ours/form1000/all", form_round_trip)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("ours/form1000/png", form_png)->Unit(benchmark::kMillisecond);
   return true;
 }();
 

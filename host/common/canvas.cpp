@@ -22,19 +22,50 @@ int to_pixel(double units, int pixels, double scale) {
   return i - (p < i);  // floor, without a library call
 }
 
+constexpr std::uint32_t kBlack = 0xFF000000u;
+
 void check_extent(float v) {
   if (v == 0 || !std::isfinite(v))
     throw Error(errors::kInvalidPropertyValue, "Invalid property value");
 }
 }  // namespace
 
-void Canvas::flush() const noexcept {
+void Canvas::flush() const {
+  if (raster_.width != width_ || raster_.height != height_ || kept_width_ < width_ ||
+      kept_height_ < height_)
+    take_size();
+  covered_ = false;
   if (pending_rows_.hi >= pending_rows_.lo) fill_pending_rows();
   if (pending_.y < 0) return;
   // Only clipped, non-empty spans are ever held back, so the span goes straight to the fill.
   fill_pixels(raster_.row(pending_.y) + pending_.x0,
               static_cast<std::size_t>(pending_.x1 - pending_.x0), pending_.argb);
   pending_.y = -1;
+}
+
+void Canvas::take_size() const {
+  const int w = width_, h = height_;
+  const auto n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  if (covered_) {  // the batch writes every pixel: their old values do not matter
+    if (raster_.width != w || raster_.height != h) {
+      raster_.pixels = Pixels(n);
+      raster_.width = w;
+      raster_.height = h;
+    }
+  } else if (raster_.width != w || raster_.height != h) {
+    Raster next;
+    next.resize(w, h, kBlack);
+    for (int y = 0; y < kept_height_; ++y) std::copy_n(raster_.row(y), kept_width_, next.row(y));
+    raster_ = std::move(next);
+  } else {  // the same size again after a smaller one: what was cut off comes back black
+    const auto cut = static_cast<std::size_t>(w - kept_width_);
+    for (int y = 0; y < kept_height_; ++y) fill_pixels(raster_.row(y) + kept_width_, cut, kBlack);
+    if (kept_height_ < h)
+      fill_pixels(raster_.row(kept_height_), n - static_cast<std::size_t>(kept_height_) * w,
+                  kBlack);
+  }
+  kept_width_ = w;
+  kept_height_ = h;
 }
 
 void Canvas::fill_pending_rows() const noexcept {
@@ -74,25 +105,58 @@ bool Canvas::hold_column(int x, int y0, int y1, std::uint32_t argb) noexcept {
   return true;
 }
 
+void Canvas::drop_pending_rows() const noexcept {
+  PendingRows& b = pending_rows_;
+  if (b.hi >= b.lo) std::fill(slots_.begin() + b.lo + 1, slots_.begin() + b.hi + 2, 0u);
+  b.hi = b.lo - 1;
+  b.columns = 0;
+}
+
+void Canvas::clip_pending(int w, int h) noexcept {
+  if (pending_.y >= h || pending_.x0 >= w) pending_.y = -1;
+  pending_.x1 = std::min(pending_.x1, w);
+  PendingRows& b = pending_rows_;
+  if (b.hi < b.lo) return;
+  int kept = 0;
+  for (int i = 0; i < b.columns; ++i) {
+    Column c = b.column[i];
+    c.y1 = std::min(c.y1, h);
+    if (c.x < w && c.y0 < c.y1) b.column[kept++] = c;
+  }
+  b.columns = kept;
+  b.x1 = std::min(b.x1, w);
+  if (b.x0 >= b.x1 || b.lo >= h) return drop_pending_rows();
+  if (b.hi >= h) {
+    std::fill(slots_.begin() + h + 1, slots_.begin() + b.hi + 2, 0u);
+    b.hi = h - 1;
+  }
+}
+
 void Canvas::resize(float width_twips, float height_twips) {
-  flush();
   const int w = units::extent_pixels(width_twips), h = units::extent_pixels(height_twips);
-  if (w != raster_.width || h != raster_.height) {
-    Raster next;
-    next.resize(w, h, 0xFF000000u);
-    for (int y = 0; y < std::min(h, raster_.height); ++y)
-      std::copy_n(raster_.row(y), std::min(w, raster_.width), next.row(y));
-    raster_ = std::move(next);
-    slots_.assign(static_cast<std::size_t>(h) + 2, 0);
+  if (w != width_ || h != height_) {
+    // What is held was drawn at the old size: the part outside the new one is gone, as it would
+    // be from pixels drawn at once.
+    clip_pending(w, h);
+    // Pixels the held batch never reached come back as black.
+    if (w > width_ || h > height_) covered_ = false;
+    kept_width_ = std::min(kept_width_, w);
+    kept_height_ = std::min(kept_height_, h);
+    width_ = w;
+    height_ = h;
+    // Slots are kept when the raster grows: a held batch still has its colours in them.
+    const auto slots = static_cast<std::size_t>(h) + 2;
+    if (slots_.size() < slots) slots_.resize(slots, 0);
+    if (next_slots_.size() < slots) next_slots_.resize(slots, 0);
   }
   scale_w_ = units::twips_of_pixels(w);
   scale_h_ = units::twips_of_pixels(h);
 }
 
 void Canvas::begin_rows() noexcept {
-  const int w = raster_.width;
+  const int w = width_;
   row_scale_ = 0;
-  if (w == 0 || raster_.height == 0) {
+  if (w == 0 || height_ == 0) {
     row_x0_ = row_x1_ = 0;
     return;
   }
@@ -103,26 +167,26 @@ void Canvas::begin_rows() noexcept {
   // Within these bounds every product below is exact in 64 bits and in double, and the clamp in
   // to_pixel never engages for a row that lands on the raster.
   if (scale_h_ >= 1 && scale_h_ <= kWholeRows &&
-      static_cast<float>(static_cast<std::int64_t>(scale_h_)) == scale_h_ &&
-      raster_.height < 1000000) {
+      static_cast<float>(static_cast<std::int64_t>(scale_h_)) == scale_h_ && height_ < 1000000) {
     row_scale_ = static_cast<std::int64_t>(scale_h_);
     row_inverse_ = 1.0 / static_cast<double>(scale_h_);
   }
 }
 
-void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
+void Canvas::rows(const host::Surface::Row* rows, int count) {
   begin_rows();
-  const int x0 = row_x0_, x1 = row_x1_, h = raster_.height;
+  const int x0 = row_x0_, x1 = row_x1_, h = height_;
   if (x0 >= x1) return;
   // Each record only notes its colour on the pixel rows it lands on, later ones over earlier
   // ones; the rows are filled once at the end. A pixel row that two or three records land on is
   // then written once, and no branch depends on where the next record lands.
   // Slot py + 1 belongs to pixel row py; slots 0 and h + 1 take the rows that land off the
   // raster, so a single row is noted without a test.
+  std::vector<std::uint32_t>& slots = next_slots_;
   int lo = h, hi = -1;
   auto put = [&](int py, std::uint32_t argb) {
     py = std::clamp(py, -1, h);
-    slots_[static_cast<std::size_t>(py + 1)] = argb;
+    slots[static_cast<std::size_t>(py + 1)] = argb;
     lo = std::min(lo, py);
     hi = std::max(hi, py);
   };
@@ -131,7 +195,6 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
     put(pending_.y, pending_.argb);
     pending_.y = -1;
   }
-  flush();
   // Consecutive whole rows land on the same or the next pixel row when there are at least as
   // many rows as pixels, so a run of them covers the pixel rows between its ends.
   const bool runs_are_contiguous = row_scale_ >= h;
@@ -170,16 +233,30 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
     const float y_end = r.y_at(r.count - 1);
     if (runs_are_contiguous && whole_row(r.y) && whole_row(y_end)) {
       const int a = std::clamp(row_pixel(r.y), -1, h), b = std::clamp(row_pixel(y_end), -1, h);
-      std::fill(slots_.begin() + std::min(a, b) + 1, slots_.begin() + std::max(a, b) + 2, argb);
+      std::fill(slots.begin() + std::min(a, b) + 1, slots.begin() + std::max(a, b) + 2, argb);
       lo = std::min({lo, a, b});
       hi = std::max({hi, a, b});
       continue;
     }
     for (std::int32_t j = 0; j < r.count; ++j) put(row_pixel(r.y_at(j)), argb);
   }
+  // Rows off the raster leave nothing behind that a taller raster could later take for its own.
+  slots[0] = slots[static_cast<std::size_t>(h) + 1] = 0;
   lo = std::max(lo, 0);
   hi = std::min(hi, h - 1);
   if (lo > hi) return;
+  // A batch over every pixel hides all that is held: it is dropped unwritten. Anything else is
+  // written first, as it would have been before this batch.
+  const auto row_end = slots.begin() + h + 1;
+  if (x0 == 0 && x1 == width_ && lo == 0 && hi == h - 1 &&
+      std::find(slots.begin() + 1, row_end, 0u) == row_end) {
+    drop_pending_rows();
+    pending_.y = -1;
+    covered_ = true;
+  } else {
+    flush();
+  }
+  slots_.swap(next_slots_);
   PendingRows& b = pending_rows_;
   b.lo = lo;
   b.hi = hi;
@@ -188,7 +265,7 @@ void Canvas::rows(const host::Surface::Row* rows, int count) noexcept {
   b.columns = 0;
 }
 
-int Canvas::row_pixel_slow(float y) const noexcept { return to_pixel(y, raster_.height, scale_h_); }
+int Canvas::row_pixel_slow(float y) const noexcept { return to_pixel(y, height_, scale_h_); }
 
 void Canvas::set_scale_width(float v) {
   check_extent(v);
@@ -200,9 +277,9 @@ void Canvas::set_scale_height(float v) {
   scale_h_ = v;
 }
 
-void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept {
-  if (raster_.width == 0 || raster_.height == 0) return;
-  const int w = raster_.width, h = raster_.height;
+void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) {
+  if (width_ == 0 || height_ == 0) return;
+  const int w = width_, h = height_;
   const int px1 = to_pixel(x1, w, scale_w_), py1 = to_pixel(y1, h, scale_h_);
   const int px2 = x2 == x1 ? px1 : to_pixel(x2, w, scale_w_);
   const int py2 = y2 == y1 ? py1 : to_pixel(y2, h, scale_h_);
@@ -218,9 +295,9 @@ void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept
     return;
   }
   if (px1 == px2) {  // a column
-    if (px1 < 0 || px1 >= raster_.width) return;
+    if (px1 < 0 || px1 >= w) return;
     const int lo = py1 < py2 ? py1 : py2 + 1, hi = py1 < py2 ? py2 : py1 + 1;
-    const int y0 = std::max(lo, 0), y1 = std::min(hi, raster_.height);
+    const int y0 = std::max(lo, 0), y1 = std::min(hi, h);
     if (y0 >= y1 || hold_column(px1, y0, y1, c)) return;
     flush();
     // The stride in a local: a store through a pixel pointer could alias the raster's int width,
@@ -235,7 +312,7 @@ void Canvas::line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept
   for (int i = 0; i < n; ++i) {
     const int x = px1 + static_cast<int>(std::lround(double(px2 - px1) * i / n));
     const int y = py1 + static_cast<int>(std::lround(double(py2 - py1) * i / n));
-    if (x >= 0 && x < raster_.width && y >= 0 && y < raster_.height) raster_.row(y)[x] = c;
+    if (x >= 0 && x < w && y >= 0 && y < h) raster_.row(y)[x] = c;
   }
 }
 

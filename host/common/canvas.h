@@ -1,6 +1,11 @@
 // The retained drawing of a control surface with its scale system: extents that default to the
 // client area in twips, rescaled one axis at a time, and solid one-pixel lines with the end point
 // excluded. Every host's surface embeds one, so the same face gives the same pixels everywhere.
+//
+// Pixels are made when something reads them. A resize only notes the new size, and a face drawn
+// over every pixel drops whatever it hides unwritten: a control that is rebuilt and repainted
+// several times before it is first shown, or that is never shown at all, writes (and holds) no
+// pixels for it. What a read sees is exactly what drawing each line at once would have left.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +19,12 @@ namespace brelund {
 
 class Canvas {
  public:
-  // A new client area in twips; the retained drawing keeps what still fits and the scale goes
-  // back to twips.
+  // A new client area in twips; the retained drawing keeps what still fits, black elsewhere, and
+  // the scale goes back to twips. Only noted: nothing is allocated or written until a read.
   void resize(float width_twips, float height_twips);
+  // The size in pixels, without making them.
+  int width() const noexcept { return width_; }
+  int height() const noexcept { return height_; }
 
   float scale_width() const noexcept { return scale_w_; }
   float scale_height() const noexcept { return scale_h_; }
@@ -25,13 +33,16 @@ class Canvas {
   void set_scale_height(float v);
 
   // Solid one-pixel line in the current scale, colour as OLE RGB.
-  void line(float x1, float y1, float x2, float y2, OleColor rgb) noexcept;
+  // A line or batch that cannot be held back writes what is held first, which allocates the
+  // pixels after a resize (std::bad_alloc when they cannot be had).
+  void line(float x1, float y1, float x2, float y2, OleColor rgb);
   // line(0, y, 1, y, rgb) for each row in order, runs included, with the column ends worked out
   // once and every pixel row written once.
-  void rows(const host::Surface::Row* rows, int count) noexcept;
+  void rows(const host::Surface::Row* rows, int count);
 
-  // The drawing so far (pending work is applied first).
-  const Raster& raster() const noexcept {
+  // The drawing so far: pending work is applied first, in one pass. The first read after a
+  // resize allocates the pixels, so this throws std::bad_alloc when they cannot be had.
+  const Raster& raster() const {
     flush();
     return raster_;
   }
@@ -58,8 +69,15 @@ class Canvas {
     int columns = 0;
     Column column[kHeldColumns];
   };
-  void flush() const noexcept;
+  void flush() const;
+  // Brings the pixels to the noted size: what still fits kept and black elsewhere, or, under a
+  // batch that covers every pixel, unset pixels for it to fill.
+  void take_size() const;
   void fill_pending_rows() const noexcept;
+  // Drops the held batch unwritten and clears the colours it noted.
+  void drop_pending_rows() const noexcept;
+  // Clips the held work to a smaller raster, as a resize of drawn pixels would have cut it.
+  void clip_pending(int w, int h) noexcept;
   // Holds the column back with the batch when there is one and room for it.
   bool hold_column(int x, int y0, int y1, std::uint32_t argb) noexcept;
   void begin_rows() noexcept;
@@ -72,7 +90,7 @@ class Canvas {
     return on_raster(row_quotient(static_cast<std::int64_t>(y)));
   }
   std::int64_t row_quotient(std::int64_t whole) const noexcept {
-    const std::int64_t num = whole * raster_.height;
+    const std::int64_t num = whole * height_;
     auto q = static_cast<std::int64_t>(static_cast<double>(num) * row_inverse_);
     while (q * row_scale_ > num) --q;
     while ((q + 1) * row_scale_ <= num) ++q;
@@ -80,7 +98,7 @@ class Canvas {
   }
   // Far-off rows only need to stay off the raster.
   int on_raster(std::int64_t q) const noexcept {
-    return q < -1 ? -1 : q > raster_.height ? raster_.height : static_cast<int>(q);
+    return q < -1 ? -1 : q > height_ ? height_ : static_cast<int>(q);
   }
   int row_pixel_slow(float y) const noexcept;
   static bool whole_row(float y) noexcept {
@@ -97,12 +115,22 @@ class Canvas {
   std::int64_t row_scale_ = 0;
   double row_inverse_ = 0;
 
-  // The colour each pixel row ends up with during a batch of rows, zero where none landed (every
-  // drawn colour is opaque, so zero is never one): one entry per pixel row, kept with the raster.
-  mutable std::vector<std::uint32_t> slots_;
+  // The colour each pixel row ends up with in the held batch of rows, zero where none landed
+  // (every drawn colour is opaque, so zero is never one): one entry per pixel row, with one more
+  // at each end for rows off the raster. A new batch is noted in next_slots_ first: whether it
+  // hides the held one is known only once it is noted.
+  mutable std::vector<std::uint32_t> slots_, next_slots_;
   mutable Raster raster_;
   mutable Pending pending_;
   mutable PendingRows pending_rows_;
+  // The noted size, which raster_ takes at the next read.
+  int width_ = 0, height_ = 0;
+  // The part of raster_ that still shows what was drawn: the smallest size it had since raster_
+  // last took a size (shrinking drops pixels for good, growing brings back black ones).
+  mutable int kept_width_ = 0, kept_height_ = 0;
+  // The held batch covers every pixel: nothing drawn before it can show, so the next read needs
+  // neither the old pixels nor black.
+  mutable bool covered_ = false;
   float scale_w_ = 0, scale_h_ = 0;
 };
 

@@ -26,14 +26,17 @@ class StoredSurface : public Surface {
     changed(Change::size);
   }
   const Canvas& canvas() const noexcept { return canvas_; }
-  const Raster& pixels() const noexcept { return canvas_.raster(); }
+  // The retained drawing, made now if it is not yet (see Canvas::raster).
+  const Raster& pixels() const { return canvas_.raster(); }
+  // Its size in pixels, without making it.
+  int pixel_width() const noexcept { return canvas_.width(); }
+  int pixel_height() const noexcept { return canvas_.height(); }
   const PictureRef& mask_picture() const noexcept { return mask_; }
   std::int16_t draw_style() const noexcept { return draw_style_; }
   // True when pixel (x, y) of the control belongs to it: inside, and not cut away by the mask.
   // Before the first mask the whole window does.
   bool opaque_at(int x, int y) const noexcept {
-    const Raster& r = canvas_.raster();
-    if (x < 0 || y < 0 || x >= r.width || y >= r.height) return false;
+    if (x < 0 || y < 0 || x >= canvas_.width() || y >= canvas_.height()) return false;
     if (!mask_ || mask_->handle == 0) return true;
     if (x >= mask_->width || y >= mask_->height) return false;
     return units::mask_opaque(mask_->pixels[static_cast<std::size_t>(y) * mask_->width + x]);

@@ -44,8 +44,8 @@ Status Button::tick(int periods) {
 
 void Button::pointer_over() {
   const auto o = impl_->platform.control_origin();
-  const Raster& r = impl_->surface.pixels();
-  impl_->platform.set_pointer({o.x + r.width / 2, o.y + r.height / 2});
+  const host::StoredSurface& s = impl_->surface;
+  impl_->platform.set_pointer({o.x + s.pixel_width() / 2, o.y + s.pixel_height() / 2});
 }
 
 void Button::pointer_away() { impl_->platform.set_pointer({-10000, -10000}); }

@@ -19,8 +19,7 @@ void BotonWidget::resizeEvent(QResizeEvent*) {
   if (!d_ || !d_->instance) return;
   // A size that the application or a layout gives the widget is the control's new extent; the
   // sizes the control's surface set itself are already its own.
-  const Raster& r = d_->surface.pixels();
-  if (width() == r.width && height() == r.height) return;
+  if (width() == d_->surface.pixel_width() && height() == d_->surface.pixel_height()) return;
   Private& d = *d_;
   d.run([&] {
     return d.instance->resize(units::twips_of_pixels(width()), units::twips_of_pixels(height()));

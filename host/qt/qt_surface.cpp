@@ -46,8 +46,8 @@ void Surface::rows(const Row* rows, int count) {
 void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {
   const double ratio = this->ratio();
   if (ratio > 1) {
-    if (!hires_.matches(ratio, pixels().width, pixels().height))
-      hires_.reset(ratio, pixels().width, pixels().height);
+    if (!hires_.matches(ratio, pixel_width(), pixel_height()))
+      hires_.reset(ratio, pixel_width(), pixel_height());
     hires_.line(x1, y1, x2, y2, rgb, scale_width(), scale_height());
   } else if (hires_.active()) {
     hires_.clear();
@@ -106,8 +106,8 @@ void Surface::changed(host::Change what) {
     case host::Change::size:
       hires_.clear();
       // From a resize Qt gave the widget, the widget has the size already.
-      if (button_.size() != QSize(pixels().width, pixels().height))
-        button_.resize(pixels().width, pixels().height);
+      if (button_.size() != QSize(pixel_width(), pixel_height()))
+        button_.resize(pixel_width(), pixel_height());
       break;
     // Coalesced by Qt: one repaint however many lines a face takes.
     case host::Change::drawing:

@@ -168,8 +168,7 @@ class QtHost final : public trace::InstanceHost {
     w->setFocusPolicy(Qt::NoFocus);
     w->move(kPlace);
     // At the control's own extent, so that showing it is no resize of the control.
-    const Raster& extent = A::surface(*w).pixels();
-    w->resize(extent.width, extent.height);
+    w->resize(A::surface(*w).pixel_width(), A::surface(*w).pixel_height());
     {
       Unannounced unannounced;
       w->installEventFilter(&unannounced);
