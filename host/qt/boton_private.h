@@ -14,7 +14,9 @@
 #include "brelund/qt/boton_widget.h"
 #include "host/common/instance.h"
 #include "host/qt/qt_children.h"
+#include "host/qt/qt_icon.h"
 #include "host/qt/qt_platform.h"
+#include "host/qt/qt_style_probe.h"
 #include "host/qt/qt_surface.h"
 
 namespace brelund::qt {
@@ -90,11 +92,37 @@ class BotonWidget::Private {
   // Qt's checked and down states that the control has no press for (setChecked, setDown, a
   // toggle button left on) are painted as the control paints its pressed look, by its own face
   // painter and layout; when they end, the control's look for its state comes back.
-  void show_state();
-  bool state_shown = false;      // the face shows such a state
+  //
+  // A style sheet's background for the button's state (:checked, :pressed, :hover, :disabled,
+  // or none) is the base colour of the face the control's painter draws while that rule applies,
+  // and a rule's `color` is the caption's: an explicit rule wins over BackColor and ForeColor, as
+  // it wins over a QPushButton's palette. BackColor and ForeColor keep what was set, and are
+  // what is saved; the control's look comes back when no rule applies.
+  void show_state(const StyledColours& styled);
+  // The face beyond the control's own look: pressed for a Qt state, a style sheet's base.
+  struct Look {
+    bool pressed = false;
+    std::optional<OleColor> back;
+    bool operator==(const Look&) const = default;
+  };
+  bool state_shown = false;      // the face shows such a look
+  Look shown_look;               // which
   std::uint64_t state_face = 0;  // faces_painted when it was painted
+  // The colours the style sheets in force give the button in its state now.
+  StyledColours styled();
+  StyleProbe style_probe;
   // The default button's mark and the menu indicator, over the face (boton_marks.cpp).
-  void paint_marks(QPainter& p);
+  void paint_marks(QPainter& p, const QColor& ink);
+
+  // The icon in the picture's place while the control has no picture (qt_icon.h). Each layout
+  // of the control is followed by the same layout with the icon's stand-in while it is shown.
+  void sync_icon();
+  // The same without the layout, for a change the control lays out after (a new Picture).
+  // True when the icon came, went or changed its size.
+  bool update_icon();
+  void lay_out_icon(bool pressed);
+  IconBox icon;
+  bool laying_icon = false;
   // A flat button shows its face only while lit (hovered or focused) or pressed.
   bool face_hidden();
 

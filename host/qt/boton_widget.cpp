@@ -124,7 +124,16 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
     updateGeometry();
     update();
   };
+  // After each layout of the control, the icon takes the picture's place while it is shown.
+  d.label.on_placed = [this] {
+    Private& p = *d_;
+    if (p.laying_icon || !p.icon.shown() || !p.instance) return;
+    if (const PictureRef picture = p.pic.picture(); picture && picture->handle != 0) return;
+    p.lay_out_icon(p.instance->control().pressed());
+  };
   d.pic.on_changed = [this] {
+    // A Picture set or cleared: the icon gives way or comes back before the control lays out.
+    d_->update_icon();
     updateGeometry();
     update();
   };
@@ -354,11 +363,23 @@ void BotonWidget::changeEvent(QEvent* e) {
       return;
     case QEvent::PaletteChange:
       QPushButton::changeEvent(e);
-      if (d_) d_->rethemed();
+      if (d_) {
+        d_->style_probe.forget();
+        d_->rethemed();
+      }
+      return;
+    case QEvent::StyleChange:
+      // A style sheet came, went or changed here or above: its colours are asked again.
+      QPushButton::changeEvent(e);
+      if (d_) d_->style_probe.forget();
+      update();
       return;
     case QEvent::FontChange:
       QPushButton::changeEvent(e);
-      if (d_) d_->refont();
+      if (d_) {
+        d_->style_probe.forget();
+        d_->refont();
+      }
       return;
     case QEvent::LayoutDirectionChange:
       QPushButton::changeEvent(e);

@@ -120,11 +120,11 @@ void Label::measure() {
 // its direction from the application, not the widget: without AlignAbsolute a right-to-left
 // application turns AlignLeft into AlignRight and draws at the far end of the open-ended
 // rectangle, out of sight.
-void Label::paint(QPainter& p, const QRect& at) {
+void Label::paint(QPainter& p, const QRect& at, const std::optional<QColor>& ink) {
   const QString text = button_.text();
   if (text.isEmpty()) return;
   p.setFont(qfont());
-  p.setPen(colour());
+  p.setPen(ink ? *ink : colour());
   const std::string utf8 = text.toStdString();
   if (host::plain_caption(utf8)) {
     p.drawText(at.x(), at.y(), 1 << 20, 1 << 20,
@@ -145,6 +145,11 @@ void Label::paint(QPainter& p, const QRect& at) {
     p.drawText(line.x(), line.y(), 1 << 20, 1 << 20,
                Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignTop | kTextFlags, marked(lines[i]));
   }
+}
+
+void Label::set_left(float v) {
+  StoredLabel::set_left(v);
+  if (on_placed) on_placed();
 }
 
 void Label::changed(host::Change what) {

@@ -50,10 +50,14 @@ class Label final : public host::StoredLabel {
   QFont qfont();
   QColor colour();
   QRect rect();
-  // Paints the caption with its box's top-left corner at `at`'s, each line centred in the box.
-  void paint(QPainter& p, const QRect& at);
+  // Paints the caption with its box's top-left corner at `at`'s, each line centred in the box, in
+  // its own colour or in `ink` (a style sheet's).
+  void paint(QPainter& p, const QRect& at, const std::optional<QColor>& ink = std::nullopt);
   // Called after the text or font changed (the caption is measured again when asked for).
   std::function<void()> on_measured;
+  // The layout places the caption's left side last: called after it did.
+  void set_left(float v) override;
+  std::function<void()> on_placed;
   Edits* edits = nullptr;
 
  private:
