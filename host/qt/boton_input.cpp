@@ -37,7 +37,7 @@ QRect placed(const QWidget& w, QRect r) {
 
 QRect BotonWidget::Private::caption_rect() { return placed(w, label.rect()); }
 QRect BotonWidget::Private::picture_rect() {
-  return placed(w, icon.shown() ? icon.rect() : pic.rect());
+  return placed(w, icon_shown() ? icon->rect() : pic.rect());
 }
 
 // Qt's pointer in the control's terms: the point in surface twips (Qt's logical pixels, as the

@@ -50,7 +50,7 @@ StyledColours BotonWidget::Private::styled() {
   // Only the style sheet style resolves rules; under any other the control's system colours
   // follow the palette already, and nothing is asked.
   if (!w.style()->inherits("QStyleSheetStyle")) {
-    style_probe.forget();
+    style_probe.reset();
     return {};
   }
   QStyleOptionButton option;
@@ -58,7 +58,8 @@ StyledColours BotonWidget::Private::styled() {
   // QPushButton takes the hover from its own mouse-move handling, which the control's replaces:
   // the pointer is over the button while Qt says so (the shape cut away, as Qt tests it).
   option.state.setFlag(QStyle::State_MouseOver, w.underMouse());
-  return style_probe.colours(w, option);
+  if (!style_probe) style_probe = std::make_unique<StyleProbe>();
+  return style_probe->colours(w, option);
 }
 
 void BotonWidget::Private::show_state(const StyledColours& styled) {
@@ -98,8 +99,8 @@ void BotonWidget::Private::lay_out_icon(bool pressed) {
     Laying(const Laying&) = delete;
     Laying& operator=(const Laying&) = delete;
   } laying(laying_icon);
-  if (icon.shown())
-    render::LayoutContent(surface, label, icon, pressed);
+  if (icon_shown())
+    render::LayoutContent(surface, label, *icon, pressed);
   else
     render::LayoutContent(surface, label, pic, pressed);
 }
@@ -108,13 +109,14 @@ bool BotonWidget::Private::update_icon() {
   const PictureRef picture = pic.picture();
   bool moved = false;
   if ((picture && picture->handle != 0) || w.icon().isNull()) {
-    moved = icon.hide();
+    moved = icon && icon->hide();
   } else {
+    if (!icon) icon = std::make_unique<IconBox>();
     // The modes and states QPushButton draws its icon in.
     const QIcon::Mode mode =
         !w.isEnabled() ? QIcon::Disabled : (w.hasFocus() ? QIcon::Active : QIcon::Normal);
-    moved = icon.show(w.icon(), w.iconSize(), w.devicePixelRatioF(), mode,
-                      w.isChecked() ? QIcon::On : QIcon::Off);
+    moved = icon->show(w.icon(), w.iconSize(), w.devicePixelRatioF(), mode,
+                       w.isChecked() ? QIcon::On : QIcon::Off);
   }
   if (moved) {
     w.updateGeometry();
@@ -166,8 +168,8 @@ void BotonWidget::paintEvent(QPaintEvent*) {
                        r.width * 4, QImage::Format_ARGB32_Premultiplied));
   }
   if (const QRect at = d.picture_rect(); !at.isEmpty()) {
-    if (d.icon.shown()) {
-      const QPixmap& icon = d.icon.pixmap();
+    if (d.icon_shown()) {
+      const QPixmap& icon = d.icon->pixmap();
       p.drawPixmap(QRectF(at.topLeft(), icon.deviceIndependentSize()), icon, QRectF(icon.rect()));
     } else if (!d.pic.image().isNull()) {
       const QPixmap source = d.pic.source_of(d.pic.picture());
@@ -199,8 +201,8 @@ QSize BotonWidget::minimumSizeHint() const {
   d.sync_icon();
   if (!self) return {};
   const PictureRef picture = d.pic.picture();
-  host::Image& shown = d.icon.shown() ? static_cast<host::Image&>(d.icon) : d.pic;
-  if (d.icon.shown() || (picture && picture->handle != 0)) {
+  host::Image& shown = d.icon_shown() ? static_cast<host::Image&>(*d.icon) : d.pic;
+  if (d.icon_shown() || (picture && picture->handle != 0)) {
     content_w += pixels(shown.width()) + (caption ? pixels(50) : 0);
     content_h = std::max(content_h, pixels(shown.height()));
   }

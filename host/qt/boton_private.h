@@ -4,6 +4,7 @@
 // host; tests and tools reach it through BotonWidgetAccess.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -110,7 +111,8 @@ class BotonWidget::Private {
   std::uint64_t state_face = 0;  // faces_painted when it was painted
   // The colours the style sheets in force give the button in its state now.
   StyledColours styled();
-  StyleProbe style_probe;
+  // Made when a style sheet first reaches the button; most buttons never have one.
+  std::unique_ptr<StyleProbe> style_probe;
   // The default button's mark and the menu indicator, over the face (boton_marks.cpp).
   void paint_marks(QPainter& p, const QColor& ink);
 
@@ -121,7 +123,8 @@ class BotonWidget::Private {
   // True when the icon came, went or changed its size.
   bool update_icon();
   void lay_out_icon(bool pressed);
-  IconBox icon;
+  std::unique_ptr<IconBox> icon;  // made when the button is first given an icon
+  bool icon_shown() const noexcept { return icon && icon->shown(); }
   bool laying_icon = false;
   // A flat button shows its face only while lit (hovered or focused) or pressed.
   bool face_hidden();

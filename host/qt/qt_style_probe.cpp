@@ -76,10 +76,7 @@ std::optional<QColor> ink(const QWidget& w, const QStyleOptionButton& option) {
 StyledColours StyleProbe::colours(const QWidget& button, const QStyleOptionButton& option) {
   // Only the style sheet style resolves rules; any other style draws from the palette, which
   // the control's system colours follow already.
-  if (!button.style()->inherits("QStyleSheetStyle")) {
-    known_.clear();
-    return {};
-  }
+  if (!button.style()->inherits("QStyleSheetStyle")) return {};
   const std::uint64_t key = key_of(option);
   if (const auto it = known_.find(key); it != known_.end()) return it->second;
   StyledColours c{background(button, option), ink(button, option)};

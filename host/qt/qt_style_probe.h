@@ -2,7 +2,8 @@
 // application's, the window's, a parent's, the button's own) only while it draws, so the widget
 // asks the style to draw the pieces that carry the colours and reads them back: the background
 // the rules for that state fill the button with, and the colour its text is drawn in. Nothing is
-// asked while no style sheet is in force, and each state is asked once until the style changes.
+// asked while no style sheet is in force, and each state is asked once: the widget makes a new
+// probe when the style, its sheets, the palette or the font change.
 #pragma once
 
 #include <QColor>
@@ -25,8 +26,6 @@ class StyleProbe {
   // The colours the rules in force give `button` drawn with `option` (its state, checked,
   // pressed, hover, focus, default, flat). Neither when no style sheet reaches the button.
   StyledColours colours(const QWidget& button, const QStyleOptionButton& option);
-  // The style, its sheets or the palette changed: every state is asked again.
-  void forget() noexcept { known_.clear(); }
 
  private:
   std::map<std::uint64_t, StyledColours> known_;
