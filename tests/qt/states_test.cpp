@@ -123,6 +123,24 @@ class StatesTest : public QObject {
     QCOMPARE(face_of(*pair.b), face_of(*plain.b));
   }
 
+  // Qt names a class in a namespace with its colons as dashes: the button's own type selector.
+  void the_type_selector_reaches_only_our_button() {
+    Pair pair("brelund--qt--BotonWidget:checked { background-color: #80c080; }");
+    QVERIFY(QTest::qWaitForWindowExposed(&pair.window));
+    Reference checked(ole(QColor(0x80, 0xc0, 0x80)));
+    checked.b->setCheckable(true);
+    checked.b->setChecked(true);
+    pair.window.setStyleSheet(QString());
+    QApplication::processEvents();
+    pair.q->setChecked(true);
+    const QImage q_plain = shot(*pair.q);
+    pair.window.setStyleSheet("brelund--qt--BotonWidget:checked { background-color: #80c080; }");
+    QApplication::processEvents();
+    QCOMPARE(shot(*pair.q), q_plain);
+    pair.b->setChecked(true);
+    QCOMPARE(face_of(*pair.b), face_of(*checked.b));
+  }
+
   // A rule wins over BackColor while it applies; BackColor shows again when it does not.
   void a_rule_wins_over_back_color_while_it_applies() {
     Pair pair("QPushButton:checked { background-color: #80c080; }");
