@@ -78,7 +78,7 @@ void BotonWidget::Private::show_state(const StyledColours& styled) {
   const bool pressed = want.pressed || c.pressed();
   // Lit as the control lights it: focused, or hovered while not held.
   const bool lit = f.m_Highlighted != 0 || (timer.enabled() && !c.pressed());
-  run([&] {
+  const bool alive = run([&] {
     return guarded([&] {
       render::PaintFace(
           surface, label, platform,
@@ -86,6 +86,8 @@ void BotonWidget::Private::show_state(const StyledColours& styled) {
       lay_out_icon(pressed);
     });
   });
+  // A slot that heard of a failure may have deleted the button.
+  if (!alive) return;
   state_shown = !own;
   shown_look = want;
   state_face = surface.faces_painted;
