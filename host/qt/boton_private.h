@@ -4,9 +4,10 @@
 // host; tests and tools reach it through BotonWidgetAccess.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
-#include <set>
+#include <vector>
 
 #include <QButtonGroup>
 #include <QPainter>
@@ -25,6 +26,23 @@ namespace brelund::qt {
 // The one event filter on a window that hands its Enter and Escape to the window's default and
 // cancel button (boton_input.cpp).
 class WindowKeys;
+
+// The few keys a button holds at a time: a short list, where a set would cost every button twice
+// the room.
+class KeySet {
+ public:
+  void insert(int key) {
+    if (!count(key)) keys_.push_back(key);
+  }
+  std::size_t erase(int key) { return std::erase(keys_, key); }
+  std::size_t count(int key) const {
+    return static_cast<std::size_t>(std::count(keys_.begin(), keys_.end(), key));
+  }
+  void clear() noexcept { keys_.clear(); }
+
+ private:
+  std::vector<int> keys_;
+};
 
 struct BotonWidget::Options {
   // The container's font; the widget's own font when none is given (it then follows the
@@ -161,11 +179,11 @@ class BotonWidget::Private {
   std::unique_ptr<Sink> sink;
   std::optional<host::Instance> instance;
 
-  QString shown_text;            // the text the control's caption was last set from
-  QFont pushed_font;             // the widget font as the control's Font last set it
-  bool pushing_font = false;     // the control's Font is being set on the widget
-  std::set<int> keys_down;       // press keys whose press this button took
-  std::set<int> keys_passed_on;  // keys whose press it left to the window
+  QString shown_text;         // the text the control's caption was last set from
+  QFont pushed_font;          // the widget font as the control's Font last set it
+  bool pushing_font = false;  // the control's Font is being set on the widget
+  KeySet keys_down;           // press keys whose press this button took
+  KeySet keys_passed_on;      // keys whose press it left to the window
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
