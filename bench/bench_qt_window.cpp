@@ -2,18 +2,26 @@
 // shown (created, shown, every button painted once) and repainted after a resize (the window
 // and every button get a new size, then everything is painted again). BotonWidget and
 // QPushButton go through exactly the same steps, so the ratio is the cost of our control in a
-// real widget tree. The window system is Qt's offscreen platform (set by run_bench.sh).
+// real widget tree. A QPushButton is not shaped, though: the resize is also measured against
+// bare QWidgets that cut themselves to the same round rectangle on every resize and paint one
+// colour, the least any shaped widget costs Qt. The window system is Qt's offscreen platform
+// (set by run_bench.sh).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <QApplication>
 #include <QEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QRegion>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "brelund/design.h"
 #include "brelund/qt/boton_widget.h"
+#include "shape/region.h"
 
 namespace brelund::bench {
 namespace {
@@ -52,6 +60,36 @@ QWidget* make_boton(QWidget* parent, int index) {
 QWidget* make_push(QWidget* parent, int index) {
   return new QPushButton(QString("Boton %1").arg(index + 1), parent);
 }
+
+// A bare widget with the button's shape: the round rectangle of the control's default RoundSize,
+// made into Qt's mask from its spans (rows of equal spans as one rectangle) on every resize.
+class MaskedWidget final : public QWidget {
+ public:
+  using QWidget::QWidget;
+
+ protected:
+  void resizeEvent(QResizeEvent*) override {
+    std::vector<QRect> rects;
+    shape::for_each_span(
+        shape::round_rect_region(0, 0, width(), height(), design::kRoundSize, design::kRoundSize),
+        [&](int y, int l, int r) {
+          if (!rects.empty() && rects.back().left() == l && rects.back().right() == r - 1 &&
+              rects.back().bottom() == y - 1)
+            rects.back().setBottom(y);
+          else
+            rects.emplace_back(l, y, r - l, 1);
+        });
+    QRegion shape;
+    shape.setRects(rects.data(), static_cast<int>(rects.size()));
+    setMask(shape);
+  }
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(0xF0, 0xF0, 0xF0));
+  }
+};
+
+QWidget* make_masked(QWidget* parent, int) { return new MaskedWidget(parent); }
 
 void place(QWidget& window, int w, int h) {
   const auto kids = window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -124,10 +162,12 @@ void window_resize(benchmark::State& state, const Make& make) {
 }
 
 [[maybe_unused]] const bool registered = [] {
-  const std::pair<const char*, Make> kinds[] = {{"ours", make_boton}, {"qpushbutton", make_push}};
+  const std::pair<const char*, Make> kinds[] = {
+      {"ours", make_boton}, {"qpushbutton", make_push}, {"masked", make_masked}};
   for (const auto& [who, make] : kinds) {
-    benchmark::RegisterBenchmark((std::string("qtwindow/show/") + who).c_str(), window_show, make)
-        ->Unit(benchmark::kMillisecond);
+    if (std::string(who) != "masked")
+      benchmark::RegisterBenchmark((std::string("qtwindow/show/") + who).c_str(), window_show, make)
+          ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark((std::string("qtwindow/resize/") + who).c_str(), window_resize,
                                  make)
         ->Unit(benchmark::kMillisecond);

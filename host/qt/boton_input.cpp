@@ -36,7 +36,9 @@ QRect placed(const QWidget& w, QRect r) {
 }  // namespace
 
 QRect BotonWidget::Private::caption_rect() { return placed(w, label.rect()); }
-QRect BotonWidget::Private::picture_rect() { return placed(w, pic.rect()); }
+QRect BotonWidget::Private::picture_rect() {
+  return placed(w, icon_shown() ? icon->rect() : pic.rect());
+}
 
 // Qt's pointer in the control's terms: the point in surface twips (Qt's logical pixels, as the
 // surface counts them), the button and the modifiers. Which part gets it, and the capture while a

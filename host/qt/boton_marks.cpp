@@ -13,8 +13,7 @@
 
 namespace brelund::qt {
 
-void BotonWidget::Private::paint_marks(QPainter& p) {
-  const QColor ink = label.colour();
+void BotonWidget::Private::paint_marks(QPainter& p, const QColor& ink) {
   p.save();
   p.setRenderHint(QPainter::Antialiasing, true);
   if (w.isDefault()) {

@@ -4,6 +4,7 @@
 // layouts; and the size it asks a layout for.
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyleOptionButton>
 #include <algorithm>
 #include <cmath>
 
@@ -44,26 +45,93 @@ bool BotonWidget::Private::holds_rebuild() {
          rebuilt->ratio == surface.ratio();
 }
 
-void BotonWidget::Private::show_state() {
+StyledColours BotonWidget::Private::styled() {
+  // Only the style sheet style resolves rules; under any other the control's system colours
+  // follow the palette already, and nothing is asked.
+  if (!w.style()->inherits("QStyleSheetStyle")) {
+    style_probe.reset();
+    return {};
+  }
+  QStyleOptionButton option;
+  w.initStyleOption(&option);
+  // QPushButton takes the hover from its own mouse-move handling, which the control's replaces:
+  // the pointer is over the button while Qt says so (the shape cut away, as Qt tests it).
+  option.state.setFlag(QStyle::State_MouseOver, w.underMouse());
+  if (!style_probe) style_probe = std::make_unique<StyleProbe>();
+  return style_probe->colours(w, option);
+}
+
+void BotonWidget::Private::show_state(const StyledColours& styled) {
   // Nothing is drawn before the first Show or Resize.
   if (!surface.mask_picture()) return;
   Boton& c = instance->control();
-  const bool want = (w.isDown() || w.isChecked()) && !c.pressed() && w.isEnabled();
+  Look want;
+  want.pressed = (w.isDown() || w.isChecked()) && !c.pressed() && w.isEnabled();
+  if (styled.back)
+    want.back = styled.back->red() + 256 * styled.back->green() + 65536 * styled.back->blue();
   // The control painted its face since: what the widget painted is gone.
   if (state_shown && surface.faces_painted != state_face) state_shown = false;
-  if (want == state_shown) return;
+  const bool own = !want.pressed && !want.back;
+  if (state_shown ? want == shown_look : own) return;
   const BotonFields f = c.fields();
-  const bool pressed = want || c.pressed();
-  run([&] {
+  const bool pressed = want.pressed || c.pressed();
+  // Lit as the control lights it: focused, or hovered while not held.
+  const bool lit = f.m_Highlighted != 0 || (timer.enabled() && !c.pressed());
+  const bool alive = run([&] {
     return guarded([&] {
       render::PaintFace(
           surface, label, platform,
-          {f.m_Highlighted != 0, pressed, c.BackColorOriginal(), c.Light(), c.Roundness3D()});
-      render::LayoutContent(surface, label, pic, pressed);
+          {lit, pressed, want.back.value_or(c.BackColorOriginal()), c.Light(), c.Roundness3D()});
+      lay_out_icon(pressed);
     });
   });
-  state_shown = want;
+  // A slot that heard of a failure may have deleted the button.
+  if (!alive) return;
+  state_shown = !own;
+  shown_look = want;
   state_face = surface.faces_painted;
+}
+
+void BotonWidget::Private::lay_out_icon(bool pressed) {
+  struct Laying {
+    bool& on;
+    explicit Laying(bool& flag) : on(flag) { on = true; }
+    ~Laying() { on = false; }
+    Laying(const Laying&) = delete;
+    Laying& operator=(const Laying&) = delete;
+  } laying(laying_icon);
+  if (icon_shown())
+    render::LayoutContent(surface, label, *icon, pressed);
+  else
+    render::LayoutContent(surface, label, pic, pressed);
+}
+
+bool BotonWidget::Private::update_icon() {
+  const PictureRef picture = pic.picture();
+  bool moved = false;
+  if ((picture && picture->handle != 0) || w.icon().isNull()) {
+    moved = icon && icon->hide();
+  } else {
+    if (!icon) icon = std::make_unique<IconBox>();
+    // The modes and states QPushButton draws its icon in.
+    const QIcon::Mode mode =
+        !w.isEnabled() ? QIcon::Disabled : (w.hasFocus() ? QIcon::Active : QIcon::Normal);
+    moved = icon->show(w.icon(), w.iconSize(), w.devicePixelRatioF(), mode,
+                       w.isChecked() ? QIcon::On : QIcon::Off);
+  }
+  if (moved) {
+    w.updateGeometry();
+    w.update();
+  }
+  return moved;
+}
+
+void BotonWidget::Private::sync_icon() {
+  if (!instance || !update_icon()) return;
+  // Before the first Show or Resize nothing is laid out; that rebuild lays the icon out too.
+  if (!surface.mask_picture()) return;
+  const bool pressed = (state_shown && shown_look.pressed) || instance->control().pressed();
+  run([&] { return guarded([&] { lay_out_icon(pressed); }); });
 }
 
 bool BotonWidget::Private::face_hidden() {
@@ -75,7 +143,12 @@ bool BotonWidget::Private::face_hidden() {
 void BotonWidget::paintEvent(QPaintEvent*) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
-  d.show_state();
+  QPointer<BotonWidget> self(this);
+  d.sync_icon();
+  if (!self) return;
+  const StyledColours styled = d.styled();
+  d.show_state(styled);
+  if (!self) return;
   const Raster& r = d.surface.pixels();
   // Qt clips the painter to the event's region (the window's shape included) itself.
   QPainter p(this);
@@ -95,16 +168,21 @@ void BotonWidget::paintEvent(QPaintEvent*) {
                 QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height,
                        r.width * 4, QImage::Format_ARGB32_Premultiplied));
   }
-  if (const QRect at = d.picture_rect(); !at.isEmpty() && !d.pic.image().isNull()) {
-    const QPixmap source = d.pic.source_of(d.pic.picture());
-    if (!source.isNull())
-      p.drawPixmap(QRectF(at.topLeft(), source.deviceIndependentSize()), source,
-                   QRectF(source.rect()));
-    else
-      p.drawImage(at.topLeft(), d.pic.image());
+  if (const QRect at = d.picture_rect(); !at.isEmpty()) {
+    if (d.icon_shown()) {
+      const QPixmap& icon = d.icon->pixmap();
+      p.drawPixmap(QRectF(at.topLeft(), icon.deviceIndependentSize()), icon, QRectF(icon.rect()));
+    } else if (!d.pic.image().isNull()) {
+      const QPixmap source = d.pic.source_of(d.pic.picture());
+      if (!source.isNull())
+        p.drawPixmap(QRectF(at.topLeft(), source.deviceIndependentSize()), source,
+                     QRectF(source.rect()));
+      else
+        p.drawImage(at.topLeft(), d.pic.image());
+    }
   }
-  d.paint_marks(p);
-  if (!text().isEmpty()) d.label.paint(p, d.caption_rect());
+  d.paint_marks(p, styled.ink ? *styled.ink : d.label.colour());
+  if (!text().isEmpty()) d.label.paint(p, d.caption_rect(), styled.ink);
 }
 
 namespace {
@@ -121,10 +199,13 @@ QSize BotonWidget::minimumSizeHint() const {
   const bool caption = !text().isEmpty();
   int content_w = caption ? pixels(d.label.width()) : 0;
   int content_h = caption ? pixels(d.label.height()) : 0;
+  d.sync_icon();
+  if (!self) return {};
   const PictureRef picture = d.pic.picture();
-  if (picture && picture->handle != 0) {
-    content_w += pixels(d.pic.width()) + (caption ? pixels(50) : 0);
-    content_h = std::max(content_h, pixels(d.pic.height()));
+  host::Image& shown = d.icon_shown() ? static_cast<host::Image&>(*d.icon) : d.pic;
+  if (d.icon_shown() || (picture && picture->handle != 0)) {
+    content_w += pixels(shown.width()) + (caption ? pixels(50) : 0);
+    content_h = std::max(content_h, pixels(shown.height()));
   }
   const Boton& c = d.instance->control();
   // Sideways: clear of the rounded corners, with room for the pressed offset.

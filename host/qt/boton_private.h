@@ -4,8 +4,10 @@
 // host; tests and tools reach it through BotonWidgetAccess.
 #pragma once
 
+#include <algorithm>
+#include <memory>
 #include <optional>
-#include <set>
+#include <vector>
 
 #include <QButtonGroup>
 #include <QPainter>
@@ -14,7 +16,9 @@
 #include "brelund/qt/boton_widget.h"
 #include "host/common/instance.h"
 #include "host/qt/qt_children.h"
+#include "host/qt/qt_icon.h"
 #include "host/qt/qt_platform.h"
+#include "host/qt/qt_style_probe.h"
 #include "host/qt/qt_surface.h"
 
 namespace brelund::qt {
@@ -22,6 +26,23 @@ namespace brelund::qt {
 // The one event filter on a window that hands its Enter and Escape to the window's default and
 // cancel button (boton_input.cpp).
 class WindowKeys;
+
+// The few keys a button holds at a time: a short list, where a set would cost every button twice
+// the room.
+class KeySet {
+ public:
+  void insert(int key) {
+    if (!count(key)) keys_.push_back(key);
+  }
+  std::size_t erase(int key) { return std::erase(keys_, key); }
+  std::size_t count(int key) const {
+    return static_cast<std::size_t>(std::count(keys_.begin(), keys_.end(), key));
+  }
+  void clear() noexcept { keys_.clear(); }
+
+ private:
+  std::vector<int> keys_;
+};
 
 struct BotonWidget::Options {
   // The container's font; the widget's own font when none is given (it then follows the
@@ -90,11 +111,39 @@ class BotonWidget::Private {
   // Qt's checked and down states that the control has no press for (setChecked, setDown, a
   // toggle button left on) are painted as the control paints its pressed look, by its own face
   // painter and layout; when they end, the control's look for its state comes back.
-  void show_state();
-  bool state_shown = false;      // the face shows such a state
+  //
+  // A style sheet's background for the button's state (:checked, :pressed, :hover, :disabled,
+  // or none) is the base colour of the face the control's painter draws while that rule applies,
+  // and a rule's `color` is the caption's: an explicit rule wins over BackColor and ForeColor, as
+  // it wins over a QPushButton's palette. BackColor and ForeColor keep what was set, and are
+  // what is saved; the control's look comes back when no rule applies.
+  void show_state(const StyledColours& styled);
+  // The face beyond the control's own look: pressed for a Qt state, a style sheet's base.
+  struct Look {
+    bool pressed = false;
+    std::optional<OleColor> back;
+    bool operator==(const Look&) const = default;
+  };
+  bool state_shown = false;      // the face shows such a look
+  Look shown_look;               // which
   std::uint64_t state_face = 0;  // faces_painted when it was painted
+  // The colours the style sheets in force give the button in its state now.
+  StyledColours styled();
+  // Made when a style sheet first reaches the button; most buttons never have one.
+  std::unique_ptr<StyleProbe> style_probe;
   // The default button's mark and the menu indicator, over the face (boton_marks.cpp).
-  void paint_marks(QPainter& p);
+  void paint_marks(QPainter& p, const QColor& ink);
+
+  // The icon in the picture's place while the control has no picture (qt_icon.h). Each layout
+  // of the control is followed by the same layout with the icon's stand-in while it is shown.
+  void sync_icon();
+  // The same without the layout, for a change the control lays out after (a new Picture).
+  // True when the icon came, went or changed its size.
+  bool update_icon();
+  void lay_out_icon(bool pressed);
+  std::unique_ptr<IconBox> icon;  // made when the button is first given an icon
+  bool icon_shown() const noexcept { return icon && icon->shown(); }
+  bool laying_icon = false;
   // A flat button shows its face only while lit (hovered or focused) or pressed.
   bool face_hidden();
 
@@ -130,11 +179,11 @@ class BotonWidget::Private {
   std::unique_ptr<Sink> sink;
   std::optional<host::Instance> instance;
 
-  QString shown_text;            // the text the control's caption was last set from
-  QFont pushed_font;             // the widget font as the control's Font last set it
-  bool pushing_font = false;     // the control's Font is being set on the widget
-  std::set<int> keys_down;       // press keys whose press this button took
-  std::set<int> keys_passed_on;  // keys whose press it left to the window
+  QString shown_text;         // the text the control's caption was last set from
+  QFont pushed_font;          // the widget font as the control's Font last set it
+  bool pushing_font = false;  // the control's Font is being set on the widget
+  KeySet keys_down;           // press keys whose press this button took
+  KeySet keys_passed_on;      // keys whose press it left to the window
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself

@@ -158,4 +158,14 @@ void BotonWidget::setCancel(bool on) {
 
 void BotonWidget::setText(const QString& text) { setCaption(text); }
 
+void BotonWidget::setIcon(const QIcon& icon) {
+  QPushButton::setIcon(icon);
+  d_->sync_icon();
+}
+
+void BotonWidget::setIconSize(const QSize& size) {
+  QPushButton::setIconSize(size);
+  d_->sync_icon();
+}
+
 }  // namespace brelund::qt

@@ -76,7 +76,7 @@ BotonWidget::Private::Private(BotonWidget& widget, const Options&)
       platform(&widget),
       surface(widget, hwnd),
       label(widget, platform),
-      timer([this] { run([this] { return instance->tick(); }); }),
+      timer(widget, [this] { run([this] { return instance->tick(); }); }),
       sink(std::make_unique<Sink>(*this)) {}
 
 BotonWidget::Private::~Private() {
@@ -100,7 +100,6 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   // of all opaque siblings before it paints their parent, and with a thousand shaped buttons
   // that union costs far more than painting the parent's background under them. (On high-DPI
   // screens the parent must show through the corners' partly covered pixels anyway.)
-  set_window_handle(*this, d.hwnd);
   d.surface.regions = &d.mask.regions();
   d.surface.mask_canvas = &d.mask;
   d.surface.edits = d.label.edits = d.pic.edits = d.mask.edits = &d.edits;
@@ -124,7 +123,16 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
     updateGeometry();
     update();
   };
+  // After each layout of the control, the icon takes the picture's place while it is shown.
+  d.label.on_placed = [this] {
+    Private& p = *d_;
+    if (p.laying_icon || !p.icon_shown() || !p.instance) return;
+    if (const PictureRef picture = p.pic.picture(); picture && picture->handle != 0) return;
+    p.lay_out_icon(p.instance->control().pressed());
+  };
   d.pic.on_changed = [this] {
+    // A Picture set or cleared: the icon gives way or comes back before the control lays out.
+    d_->update_icon();
     updateGeometry();
     update();
   };
@@ -132,7 +140,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
     d.surface.ambient_given = true;
     d.surface.set_ambient_font(options.ambient);
   } else {
-    d.surface.set_ambient_font(from_qfont(font()));
+    d.surface.set_ambient_font(shared_from_qfont(font()));
   }
   d.instance.emplace(d.surface, d.label, d.pic, d.mask, d.timer, d.platform, *d.sink);
   d.instance->set_mirrored(layoutDirection() == Qt::RightToLeft);
@@ -354,11 +362,23 @@ void BotonWidget::changeEvent(QEvent* e) {
       return;
     case QEvent::PaletteChange:
       QPushButton::changeEvent(e);
-      if (d_) d_->rethemed();
+      if (d_) {
+        d_->style_probe.reset();
+        d_->rethemed();
+      }
+      return;
+    case QEvent::StyleChange:
+      // A style sheet came, went or changed here or above: its colours are asked again.
+      QPushButton::changeEvent(e);
+      if (d_) d_->style_probe.reset();
+      update();
       return;
     case QEvent::FontChange:
       QPushButton::changeEvent(e);
-      if (d_) d_->refont();
+      if (d_) {
+        d_->style_probe.reset();
+        d_->refont();
+      }
       return;
     case QEvent::LayoutDirectionChange:
       QPushButton::changeEvent(e);
@@ -372,6 +392,8 @@ void BotonWidget::changeEvent(QEvent* e) {
 }
 
 void BotonWidget::timerEvent(QTimerEvent* e) {
+  // The control's Timer1 ticks by the button's own timer events (it may delete the button).
+  if (d_ && d_->timer.take(*e)) return;
   // Qt's repeat timer runs while the button is down; the control's press is what holds it down.
   if (!d_ || !d_->instance || !autoRepeat() || !d_->control_down) {
     QPushButton::timerEvent(e);

@@ -50,7 +50,7 @@ std::vector<int> line_widths(const QFontMetrics& fm, const std::vector<host::Cap
 }  // namespace
 
 Label::Label(QAbstractButton& button, host::Platform& platform)
-    : StoredLabel(from_qfont(button.font())),
+    : StoredLabel(shared_from_qfont(button.font())),
       button_(button),
       platform_(platform),
       text_(button.text()) {}
@@ -92,13 +92,7 @@ void Label::measure() {
   if (!stale_) return;
   stale_ = false;
   const FontRef f = font();
-  qfont_ = to_qfont(f ? *f : Font{});
-  // Glyphs fitted to whole pixels, advances included, and no kerning, as Windows and the
-  // headless host draw captions: with the lighter hinting of most desktops Qt spaces letters by
-  // their unhinted widths, and kerns pairs such as "Ye"; a caption would measure a few pixels
-  // wider or narrower than on the other hosts.
-  qfont_.setHintingPreference(QFont::PreferFullHinting);
-  qfont_.setKerning(false);
+  qfont_ = caption_qfont(f ? *f : Font{});
   if (pinned()) return measured(0, 0);
   const QFontMetrics fm(qfont_);
   const std::string text = text_.toStdString();
@@ -120,11 +114,11 @@ void Label::measure() {
 // its direction from the application, not the widget: without AlignAbsolute a right-to-left
 // application turns AlignLeft into AlignRight and draws at the far end of the open-ended
 // rectangle, out of sight.
-void Label::paint(QPainter& p, const QRect& at) {
+void Label::paint(QPainter& p, const QRect& at, const std::optional<QColor>& ink) {
   const QString text = button_.text();
   if (text.isEmpty()) return;
   p.setFont(qfont());
-  p.setPen(colour());
+  p.setPen(ink ? *ink : colour());
   const std::string utf8 = text.toStdString();
   if (host::plain_caption(utf8)) {
     p.drawText(at.x(), at.y(), 1 << 20, 1 << 20,
@@ -145,6 +139,11 @@ void Label::paint(QPainter& p, const QRect& at) {
     p.drawText(line.x(), line.y(), 1 << 20, 1 << 20,
                Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignTop | kTextFlags, marked(lines[i]));
   }
+}
+
+void Label::set_left(float v) {
+  StoredLabel::set_left(v);
+  if (on_placed) on_placed();
 }
 
 void Label::changed(host::Change what) {
@@ -291,27 +290,33 @@ PictureRef Mask::image() {
   return picture;
 }
 
-Timer::Timer(std::function<void()> on_tick) {
-  QObject::connect(&timer_, &QTimer::timeout, std::move(on_tick));
-}
+Timer::Timer(QObject& receiver, std::function<void()> on_tick)
+    : receiver_(receiver), on_tick_(std::move(on_tick)) {}
 
 void Timer::set_enabled(bool on) {
   if (on == timer_.isActive()) return;
   if (on)
-    timer_.start();
+    timer_.start(interval_, &receiver_);
   else
     timer_.stop();
 }
 
 void Timer::set_interval(std::int32_t ms) {
   if (ms < 0) throw Error(errors::kInvalidPropertyValue, "Invalid property value");
-  timer_.setInterval(ms);
+  interval_ = ms;
+  if (timer_.isActive()) timer_.start(interval_, &receiver_);
+}
+
+bool Timer::take(const QTimerEvent& e) {
+  if (!timer_.isActive() || e.timerId() != timer_.timerId()) return false;
+  on_tick_();
+  return true;
 }
 
 void Timer::fire() {
   if (!timer_.isActive()) return;
   QTimerEvent e(timer_.timerId());
-  QCoreApplication::sendEvent(&timer_, &e);
+  QCoreApplication::sendEvent(&receiver_, &e);
 }
 
 }  // namespace brelund::qt

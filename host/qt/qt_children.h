@@ -2,7 +2,7 @@
 // expects: the widget paints them over the face and routes the pointer to them by their place.
 // The caption's text is the QPushButton's own text, one store for `Caption` and text(). The mask
 // is an off-screen image that also remembers its shapes, so that the face can be cut at device
-// resolution; the timer is a QTimer.
+// resolution; the timer runs on the button's own timer events.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +13,12 @@
 #include <vector>
 
 #include <QAbstractButton>
+#include <QBasicTimer>
 #include <QFont>
 #include <QPainter>
 #include <QPixmap>
 #include <QRect>
-#include <QTimer>
+#include <QTimerEvent>
 
 #include "brelund/host.h"
 #include "host/common/mask_image.h"
@@ -50,10 +51,14 @@ class Label final : public host::StoredLabel {
   QFont qfont();
   QColor colour();
   QRect rect();
-  // Paints the caption with its box's top-left corner at `at`'s, each line centred in the box.
-  void paint(QPainter& p, const QRect& at);
+  // Paints the caption with its box's top-left corner at `at`'s, each line centred in the box, in
+  // its own colour or in `ink` (a style sheet's).
+  void paint(QPainter& p, const QRect& at, const std::optional<QColor>& ink = std::nullopt);
   // Called after the text or font changed (the caption is measured again when asked for).
   std::function<void()> on_measured;
+  // The layout places the caption's left side last: called after it did.
+  void set_left(float v) override;
+  std::function<void()> on_placed;
   Edits* edits = nullptr;
 
  private:
@@ -134,19 +139,28 @@ class Mask final : public host::MaskCanvas {
   bool handed_exact_ = false;
 };
 
+// Timer1 as a basic timer of the button: a QTimer of its own would cost every button a QObject,
+// its private data and a connection, for a timer that runs only while the pointer is over it.
 class Timer final : public host::Timer {
  public:
-  explicit Timer(std::function<void()> on_tick);
+  // Ticks through `receiver`'s timer events, which it hands to take().
+  Timer(QObject& receiver, std::function<void()> on_tick);
   bool enabled() override { return timer_.isActive(); }
   void set_enabled(bool on) override;
-  std::int32_t interval() override { return timer_.interval(); }
+  std::int32_t interval() override { return interval_; }
+  // A running timer starts its new period now, as QTimer's does.
   void set_interval(std::int32_t ms) override;
-  // One period passes now: the QTimer gets its own timer event, as if its interval had run out
+  // True when `e` is this timer's, which has ticked then (the tick may have deleted the receiver).
+  bool take(const QTimerEvent& e);
+  // One period passes now: the receiver gets the timer's event, as if its interval had run out
   // (a trace keeps the clock). Nothing happens while it is stopped.
   void fire();
 
  private:
-  QTimer timer_;
+  QObject& receiver_;
+  std::function<void()> on_tick_;
+  QBasicTimer timer_;
+  std::int32_t interval_ = 0;
 };
 
 }  // namespace brelund::qt

@@ -2,13 +2,12 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QVariant>
+
+#include "host/qt/access.h"
 
 namespace brelund::qt {
 
 namespace {
-constexpr const char* kHandleProperty = "brelund_window_handle";
-
 struct RoleOf {
   QPalette::ColorGroup group;
   QPalette::ColorRole role;
@@ -54,14 +53,12 @@ host::WindowHandle next_window_handle() {
   return next++;
 }
 
-void set_window_handle(QWidget& w, host::WindowHandle h) {
-  w.setProperty(kHandleProperty, QVariant::fromValue(static_cast<uint>(h)));
-}
-
 host::WindowHandle window_handle_of(const QWidget* w) {
   if (!w) return 0;
-  const QVariant v = w->property(kHandleProperty);
-  return v.isValid() ? static_cast<host::WindowHandle>(v.toUInt()) : kForeignWindow;
+  // The button keeps its handle itself: a dynamic property would cost every button a block of
+  // Qt's extra object data.
+  auto* button = qobject_cast<const BotonWidget*>(w);
+  return button ? BotonWidgetAccess::hwnd(*const_cast<BotonWidget*>(button)) : kForeignWindow;
 }
 
 bool system_color_role(int index, QPalette::ColorGroup& group, QPalette::ColorRole& role) {

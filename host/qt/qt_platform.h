@@ -20,9 +20,7 @@ inline constexpr host::WindowHandle kForeignWindow = 1;
 // A fresh handle for a control's window; never 0 or kForeignWindow.
 host::WindowHandle next_window_handle();
 
-// Marks a widget as the control's own window for the pointer test.
-void set_window_handle(QWidget& w, host::WindowHandle h);
-// The handle a widget answers for: its own mark, or kForeignWindow for any other widget.
+// The handle a widget answers for: a button's own, or kForeignWindow for any other widget.
 host::WindowHandle window_handle_of(const QWidget* w);
 
 // The palette colour that plays the part of system colour `index` (0..30); false beyond them.

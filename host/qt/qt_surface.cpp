@@ -37,7 +37,7 @@ void Surface::rows(const Row* rows, int count) {
   if (watcher()) return StoredSurface::rows(rows, count);
   StoredSurface::rows(rows, count);
   // The batch stays one call at a ratio of 1, as it is meant to.
-  if (!hires_.active() && ratio() <= 1) return;
+  if (!hires().active() && ratio() <= 1) return;
   for (int i = 0; i < count; ++i)
     for (std::int32_t j = 0; j < rows[i].count; ++j)
       also(0, rows[i].y_at(j), 1, rows[i].y_at(j), rows[i].rgb);
@@ -46,12 +46,18 @@ void Surface::rows(const Row* rows, int count) {
 void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {
   const double ratio = this->ratio();
   if (ratio > 1) {
-    if (!hires_.matches(ratio, pixel_width(), pixel_height()))
-      hires_.reset(ratio, pixel_width(), pixel_height());
-    hires_.line(x1, y1, x2, y2, rgb, scale_width(), scale_height());
-  } else if (hires_.active()) {
-    hires_.clear();
+    if (!hires_) hires_ = std::make_unique<HiresFace>();
+    if (!hires_->matches(ratio, pixel_width(), pixel_height()))
+      hires_->reset(ratio, pixel_width(), pixel_height());
+    hires_->line(x1, y1, x2, y2, rgb, scale_width(), scale_height());
+  } else if (hires_) {
+    hires_.reset();
   }
+}
+
+const HiresFace& Surface::hires() const noexcept {
+  static const HiresFace none;
+  return hires_ ? *hires_ : none;
 }
 
 void Surface::redraw() { button_.update(); }
@@ -104,7 +110,7 @@ void Surface::changed(host::Change what) {
   if (edits) edits->add();
   switch (what) {
     case host::Change::size:
-      hires_.clear();
+      hires_.reset();
       // From a resize Qt gave the widget, the widget has the size already.
       if (button_.size() != QSize(pixel_width(), pixel_height()))
         button_.resize(pixel_width(), pixel_height());

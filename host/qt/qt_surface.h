@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -58,7 +59,8 @@ class Surface final : public host::StoredSurface {
   // The ambient font: the container's, or the widget's own font when none was given.
   bool ambient_given = false;
 
-  const HiresFace& hires() const noexcept { return hires_; }
+  // The face at device resolution; an inactive one at a ratio of 1.
+  const HiresFace& hires() const noexcept;
   // The widget's device pixel ratio. Qt works it out from the window and its screen each time it
   // is asked, and a face asked for it with every line it drew; within one step of the control it
   // is asked once. The application's code may move the window to another screen, so the ratio
@@ -98,7 +100,8 @@ class Surface final : public host::StoredSurface {
   std::optional<double> ratio_;
   QPushButton& button_;
   host::WindowHandle hwnd_;
-  HiresFace hires_;
+  // Made on the first high-DPI screen: most buttons never need one.
+  std::unique_ptr<HiresFace> hires_;
 };
 
 }  // namespace brelund::qt

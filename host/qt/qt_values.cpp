@@ -41,6 +41,29 @@ FontRef from_qfont(const QFont& q) {
   return f;
 }
 
+// Made once and never destroyed: a QFont torn down after the application's font database
+// would reach into it.
+FontRef shared_from_qfont(const QFont& q) {
+  static auto* last = new std::pair<QFont, FontRef>();
+  if (!last->second || last->first != q || last->first.resolveMask() != q.resolveMask())
+    *last = {q, from_qfont(q)};
+  return last->second;
+}
+
+QFont caption_qfont(const Font& f) {
+  static auto* last = new std::optional<std::pair<Font, QFont>>();
+  if (!*last || !((*last)->first == f)) {
+    QFont q = to_qfont(f);
+    // With the lighter hinting of most desktops Qt spaces letters by their unhinted widths, and
+    // kerns pairs such as "Ye": a caption would measure a few pixels wider or narrower than on
+    // the other hosts, which draw as Windows does.
+    q.setHintingPreference(QFont::PreferFullHinting);
+    q.setKerning(false);
+    last->emplace(f, q);
+  }
+  return (*last)->second;
+}
+
 QImage to_qimage(const Picture& p) {
   if (p.handle == 0 || p.width <= 0 || p.height <= 0) return {};
   QImage img(p.width, p.height, QImage::Format_ARGB32);

@@ -232,7 +232,7 @@ class QtHost final : public trace::InstanceHost {
     QCursor::setPos(widget_->mapToGlobal(QPoint(x, y)));
   }
 
-  // Timer1's own QTimer fires, as when its interval has run out.
+  // Timer1 fires, as when its interval has run out.
   Status tick() override {
     settle();
     return through([&] { BotonWidgetAccess::timer(*widget_).fire(); }).status.value_or(Status{});

@@ -71,6 +71,34 @@ class HidpiTest : public QObject {
     QVERIFY(shot_.pixel(p) != shot_.pixel(p + QPoint(1, 0)));
     QCOMPARE(b_->Picture().devicePixelRatio(), 2.0);
   }
+
+  // An icon shows its pixmap for the screen: of an icon with a plain 16-pixel image and a
+  // checkered 32-pixel one, the checkered one, each device pixel its own, in a 16 x 16 box.
+  void the_icon_uses_its_pixmap_for_the_ratio() {
+    QWidget form;
+    auto* b = new BotonWidget("Icono", &form);
+    QPixmap plain(16, 16);
+    plain.fill(Qt::blue);
+    QImage checker(32, 32, QImage::Format_ARGB32);
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x) checker.setPixel(x, y, (x + y) % 2 ? 0xFFFF0000 : 0xFF00FF00);
+    QPixmap sharp = QPixmap::fromImage(checker);
+    sharp.setDevicePixelRatio(2);
+    QIcon icon;
+    icon.addPixmap(plain);
+    icon.addPixmap(sharp);
+    b->setIconSize(QSize(16, 16));
+    b->setIcon(icon);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QImage shot = b->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect at = Access::picture_rect(*b);
+    QCOMPARE(at.size(), QSize(16, 16));
+    const QPoint p = at.topLeft() * 2 + QPoint(6, 6);
+    QCOMPARE(shot.pixelColor(p), QColor(0, 255, 0));
+    QCOMPARE(shot.pixelColor(p + QPoint(1, 0)), QColor(255, 0, 0));
+    QVERIFY(b->Picture().isNull());
+  }
 };
 
 QTEST_MAIN(HidpiTest)

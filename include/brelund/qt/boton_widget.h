@@ -17,6 +17,7 @@
 #include <memory>
 
 #include <QFont>
+#include <QIcon>
 #include <QPixmap>
 #include <QPushButton>
 #include <QString>
@@ -99,6 +100,12 @@ class BotonWidget : public QPushButton {
   // (and propertyChanged("Caption")) at once. A text set through a QAbstractButton pointer
   // reaches it with the widget's next event.
   void setText(const QString& text);
+  // The icon shows in the picture's place while no Picture is set, at iconSize() (or the icon's
+  // own size when smaller), laid out as a picture of that size; a Picture wins. Both hide
+  // QAbstractButton's, which are not virtual, so that the layout follows at once; an icon set
+  // through a QAbstractButton pointer is laid out when the button is next painted or sized.
+  void setIcon(const QIcon& icon);
+  void setIconSize(const QSize& size);
 
   // The caption and picture side by side with the control's margins: clear of the rounded
   // corners and inside the flat middle of the face.
