@@ -7,6 +7,7 @@
 #include <QStyleOptionButton>
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "brelund/units.h"
 #include "host/qt/boton_private.h"
@@ -149,24 +150,32 @@ void BotonWidget::paintEvent(QPaintEvent*) {
   const StyledColours styled = d.styled();
   d.show_state(styled);
   if (!self) return;
-  const Raster& r = d.surface.pixels();
+  // The face's pixels are made at the first paint after a resize; a paint event is no place for
+  // an exception to leave, so a face that cannot be had is not drawn this time.
+  const Raster* face = nullptr;
+  try {
+    face = &d.surface.pixels();
+  } catch (const std::bad_alloc&) {
+    qWarning("BotonWidget: no memory for a %dx%d face", d.surface.pixel_width(),
+             d.surface.pixel_height());
+  }
   // Qt clips the painter to the event's region (the window's shape included) itself.
   QPainter p(this);
   const double ratio = devicePixelRatioF();
-  if (d.face_hidden()) {
-    // Flat and at rest: the parent shows through, as behind a flat QPushButton.
+  if (!face || d.face_hidden()) {
+    // Flat and at rest the parent shows through, as behind a flat QPushButton.
   } else if (ratio > 1) {
     const PictureRef& mask = d.surface.mask_picture();
     p.drawImage(
         0, 0,
-        device_face(r, d.surface.hires(), d.mask.regions(), mask && mask->handle != 0, ratio));
+        device_face(*face, d.surface.hires(), d.mask.regions(), mask && mask->handle != 0, ratio));
   } else {
     // The face is opaque throughout (the canvas starts opaque and draws opaque colours), and an
     // opaque pixel reads the same with or without its colour premultiplied: as premultiplied
     // pixels Qt copies the face as it is instead of converting every pixel of it first.
     p.drawImage(0, 0,
-                QImage(reinterpret_cast<const uchar*>(r.pixels.data()), r.width, r.height,
-                       r.width * 4, QImage::Format_ARGB32_Premultiplied));
+                QImage(reinterpret_cast<const uchar*>(face->pixels.data()), face->width,
+                       face->height, face->width * 4, QImage::Format_ARGB32_Premultiplied));
   }
   if (const QRect at = d.picture_rect(); !at.isEmpty()) {
     if (d.icon_shown()) {
