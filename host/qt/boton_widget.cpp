@@ -94,7 +94,6 @@ BotonWidget::BotonWidget(const QString& text, QWidget* parent) : BotonWidget(par
 BotonWidget::BotonWidget(QWidget* parent, const Options& options)
     : QPushButton(parent), d_(std::make_unique<Private>(*this, options)) {
   Private& d = *d_;
-  d.mask.shown_through(&d.surface.mask_picture());
   setMouseTracking(true);
   // Not marked opaque although the face covers every pixel inside the mask: Qt unites the shapes
   // of all opaque siblings before it paints their parent, and with a thousand shaped buttons
@@ -102,7 +101,6 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   // screens the parent must show through the corners' partly covered pixels anyway.)
   set_window_handle(*this, d.hwnd);
   d.surface.regions = &d.mask.regions();
-  d.surface.mask_canvas = &d.mask;
   d.surface.edits = d.label.edits = d.pic.edits = d.mask.edits = &d.edits;
   d.mask.may_share = [this] { return !d_->tool_attached(); };
   d.surface.on_rebuilt = [this] {
