@@ -18,9 +18,8 @@ void mask_step(benchmark::State& state, Size size) {
   const shape::Region regions[] = {shape::round_rect_region(0, 0, size.width, size.height, 20, 20),
                                    shape::round_rect_region(0, 0, size.width, size.height, 21, 21)};
   int turn = 0;
-  // Like the surface, keep the last mask picture while the next one is drawn.
-  PictureRef held = mask.image();
-  mask.shown_through(&held);
+  // Like the surface, keep the last mask while the next one is drawn.
+  MaskRef held = mask.image();
   for (auto _ : state) {
     mask.clear();
     mask.fill_black(regions[turn ^= 1]);

@@ -28,7 +28,7 @@ std::vector<std::uint32_t> plain_mask(int w, int h, const shape::Region& region)
   m.clear();
   m.image();
   m.fill_black(region);
-  return m.image()->pixels;
+  return m.image()->picture()->pixels;
 }
 
 std::vector<std::uint32_t> one_pass_mask(int w, int h, const shape::Region& region) {
@@ -38,7 +38,7 @@ std::vector<std::uint32_t> one_pass_mask(int w, int h, const shape::Region& regi
   m.fill_black(shape::rect_region(0, 0, w, h));  // old content the clear must wipe
   m.clear();
   m.fill_black(region);
-  return m.image()->pixels;
+  return m.image()->picture()->pixels;
 }
 
 TEST(FastPathsMask, OnePassFillDrawsWhatClearThenSpansDraw) {
@@ -65,32 +65,31 @@ TEST(FastPathsMask, NewMaskIsWhiteWhenFilledOrHandedOut) {
     MaskImage fresh;
     fresh.set_width(static_cast<float>(w * 15));
     fresh.set_height(static_cast<float>(h * 15));
-    EXPECT_EQ(fresh.image()->pixels, std::vector<std::uint32_t>(w * h, 0xFFFFFFFFu));
+    EXPECT_EQ(fresh.image()->picture()->pixels, std::vector<std::uint32_t>(w * h, 0xFFFFFFFFu));
     MaskImage filled;
     filled.set_width(static_cast<float>(w * 15));
     filled.set_height(static_cast<float>(h * 15));
     filled.fill_black(region);  // no clear: the new area is white already
-    EXPECT_EQ(filled.image()->pixels, plain_mask(w, h, region)) << w << "x" << h;
+    EXPECT_EQ(filled.image()->picture()->pixels, plain_mask(w, h, region)) << w << "x" << h;
     // Shrunk to nothing and grown again: nothing is kept, and it is white once more.
     filled.set_width(0);
     filled.set_width(static_cast<float>(w * 15));
-    EXPECT_EQ(filled.image()->pixels, std::vector<std::uint32_t>(w * h, 0xFFFFFFFFu));
+    EXPECT_EQ(filled.image()->picture()->pixels, std::vector<std::uint32_t>(w * h, 0xFFFFFFFFu));
   }
 }
 
-// A rebuild that draws the shape a buffer already holds leaves it as it is. Random runs of
-// resizes, clears, fills with and without a clear, and pictures kept or dropped by a surface and
-// by others, each checked against the same steps done on plain pixels: a buffer that skipped a
-// fill it needed, or a picture someone holds that was drawn over, shows up here.
+// A rebuild that draws the shape the image already holds keeps the image. Random runs of
+// resizes, clears, fills with and without a clear, and masks kept or dropped by a surface and
+// by others, each checked against the same steps done on plain pixels: an image kept where a
+// fill was needed, or a mask someone holds that changed, shows up here.
 TEST(FastPathsMask, KeptShapesMatchTheStepsDoneOnPlainPixels) {
   std::mt19937 rng(7);
   auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
   const int widths[] = {12, 13, 30}, heights[] = {9, 12};
   for (int run = 0; run < 300; ++run) {
     MaskImage m;
-    PictureRef shown;  // as the surface keeps it
-    m.shown_through(&shown);
-    std::vector<std::pair<PictureRef, std::vector<std::uint32_t>>> held;
+    MaskRef shown;  // as the surface keeps it
+    std::vector<std::pair<MaskRef, std::vector<std::uint32_t>>> held;
     int w = 0, h = 0;
     std::vector<std::uint32_t> want;
     bool cleared = false;  // a clear waits for the next fill or hand-out
@@ -138,23 +137,23 @@ TEST(FastPathsMask, KeptShapesMatchTheStepsDoneOnPlainPixels) {
         case 4:  // the surface takes the image
           apply_clear();
           shown = m.image();
-          ASSERT_EQ(shown->pixels, want) << "run " << run << " step " << step;
+          ASSERT_EQ(shown->picture()->pixels, want) << "run " << run << " step " << step;
           break;
         case 5:  // someone else keeps a picture, or lets one go
           if (!held.empty() && pick(2) == 0) {
             held.erase(held.begin() + pick(static_cast<int>(held.size())));
           } else {
             apply_clear();
-            PictureRef p = m.image();
+            MaskRef p = m.image();
             held.emplace_back(p, want);
           }
           break;
       }
     }
     apply_clear();
-    ASSERT_EQ(m.image()->pixels, want) << "run " << run;
-    for (const auto& [picture, pixels] : held)
-      ASSERT_EQ(picture->pixels, pixels) << "a held picture changed, run " << run;
+    ASSERT_EQ(m.image()->picture()->pixels, want) << "run " << run;
+    for (const auto& [mask, pixels] : held)
+      ASSERT_EQ(mask->picture()->pixels, pixels) << "a held mask changed, run " << run;
   }
 }
 

@@ -289,11 +289,13 @@ std::string state_of(headless::Button& b, const Status& s) {
             std::string_view(reinterpret_cast<const char*>(r.pixels.data()), r.pixels.size() * 4))
      << " scale " << h.surface.scale_width() << ' ' << h.surface.scale_height() << ' '
      << h.surface.draw_style() << ' ' << h.surface.back_color() << '\n';
-  if (const PictureRef& m = h.surface.mask_picture())
+  if (const MaskRef& mask = h.surface.mask_picture()) {
+    const PictureRef m = mask->picture();
     os << "mask " << (m->handle != 0) << ' ' << m->width << 'x' << m->height << ' '
        << std::hash<std::string_view>()(std::string_view(
               reinterpret_cast<const char*>(m->pixels.data()), m->pixels.size() * 4))
        << '\n';
+  }
   os << "label " << h.label.caption() << ' ' << h.label.left() << ' ' << h.label.top() << ' '
      << h.label.width() << ' ' << h.label.height() << ' ' << h.label.fore_color() << '\n';
   os << "pic " << h.pic.left() << ' ' << h.pic.top() << ' ' << h.pic.width() << ' '

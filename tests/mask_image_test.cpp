@@ -1,11 +1,13 @@
 // The mask image takes a new size only when it is next drawn on or handed out. Whatever the
 // order of sizes, clears, fills and reads, what it hands out must be what resizing at every step
-// gives: content kept where every size since covered it, white everywhere else, and a new
-// picture object only after the box went empty. The model below resizes at every step.
+// gives: content kept where every size since covered it, white everywhere else, and a value of
+// its own (another handle) whenever the pixels differ from the last one handed out or the box
+// went empty in between. The model below resizes at every step.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -21,7 +23,7 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
 struct Model {
   int w = 0, h = 0;
   std::vector<std::uint32_t> px;
-  // Counts the picture objects: a new one whenever the box comes back from empty.
+  // Counts the times the box came back from empty.
   int objects = 0;
 
   void resize(int nw, int nh) {
@@ -44,15 +46,16 @@ struct Model {
 
 float twips(int pixels) { return static_cast<float>(pixels * 15); }
 
-// What the image holds now, without keeping a reference to it (a held picture is never drawn
-// over, which would change which buffer the next step writes).
+// What the image holds now, read through its picture, without keeping the value.
 struct Seen {
   std::uint32_t handle;
   int w, h;
   std::vector<std::uint32_t> px;
 };
 Seen look(MaskImage& m) {
-  const PictureRef p = m.image();
+  const MaskRef mask = m.image();
+  const PictureRef p = mask->picture();
+  EXPECT_EQ(p->handle, mask->handle());
   return {p->handle, p->width, p->height, p->pixels};
 }
 
@@ -62,7 +65,7 @@ TEST(MaskImage, ResizedStepByStepEvenWhenTheSizeWaits) {
   for (int run = 0; run < 300; ++run) {
     MaskImage m;
     Model model;
-    std::uint32_t handle = 0;
+    std::optional<Seen> last;
     int objects = 0;
     for (int step = 0; step < 40; ++step) {
       switch (pick(0, 5)) {
@@ -98,16 +101,16 @@ TEST(MaskImage, ResizedStepByStepEvenWhenTheSizeWaits) {
           ASSERT_EQ(s.h, model.h) << "run " << run << " step " << step;
           ASSERT_EQ(s.px, model.px) << "run " << run << " step " << step;
           ASSERT_EQ(s.handle != 0, model.w > 0 && model.h > 0);
-          // The same picture object until the box went empty; a new one after.
-          if (s.handle != 0) {
-            if (model.objects == objects) {
-              EXPECT_TRUE(handle == 0 || s.handle == handle);
-            } else {
-              EXPECT_NE(s.handle, handle);
+          if (s.handle != 0 && last && last->handle != 0) {
+            const bool same = s.w == last->w && s.h == last->h && s.px == last->px;
+            if (!same || model.objects != objects) {
+              EXPECT_NE(s.handle, last->handle) << "run " << run << " step " << step;
             }
-            handle = s.handle;
-            objects = model.objects;
           }
+          // Nothing done in between: the very same value.
+          EXPECT_EQ(look(m).handle, s.handle) << "run " << run << " step " << step;
+          last = s;
+          objects = model.objects;
           break;
         }
       }
@@ -125,7 +128,7 @@ TEST(MaskImage, ShrinkingAndGrowingBackLosesWhatTheSmallerBoxCut) {
   m.set_height(twips(3));
   m.set_width(twips(10));
   m.set_height(twips(6));
-  const PictureRef p = m.image();
+  const PictureRef p = m.image()->picture();
   ASSERT_EQ(p->width, 10);
   ASSERT_EQ(p->height, 6);
   for (int y = 0; y < 6; ++y)
@@ -144,7 +147,7 @@ TEST(MaskImage, AClearBeforeOrAfterTheNewSizeLeavesOnlyWhatIsFilledAfterIt) {
     m.set_height(twips(11));
     if (!clear_first) m.clear();
     m.fill_black(shape::rect_region(2, 2, 5, 5));
-    const PictureRef p = m.image();
+    const PictureRef p = m.image()->picture();
     ASSERT_EQ(p->width, 9);
     ASSERT_EQ(p->height, 11);
     for (int y = 0; y < 11; ++y)
@@ -160,18 +163,18 @@ TEST(MaskImage, APictureHandedOutKeepsItsSizeAndPixelsThroughALaterRebuild) {
   m.set_height(twips(5));
   m.clear();
   m.fill_black(shape::rect_region(1, 1, 7, 4));
-  const PictureRef held = m.image();
-  const std::vector<std::uint32_t> before = held->pixels;
+  const MaskRef held = m.image();
+  const std::vector<std::uint32_t> before = held->picture()->pixels;
   m.set_width(twips(6));
   m.set_height(twips(7));
   m.clear();
   m.fill_black(shape::rect_region(0, 0, 6, 7));
-  const PictureRef now = m.image();
-  EXPECT_EQ(held->width, 8);
-  EXPECT_EQ(held->height, 5);
-  EXPECT_EQ(held->pixels, before);
-  EXPECT_NE(held->handle, now->handle);
-  EXPECT_EQ(now->pixels, std::vector<std::uint32_t>(6 * 7, kBlack));
+  const MaskRef now = m.image();
+  EXPECT_EQ(held->width(), 8);
+  EXPECT_EQ(held->height(), 5);
+  EXPECT_EQ(held->picture()->pixels, before);
+  EXPECT_NE(held->handle(), now->handle());
+  EXPECT_EQ(now->picture()->pixels, std::vector<std::uint32_t>(6 * 7, kBlack));
 }
 
 }  // namespace

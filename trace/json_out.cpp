@@ -43,13 +43,13 @@ json value_json(const Variant& v) {
   return std::visit(Visitor{}, v);
 }
 
-json mask_json(const PictureRef& m) {
-  const int w = m ? m->width : 0, h = m ? m->height : 0;
+json mask_json(const MaskRef& m) {
+  const int w = m ? m->width() : 0, h = m ? m->height() : 0;
   json rows = json::array();
   for (int y = 0; y < h; ++y) rows.push_back(json::array());
   long long opaque = 0;
   if (m)
-    units::for_each_opaque_span(*m, [&](int y, int from, int to) {
+    m->for_each_run([&](int y, int from, int to) {
       rows[static_cast<std::size_t>(y)].push_back({from, to});
       opaque += to - from;
     });

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "brelund/mask.h"
 #include "brelund/values.h"
 
 namespace brelund::trace {
@@ -15,6 +16,6 @@ json number(float f);
 json font_json(const Font& f);
 json value_json(const Variant& v);
 // One opaque-span list per pixel row of the mask, and the count of opaque pixels.
-json mask_json(const PictureRef& mask);
+json mask_json(const MaskRef& mask);
 
 }  // namespace brelund::trace

@@ -101,7 +101,7 @@ void Runner::laid_out() {
 
 void Runner::changed(std::string_view name) { emit(json{{"changed", std::string(name)}}); }
 void Runner::refreshed() { emit(json{{"refresh", true}}); }
-void Runner::mask_set(const PictureRef& mask) { emit(mask_json(mask)); }
+void Runner::mask_set(const MaskRef& mask) { emit(mask_json(mask)); }
 
 void Runner::line(float x1, float y1, float x2, float y2, OleColor c) {
   if (!painting_) return;

@@ -33,7 +33,7 @@ class Runner final : public Probe, public EventRelay {
   void laid_out() override;
   void changed(std::string_view name) override;
   void refreshed() override;
-  void mask_set(const PictureRef& mask) override;
+  void mask_set(const MaskRef& mask) override;
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
   void caption_colour(OleColor c) override;
   void pic_moved() override;

@@ -37,12 +37,15 @@ void DiagnosticWatcher::laid_out() {
 void DiagnosticWatcher::refreshed() {
   if (sink) sink->Refreshed();
 }
-void DiagnosticWatcher::mask_set(const PictureRef& mask) {
+void DiagnosticWatcher::mask_set(const MaskRef& mask) {
   if (!sink) return;
-  const int w = mask ? mask->width : 0, h = mask ? mask->height : 0;
+  // The container reads the mask as the black-on-white picture it stands for.
+  const PictureRef picture = mask ? mask->picture() : nullptr;
+  const int w = picture ? picture->width : 0, h = picture ? picture->height : 0;
   std::vector<UINT32> argb(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0u);
-  if (mask)
-    std::copy_n(mask->pixels.begin(), std::min(argb.size(), mask->pixels.size()), argb.begin());
+  if (picture)
+    std::copy_n(picture->pixels.begin(), std::min(argb.size(), picture->pixels.size()),
+                argb.begin());
   sink->MaskSet(w, h, argb.data());
 }
 void DiagnosticWatcher::line(float x1, float y1, float x2, float y2, OleColor rgb) {

@@ -37,7 +37,7 @@ class DiagnosticWatcher final : public host::Watcher {
   void laid_out() override;
   // Property changes reach the tool through IPropertyNotifySink, as they reach any container.
   void refreshed() override;
-  void mask_set(const PictureRef& mask) override;
+  void mask_set(const MaskRef& mask) override;
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
   void caption_colour(OleColor c) override;
   void pic_moved() override;

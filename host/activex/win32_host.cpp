@@ -58,19 +58,17 @@ void Surface::redraw() {
 }
 
 Region Surface::shape_region(const XFORM* transform) const {
-  const PictureRef& mask = mask_picture();
-  if (!mask || mask->handle == 0) return {};
-  // One rectangle per horizontal run of mask pixels that are not white.
+  const MaskRef& mask = mask_picture();
+  if (!mask || mask->handle() == 0) return {};
+  // One rectangle per run of the mask.
   std::vector<RECT> rects;
-  units::for_each_opaque_span(*mask, [&](int y, int from, int to) {
-    rects.push_back({from, y, to, y + 1});
-  });
+  mask->for_each_run([&](int y, int from, int to) { rects.push_back({from, y, to, y + 1}); });
   std::vector<std::byte> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
   auto* rd = reinterpret_cast<RGNDATA*>(data.data());
   rd->rdh.dwSize = sizeof(RGNDATAHEADER);
   rd->rdh.iType = RDH_RECTANGLES;
   rd->rdh.nCount = static_cast<DWORD>(rects.size());
-  rd->rdh.rcBound = {0, 0, mask->width, mask->height};
+  rd->rdh.rcBound = {0, 0, mask->width(), mask->height()};
   std::copy(rects.begin(), rects.end(), reinterpret_cast<RECT*>(rd->Buffer));
   Region rgn(ExtCreateRegion(transform, static_cast<DWORD>(data.size()), rd));
   if (!rgn) host_failure("ExtCreateRegion");
@@ -78,17 +76,10 @@ Region Surface::shape_region(const XFORM* transform) const {
 }
 
 void Surface::apply_shape() {
-  const PictureRef& mask = mask_picture();
+  const MaskRef& mask = mask_picture();
   if (!hwnd_ || !mask) return;
-  auto same_shape = [](const Picture& a, const Picture& b) {
-    return a.width == b.width && a.height == b.height && (a.handle == 0) == (b.handle == 0) &&
-           std::equal(a.pixels.begin(), a.pixels.end(), b.pixels.begin(), b.pixels.end(),
-                      [](std::uint32_t p, std::uint32_t q) {
-                        return units::mask_opaque(p) == units::mask_opaque(q);
-                      });
-  };
-  if (applied_ && same_shape(*applied_, *mask)) {
-    applied_ = mask;  // the old picture need not be kept for the comparison
+  if (applied_ && (applied_ == mask || *applied_ == *mask)) {
+    applied_ = mask;  // the old value need not be kept for the comparison
     return;
   }
   Region rgn = shape_region();
@@ -160,10 +151,12 @@ void MaskCanvas::reshape() {
   bits_ = bits;
   w_ = w;
   h_ = h;
+  handed_.reset();
 }
 
 void MaskCanvas::clear() {
   if (!bits_) return;
+  handed_.reset();
   GdiFlush();
   std::fill(bits_, bits_ + num::area(static_cast<std::size_t>(w_), static_cast<std::size_t>(h_)),
             kWhite);
@@ -177,16 +170,20 @@ void MaskCanvas::fill_black(const shape::Region& r) {
           : CreateRectRgn(r.left, r.top, r.right, r.bottom));
   if (!rgn) host_failure("CreateRoundRectRgn");
   if (!bits_) return;  // a canvas of no pixels has nothing to fill
+  handed_.reset();
   if (!FillRgn(dc_.get(), rgn.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))))
     host_failure("FillRgn");
 }
 
-PictureRef MaskCanvas::image() {
+MaskRef MaskCanvas::image() {
+  if (handed_) return handed_;
+  // A canvas without pixels hands out an image of none, at no size, as the picture object it
+  // stands for reads.
+  if (!bits_) return handed_ = MaskShape::blank(0, 0);
   GdiFlush();
-  const std::size_t n = num::area(static_cast<std::size_t>(w_), static_cast<std::size_t>(h_));
-  Pixels px(n);  // every pixel is written below
-  for (std::size_t i = 0; i < n; ++i) px[i] = bits_[i] | 0xFF000000u;
-  return make_picture(w_, h_, std::move(px));
+  // The DIB's pixels as GDI left them: black where the region was filled, the white background
+  // elsewhere.
+  return handed_ = MaskShape::of_pixels(w_, h_, bits_);
 }
 
 // ---- Timer ----

@@ -58,7 +58,7 @@ class Surface final : public host::StoredSurface {
   // The mask whose shape the window has now. Most rebuilds (a caption typed in the property
   // browser, a colour) keep the shape, and setting a window's region again, even an equal one,
   // frames and redraws the window and what lies behind its corners.
-  PictureRef applied_;
+  MaskRef applied_;
   bool drawn_ = false;
   bool redrawn_ = false;
 };
@@ -77,17 +77,19 @@ class Label final : public host::StoredLabel {
 class Image final : public host::StoredImage {};
 
 // picMask: a white-backed persistent image on a memory DC, filled through the real gdi32
-// region functions.
+// region functions. Its image is handed out as the runs read from those pixels.
 class MaskCanvas final : public host::MaskCanvas {
  public:
   void set_width(float twips) override;
   void set_height(float twips) override;
   void clear() override;
   void fill_black(const shape::Region& region) override;
-  PictureRef image() override;
+  MaskRef image() override;
 
  private:
   void reshape();
+  // The runs last handed out, while nothing has been drawn since: handed out again as they are.
+  MaskRef handed_;
   float width_ = 0, height_ = 0;
   int w_ = 0, h_ = 0;
   Bitmap dib_;

@@ -1,6 +1,7 @@
 // What every host's surface keeps: its extent, the retained drawing with its scale, the mask
-// picture and the stored properties. A host derives from it, shows the state in changed(), and
-// supplies the rest of the surface (window handle, redraw, extender, ambient font, notification).
+// (as its runs) and the stored properties. A host derives from it, shows the state in changed(),
+// and supplies the rest of the surface (window handle, redraw, extender, ambient font,
+// notification).
 #pragma once
 
 #include <functional>
@@ -31,15 +32,15 @@ class StoredSurface : public Surface {
   // Its size in pixels, without making it.
   int pixel_width() const noexcept { return canvas_.width(); }
   int pixel_height() const noexcept { return canvas_.height(); }
-  const PictureRef& mask_picture() const noexcept { return mask_; }
+  // Null before the first rebuild.
+  const MaskRef& mask_picture() const noexcept { return mask_; }
   std::int16_t draw_style() const noexcept { return draw_style_; }
   // True when pixel (x, y) of the control belongs to it: inside, and not cut away by the mask.
   // Before the first mask the whole window does.
   bool opaque_at(int x, int y) const noexcept {
     if (x < 0 || y < 0 || x >= canvas_.width() || y >= canvas_.height()) return false;
-    if (!mask_ || mask_->handle == 0) return true;
-    if (x >= mask_->width || y >= mask_->height) return false;
-    return units::mask_opaque(mask_->pixels[static_cast<std::size_t>(y) * mask_->width + x]);
+    if (!mask_ || mask_->handle() == 0) return true;
+    return mask_->opaque_at(x, y);
   }
 
   float width() override { return width_; }
@@ -66,7 +67,7 @@ class StoredSurface : public Surface {
     canvas_.rows(rows, count);
     changed(Change::drawing);
   }
-  void set_mask_picture(PictureRef mask) override {
+  void set_mask_picture(MaskRef mask) override {
     mask_ = std::move(mask);
     if (watcher_) watcher_->mask_set(mask_);
     changed(Change::mask);
@@ -125,7 +126,7 @@ class StoredSurface : public Surface {
   float width_ = 0, height_ = 0;
   std::int16_t draw_style_ = 0;
   Canvas canvas_;
-  PictureRef mask_;
+  MaskRef mask_;
   OleColor back_ = 0, fore_ = 0;
   Bool16 enabled_ = kTrue;
   std::int16_t mouse_pointer_ = 0;

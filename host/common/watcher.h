@@ -15,7 +15,7 @@ class Watcher : public Observer {
   virtual void changed(std::string_view /*name*/) {}
   // The control asked its host to redraw the surface.
   virtual void refreshed() {}
-  virtual void mask_set(const PictureRef& /*mask*/) {}
+  virtual void mask_set(const MaskRef& /*mask*/) {}
   // Every line the control draws on its surface, rows one by one, as it draws them.
   virtual void line(float /*x1*/, float /*y1*/, float /*x2*/, float /*y2*/, OleColor /*rgb*/) {}
   virtual void caption_colour(OleColor /*c*/) {}

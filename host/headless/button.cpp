@@ -17,7 +17,6 @@ Button::Impl::Impl(host::EventSink* events, host::Observer* observer, TextMeasur
       platform(surface),
       instance(surface, label, pic, mask, timer, platform, sink, observer) {
   sink.target = events;
-  mask.shown_through(&surface.mask_picture());
 }
 
 Button::Button(host::EventSink* events, host::Observer* observer, TextMeasure measure)

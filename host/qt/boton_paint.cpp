@@ -165,10 +165,10 @@ void BotonWidget::paintEvent(QPaintEvent*) {
   if (!face || d.face_hidden()) {
     // Flat and at rest the parent shows through, as behind a flat QPushButton.
   } else if (ratio > 1) {
-    const PictureRef& mask = d.surface.mask_picture();
-    p.drawImage(
-        0, 0,
-        device_face(*face, d.surface.hires(), d.mask.regions(), mask && mask->handle != 0, ratio));
+    const MaskRef& mask = d.surface.mask_picture();
+    p.drawImage(0, 0,
+                device_face(*face, d.surface.hires(), d.mask.regions(), mask && mask->handle() != 0,
+                            ratio));
   } else {
     // The face is opaque throughout (the canvas starts opaque and draws opaque colours), and an
     // opaque pixel reads the same with or without its colour premultiplied: as premultiplied

@@ -94,14 +94,12 @@ BotonWidget::BotonWidget(const QString& text, QWidget* parent) : BotonWidget(par
 BotonWidget::BotonWidget(QWidget* parent, const Options& options)
     : QPushButton(parent), d_(std::make_unique<Private>(*this, options)) {
   Private& d = *d_;
-  d.mask.shown_through(&d.surface.mask_picture());
   setMouseTracking(true);
   // Not marked opaque although the face covers every pixel inside the mask: Qt unites the shapes
   // of all opaque siblings before it paints their parent, and with a thousand shaped buttons
   // that union costs far more than painting the parent's background under them. (On high-DPI
   // screens the parent must show through the corners' partly covered pixels anyway.)
   d.surface.regions = &d.mask.regions();
-  d.surface.mask_canvas = &d.mask;
   d.surface.edits = d.label.edits = d.pic.edits = d.mask.edits = &d.edits;
   d.mask.may_share = [this] { return !d_->tool_attached(); };
   d.surface.on_rebuilt = [this] {

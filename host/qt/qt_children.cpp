@@ -192,45 +192,39 @@ void Image::changed(host::Change what) {
 
 namespace {
 // The masks made lately that some button still shows, each with the size and shapes it was made
-// from, the newest first. A mask picture held here is never drawn over (MaskImage draws in place
-// only into a picture no one else holds); one that only this list still holds is let go, so that
-// no mask outlives the buttons that showed it. Widgets live on one thread; each thread keeps
-// its own.
+// from, the newest first. One that only this list still holds is let go, so that no mask
+// outlives the buttons that showed it. Widgets live on one thread; each thread keeps its own.
 struct MadeMask {
   int width, height;
   std::vector<shape::Region> shapes;
-  PictureRef picture;
+  MaskRef mask;
 };
 constexpr std::size_t kMadeMasks = 8;
 thread_local std::vector<MadeMask> made_masks;
 
 void forget_unshown_masks() {
-  std::erase_if(made_masks, [](const MadeMask& m) { return m.picture.use_count() == 1; });
+  std::erase_if(made_masks, [](const MadeMask& m) { return m.mask.use_count() == 1; });
 }
 
-PictureRef made_mask(int width, int height, const std::vector<shape::Region>& shapes) {
+MaskRef made_mask(int width, int height, const std::vector<shape::Region>& shapes) {
   forget_unshown_masks();
   for (auto it = made_masks.begin(); it != made_masks.end(); ++it)
     if (it->width == width && it->height == height && it->shapes == shapes) {
       std::rotate(made_masks.begin(), it, it + 1);
-      return made_masks.front().picture;
+      return made_masks.front().mask;
     }
   return nullptr;
 }
 
-void remember_mask(int width, int height, const std::vector<shape::Region>& shapes,
-                   PictureRef picture) {
+void remember_mask(int width, int height, const std::vector<shape::Region>& shapes, MaskRef mask) {
   if (made_masks.size() == kMadeMasks) made_masks.pop_back();
-  made_masks.insert(made_masks.begin(), MadeMask{width, height, shapes, std::move(picture)});
+  made_masks.insert(made_masks.begin(), MadeMask{width, height, shapes, std::move(mask)});
 }
 }  // namespace
 
 void Mask::resized(int& pixels, float twips) {
   if (edits) edits->add();
-  handed_ = nullptr;
-  const int now = units::extent_pixels(twips);
-  if (now != pixels && !regions_.empty()) exact_ = false;
-  pixels = now;
+  pixels = units::extent_pixels(twips);
 }
 
 void Mask::draw_held() {
@@ -253,41 +247,30 @@ void Mask::set_height(float twips) {
 
 void Mask::clear() {
   if (edits) edits->add();
-  handed_ = nullptr;
   image_.clear();
   regions_.clear();
-  exact_ = true;
   held_ = !may_share || may_share();
 }
 
 void Mask::fill_black(const shape::Region& region) {
   if (edits) edits->add();
-  handed_ = nullptr;
   regions_.push_back(region);
   if (!held_) image_.fill_black(region);
 }
 
-PictureRef Mask::image() {
-  PictureRef picture;
-  if (held_) {
-    // Cleared and filled with these shapes only, at this size: a mask made of the same is the
-    // same picture, pixel for pixel.
-    held_ = false;
-    picture = made_mask(width_, height_, regions_);
-    if (picture) {
-      image_.adopt(picture);
-    } else {
-      for (const shape::Region& r : regions_) image_.fill_black(r);
-      picture = image_.image();
-      if (picture) remember_mask(width_, height_, regions_, picture);
-    }
-  } else {
-    picture = image_.image();
+MaskRef Mask::image() {
+  if (!held_) return image_.image();
+  // Cleared and filled with these shapes only, at this size: a mask made of the same is the
+  // same mask, pixel for pixel.
+  held_ = false;
+  if (MaskRef mask = made_mask(width_, height_, regions_)) {
+    image_.adopt(mask);
+    return mask;
   }
-  handed_ = picture.get();
-  handed_exact_ = exact_ && picture && picture->width == width_ && picture->height == height_;
-  if (handed_exact_) handed_regions_ = regions_;
-  return picture;
+  for (const shape::Region& r : regions_) image_.fill_black(r);
+  MaskRef mask = image_.image();
+  remember_mask(width_, height_, regions_, mask);
+  return mask;
 }
 
 Timer::Timer(QObject& receiver, std::function<void()> on_tick)

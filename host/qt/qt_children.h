@@ -95,31 +95,20 @@ class Image final : public host::StoredImage {
   QPixmap source_;
 };
 
-// picMask: the shared mask image, and the shapes filled since the last clear. Buttons of the
-// same size and shape have the same mask: a mask cleared and filled with shapes that another
-// mask was made of lately is handed that mask's picture instead of drawing its own (a window of
-// many like buttons then keeps one mask picture per size, not one per button, and draws it once).
+// picMask: the mask image, and the shapes filled since the last clear. Buttons of the same size
+// and shape have the same mask: a mask cleared and filled with shapes that another mask was made
+// of lately is handed that mask instead of making its own (a window of many like buttons then
+// keeps one mask per size and shape, not one per button, and makes it once).
 class Mask final : public host::MaskCanvas {
  public:
   void set_width(float twips) override;
   void set_height(float twips) override;
   void clear() override;
   void fill_black(const shape::Region& region) override;
-  PictureRef image() override;
+  MaskRef image() override;
   const std::vector<shape::Region>& regions() const noexcept { return regions_; }
-  // The picture the surface shows now: drawing goes to the other buffer while it is shown.
-  void shown_through(const PictureRef* surface_mask) noexcept {
-    image_.shown_through(surface_mask);
-  }
-  // The shapes that `picture` holds and nothing else, white around them, when it is the image
-  // this canvas handed out last and nothing was drawn since (the canvas may draw into a picture
-  // it handed out): the window shape can then be made from them without reading the picture's
-  // pixels. Null for any other picture.
-  const std::vector<shape::Region>* shapes_of(const Picture& picture) const noexcept {
-    return handed_ == &picture && handed_exact_ ? &handed_regions_ : nullptr;
-  }
   Edits* edits = nullptr;
-  // False while a watching tool (a trace) sees each mask picture: it is then always drawn anew.
+  // False while a watching tool (a trace) sees each mask: it is then always made anew.
   std::function<bool()> may_share;
 
  private:
@@ -129,14 +118,8 @@ class Mask final : public host::MaskCanvas {
   MaskImage image_;
   std::vector<shape::Region> regions_;
   int width_ = 0, height_ = 0;  // in pixels, as the image has them
-  // The shapes describe the whole image: it was cleared before they were filled, and has not
-  // been resized since (a resize keeps what was drawn, cut or widened with white).
-  bool exact_ = true;
   // Since the clear, the shapes are only noted: the mask may be one made already.
   bool held_ = false;
-  const Picture* handed_ = nullptr;
-  std::vector<shape::Region> handed_regions_;
-  bool handed_exact_ = false;
 };
 
 // Timer1 as a basic timer of the button: a QTimer of its own would cost every button a QObject,

@@ -136,48 +136,28 @@ void Surface::changed(host::Change what) {
   }
 }
 
-namespace {
-bool same(const std::vector<shape::Region>& a, const std::vector<shape::Region>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-    return x.kind == y.kind && x.left == y.left && x.top == y.top && x.right == y.right &&
-           x.bottom == y.bottom && x.ellipse_width == y.ellipse_width &&
-           x.ellipse_height == y.ellipse_height;
-  });
-}
-}  // namespace
-
 void Surface::apply_shape() {
-  const PictureRef& mask = mask_picture();
-  if (!mask || mask->handle == 0) {
+  const MaskRef& mask = mask_picture();
+  if (!mask || mask->handle() == 0) {
     button_.clearMask();
+    shaped_.reset();
     return;
   }
   const double ratio = this->ratio();
-  const std::vector<shape::Region>* shapes = mask_canvas ? mask_canvas->shapes_of(*mask) : nullptr;
+  // On a high-DPI screen the window keeps every logical pixel the shape touches at device
+  // resolution; the face cuts the rest away pixel by pixel (see device_face).
+  const bool device = ratio > 1 && regions;
   QRegion shape;
-  if (shapes && shaped_ && shaped_->ratio == ratio && shaped_->width == mask->width &&
-      shaped_->height == mask->height && same(shaped_->shapes, *shapes)) {
+  if (shaped_ && shaped_->ratio == ratio && (shaped_->mask == mask || *shaped_->mask == *mask) &&
+      (!device || shaped_->shapes == *regions)) {
     shape = shaped_->region;
+    shaped_->mask = mask;  // the one shown now; the earlier equal one need not be kept
   } else {
-    // On a high-DPI screen the window keeps every logical pixel the shape touches at device
-    // resolution; the face cuts the rest away pixel by pixel (see device_face).
-    if (ratio > 1 && regions) {
-      shape = device_shape(*regions, ratio);
-    } else {
-      std::optional<QRegion> spans;
-      if (shapes && shapes->size() == 1)
-        spans = shape_region(shapes->front(), mask->width, mask->height);
-      else if (shapes && shapes->empty())
-        spans = QRegion();
-      shape = spans ? *std::move(spans) : mask_region(*mask);
-    }
-    // Qt reads an empty mask as "no mask"; an all-white picture must hide the whole window, so
-    // the shape becomes a pixel outside it instead.
+    shape = device ? device_shape(*regions, ratio) : mask_region(*mask);
+    // Qt reads an empty mask as "no mask"; a mask that keeps nothing must hide the whole
+    // window, so the shape becomes a pixel outside it instead.
     if (shape.isEmpty()) shape = QRegion(-1, -1, 1, 1);
-    if (shapes)
-      shaped_ = Shaped{*shapes, mask->width, mask->height, ratio, shape};
-    else
-      shaped_.reset();
+    shaped_ = Shaped{mask, device ? *regions : std::vector<shape::Region>{}, ratio, shape};
   }
   // A rebuild that keeps the shape (a new caption, colour or look) leaves Qt's mask alone:
   // setting one makes Qt recompute the exposed area of the parent. Qt's copy of a region it was

@@ -73,8 +73,6 @@ class Surface final : public host::StoredSurface {
   void forget_ratio() noexcept { ratio_.reset(); }
   // The shapes the mask was filled with, to cut the window at device resolution.
   const std::vector<shape::Region>* regions = nullptr;
-  // The mask canvas, which can tell the shapes a mask picture holds without its pixels read.
-  const Mask* mask_canvas = nullptr;
   // Called when Qt's own enabled state is being brought in line with the control's.
   bool applying_enabled = false;
 
@@ -86,12 +84,12 @@ class Surface final : public host::StoredSurface {
   void apply_cursor();
   // The same line at device resolution.
   void also(float x1, float y1, float x2, float y2, OleColor rgb);
-  // The window shape last made from a mask described by its shapes, and what it was made from:
-  // most rebuilds (a caption, a colour, a look, the show) keep the shape, and then neither the
-  // region nor Qt's mask is made again.
+  // The window shape last made, and what it was made from: most rebuilds (a caption, a colour,
+  // a look, the show) keep the mask, and then neither the region nor Qt's mask is made again.
+  // At device resolution the shape comes from the shapes the mask was filled with.
   struct Shaped {
+    MaskRef mask;
     std::vector<shape::Region> shapes;
-    int width = 0, height = 0;
     double ratio = 1;
     QRegion region;
   };

@@ -9,7 +9,6 @@
 
 #include "brelund/units.h"
 #include "render/colour.h"
-#include "shape/region.h"
 
 namespace brelund::qt {
 
@@ -131,43 +130,10 @@ class RowRegion {
 };
 }  // namespace
 
-QRegion mask_region(const Picture& mask) {
+QRegion mask_region(const MaskShape& mask) {
   RowRegion region;
-  units::for_each_opaque_span(mask, [&](int y, int from, int to) { region.run(y, from, to); });
+  mask.for_each_run([&](int y, int from, int to) { region.run(y, from, to); });
   return region.finish();
-}
-
-std::optional<QRegion> shape_region(const shape::Region& shape, int width, int height) {
-  // The spans as the mask image is filled with them: rows outside the image dropped, each span
-  // cut to the image's width. A shape gives one span a row, top to bottom, so a rectangle grows
-  // down while the span stays the same.
-  std::vector<QRect> rects;
-  rects.reserve(32);
-  int top = 0, last = -2, left = 0, right = 0;
-  bool ordered = true;
-  auto close = [&] {
-    if (last >= top && right > left) rects.emplace_back(left, top, right - left, last - top + 1);
-  };
-  shape::for_each_span(shape, [&](int y, int l, int r) {
-    if (y < 0 || y >= height) return;
-    l = std::clamp(l, 0, width);
-    r = std::clamp(r, 0, width);
-    if (l >= r) return;
-    if (y <= last) ordered = false;
-    if (y == last + 1 && l == left && r == right) {
-      last = y;
-      return;
-    }
-    close();
-    top = last = y;
-    left = l;
-    right = r;
-  });
-  if (!ordered) return std::nullopt;
-  close();
-  QRegion region;
-  if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
-  return region;
 }
 
 }  // namespace brelund::qt

@@ -5,10 +5,9 @@
 #include <QFont>
 #include <QImage>
 #include <QRegion>
-#include <optional>
 
 #include "brelund/host.h"
-#include "shape/region.h"
+#include "brelund/mask.h"
 
 namespace brelund::qt {
 
@@ -29,11 +28,7 @@ PictureRef from_qimage(const QImage& img);
 // An OLE colour, system references resolved through the platform, as a QColor.
 QColor to_qcolor(host::Platform& platform, OleColor c);
 
-// The opaque part of a black-on-white mask picture: every pixel that is not white.
-QRegion mask_region(const Picture& mask);
-// The same for a mask image of width x height that holds only `shape`, filled on white: the
-// region from the shape's spans, without reading a pixel. Nothing for a shape whose spans do not
-// come row by row (the caller reads the pixels then).
-std::optional<QRegion> shape_region(const shape::Region& shape, int width, int height);
+// The opaque part of the mask: its runs.
+QRegion mask_region(const MaskShape& mask);
 
 }  // namespace brelund::qt

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "brelund/error.h"
+#include "brelund/mask.h"
 #include "brelund/values.h"
 
 namespace brelund::shape {
@@ -55,8 +56,8 @@ class Surface {
         line(0, rows[i].y_at(j), 1, rows[i].y_at(j), rows[i].rgb);
   }
   virtual void refresh() = 0;
-  // White pixels of the mask become transparent and click-through.
-  virtual void set_mask_picture(PictureRef mask) = 0;
+  // Pixels the mask does not hold as opaque become transparent and click-through.
+  virtual void set_mask_picture(MaskRef mask) = 0;
 
   virtual OleColor back_color() = 0;
   virtual void set_back_color(OleColor c) = 0;
@@ -131,7 +132,8 @@ class MaskCanvas {
   virtual void clear() = 0;  // fill with its white background
   // Fill a region with the stock black brush. The region is a temporary made for this one fill.
   virtual void fill_black(const shape::Region& region) = 0;
-  virtual PictureRef image() = 0;
+  // The image as it is now, black runs on white; a value that later drawing leaves as it is.
+  virtual MaskRef image() = 0;
 };
 
 class Timer {

@@ -34,24 +34,7 @@ inline int position_pixels(float twips) noexcept {
   return static_cast<int>(std::floor(twips / static_cast<float>(kTwipsPerPixel)));
 }
 
-// True where a mask picture keeps the control: anything but white.
+// True where a mask picture keeps the control: anything but white (MaskShape reads pictures so).
 constexpr bool mask_opaque(std::uint32_t argb) noexcept { return (argb & 0xFFFFFFu) != 0xFFFFFFu; }
-
-// Calls fn(y, from, to) for every run of opaque pixels [from, to) of the mask, row by row, top to
-// bottom: how each host turns the mask into its window shape, and the trace into its lines.
-template <class Fn>
-void for_each_opaque_span(const Picture& mask, Fn&& fn) {
-  const int w = mask.width;
-  for (int y = 0; y < mask.height; ++y) {
-    const std::uint32_t* row = mask.pixels.data() + static_cast<std::size_t>(y) * w;
-    int x = 0;
-    while (x < w) {
-      while (x < w && !mask_opaque(row[x])) ++x;
-      const int from = x;
-      while (x < w && mask_opaque(row[x])) ++x;
-      if (x > from) fn(y, from, x);
-    }
-  }
-}
 
 }  // namespace brelund::units

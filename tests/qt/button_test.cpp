@@ -511,9 +511,10 @@ class ButtonTest : public QObject {
       bool operator==(const Look&) const = default;
     };
     auto look = [](BotonWidget& b) {
-      const PictureRef m = Access::surface(b).mask_picture();
-      return Look{Access::face(b), Access::caption_rect(b), Access::picture_rect(b), b.mask(),
-                  m ? std::vector<std::uint32_t>(m->pixels) : std::vector<std::uint32_t>{}};
+      const MaskRef m = Access::surface(b).mask_picture();
+      return Look{
+          Access::face(b), Access::caption_rect(b), Access::picture_rect(b), b.mask(),
+          m ? std::vector<std::uint32_t>(m->picture()->pixels) : std::vector<std::uint32_t>{}};
     };
     const std::pair<const char*, std::function<void(BotonWidget&)>> since[] = {
         {"nothing", [](BotonWidget&) {}},
@@ -543,9 +544,9 @@ class ButtonTest : public QObject {
     }
   }
 
-  // Buttons of one size and shape share their mask picture; a button that takes another shape
-  // gets its own, and the one the others show stays as it was.
-  void like_buttons_share_one_mask_picture() {
+  // Buttons of one size and shape share their mask; a button that takes another shape gets its
+  // own, and the one the others show stays as it was.
+  void like_buttons_share_one_mask() {
     QWidget form;
     BotonWidget* b[3];
     for (auto*& x : b) x = new BotonWidget("Like", &form);
@@ -554,25 +555,25 @@ class ButtonTest : public QObject {
     auto mask = [](BotonWidget* x) { return Access::surface(*x).mask_picture(); };
     QCOMPARE(mask(b[1]).get(), mask(b[0]).get());
     QCOMPARE(mask(b[2]).get(), mask(b[0]).get());
-    const PictureRef shared = mask(b[0]);
-    const std::vector<std::uint32_t> before(shared->pixels);
+    const MaskRef shared = mask(b[0]);
+    const std::vector<std::uint32_t> before(shared->picture()->pixels);
     const QRegion shape = b[0]->mask();
     // Another round size, another size: each is drawn for its own button.
     b[1]->setRoundSize(40);
     b[2]->resize(120, 40);
     QVERIFY(mask(b[1]).get() != shared.get());
     QVERIFY(mask(b[2]).get() != shared.get());
-    QCOMPARE(std::vector<std::uint32_t>(shared->pixels), before);
+    QCOMPARE(std::vector<std::uint32_t>(shared->picture()->pixels), before);
     QCOMPARE(mask(b[0]).get(), shared.get());
     QCOMPARE(b[0]->mask(), shape);
     QVERIFY(b[1]->mask() != shape);
-    // Back to the shape the first one has: the picture it shows is handed over again.
+    // Back to the shape the first one has: the mask it shows is handed over again.
     b[1]->setRoundSize(20);
     QCOMPARE(mask(b[1]).get(), shared.get());
     QCOMPARE(b[1]->mask(), shape);
-    // Rebuilt alone, the first button draws into its own picture, never into the shared one.
+    // Rebuilt alone, the first button makes its own mask; the shared one stays as it was.
     b[0]->setRoundSize(30);
-    QCOMPARE(std::vector<std::uint32_t>(shared->pixels), before);
+    QCOMPARE(std::vector<std::uint32_t>(shared->picture()->pixels), before);
     QCOMPARE(mask(b[1]).get(), shared.get());
     // A watching tool sees each button's own mask drawn.
     struct Watch : host::Watcher {
@@ -580,13 +581,13 @@ class ButtonTest : public QObject {
     Access::instance(*b[2]).watch(&watch);
     b[2]->resize(b[1]->size());
     QVERIFY(mask(b[2]).get() != shared.get());
-    QCOMPARE(std::vector<std::uint32_t>(mask(b[2])->pixels), before);
+    QCOMPARE(std::vector<std::uint32_t>(mask(b[2])->picture()->pixels), before);
     Access::instance(*b[2]).watch(nullptr);
   }
 
-  // A mask picture is kept for other buttons only while some button shows it.
+  // A mask is kept for other buttons only while some button shows it.
   void a_mask_no_button_shows_is_let_go() {
-    std::weak_ptr<const Picture> gone;
+    std::weak_ptr<const MaskShape> gone;
     {
       QWidget form;
       auto* b = new BotonWidget("Alone", &form);

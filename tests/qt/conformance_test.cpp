@@ -59,7 +59,7 @@ struct Side {
   virtual void resize(float w, float h) = 0;
   virtual void zero_button(bool on) = 0;
   virtual const Raster& face() = 0;
-  virtual PictureRef mask() = 0;
+  virtual MaskRef mask() = 0;
   virtual QStringList& events() = 0;
   virtual QSize size() = 0;
   LookLog looks;
@@ -77,7 +77,7 @@ struct HeadlessSide final : Side {
   void resize(float w, float h) override { b.resize(w, h); }
   void zero_button(bool on) override { log.zero_button = on; }
   const Raster& face() override { return internals(b).surface.pixels(); }
-  PictureRef mask() override { return internals(b).surface.mask_picture(); }
+  MaskRef mask() override { return internals(b).surface.mask_picture(); }
   QStringList& events() override { return log.lines; }
   QSize size() override {
     return {internals(b).surface.pixels().width, internals(b).surface.pixels().height};
@@ -115,7 +115,7 @@ struct QtSide final : Side {
     };
   }
   const Raster& face() override { return Access::surface(*w).pixels(); }
-  PictureRef mask() override { return Access::surface(*w).mask_picture(); }
+  MaskRef mask() override { return Access::surface(*w).mask_picture(); }
   QStringList& events() override { return log.lines; }
   QSize size() override { return w->size(); }
 };
@@ -289,9 +289,9 @@ QString describe(Side& s) {
       .arg(s.errors.join(","));
 }
 
-bool same_pixels(const PictureRef& a, const PictureRef& b) {
+bool same_pixels(const MaskRef& a, const MaskRef& b) {
   if (!a || !b) return a == b;
-  return a->width == b->width && a->height == b->height && a->pixels == b->pixels;
+  return *a == *b && a->picture()->pixels == b->picture()->pixels;
 }
 
 // The headless host's scheme for the two colours the control uses by default.

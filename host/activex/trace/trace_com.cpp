@@ -276,11 +276,12 @@ HRESULT Listener::PicMoved() {
 
 HRESULT Listener::MaskSet(LONG width, LONG height, const UINT32* argb) {
   if (!probe_) return S_OK;
-  if (width < 0 || height < 0 || (width * height > 0 && !argb)) return E_INVALIDARG;
+  if (width < 0 || height < 0) return E_INVALIDARG;
+  // In size_t: the product of two LONGs overflows a LONG.
+  const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  if (n > 0 && !argb) return E_INVALIDARG;
   return attempt([&] {
-    const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    PictureRef mask =
-        n ? make_picture(width, height, std::vector<std::uint32_t>(argb, argb + n)) : PictureRef{};
+    MaskRef mask = n ? MaskShape::of_pixels(width, height, argb) : MaskRef{};
     probe_->mask_set(mask);
   });
 }

@@ -11,7 +11,6 @@ Button::Button(EventFn events, Measure measure, host::Observer* observer)
     : label_(dirty_, std::move(measure)),
       instance_(surface_, label_, pic_, mask_, timer_, platform_, relay_, observer) {
   relay_.target = std::move(events);
-  mask_.shown_through(&surface_.mask_picture());
 }
 
 const std::vector<std::uint8_t>& Button::face_rgba() {
@@ -32,8 +31,8 @@ const std::vector<std::uint8_t>& Button::face_rgba() {
 }
 
 std::string Button::shape_path() const {
-  const PictureRef& mask = surface_.mask_picture();
-  if (!mask || mask->handle == 0) return {};
+  const MaskRef& mask = surface_.mask_picture();
+  if (!mask || mask->handle() == 0) return {};
   const Raster& r = surface_.pixels();
   std::ostringstream path;
   bool cut = false;
@@ -68,7 +67,7 @@ std::string Button::shape_path() const {
     last_y = y;
   };
   int current = -1;
-  units::for_each_opaque_span(*mask, [&](int y, int x0, int x1) {
+  mask->for_each_run([&](int y, int x0, int x1) {
     if (y >= r.height) return;
     x1 = std::min(x1, r.width);
     if (x0 >= x1) return;
@@ -84,7 +83,7 @@ std::string Button::shape_path() const {
   // Rows the mask leaves out entirely are cut too.
   if (!cut) {
     int rows = 0;
-    units::for_each_opaque_span(*mask, [&](int y, int, int) { rows += y < r.height; });
+    mask->for_each_run([&](int y, int, int) { rows += y < r.height; });
     if (rows == r.height) return {};
   }
   const std::string out = path.str();
