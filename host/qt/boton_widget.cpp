@@ -76,8 +76,44 @@ BotonWidget::Private::Private(BotonWidget& widget, const Options&)
       platform(&widget),
       surface(widget, hwnd),
       label(widget, platform),
-      timer(widget, [this] { run([this] { return instance->tick(); }); }),
+      timer(widget, *this),
       sink(std::make_unique<Sink>(*this)) {}
+
+void BotonWidget::Private::on_rebuilt() {
+  if (instance) rebuilt = Rebuilt{edits.count, instance->control().fields(), surface.ratio()};
+}
+
+void BotonWidget::Private::on_property_changed(std::string_view name) {
+  QPointer<BotonWidget> self(&w);
+  w.updateGeometry();
+  emit w.propertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  // A slot that deleted the button ends the member it was notified from.
+  if (!self) throw ControlGone{};
+}
+
+void BotonWidget::Private::on_measured() {
+  push_font();
+  w.updateGeometry();
+  w.update();
+}
+
+// After each layout of the control, the icon takes the picture's place while it is shown.
+void BotonWidget::Private::on_placed() {
+  if (laying_icon || !icon_shown() || !instance) return;
+  if (const PictureRef picture = pic.picture(); picture && picture->handle != 0) return;
+  lay_out_icon(instance->control().pressed());
+}
+
+// A Picture set or cleared: the icon gives way or comes back before the control lays out.
+void BotonWidget::Private::on_picture_changed() {
+  update_icon();
+  w.updateGeometry();
+  w.update();
+}
+
+void BotonWidget::Private::on_tick() {
+  run([this] { return instance->tick(); });
+}
 
 BotonWidget::Private::~Private() {
   // The timer must not tick into a control that is being torn down.
@@ -102,38 +138,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   d.surface.regions = &d.mask.regions();
   d.surface.edits = d.label.edits = d.pic.edits = d.mask.edits = &d.edits;
   d.mask.may_share = [this] { return !d_->tool_attached(); };
-  d.surface.on_rebuilt = [this] {
-    Private& p = *d_;
-    if (p.instance)
-      p.rebuilt =
-          Private::Rebuilt{p.edits.count, p.instance->control().fields(), p.surface.ratio()};
-  };
-  d.surface.on_property_changed = [this](std::string_view name) {
-    QPointer<BotonWidget> self(this);
-    updateGeometry();
-    emit propertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-    // A slot that deleted the button ends the member it was notified from.
-    if (!self) throw ControlGone{};
-  };
-  d.label.on_measured = [this] {
-    d_->shown_text = text();
-    d_->push_font();
-    updateGeometry();
-    update();
-  };
-  // After each layout of the control, the icon takes the picture's place while it is shown.
-  d.label.on_placed = [this] {
-    Private& p = *d_;
-    if (p.laying_icon || !p.icon_shown() || !p.instance) return;
-    if (const PictureRef picture = p.pic.picture(); picture && picture->handle != 0) return;
-    p.lay_out_icon(p.instance->control().pressed());
-  };
-  d.pic.on_changed = [this] {
-    // A Picture set or cleared: the icon gives way or comes back before the control lays out.
-    d_->update_icon();
-    updateGeometry();
-    update();
-  };
+  d.surface.hooks = d.label.hooks = d.pic.hooks = &d;
   if (options.ambient) {
     d.surface.ambient_given = true;
     d.surface.set_ambient_font(options.ambient);
@@ -194,7 +199,7 @@ bool BotonWidget::Private::end_menu_press() {
     // Space opened the menu, and its release went to the menu (which took the focus too). The
     // control hears the release of a key that no longer clicks it, as when the focus leaves
     // while a key is held; the focus is left as it is.
-    keys_down.erase(Qt::Key_Space);
+    keys.down().erase(Qt::Key_Space);
     const bool focused = instance->focused();
     const auto leave = [&] { return run([&] { return instance->focus_out(); }); };
     const auto enter = [&] { return run([&] { return instance->focus_in(); }); };
@@ -231,7 +236,7 @@ bool BotonWidget::Private::toggle() {
 }
 
 void BotonWidget::Private::sync_text() {
-  if (!instance || w.text() == shown_text) return;
+  if (!instance || w.text() == shown_text()) return;
   const std::string text = w.text().toStdString();
   call([&](Boton& c) { c.set_Caption(text); });
 }
@@ -342,7 +347,7 @@ bool BotonWidget::event(QEvent* e) {
         break;
     }
     // QAbstractButton::setText is not virtual: a text set through it reaches the control here.
-    if (text() != d.shown_text) {
+    if (text() != d.shown_text()) {
       QPointer<BotonWidget> self(this);
       d.sync_text();
       if (!self) return true;

@@ -13,6 +13,7 @@
 
 #include "host/common/stored_surface.h"
 #include "host/qt/qt_hires.h"
+#include "host/qt/widget_hooks.h"
 
 namespace brelund::qt {
 
@@ -36,8 +37,8 @@ class Surface final : public host::StoredSurface {
   // control has painted its face since the widget last painted a state of its own.
   std::uint64_t faces_painted = 0;
   host::WindowHandle hwnd() override { return hwnd_; }
-  // The widget's side of PropertyChanged (its propertyChanged signal).
-  std::function<void(std::string_view)> on_property_changed;
+  // The widget, told of PropertyChanged (its propertyChanged signal) and of each rebuild's end.
+  WidgetHooks* hooks = nullptr;
   // The stores that draw nothing when set count as changes too: the next face is drawn with them.
   void set_back_color(OleColor c) override;
   void set_fore_color(OleColor c) override;
@@ -47,7 +48,6 @@ class Surface final : public host::StoredSurface {
   void rebuilt() override;
   // The widget's count of changes, and what it notes when a rebuild ends.
   Edits* edits = nullptr;
-  std::function<void()> on_rebuilt;
 
   // The extender: Default is QPushButton's own `default`; Cancel is kept here. A host that
   // lacks both (as some containers do) is simulated by `present = false`.
