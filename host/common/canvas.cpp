@@ -88,7 +88,7 @@ void Canvas::fill_pending_rows() const noexcept {
   const int band = std::max(1, 4096 / static_cast<int>(std::max<std::size_t>(n, 1)));
   for (int y = lo; y <= hi; y += band) {
     const int last = std::min(hi, y + band - 1);
-    fill_rows(raster_.row(y) + b.x0, stride, n, b.slots.data() + y + 1, last - y + 1);
+    fill_rows(raster_.row(y) + b.x0, stride, n, b.colours.data() + y + 1, last - y + 1);
     for (const Column* c = first; c != end; ++c)
       put(*c, std::max(c->y0, y), std::min(c->y1, last + 1));
   }
@@ -173,8 +173,8 @@ void Canvas::rows(const host::Surface::Row* rows, int count) {
   // raster, so a single row is noted without a test. The batch is noted apart from the one held:
   // whether it hides that one is known only once it is noted.
   auto next = std::make_unique<PendingRows>();
-  next->slots.assign(static_cast<std::size_t>(h) + 2, 0);
-  std::vector<std::uint32_t>& slots = next->slots;
+  next->colours.assign(static_cast<std::size_t>(h) + 2, 0);
+  std::vector<std::uint32_t>& slots = next->colours;
   int lo = h, hi = -1;
   auto put = [&](int py, std::uint32_t argb) {
     py = std::clamp(py, -1, h);

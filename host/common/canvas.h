@@ -74,7 +74,7 @@ class Canvas {
     // The colour each pixel row ends up with, zero where none landed (every drawn colour is
     // opaque, so zero is never one): slot py + 1 for pixel row py, with one more at each end for
     // rows off the raster.
-    std::vector<std::uint32_t> slots;
+    std::vector<std::uint32_t> colours;
   };
   void flush() const;
   // take_size() when the pixels are not yet at the noted size.
