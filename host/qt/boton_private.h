@@ -205,8 +205,27 @@ class BotonWidget::Private final : public WidgetHooks {
     double ratio = 1;
   };
   std::optional<Rebuilt> rebuilt;
-  class Sink;
-  std::unique_ptr<Sink> sink;
+  // The application's side of the control: every event becomes the widget's signal
+  // (boton_widget.cpp).
+  class Sink final : public host::EventSink {
+   public:
+    explicit Sink(Private& d) : d_(d) {}
+    void Click() override;
+    void KeyDown(std::int16_t& k, std::int16_t& s) override;
+    void KeyPress(std::int16_t& k) override;
+    void KeyUp(std::int16_t& k, std::int16_t& s) override;
+    void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
+    void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
+    void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
+    void Resize() override;
+
+   private:
+    // The application's code runs next: what the surface remembers of the window may not hold
+    // after it. False when a slot of pressed() or released() deleted the widget.
+    bool ready();
+    Private& d_;
+  };
+  Sink sink;
   std::optional<host::Instance> instance;
 
   // The text the control's caption was last set from.

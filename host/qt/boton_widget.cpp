@@ -22,53 +22,52 @@ namespace brelund::qt {
 // Qt button's pressed state follows the control's, so that pressed() and released() come in the
 // order Qt's buttons give them (released before clicked). A slot may delete the widget: nothing
 // here is touched after a signal unless the widget is still there.
-class BotonWidget::Private::Sink final : public host::EventSink {
- public:
-  explicit Sink(Private& d) : d_(d) {}
-  void Click() override {
-    BotonWidget& w = d_.w;
-    QPointer<BotonWidget> self(&w);
-    if (!ready()) return;
-    // QAbstractButton's own click (click(), a shortcut) has changed the check state already; the
-    // control's clicks (mouse, Space, Enter, Escape) change it here, before anyone hears of them.
-    if (!d_.in_qt_click && !d_.toggle()) return;
-    emit w.Click();
-    if (!self || d_.in_qt_click) return;
-    emit w.clicked(w.isChecked());
-    if (self) d_.tell_group(&QButtonGroup::idClicked, &QButtonGroup::buttonClicked);
-  }
-  void KeyDown(std::int16_t& k, std::int16_t& s) override {
-    if (ready()) emit d_.w.KeyDown(k, s);
-  }
-  void KeyPress(std::int16_t& k) override {
-    if (ready()) emit d_.w.KeyPress(k);
-  }
-  void KeyUp(std::int16_t& k, std::int16_t& s) override {
-    if (ready()) emit d_.w.KeyUp(k, s);
-  }
-  void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (ready()) emit d_.w.MouseDown(b, s, x, y);
-  }
-  void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (ready()) emit d_.w.MouseMove(b, s, x, y);
-  }
-  void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (ready()) emit d_.w.MouseUp(b, s, x, y);
-  }
-  void Resize() override {
-    d_.surface.forget_ratio();
-    emit d_.w.Resize();
-  }
+void BotonWidget::Private::Sink::Click() {
+  BotonWidget& w = d_.w;
+  QPointer<BotonWidget> self(&w);
+  if (!ready()) return;
+  // QAbstractButton's own click (click(), a shortcut) has changed the check state already; the
+  // control's clicks (mouse, Space, Enter, Escape) change it here, before anyone hears of them.
+  if (!d_.in_qt_click && !d_.toggle()) return;
+  emit w.Click();
+  if (!self || d_.in_qt_click) return;
+  emit w.clicked(w.isChecked());
+  if (self) d_.tell_group(&QButtonGroup::idClicked, &QButtonGroup::buttonClicked);
+}
 
- private:
-  // The application's code runs next: what the surface remembers of the window may not hold
-  // after it. False when a slot of pressed() or released() deleted the widget.
-  bool ready() {
-    d_.surface.forget_ratio();
-    return d_.sync_down();
-  }
-  Private& d_;
-};
+void BotonWidget::Private::Sink::KeyDown(std::int16_t& k, std::int16_t& s) {
+  if (ready()) emit d_.w.KeyDown(k, s);
+}
+
+void BotonWidget::Private::Sink::KeyPress(std::int16_t& k) {
+  if (ready()) emit d_.w.KeyPress(k);
+}
+
+void BotonWidget::Private::Sink::KeyUp(std::int16_t& k, std::int16_t& s) {
+  if (ready()) emit d_.w.KeyUp(k, s);
+}
+
+void BotonWidget::Private::Sink::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  if (ready()) emit d_.w.MouseDown(b, s, x, y);
+}
+
+void BotonWidget::Private::Sink::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  if (ready()) emit d_.w.MouseMove(b, s, x, y);
+}
+
+void BotonWidget::Private::Sink::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  if (ready()) emit d_.w.MouseUp(b, s, x, y);
+}
+
+void BotonWidget::Private::Sink::Resize() {
+  d_.surface.forget_ratio();
+  emit d_.w.Resize();
+}
+
+bool BotonWidget::Private::Sink::ready() {
+  d_.surface.forget_ratio();
+  return d_.sync_down();
+}
 
 BotonWidget::Private::Private(BotonWidget& widget, const Options&)
     : w(widget),
@@ -77,7 +76,7 @@ BotonWidget::Private::Private(BotonWidget& widget, const Options&)
       surface(widget, hwnd),
       label(widget, platform),
       timer(widget, *this),
-      sink(std::make_unique<Sink>(*this)) {}
+      sink(*this) {}
 
 void BotonWidget::Private::on_rebuilt() {
   if (instance) rebuilt = Rebuilt{edits.count, instance->control().fields(), surface.ratio()};
@@ -145,7 +144,7 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   } else {
     d.surface.set_ambient_font(shared_from_qfont(font()));
   }
-  d.instance.emplace(d.surface, d.label, d.pic, d.mask, d.timer, d.platform, *d.sink);
+  d.instance.emplace(d.surface, d.label, d.pic, d.mask, d.timer, d.platform, d.sink);
   d.instance->set_mirrored(layoutDirection() == Qt::RightToLeft);
   // The caption starts in the container's font, as a control placed on a form does.
   d.label.set_font(d.surface.ambient_font());

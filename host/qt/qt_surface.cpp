@@ -10,7 +10,7 @@
 
 namespace brelund::qt {
 
-Surface::Surface(QPushButton& button, host::WindowHandle hwnd) : button_(button), hwnd_(hwnd) {}
+Surface::Surface(QPushButton& button, host::WindowHandle hwnd) : hwnd_(hwnd), button_(button) {}
 
 Bool16 Surface::enabled() {
   if (!StoredSurface::enabled()) return kFalse;

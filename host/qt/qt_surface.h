@@ -29,7 +29,6 @@ class Surface final : public host::StoredSurface {
   // saved state.
   Bool16 enabled() override;
   Bool16 own_enabled() { return StoredSurface::enabled(); }
-  bool saving = false;
 
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
   void rows(const Row* rows, int count) override;
@@ -53,11 +52,15 @@ class Surface final : public host::StoredSurface {
   // lacks both (as some containers do) is simulated by `present = false`.
   std::optional<bool> extender_default() override;
   std::optional<bool> extender_cancel() override;
+  // The flags are kept together, where each on its own would pad the surface by seven bytes.
   bool cancel = false;
   bool extender_present = true;
-
   // The ambient font: the container's, or the widget's own font when none was given.
   bool ambient_given = false;
+  // Set while the control saves (see enabled()).
+  bool saving = false;
+  // Called when Qt's own enabled state is being brought in line with the control's.
+  bool applying_enabled = false;
 
   // The face at device resolution; an inactive one at a ratio of 1.
   const HiresFace& hires() const noexcept;
@@ -73,8 +76,6 @@ class Surface final : public host::StoredSurface {
   void forget_ratio() noexcept { ratio_.reset(); }
   // The shapes the mask was filled with, to cut the window at device resolution.
   const std::vector<shape::Region>* regions = nullptr;
-  // Called when Qt's own enabled state is being brought in line with the control's.
-  bool applying_enabled = false;
 
  private:
   void changed(host::Change what) override;
@@ -95,9 +96,9 @@ class Surface final : public host::StoredSurface {
   };
   std::optional<Shaped> shaped_;
   int steps_ = 0;
+  host::WindowHandle hwnd_;
   std::optional<double> ratio_;
   QPushButton& button_;
-  host::WindowHandle hwnd_;
   // Made on the first high-DPI screen: most buttons never need one.
   std::unique_ptr<HiresFace> hires_;
 };
