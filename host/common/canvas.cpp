@@ -30,12 +30,16 @@ void check_extent(float v) {
 }
 }  // namespace
 
-void Canvas::flush() const {
+void Canvas::size_pixels() const {
   if (raster_.width != width_ || raster_.height != height_ || kept_width_ < width_ ||
       kept_height_ < height_)
     take_size();
+}
+
+void Canvas::flush() const {
+  size_pixels();
   covered_ = false;
-  if (pending_rows_.hi >= pending_rows_.lo) fill_pending_rows();
+  if (held_) fill_pending_rows();
   if (pending_.y < 0) return;
   // Only clipped, non-empty spans are ever held back, so the span goes straight to the fill.
   fill_pixels(raster_.row(pending_.y) + pending_.x0,
@@ -69,7 +73,7 @@ void Canvas::take_size() const {
 }
 
 void Canvas::fill_pending_rows() const noexcept {
-  PendingRows& b = pending_rows_;
+  const PendingRows& b = *held_;
   const int lo = b.lo, hi = b.hi;
   const std::ptrdiff_t stride = raster_.width;
   const auto n = static_cast<std::size_t>(b.x1 - b.x0);
@@ -84,7 +88,7 @@ void Canvas::fill_pending_rows() const noexcept {
   const int band = std::max(1, 4096 / static_cast<int>(std::max<std::size_t>(n, 1)));
   for (int y = lo; y <= hi; y += band) {
     const int last = std::min(hi, y + band - 1);
-    fill_rows(raster_.row(y) + b.x0, stride, n, slots_.data() + y + 1, last - y + 1);
+    fill_rows(raster_.row(y) + b.x0, stride, n, b.colours.data() + y + 1, last - y + 1);
     for (const Column* c = first; c != end; ++c)
       put(*c, std::max(c->y0, y), std::min(c->y1, last + 1));
   }
@@ -93,30 +97,21 @@ void Canvas::fill_pending_rows() const noexcept {
     put(*c, c->y0, std::min(c->y1, lo));
     put(*c, std::max(c->y0, hi + 1), c->y1);
   }
-  std::fill(slots_.begin() + lo + 1, slots_.begin() + hi + 2, 0u);
-  b.hi = b.lo - 1;
-  b.columns = 0;
+  held_.reset();
 }
 
 bool Canvas::hold_column(int x, int y0, int y1, std::uint32_t argb) noexcept {
-  PendingRows& b = pending_rows_;
-  if (b.hi < b.lo || b.columns == kHeldColumns) return false;
+  if (!held_ || held_->columns == kHeldColumns) return false;
+  PendingRows& b = *held_;
   b.column[b.columns++] = {x, y0, y1, argb};
   return true;
-}
-
-void Canvas::drop_pending_rows() const noexcept {
-  PendingRows& b = pending_rows_;
-  if (b.hi >= b.lo) std::fill(slots_.begin() + b.lo + 1, slots_.begin() + b.hi + 2, 0u);
-  b.hi = b.lo - 1;
-  b.columns = 0;
 }
 
 void Canvas::clip_pending(int w, int h) noexcept {
   if (pending_.y >= h || pending_.x0 >= w) pending_.y = -1;
   pending_.x1 = std::min(pending_.x1, w);
-  PendingRows& b = pending_rows_;
-  if (b.hi < b.lo) return;
+  if (!held_) return;
+  PendingRows& b = *held_;
   int kept = 0;
   for (int i = 0; i < b.columns; ++i) {
     Column c = b.column[i];
@@ -126,10 +121,8 @@ void Canvas::clip_pending(int w, int h) noexcept {
   b.columns = kept;
   b.x1 = std::min(b.x1, w);
   if (b.x0 >= b.x1 || b.lo >= h) return drop_pending_rows();
-  if (b.hi >= h) {
-    std::fill(slots_.begin() + h + 1, slots_.begin() + b.hi + 2, 0u);
-    b.hi = h - 1;
-  }
+  // The colours noted for the rows cut off are never read: the batch fills lo to hi only.
+  b.hi = std::min(b.hi, h - 1);
 }
 
 void Canvas::resize(float width_twips, float height_twips) {
@@ -144,10 +137,6 @@ void Canvas::resize(float width_twips, float height_twips) {
     kept_height_ = std::min(kept_height_, h);
     width_ = w;
     height_ = h;
-    // Slots are kept when the raster grows: a held batch still has its colours in them.
-    const auto slots = static_cast<std::size_t>(h) + 2;
-    if (slots_.size() < slots) slots_.resize(slots, 0);
-    if (next_slots_.size() < slots) next_slots_.resize(slots, 0);
   }
   scale_w_ = units::twips_of_pixels(w);
   scale_h_ = units::twips_of_pixels(h);
@@ -181,8 +170,11 @@ void Canvas::rows(const host::Surface::Row* rows, int count) {
   // ones; the rows are filled once at the end. A pixel row that two or three records land on is
   // then written once, and no branch depends on where the next record lands.
   // Slot py + 1 belongs to pixel row py; slots 0 and h + 1 take the rows that land off the
-  // raster, so a single row is noted without a test.
-  std::vector<std::uint32_t>& slots = next_slots_;
+  // raster, so a single row is noted without a test. The batch is noted apart from the one held:
+  // whether it hides that one is known only once it is noted.
+  auto next = std::make_unique<PendingRows>();
+  next->colours.assign(static_cast<std::size_t>(h) + 2, 0);
+  std::vector<std::uint32_t>& slots = next->colours;
   int lo = h, hi = -1;
   auto put = [&](int py, std::uint32_t argb) {
     py = std::clamp(py, -1, h);
@@ -190,11 +182,10 @@ void Canvas::rows(const host::Surface::Row* rows, int count) {
     lo = std::min(lo, py);
     hi = std::max(hi, py);
   };
-  // A span held back from before is part of the batch when a row would cover it exactly.
-  if (pending_.y >= 0 && pending_.x0 == x0 && pending_.x1 == x1) {
-    put(pending_.y, pending_.argb);
-    pending_.y = -1;
-  }
+  // A span held back from before is part of the batch when a row would cover it exactly. It is
+  // let go only once the batch is held: until then, a failure leaves it where it was.
+  const bool takes_pending = pending_.y >= 0 && pending_.x0 == x0 && pending_.x1 == x1;
+  if (takes_pending) put(pending_.y, pending_.argb);
   // Consecutive whole rows land on the same or the next pixel row when there are at least as
   // many rows as pixels, so a run of them covers the pixel rows between its ends.
   const bool runs_are_contiguous = row_scale_ >= h;
@@ -240,11 +231,9 @@ void Canvas::rows(const host::Surface::Row* rows, int count) {
     }
     for (std::int32_t j = 0; j < r.count; ++j) put(row_pixel(r.y_at(j)), argb);
   }
-  // Rows off the raster leave nothing behind that a taller raster could later take for its own.
-  slots[0] = slots[static_cast<std::size_t>(h) + 1] = 0;
   lo = std::max(lo, 0);
   hi = std::min(hi, h - 1);
-  if (lo > hi) return;
+  if (lo > hi) return;  // every row off the raster (a span held back is always on it)
   // A batch over every pixel hides all that is held: it is dropped unwritten. Anything else is
   // written first, as it would have been before this batch.
   const auto row_end = slots.begin() + h + 1;
@@ -254,15 +243,17 @@ void Canvas::rows(const host::Surface::Row* rows, int count) {
     pending_.y = -1;
     covered_ = true;
   } else {
+    // Sizing the pixels is the one step here that can fail, and it comes first: what is held
+    // stays held, unwritten and whole, when it does.
+    size_pixels();
+    if (takes_pending) pending_.y = -1;
     flush();
   }
-  slots_.swap(next_slots_);
-  PendingRows& b = pending_rows_;
-  b.lo = lo;
-  b.hi = hi;
-  b.x0 = x0;
-  b.x1 = x1;
-  b.columns = 0;
+  next->lo = lo;
+  next->hi = hi;
+  next->x0 = x0;
+  next->x1 = x1;
+  held_ = std::move(next);
 }
 
 int Canvas::row_pixel_slow(float y) const noexcept { return to_pixel(y, height_, scale_h_); }

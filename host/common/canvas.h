@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "brelund/host.h"
@@ -58,24 +59,32 @@ class Canvas {
   // A batch of rows is filled only when something else needs the raster, and the columns drawn
   // right after it (the face's shaded edges) are written into each band of rows while that band
   // is still in the first-level cache; drawn after the whole batch, a column's pixels are stores
-  // to lines the fill may have pushed out by then. Slots lo + 1 to hi + 1 hold its colours.
+  // to lines the fill may have pushed out by then.
   struct Column {
     int x, y0, y1;
     std::uint32_t argb;
   };
   static constexpr int kHeldColumns = 8;
+  // Made for each batch and let go once it is written or dropped: a shown canvas, whose pixels
+  // have been read, holds none of it.
   struct PendingRows {
-    int lo = 0, hi = -1, x0 = 0, x1 = 0;  // none while hi < lo
+    int lo = 0, hi = -1, x0 = 0, x1 = 0;
     int columns = 0;
     Column column[kHeldColumns];
+    // The colour each pixel row ends up with, zero where none landed (every drawn colour is
+    // opaque, so zero is never one): slot py + 1 for pixel row py, with one more at each end for
+    // rows off the raster.
+    std::vector<std::uint32_t> colours;
   };
   void flush() const;
+  // take_size() when the pixels are not yet at the noted size.
+  void size_pixels() const;
   // Brings the pixels to the noted size: what still fits kept and black elsewhere, or, under a
   // batch that covers every pixel, unset pixels for it to fill.
   void take_size() const;
   void fill_pending_rows() const noexcept;
-  // Drops the held batch unwritten and clears the colours it noted.
-  void drop_pending_rows() const noexcept;
+  // Drops the held batch unwritten.
+  void drop_pending_rows() const noexcept { held_.reset(); }
   // Clips the held work to a smaller raster, as a resize of drawn pixels would have cut it.
   void clip_pending(int w, int h) noexcept;
   // Holds the column back with the batch when there is one and room for it.
@@ -115,14 +124,10 @@ class Canvas {
   std::int64_t row_scale_ = 0;
   double row_inverse_ = 0;
 
-  // The colour each pixel row ends up with in the held batch of rows, zero where none landed
-  // (every drawn colour is opaque, so zero is never one): one entry per pixel row, with one more
-  // at each end for rows off the raster. A new batch is noted in next_slots_ first: whether it
-  // hides the held one is known only once it is noted.
-  mutable std::vector<std::uint32_t> slots_, next_slots_;
   mutable Raster raster_;
   mutable Pending pending_;
-  mutable PendingRows pending_rows_;
+  // The held batch of rows, if any.
+  mutable std::unique_ptr<PendingRows> held_;
   // The noted size, which raster_ takes at the next read.
   int width_ = 0, height_ = 0;
   // The part of raster_ that still shows what was drawn: the smallest size it had since raster_

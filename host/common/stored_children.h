@@ -9,6 +9,7 @@
 
 #include "brelund/host.h"
 #include "brelund/units.h"
+#include "host/common/rare_text.h"
 #include "host/common/watcher.h"
 
 namespace brelund::host {
@@ -48,9 +49,9 @@ class StoredLabel : public Label {
     if (watcher_) watcher_->caption_colour(c);
     changed(Change::colour);
   }
-  std::string tool_tip_text() override { return tip_; }
+  std::string tool_tip_text() override { return tip_.get(); }
   void set_tool_tip_text(const std::string& text) override {
-    tip_ = text;
+    tip_.set(text);
     changed(Change::tip);
   }
   float left() override { return left_; }
@@ -94,7 +95,7 @@ class StoredLabel : public Label {
   std::string caption_;
   FontRef font_;
   OleColor fore_ = 0;
-  std::string tip_;
+  RareText tip_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
@@ -120,9 +121,9 @@ class StoredImage : public Image {
     enabled_ = v;
     changed(Change::enabled);
   }
-  std::string tool_tip_text() override { return tip_; }
+  std::string tool_tip_text() override { return tip_.get(); }
   void set_tool_tip_text(const std::string& text) override {
-    tip_ = text;
+    tip_.set(text);
     changed(Change::tip);
   }
   float left() override { return left_; }
@@ -149,7 +150,7 @@ class StoredImage : public Image {
   Watcher* watcher_ = nullptr;
   PictureRef picture_;
   Bool16 visible_ = kFalse, enabled_ = kTrue;
-  std::string tip_;
+  RareText tip_;
   // The design-time box until a picture gives it its natural size.
   float left_ = 120, top_ = 120, width_ = 250, height_ = 250;
 };

@@ -81,7 +81,7 @@ bool BotonWidgetAccess::tick(BotonWidget& w) {
 }
 
 bool BotonWidgetAccess::took_press(BotonWidget& w, int qt_key) {
-  return w.d_->keys_down.count(qt_key) != 0;
+  return w.d_->keys.down().count(qt_key) != 0;
 }
 
 }  // namespace brelund::qt

@@ -233,18 +233,18 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
   const int key = e->key();
   // A new press: an earlier one of the same key that was left to the window ended where the
   // focus had gone meanwhile, and is forgotten.
-  if (!e->isAutoRepeat()) d.keys_passed_on.erase(key);
+  if (!e->isAutoRepeat()) d.keys.passed_on().erase(key);
   if (!e->isAutoRepeat() && d.passes_on(*e)) {
-    d.keys_passed_on.insert(key);
+    d.keys.passed_on().insert(key);
     e->ignore();
     return;
   }
-  if (d.keys_passed_on.count(key)) {  // a repeat of a key left to the window
+  if (d.keys.passed_on().count(key)) {  // a repeat of a key left to the window
     e->ignore();
     return;
   }
   e->accept();
-  if (is_press_key(key)) d.keys_down.insert(key);
+  if (is_press_key(key)) d.keys.down().insert(key);
   std::int16_t shift = shift_code(e->modifiers());
   if (std::int16_t code = key_code(key, e->modifiers()); code != 0) {
     if (!d.run([&] { return d.instance->key_down(code, shift); })) return;
@@ -265,16 +265,16 @@ void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
   const int key = e->key();
   // Auto-repeat repeats the press only; the one release comes when the key is let go.
   if (e->isAutoRepeat()) {
-    e->setAccepted(!d.keys_passed_on.count(key));
+    e->setAccepted(!d.keys.passed_on().count(key));
     return;
   }
   // The release of a press key whose press this button did not take (the window's, or one
   // pressed before the focus came here) is not this button's: it would click it.
-  if (d.keys_passed_on.erase(key) || (is_press_key(key) && !d.keys_down.count(key))) {
+  if (d.keys.passed_on().erase(key) || (is_press_key(key) && !d.keys.down().count(key))) {
     e->ignore();
     return;
   }
-  d.keys_down.erase(key);
+  d.keys.down().erase(key);
   e->accept();
   std::int16_t shift = shift_code(e->modifiers());
   if (std::int16_t code = key_code(key, e->modifiers()); code != 0)
@@ -303,7 +303,7 @@ void BotonWidget::focusOutEvent(QFocusEvent* e) {
   if (down) setDown(false);
   QPushButton::focusOutEvent(e);
   if (down) setDown(true);
-  d.keys_down.clear();
+  d.keys.down().clear();
   d.run([&] { return d.instance->focus_out(); });
 }
 

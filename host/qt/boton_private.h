@@ -20,6 +20,7 @@
 #include "host/qt/qt_platform.h"
 #include "host/qt/qt_style_probe.h"
 #include "host/qt/qt_surface.h"
+#include "host/qt/widget_hooks.h"
 
 namespace brelund::qt {
 
@@ -27,21 +28,43 @@ namespace brelund::qt {
 // cancel button (boton_input.cpp).
 class WindowKeys;
 
-// The few keys a button holds at a time: a short list, where a set would cost every button twice
-// the room.
-class KeySet {
+// The few keys a button holds at a time, in one short list: the presses it took and those it left
+// to the window, each marked with which. A set, or a list for each, would cost every button two to
+// four times the room.
+class HeldKeys {
  public:
-  void insert(int key) {
-    if (!count(key)) keys_.push_back(key);
-  }
-  std::size_t erase(int key) { return std::erase(keys_, key); }
-  std::size_t count(int key) const {
-    return static_cast<std::size_t>(std::count(keys_.begin(), keys_.end(), key));
-  }
-  void clear() noexcept { keys_.clear(); }
+  // One of the two as a set of its own.
+  class Set {
+   public:
+    void insert(int key) {
+      if (!count(key)) keys_.push_back({key, passed_on_});
+    }
+    std::size_t erase(int key) { return std::erase(keys_, Key{key, passed_on_}); }
+    std::size_t count(int key) const {
+      return static_cast<std::size_t>(std::count(keys_.begin(), keys_.end(), Key{key, passed_on_}));
+    }
+    void clear() noexcept {
+      std::erase_if(keys_, [this](const Key& k) { return k.passed_on == passed_on_; });
+    }
+
+   private:
+    friend class HeldKeys;
+    struct Key {
+      int key;
+      bool passed_on;
+      bool operator==(const Key&) const = default;
+    };
+    Set(std::vector<Key>& keys, bool passed_on) : keys_(keys), passed_on_(passed_on) {}
+    std::vector<Key>& keys_;
+    bool passed_on_;
+  };
+  // The keys whose press this button took.
+  Set down() noexcept { return {keys_, false}; }
+  // The keys whose press it left to the window.
+  Set passed_on() noexcept { return {keys_, true}; }
 
  private:
-  std::vector<int> keys_;
+  std::vector<Set::Key> keys_;
 };
 
 struct BotonWidget::Options {
@@ -52,7 +75,7 @@ struct BotonWidget::Options {
   bool init = true;
 };
 
-class BotonWidget::Private {
+class BotonWidget::Private final : public WidgetHooks {
  public:
   Private(BotonWidget& w, const Options& options);
   ~Private();
@@ -99,6 +122,13 @@ class BotonWidget::Private {
   // The control's Font changed: the widget's font takes it.
   void push_font();
   void enabled_changed();
+  // What the host objects tell the widget.
+  void on_property_changed(std::string_view name) override;
+  void on_rebuilt() override;
+  void on_measured() override;
+  void on_placed() override;
+  void on_picture_changed() override;
+  void on_tick() override;
   // True when a rebuild now would draw exactly what the last one left: nothing the surface,
   // caption, picture box or mask hold has changed since, nor the control's fields, nor the pixel
   // ratio. Never with a watching tool attached, which sees every rebuild.
@@ -175,15 +205,34 @@ class BotonWidget::Private {
     double ratio = 1;
   };
   std::optional<Rebuilt> rebuilt;
-  class Sink;
-  std::unique_ptr<Sink> sink;
+  // The application's side of the control: every event becomes the widget's signal
+  // (boton_widget.cpp).
+  class Sink final : public host::EventSink {
+   public:
+    explicit Sink(Private& d) : d_(d) {}
+    void Click() override;
+    void KeyDown(std::int16_t& k, std::int16_t& s) override;
+    void KeyPress(std::int16_t& k) override;
+    void KeyUp(std::int16_t& k, std::int16_t& s) override;
+    void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
+    void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
+    void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override;
+    void Resize() override;
+
+   private:
+    // The application's code runs next: what the surface remembers of the window may not hold
+    // after it. False when a slot of pressed() or released() deleted the widget.
+    bool ready();
+    Private& d_;
+  };
+  Sink sink;
   std::optional<host::Instance> instance;
 
-  QString shown_text;         // the text the control's caption was last set from
+  // The text the control's caption was last set from.
+  const QString& shown_text() const noexcept { return label.text(); }
   QFont pushed_font;          // the widget font as the control's Font last set it
   bool pushing_font = false;  // the control's Font is being set on the widget
-  KeySet keys_down;           // press keys whose press this button took
-  KeySet keys_passed_on;      // keys whose press it left to the window
+  HeldKeys keys;              // press keys this button took, and keys it left to the window
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself

@@ -22,53 +22,52 @@ namespace brelund::qt {
 // Qt button's pressed state follows the control's, so that pressed() and released() come in the
 // order Qt's buttons give them (released before clicked). A slot may delete the widget: nothing
 // here is touched after a signal unless the widget is still there.
-class BotonWidget::Private::Sink final : public host::EventSink {
- public:
-  explicit Sink(Private& d) : d_(d) {}
-  void Click() override {
-    BotonWidget& w = d_.w;
-    QPointer<BotonWidget> self(&w);
-    if (!ready()) return;
-    // QAbstractButton's own click (click(), a shortcut) has changed the check state already; the
-    // control's clicks (mouse, Space, Enter, Escape) change it here, before anyone hears of them.
-    if (!d_.in_qt_click && !d_.toggle()) return;
-    emit w.Click();
-    if (!self || d_.in_qt_click) return;
-    emit w.clicked(w.isChecked());
-    if (self) d_.tell_group(&QButtonGroup::idClicked, &QButtonGroup::buttonClicked);
-  }
-  void KeyDown(std::int16_t& k, std::int16_t& s) override {
-    if (ready()) emit d_.w.KeyDown(k, s);
-  }
-  void KeyPress(std::int16_t& k) override {
-    if (ready()) emit d_.w.KeyPress(k);
-  }
-  void KeyUp(std::int16_t& k, std::int16_t& s) override {
-    if (ready()) emit d_.w.KeyUp(k, s);
-  }
-  void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (ready()) emit d_.w.MouseDown(b, s, x, y);
-  }
-  void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (ready()) emit d_.w.MouseMove(b, s, x, y);
-  }
-  void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-    if (ready()) emit d_.w.MouseUp(b, s, x, y);
-  }
-  void Resize() override {
-    d_.surface.forget_ratio();
-    emit d_.w.Resize();
-  }
+void BotonWidget::Private::Sink::Click() {
+  BotonWidget& w = d_.w;
+  QPointer<BotonWidget> self(&w);
+  if (!ready()) return;
+  // QAbstractButton's own click (click(), a shortcut) has changed the check state already; the
+  // control's clicks (mouse, Space, Enter, Escape) change it here, before anyone hears of them.
+  if (!d_.in_qt_click && !d_.toggle()) return;
+  emit w.Click();
+  if (!self || d_.in_qt_click) return;
+  emit w.clicked(w.isChecked());
+  if (self) d_.tell_group(&QButtonGroup::idClicked, &QButtonGroup::buttonClicked);
+}
 
- private:
-  // The application's code runs next: what the surface remembers of the window may not hold
-  // after it. False when a slot of pressed() or released() deleted the widget.
-  bool ready() {
-    d_.surface.forget_ratio();
-    return d_.sync_down();
-  }
-  Private& d_;
-};
+void BotonWidget::Private::Sink::KeyDown(std::int16_t& k, std::int16_t& s) {
+  if (ready()) emit d_.w.KeyDown(k, s);
+}
+
+void BotonWidget::Private::Sink::KeyPress(std::int16_t& k) {
+  if (ready()) emit d_.w.KeyPress(k);
+}
+
+void BotonWidget::Private::Sink::KeyUp(std::int16_t& k, std::int16_t& s) {
+  if (ready()) emit d_.w.KeyUp(k, s);
+}
+
+void BotonWidget::Private::Sink::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  if (ready()) emit d_.w.MouseDown(b, s, x, y);
+}
+
+void BotonWidget::Private::Sink::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  if (ready()) emit d_.w.MouseMove(b, s, x, y);
+}
+
+void BotonWidget::Private::Sink::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+  if (ready()) emit d_.w.MouseUp(b, s, x, y);
+}
+
+void BotonWidget::Private::Sink::Resize() {
+  d_.surface.forget_ratio();
+  emit d_.w.Resize();
+}
+
+bool BotonWidget::Private::Sink::ready() {
+  d_.surface.forget_ratio();
+  return d_.sync_down();
+}
 
 BotonWidget::Private::Private(BotonWidget& widget, const Options&)
     : w(widget),
@@ -76,8 +75,44 @@ BotonWidget::Private::Private(BotonWidget& widget, const Options&)
       platform(&widget),
       surface(widget, hwnd),
       label(widget, platform),
-      timer(widget, [this] { run([this] { return instance->tick(); }); }),
-      sink(std::make_unique<Sink>(*this)) {}
+      timer(widget, *this),
+      sink(*this) {}
+
+void BotonWidget::Private::on_rebuilt() {
+  if (instance) rebuilt = Rebuilt{edits.count, instance->control().fields(), surface.ratio()};
+}
+
+void BotonWidget::Private::on_property_changed(std::string_view name) {
+  QPointer<BotonWidget> self(&w);
+  w.updateGeometry();
+  emit w.propertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  // A slot that deleted the button ends the member it was notified from.
+  if (!self) throw ControlGone{};
+}
+
+void BotonWidget::Private::on_measured() {
+  push_font();
+  w.updateGeometry();
+  w.update();
+}
+
+// After each layout of the control, the icon takes the picture's place while it is shown.
+void BotonWidget::Private::on_placed() {
+  if (laying_icon || !icon_shown() || !instance) return;
+  if (const PictureRef picture = pic.picture(); picture && picture->handle != 0) return;
+  lay_out_icon(instance->control().pressed());
+}
+
+// A Picture set or cleared: the icon gives way or comes back before the control lays out.
+void BotonWidget::Private::on_picture_changed() {
+  update_icon();
+  w.updateGeometry();
+  w.update();
+}
+
+void BotonWidget::Private::on_tick() {
+  run([this] { return instance->tick(); });
+}
 
 BotonWidget::Private::~Private() {
   // The timer must not tick into a control that is being torn down.
@@ -102,45 +137,14 @@ BotonWidget::BotonWidget(QWidget* parent, const Options& options)
   d.surface.regions = &d.mask.regions();
   d.surface.edits = d.label.edits = d.pic.edits = d.mask.edits = &d.edits;
   d.mask.may_share = [this] { return !d_->tool_attached(); };
-  d.surface.on_rebuilt = [this] {
-    Private& p = *d_;
-    if (p.instance)
-      p.rebuilt =
-          Private::Rebuilt{p.edits.count, p.instance->control().fields(), p.surface.ratio()};
-  };
-  d.surface.on_property_changed = [this](std::string_view name) {
-    QPointer<BotonWidget> self(this);
-    updateGeometry();
-    emit propertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-    // A slot that deleted the button ends the member it was notified from.
-    if (!self) throw ControlGone{};
-  };
-  d.label.on_measured = [this] {
-    d_->shown_text = text();
-    d_->push_font();
-    updateGeometry();
-    update();
-  };
-  // After each layout of the control, the icon takes the picture's place while it is shown.
-  d.label.on_placed = [this] {
-    Private& p = *d_;
-    if (p.laying_icon || !p.icon_shown() || !p.instance) return;
-    if (const PictureRef picture = p.pic.picture(); picture && picture->handle != 0) return;
-    p.lay_out_icon(p.instance->control().pressed());
-  };
-  d.pic.on_changed = [this] {
-    // A Picture set or cleared: the icon gives way or comes back before the control lays out.
-    d_->update_icon();
-    updateGeometry();
-    update();
-  };
+  d.surface.hooks = d.label.hooks = d.pic.hooks = &d;
   if (options.ambient) {
     d.surface.ambient_given = true;
     d.surface.set_ambient_font(options.ambient);
   } else {
     d.surface.set_ambient_font(shared_from_qfont(font()));
   }
-  d.instance.emplace(d.surface, d.label, d.pic, d.mask, d.timer, d.platform, *d.sink);
+  d.instance.emplace(d.surface, d.label, d.pic, d.mask, d.timer, d.platform, d.sink);
   d.instance->set_mirrored(layoutDirection() == Qt::RightToLeft);
   // The caption starts in the container's font, as a control placed on a form does.
   d.label.set_font(d.surface.ambient_font());
@@ -194,7 +198,7 @@ bool BotonWidget::Private::end_menu_press() {
     // Space opened the menu, and its release went to the menu (which took the focus too). The
     // control hears the release of a key that no longer clicks it, as when the focus leaves
     // while a key is held; the focus is left as it is.
-    keys_down.erase(Qt::Key_Space);
+    keys.down().erase(Qt::Key_Space);
     const bool focused = instance->focused();
     const auto leave = [&] { return run([&] { return instance->focus_out(); }); };
     const auto enter = [&] { return run([&] { return instance->focus_in(); }); };
@@ -231,7 +235,7 @@ bool BotonWidget::Private::toggle() {
 }
 
 void BotonWidget::Private::sync_text() {
-  if (!instance || w.text() == shown_text) return;
+  if (!instance || w.text() == shown_text()) return;
   const std::string text = w.text().toStdString();
   call([&](Boton& c) { c.set_Caption(text); });
 }
@@ -342,7 +346,7 @@ bool BotonWidget::event(QEvent* e) {
         break;
     }
     // QAbstractButton::setText is not virtual: a text set through it reaches the control here.
-    if (text() != d.shown_text) {
+    if (text() != d.shown_text()) {
       QPointer<BotonWidget> self(this);
       d.sync_text();
       if (!self) return true;

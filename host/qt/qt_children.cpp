@@ -85,7 +85,7 @@ void Label::remeasure() {
   if (edits) edits->add();
   stale_ = true;
   text_ = button_.text();
-  if (on_measured) on_measured();
+  if (hooks) hooks->on_measured();
 }
 
 void Label::measure() {
@@ -143,7 +143,7 @@ void Label::paint(QPainter& p, const QRect& at, const std::optional<QColor>& ink
 
 void Label::set_left(float v) {
   StoredLabel::set_left(v);
-  if (on_placed) on_placed();
+  if (hooks) hooks->on_placed();
 }
 
 void Label::changed(host::Change what) {
@@ -172,22 +172,37 @@ QRect Image::rect() {
   return {px(left()), px(top()), extent(width()), extent(height())};
 }
 
+const QImage& Image::image() const noexcept {
+  static const QImage none;
+  return shown_ ? shown_->image : none;
+}
+
 void Image::remember_source(PictureRef picture, QPixmap source) {
-  sourced_ = std::move(picture);
-  source_ = std::move(source);
+  if (!shown_) {
+    if (!picture) return;  // nothing was remembered, and nothing is
+    shown_ = std::make_unique<Shown>();
+  }
+  shown_->sourced = std::move(picture);
+  shown_->source = std::move(source);
 }
 
 QPixmap Image::source_of(const PictureRef& picture) const {
-  return picture && picture == sourced_ ? source_ : QPixmap();
+  return shown_ && picture && picture == shown_->sourced ? shown_->source : QPixmap();
 }
 
 void Image::changed(host::Change what) {
   if (edits) edits->add();
   if (what == host::Change::picture) {
-    image_ = picture() ? to_qimage(*picture()) : QImage();
-    if (picture() != sourced_) remember_source(nullptr, {});
+    if (picture()) {
+      QImage image = to_qimage(*picture());
+      if (!shown_) shown_ = std::make_unique<Shown>();
+      shown_->image = std::move(image);
+      if (picture() != shown_->sourced) remember_source(nullptr, {});
+    } else {
+      shown_.reset();
+    }
   }
-  if (on_changed) on_changed();
+  if (hooks) hooks->on_picture_changed();
 }
 
 namespace {
@@ -273,9 +288,6 @@ MaskRef Mask::image() {
   return mask;
 }
 
-Timer::Timer(QObject& receiver, std::function<void()> on_tick)
-    : receiver_(receiver), on_tick_(std::move(on_tick)) {}
-
 void Timer::set_enabled(bool on) {
   if (on == timer_.isActive()) return;
   if (on)
@@ -292,7 +304,7 @@ void Timer::set_interval(std::int32_t ms) {
 
 bool Timer::take(const QTimerEvent& e) {
   if (!timer_.isActive() || e.timerId() != timer_.timerId()) return false;
-  on_tick_();
+  hooks_.on_tick();
   return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,6 +24,7 @@
 #include "brelund/host.h"
 #include "host/common/mask_image.h"
 #include "host/common/stored_children.h"
+#include "host/qt/widget_hooks.h"
 #include "shape/region.h"
 
 namespace brelund::qt {
@@ -54,11 +56,13 @@ class Label final : public host::StoredLabel {
   // Paints the caption with its box's top-left corner at `at`'s, each line centred in the box, in
   // its own colour or in `ink` (a style sheet's).
   void paint(QPainter& p, const QRect& at, const std::optional<QColor>& ink = std::nullopt);
-  // Called after the text or font changed (the caption is measured again when asked for).
-  std::function<void()> on_measured;
-  // The layout places the caption's left side last: called after it did.
+  // The text as it was when it or the font changed last.
+  const QString& text() const noexcept { return text_; }
+  // The layout places the caption's left side last: the widget hears of it then.
   void set_left(float v) override;
-  std::function<void()> on_placed;
+  // The widget, told after the text or font changed (the caption is measured again when asked
+  // for) and after the caption was placed.
+  WidgetHooks* hooks = nullptr;
   Edits* edits = nullptr;
 
  private:
@@ -81,18 +85,24 @@ class Image final : public host::StoredImage {
  public:
   // The picture box as painted, in widget pixels; empty while hidden.
   QRect rect();
-  const QImage& image() const noexcept { return image_; }
+  // The picture as Qt paints it; a null image without one.
+  const QImage& image() const noexcept;
   // The pixmap `picture` was made from, when it has more pixels than its natural size.
   void remember_source(PictureRef picture, QPixmap source);
   QPixmap source_of(const PictureRef& picture) const;
-  std::function<void()> on_changed;
+  // The widget, told after a picture was set or cleared.
+  WidgetHooks* hooks = nullptr;
   Edits* edits = nullptr;
 
  private:
   void changed(host::Change what) override;
-  QImage image_;
-  PictureRef sourced_;
-  QPixmap source_;
+  // Made when the box is first given a picture: most buttons never show one.
+  struct Shown {
+    QImage image;
+    PictureRef sourced;
+    QPixmap source;
+  };
+  std::unique_ptr<Shown> shown_;
 };
 
 // picMask: the mask image, and the shapes filled since the last clear. Buttons of the same size
@@ -126,8 +136,8 @@ class Mask final : public host::MaskCanvas {
 // its private data and a connection, for a timer that runs only while the pointer is over it.
 class Timer final : public host::Timer {
  public:
-  // Ticks through `receiver`'s timer events, which it hands to take().
-  Timer(QObject& receiver, std::function<void()> on_tick);
+  // Ticks through `receiver`'s timer events, which it hands to take(); each tick goes to `hooks`.
+  Timer(QObject& receiver, WidgetHooks& hooks) : receiver_(receiver), hooks_(hooks) {}
   bool enabled() override { return timer_.isActive(); }
   void set_enabled(bool on) override;
   std::int32_t interval() override { return interval_; }
@@ -141,7 +151,7 @@ class Timer final : public host::Timer {
 
  private:
   QObject& receiver_;
-  std::function<void()> on_tick_;
+  WidgetHooks& hooks_;
   QBasicTimer timer_;
   std::int32_t interval_ = 0;
 };

@@ -71,7 +71,9 @@ bool system_color_role(int index, QPalette::ColorGroup& group, QPalette::ColorRo
 OleColor Platform::get_sys_color(int index) {
   QPalette::ColorGroup group;
   QPalette::ColorRole role;
-  if (const auto pinned = overrides_.find(index); pinned != overrides_.end()) return pinned->second;
+  if (overrides_)
+    if (const auto pinned = overrides_->find(index); pinned != overrides_->end())
+      return pinned->second;
   // Indexes beyond the scheme answer black, as the platform does for unknown entries.
   if (!system_color_role(index, group, role)) return 0;
   const QPalette palette = source_ ? source_->palette() : QApplication::palette();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 
 #include <QPalette>
@@ -36,8 +37,11 @@ class Platform final : public host::Platform {
   host::WindowHandle window_from_point(host::ScreenPoint p) override;
 
   // A fixed colour for one system index, whatever the palette says (a trace pins its scheme).
-  void set_sys_color(int index, OleColor rgb) { overrides_[index] = rgb; }
-  void clear_sys_colors() { overrides_.clear(); }
+  void set_sys_color(int index, OleColor rgb) {
+    if (!overrides_) overrides_ = std::make_unique<std::map<int, OleColor>>();
+    (*overrides_)[index] = rgb;
+  }
+  void clear_sys_colors() noexcept { overrides_.reset(); }
 
   // While Qt delivers a pointer event, the pointer is where that event says it was: a queued
   // release is judged where it happened, not where the pointer has gone since (and a synthetic
@@ -47,7 +51,8 @@ class Platform final : public host::Platform {
 
  private:
   QPointer<const QWidget> source_;
-  std::map<int, OleColor> overrides_;
+  // Made by the first pinned colour: only a trace pins any.
+  std::unique_ptr<std::map<int, OleColor>> overrides_;
   std::optional<QPoint> pinned_;
 };
 

@@ -10,7 +10,7 @@
 
 namespace brelund::qt {
 
-Surface::Surface(QPushButton& button, host::WindowHandle hwnd) : button_(button), hwnd_(hwnd) {}
+Surface::Surface(QPushButton& button, host::WindowHandle hwnd) : hwnd_(hwnd), button_(button) {}
 
 Bool16 Surface::enabled() {
   if (!StoredSurface::enabled()) return kFalse;
@@ -64,7 +64,7 @@ void Surface::redraw() { button_.update(); }
 
 void Surface::notify(std::string_view name) {
   forget_ratio();
-  if (on_property_changed) on_property_changed(name);
+  if (hooks) hooks->on_property_changed(name);
 }
 
 std::optional<bool> Surface::extender_default() {
@@ -103,7 +103,7 @@ void Surface::set_draw_style(std::int16_t style) {
 }
 
 void Surface::rebuilt() {
-  if (on_rebuilt) on_rebuilt();
+  if (hooks) hooks->on_rebuilt();
 }
 
 void Surface::changed(host::Change what) {

@@ -13,6 +13,7 @@
 
 #include "host/common/stored_surface.h"
 #include "host/qt/qt_hires.h"
+#include "host/qt/widget_hooks.h"
 
 namespace brelund::qt {
 
@@ -28,7 +29,6 @@ class Surface final : public host::StoredSurface {
   // saved state.
   Bool16 enabled() override;
   Bool16 own_enabled() { return StoredSurface::enabled(); }
-  bool saving = false;
 
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override;
   void rows(const Row* rows, int count) override;
@@ -36,8 +36,8 @@ class Surface final : public host::StoredSurface {
   // control has painted its face since the widget last painted a state of its own.
   std::uint64_t faces_painted = 0;
   host::WindowHandle hwnd() override { return hwnd_; }
-  // The widget's side of PropertyChanged (its propertyChanged signal).
-  std::function<void(std::string_view)> on_property_changed;
+  // The widget, told of PropertyChanged (its propertyChanged signal) and of each rebuild's end.
+  WidgetHooks* hooks = nullptr;
   // The stores that draw nothing when set count as changes too: the next face is drawn with them.
   void set_back_color(OleColor c) override;
   void set_fore_color(OleColor c) override;
@@ -47,17 +47,20 @@ class Surface final : public host::StoredSurface {
   void rebuilt() override;
   // The widget's count of changes, and what it notes when a rebuild ends.
   Edits* edits = nullptr;
-  std::function<void()> on_rebuilt;
 
   // The extender: Default is QPushButton's own `default`; Cancel is kept here. A host that
   // lacks both (as some containers do) is simulated by `present = false`.
   std::optional<bool> extender_default() override;
   std::optional<bool> extender_cancel() override;
+  // The flags are kept together, where each on its own would pad the surface by seven bytes.
   bool cancel = false;
   bool extender_present = true;
-
   // The ambient font: the container's, or the widget's own font when none was given.
   bool ambient_given = false;
+  // Set while the control saves (see enabled()).
+  bool saving = false;
+  // Called when Qt's own enabled state is being brought in line with the control's.
+  bool applying_enabled = false;
 
   // The face at device resolution; an inactive one at a ratio of 1.
   const HiresFace& hires() const noexcept;
@@ -73,8 +76,6 @@ class Surface final : public host::StoredSurface {
   void forget_ratio() noexcept { ratio_.reset(); }
   // The shapes the mask was filled with, to cut the window at device resolution.
   const std::vector<shape::Region>* regions = nullptr;
-  // Called when Qt's own enabled state is being brought in line with the control's.
-  bool applying_enabled = false;
 
  private:
   void changed(host::Change what) override;
@@ -95,9 +96,9 @@ class Surface final : public host::StoredSurface {
   };
   std::optional<Shaped> shaped_;
   int steps_ = 0;
+  host::WindowHandle hwnd_;
   std::optional<double> ratio_;
   QPushButton& button_;
-  host::WindowHandle hwnd_;
   // Made on the first high-DPI screen: most buttons never need one.
   std::unique_ptr<HiresFace> hires_;
 };

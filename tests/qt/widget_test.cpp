@@ -8,6 +8,7 @@
 #include "brelund/qt/form_window.h"
 #include "brelund/units.h"
 #include "host/common/mask_image.h"
+#include "host/qt/boton_private.h"
 #include "host/qt/qt_values.h"
 #include "recorder.h"
 
@@ -457,6 +458,52 @@ class WidgetTest : public QObject {
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(last_log.lines.count("Click"), 1);
     QCOMPARE(clicks(4), 2);
+  }
+
+  // What a button seldom needs is made when first asked for: the pinned system colours, the
+  // picture's images, the keys left to the window. Each answers as it did before it was made and
+  // after it is let go.
+  void pinnedSystemColourAnswersUntilCleared() {
+    Platform& platform = Access::platform(*b_);
+    const OleColor themed = platform.get_sys_color(15), other = platform.get_sys_color(16);
+    const OleColor pinned = themed ^ 0x00FFFFFFu;
+    platform.set_sys_color(15, pinned);
+    QCOMPARE(platform.get_sys_color(15), pinned);
+    QCOMPARE(platform.get_sys_color(16), other);
+    platform.clear_sys_colors();
+    QCOMPARE(platform.get_sys_color(15), themed);
+  }
+  void clearedPictureLetsItsImagesGo() {
+    QImage sharp(8, 6, QImage::Format_ARGB32);
+    sharp.fill(Qt::red);
+    QPixmap dense = QPixmap::fromImage(sharp);
+    dense.setDevicePixelRatio(2);
+    Image& pic = Access::pic(*b_);
+    QVERIFY(pic.image().isNull());
+    for (int round = 0; round < 2; ++round) {
+      b_->setPicture(dense);
+      const PictureRef set = pic.picture();
+      QVERIFY(set);
+      QVERIFY(!pic.image().isNull());
+      QCOMPARE(pic.source_of(set).size(), QSize(8, 6));
+      b_->setPicture(QPixmap());
+      QVERIFY(pic.image().isNull());
+      QVERIFY(pic.source_of(set).isNull());
+    }
+  }
+  void heldKeysKeepTakenAndPassedOnApart() {
+    HeldKeys keys;
+    keys.down().insert(Qt::Key_Space);
+    keys.down().insert(Qt::Key_Space);
+    keys.passed_on().insert(Qt::Key_Space);
+    keys.passed_on().insert(Qt::Key_Return);
+    QCOMPARE(keys.down().count(Qt::Key_Space), std::size_t{1});
+    QCOMPARE(keys.down().count(Qt::Key_Return), std::size_t{0});
+    QCOMPARE(keys.passed_on().erase(Qt::Key_Space), std::size_t{1});
+    QCOMPARE(keys.down().count(Qt::Key_Space), std::size_t{1});
+    keys.down().clear();
+    QCOMPARE(keys.down().count(Qt::Key_Space), std::size_t{0});
+    QCOMPARE(keys.passed_on().count(Qt::Key_Return), std::size_t{1});
   }
 };
 
