@@ -33,7 +33,8 @@ const std::vector<std::uint8_t>& Button::face_rgba() {
 std::string Button::shape_path() const {
   const MaskRef& mask = surface_.mask_picture();
   if (!mask || mask->handle() == 0) return {};
-  const Raster& r = surface_.pixels();
+  // The shape needs the size only, not the face.
+  const int width = surface_.pixel_width(), height = surface_.pixel_height();
   std::ostringstream path;
   bool cut = false;
   // Rows of the same spans one under the other make one rectangle: a rounded button is mostly
@@ -68,10 +69,10 @@ std::string Button::shape_path() const {
   };
   int current = -1;
   mask->for_each_run([&](int y, int x0, int x1) {
-    if (y >= r.height) return;
-    x1 = std::min(x1, r.width);
+    if (y >= height) return;
+    x1 = std::min(x1, width);
     if (x0 >= x1) return;
-    if (x0 != 0 || x1 != r.width) cut = true;
+    if (x0 != 0 || x1 != width) cut = true;
     if (y != current) {
       if (current >= 0) flush_row(current);
       current = y;
@@ -83,8 +84,8 @@ std::string Button::shape_path() const {
   // Rows the mask leaves out entirely are cut too.
   if (!cut) {
     int rows = 0;
-    mask->for_each_run([&](int y, int, int) { rows += y < r.height; });
-    if (rows == r.height) return {};
+    mask->for_each_run([&](int y, int, int) { rows += y < height; });
+    if (rows == height) return {};
   }
   const std::string out = path.str();
   // A mask that keeps nothing: a path with no area, so that nothing of the element is hit.

@@ -142,8 +142,8 @@ class Page {
 
   // What the page shows.
   int changes() { return static_cast<int>(button_->take_changes()); }
-  int width() { return button_->surface().pixels().width; }
-  int height() { return button_->surface().pixels().height; }
+  int width() { return button_->surface().pixel_width(); }
+  int height() { return button_->surface().pixel_height(); }
   val face() {
     const auto& rgba = button_->face_rgba();
     return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
