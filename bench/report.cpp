@@ -305,7 +305,7 @@ int main(int argc, char** argv) {
 
   std::printf("\nTargets (reported, not enforced)\n");
   for (const auto& t : targets)
-    std::printf("  %-62s %7.2fx (limit %gx)  %s\n", t["target"].get<std::string>().c_str(),
+    std::printf("  %-62s %7.2fx (limit %.3gx)  %s\n", t["target"].get<std::string>().c_str(),
                 t["value"].get<double>(), t["limit"].get<double>(),
                 t["met"].get<bool>() ? "met" : "MISSED");
 
