@@ -4,6 +4,7 @@
 //
 // Usage: bench_report RESULTS.json [--json OUT.json]
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -69,7 +70,7 @@ std::optional<double> ratio(std::optional<double> a, std::optional<double> b) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
   if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--json")) {
     std::cerr << "usage: bench_report RESULTS.json [--json OUT.json]\n";
     return 2;
@@ -79,7 +80,12 @@ int main(int argc, char** argv) {
     std::cerr << "bench_report: cannot read " << argv[1] << '\n';
     return 1;
   }
-  const json raw = json::parse(in);
+  // Google Benchmark's own output; anything else is named, not thrown out of main.
+  const json raw = json::parse(in, nullptr, false);
+  if (raw.is_discarded() || !raw.contains("benchmarks") || !raw["benchmarks"].is_array()) {
+    std::cerr << "bench_report: " << argv[1] << " is not Google Benchmark's JSON output\n";
+    return 1;
+  }
   Results r;
   json figures = json::object();
   for (const auto& b : raw.at("benchmarks")) {
@@ -329,4 +335,13 @@ int main(int argc, char** argv) {
     }
   }
   return 0;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {  // a field of an unexpected type, say
+    std::cerr << "bench_report: " << (argc > 1 ? argv[1] : "") << ": " << e.what() << '\n';
+    return 1;
+  }
 }
