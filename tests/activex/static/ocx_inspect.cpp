@@ -194,7 +194,8 @@ void check_typelib(const ocx::PeImage& pe, bool x86) {
     check(co->kind == 5 && co->flags == 0x20 /* TYPEFLAG_FCONTROL */, "Boton a control coclass");
   if (rec) check(rec->kind == 1 && rec->vars == 3, "Colores a record of three fields");
   if (disp) {
-    check(disp->kind == 4 && (disp->flags & 0x40) /* dual */, "_Boton a dual dispatch interface");
+    check(disp->kind == 4 && (disp->flags & 0x40) /* dual */,
+          "_Boton: TKIND_DISPATCH, TYPEFLAG_FDUAL");
     check_members(*disp);
   }
   if (ev) {
