@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 ax_start
 ax_register
 set +e
-wine "$@"
+ax_wine "$@"
 status=$?
 wineserver -w
 exit $status

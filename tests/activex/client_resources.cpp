@@ -158,7 +158,13 @@ int registry_checks(bool registered) {
   check(key_exists(cls + L"\\Interface\\" + guid(IID__Boton)), "default interface id");
   check(reg_string(cls + L"\\EventInterface", nullptr) == guid(DIID___Boton), "event interface id");
   check(reg_string(L"Brelund.Boton\\CLSID", nullptr) == guid(CLSID_Boton), "ProgID Brelund.Boton");
-  check(key_exists(lib + L"\\0\\win64"), "type library under the neutral locale");
+  // The type library is registered for the platform of the process that registered it.
+#ifdef _WIN64
+  const wchar_t* const platform = L"\\0\\win64";
+#else
+  const wchar_t* const platform = L"\\0\\win32";
+#endif
+  check(key_exists(lib + platform), "type library under the neutral locale");
   check(key_exists(lib + L"\\FLAGS"), "type library flags");
   check(key_exists(L"Interface\\" + guid(IID__Boton)), "interface _Boton registered");
   return 0;

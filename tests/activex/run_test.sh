@@ -25,7 +25,7 @@ fi
 . "$here/wine_env.sh"
 ax_start
 
-client() { timeout 180 wine "$AX_CLIENT" "$@"; }
+client() { timeout 180 "$AX_WINE" "$AX_CLIENT" "$@"; }
 
 # The class is registered in the registry view of the server's bitness only: the 32-bit view
 # (Wow6432Node) for the i686 server, the 64-bit one for the x86_64 server.
@@ -34,13 +34,13 @@ views_hold_class() { # registered?
   local own=/reg:64 other=/reg:32
   [ "$(basename "$AX_BUILD")" = i686 ] && own=/reg:32 other=/reg:64
   if [ "$1" = true ]; then
-    wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$own" >/dev/null 2>&1 ||
+    ax_wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$own" >/dev/null 2>&1 ||
       { echo "FAIL: the class is not in the $own registry view" >&2; exit 1; }
-    if wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$other" >/dev/null 2>&1; then
+    if ax_wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$other" >/dev/null 2>&1; then
       echo "FAIL: the class is also in the $other registry view" >&2
       exit 1
     fi
-  elif wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$own" >/dev/null 2>&1; then
+  elif ax_wine reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" "$own" >/dev/null 2>&1; then
     echo "FAIL: the class is still in the $own registry view after unregistering" >&2
     exit 1
   fi
@@ -49,7 +49,7 @@ views_hold_class() { # registered?
 case "$test_name" in
   register)
     ax_unregister || true
-    wine regedit /E "$(ax_winpath "$AX_BUILD")\\before.reg" HKEY_CLASSES_ROOT
+    ax_wine regedit /E "$(ax_winpath "$AX_BUILD")\\before.reg" HKEY_CLASSES_ROOT
     ax_register
     client registered
     views_hold_class true
@@ -58,7 +58,7 @@ case "$test_name" in
     # Unregistering what is not registered succeeds and changes nothing.
     ax_unregister || { echo "FAIL: a second unregistration failed" >&2; exit 1; }
     client unregistered
-    wine regedit /E "$(ax_winpath "$AX_BUILD")\\after.reg" HKEY_CLASSES_ROOT
+    ax_wine regedit /E "$(ax_winpath "$AX_BUILD")\\after.reg" HKEY_CLASSES_ROOT
     if ! cmp -s "$AX_BUILD/before.reg" "$AX_BUILD/after.reg"; then
       echo "FAIL: registry differs after unregistration" >&2
       diff <(iconv -f UTF-16LE -t UTF-8 "$AX_BUILD/before.reg") <(iconv -f UTF-16LE -t UTF-8 "$AX_BUILD/after.reg") | head -40 >&2
@@ -79,7 +79,7 @@ case "$test_name" in
     ax_register
     script=$here/boton.vbs
     [ "$test_name" = jscript ] && script=$here/boton.js
-    out=$(timeout 180 wine "${AX_SYSDIR}cscript" //nologo "$(ax_winpath "$script")" | tr -d '\r')
+    out=$(timeout 180 "$AX_WINE" "${AX_SYSDIR}cscript.exe" //nologo "$(ax_winpath "$script")" | tr -d '\r')
     printf '%s\n' "$out"
     grep -q '^FAIL' <<<"$out" && exit 1
     grep -qx 'done' <<<"$out" || { echo "FAIL: the script did not finish" >&2; exit 1; }

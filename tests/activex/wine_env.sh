@@ -10,12 +10,20 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 AX_OCX="$AX_BUILD/Brelund32.ocx"
 AX_CLIENT="$AX_BUILD/boton_ax_client.exe"
 # The i686 server is registered and scripted by the 32-bit system programs of the prefix
-# (SysWOW64), whose registry view is the 32-bit one; the x86_64 server by the native ones.
+# (SysWOW64), whose registry view is the 32-bit one; the x86_64 server by the native ones. Each
+# runs under the loader of its own bitness: Debian's `wine` starts a program named without a path
+# (cscript, reg) with the 32-bit loader whenever Wine's 32-bit side is installed, which would
+# script the x86_64 server from the 32-bit registry view. Programs are named with their `.exe`:
+# the 32-bit loader does not find a SysWOW64 program without it.
 if [ "$(basename "$AX_BUILD")" = i686 ]; then
   AX_SYSDIR='C:\windows\syswow64\'
+  AX_WINE=/usr/lib/wine/wine
 else
   AX_SYSDIR=''
+  AX_WINE=/usr/lib/wine/wine64
 fi
+[ -x "$AX_WINE" ] || AX_WINE=wine
+ax_wine() { "$AX_WINE" "$@"; }
 AX_XVFB_PID=""
 
 # The Windows form of a Unix path on Wine's Z: drive.
@@ -59,7 +67,7 @@ ax_font_links() {
   face=$(fc-match -f '%{file|basename},%{family[0]}' 'DejaVu Sans:charset=4e00' 2>/dev/null) || face=
   case "$face" in '' | DejaVu*) return 0 ;; esac
   for style in '' ' Bold' ' Oblique' ' Bold Oblique'; do
-    timeout 120 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+    timeout 120 "$AX_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
       /v "DejaVu Sans$style" /t REG_MULTI_SZ /d "$face" /f >/dev/null 2>&1 || return 0
   done
   wineserver -w
@@ -87,8 +95,8 @@ ax_display() {
   return 1
 }
 
-ax_register() { timeout 120 wine "${AX_SYSDIR}regsvr32" /s "$(ax_winpath "$AX_OCX")"; }
-ax_unregister() { timeout 120 wine "${AX_SYSDIR}regsvr32" /u /s "$(ax_winpath "$AX_OCX")"; }
+ax_register() { timeout 120 "$AX_WINE" "${AX_SYSDIR}regsvr32.exe" /s "$(ax_winpath "$AX_OCX")"; }
+ax_unregister() { timeout 120 "$AX_WINE" "${AX_SYSDIR}regsvr32.exe" /u /s "$(ax_winpath "$AX_OCX")"; }
 
 # Sets everything up; the caller's exit cleans up what was started.
 ax_start() {
