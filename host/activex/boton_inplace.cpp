@@ -7,6 +7,7 @@
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/extent_limits.h"
+#include "host/common/form_keys.h"
 #include "typelib/registration.h"
 
 namespace brelund::ax {
@@ -138,19 +139,16 @@ void BotonObject::resize_to_pixels(int w, int h) {
 
 // ---- the keyboard: IOleInPlaceActiveObject and IOleControl ----
 
-// A UI-active control sees the container's messages first. As a push button in a dialog: Enter
-// works the focused button itself, Escape belongs to the form's cancel button unless this is
-// it, and Tab moves the focus, which is the container's to do.
+// A UI-active control sees the container's messages first. It keeps the form keys that the form
+// rule gives the focused button (Enter always reaches it, Escape when it is the cancel button);
+// the rest, Tab included, are the container's: it moves the focus and finds the other buttons.
 bool BotonObject::dialog_key(const MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
-  switch (msg.wParam) {
-    case VK_RETURN:
-      return true;
-    case VK_ESCAPE:
-      return surface_.extender_cancel().value_or(false);
-    default:
-      return false;
-  }
+  if (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
+  const host::FormButton self{.is_default = surface_.extender_default().value_or(false),
+                              .is_cancel = surface_.extender_cancel().value_or(false)};
+  const auto key = msg.wParam == VK_RETURN ? host::FormKey::enter : host::FormKey::escape;
+  return !host::form_key_target(key, std::span(&self, 1), 0).goes_on;
 }
 
 HRESULT BotonObject::TranslateAccelerator(LPMSG msg) {
