@@ -4,10 +4,14 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "brelund/units.h"
+#include "host/common/form_keys.h"
 #include "host/qt/boton_private.h"
 #include "host/qt/qt_input.h"
 
@@ -96,47 +100,56 @@ bool BotonWidget::Private::in_dialog() const {
   return false;
 }
 
-// The button that Enter works in a window, found as QDialog finds it: the first visible push
-// button of the window that is its default. And the one that Escape works.
+// Enter and Escape as the window's form keys: which button of the window takes them is the
+// shared form rule's to say. The window's buttons are its shown push buttons, in the order
+// QDialog searches them for its default; only this library's buttons can be a cancel button.
 namespace {
-QPushButton* default_of(QWidget& window) {
-  for (QPushButton* b : window.findChildren<QPushButton*>())
-    if (b->window() == &window && b->isDefault() && b->isVisible()) return b;
-  return nullptr;
+std::optional<host::FormKey> form_key(const QKeyEvent& e) {
+  if (!plain(e)) return std::nullopt;
+  if (is_enter(e.key())) return host::FormKey::enter;
+  if (e.key() == Qt::Key_Escape) return host::FormKey::escape;
+  return std::nullopt;
 }
 
-BotonWidget* cancel_of(QWidget& window) {
-  for (BotonWidget* b : window.findChildren<BotonWidget*>())
-    if (b->window() == &window && b->isCancel() && b->isVisible()) return b;
-  return nullptr;
+struct WindowButtons {
+  std::vector<QPushButton*> widgets;
+  std::vector<host::FormButton> flags;
+  std::optional<std::size_t> index_of(const QWidget* b) const {
+    const auto it = std::find(widgets.begin(), widgets.end(), b);
+    if (it == widgets.end()) return std::nullopt;
+    return static_cast<std::size_t>(it - widgets.begin());
+  }
+};
+
+WindowButtons buttons_of(QWidget& window) {
+  WindowButtons form;
+  for (QPushButton* b : window.findChildren<QPushButton*>()) {
+    if (b->window() != &window || !b->isVisible()) continue;
+    const auto* ours = qobject_cast<const BotonWidget*>(b);
+    form.widgets.push_back(b);
+    form.flags.push_back({.is_default = b->isDefault(),
+                          .is_cancel = ours && ours->isCancel(),
+                          .enabled = b->isEnabled()});
+  }
+  return form;
 }
 }  // namespace
 
-QPushButton* BotonWidget::Private::window_default() {
-  QWidget* window = w.window();
-  return window == &w ? nullptr : default_of(*window);
-}
-
-BotonWidget* BotonWidget::Private::window_cancel() {
-  QWidget* window = w.window();
-  return window == &w ? nullptr : cancel_of(*window);
-}
-
-// Enter and Escape that belong to another button of the window are left to the window, so that
-// the focused button does not see them too (and does not click on their release).
+// A key that the shared rule gives to another button of the window, or to none, is left to the
+// window, so that the focused button does not see it too (and does not click on its release).
+// QPushButton takes Enter only as a default or autoDefault button; Escape that no button takes
+// is a dialog's (it rejects).
 bool BotonWidget::Private::passes_on(const QKeyEvent& e) {
-  if (!plain(e)) return false;
-  if (is_enter(e.key())) {
-    if (w.isDefault() || w.autoDefault()) return false;
-    QPushButton* def = window_default();
-    return def && def != &w;
-  }
-  if (e.key() == Qt::Key_Escape) {
-    if (w.isCancel()) return false;
-    BotonWidget* cancel = window_cancel();
-    return (cancel && cancel != &w) || (!cancel && in_dialog());
-  }
-  return false;
+  const auto key = form_key(e);
+  if (!key) return false;
+  QWidget* window = w.window();
+  const WindowButtons form = buttons_of(*window);
+  const auto self = form.index_of(&w);
+  const auto target =
+      host::form_key_target(*key, form.flags, self, w.isDefault() || w.autoDefault());
+  if (self && target.presses == self) return false;
+  if (!target.goes_on || *key == host::FormKey::enter) return true;
+  return in_dialog();
 }
 
 // Enter and Escape that reach a window go to its default or cancel button. One filter per window
@@ -166,15 +179,17 @@ class WindowKeys final : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() != QEvent::KeyPress || watched != window_) return false;
-    const auto& key = *static_cast<const QKeyEvent*>(e);
-    if (!plain(key) || key.isAutoRepeat()) return false;
-    QWidget* owner = nullptr;
-    if (is_enter(key.key()))
-      owner = default_of(*window_);
-    else if (key.key() == Qt::Key_Escape)
-      owner = cancel_of(*window_);
-    auto* button = qobject_cast<BotonWidget*>(owner);
-    // The button may delete the window and itself (and this filter with its last button).
+    const auto& event = *static_cast<const QKeyEvent*>(e);
+    const auto key = form_key(event);
+    if (!key || event.isAutoRepeat()) return false;
+    // The key reached the window: no button has the focus, or the focused one left it.
+    const WindowButtons form = buttons_of(*window_);
+    const auto target = host::form_key_target(*key, form.flags, std::nullopt);
+    if (target.goes_on) return false;
+    if (!target.presses) return true;  // its button is disabled: the key is spent
+    // A QPushButton default is clicked by the window (QDialog) itself. Ours may delete the window
+    // and itself (and this filter with its last button).
+    auto* button = qobject_cast<BotonWidget*>(form.widgets[*target.presses]);
     return button && button->eventFilter(watched, e);
   }
 
@@ -210,14 +225,10 @@ void BotonWidget::Private::unwatch_window() {
 // cancel button gets it as the control's access-key notification, and the window (a QDialog's
 // own Enter and Escape handling included) does not see it.
 bool BotonWidget::Private::window_key(QKeyEvent& e) {
-  if (!plain(e) || e.isAutoRepeat()) return false;
-  const bool enter = is_enter(e.key());
-  if (!enter && e.key() != Qt::Key_Escape) return false;
-  const QWidget* owner = enter ? static_cast<QWidget*>(window_default()) : window_cancel();
-  if (owner != &w) return false;
+  const auto key = form_key(e);
+  if (!key || e.isAutoRepeat()) return false;
   e.accept();
-  if (!w.isEnabled()) return true;
-  run([&] { return instance->access_key(enter ? 13 : 27); });
+  run([&] { return instance->access_key(*key == host::FormKey::enter ? 13 : 27); });
   return true;
 }
 

@@ -185,8 +185,6 @@ class BotonWidget::Private final : public WidgetHooks {
   bool window_key(QKeyEvent& e);
   void watch_window();
   void unwatch_window();
-  QPushButton* window_default();
-  BotonWidget* window_cancel();
   bool in_dialog() const;
 
   BotonWidget& w;
