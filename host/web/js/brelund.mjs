@@ -80,7 +80,7 @@ export class Boton {
     if (element.boton) throw new Error("Boton: the element already holds a button");
     this.element = element;
     this.members = module.memberNames();
-    this.#view = new View(this, element);
+    this.#view = new View(this, element, module);
     this.#page = new module.Page(
       (name, args) => this.#raise(name, args),
       (font, text) => this.#view.measure(font, text),

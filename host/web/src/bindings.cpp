@@ -2,8 +2,10 @@
 #include <emscripten/bind.h>
 
 #include <sstream>
+#include <vector>
 
 #include "control/property_table.h"
+#include "host/common/form_keys.h"
 #include "host/web/src/page.h"
 #include "host/web/src/trace_host.h"
 
@@ -19,6 +21,28 @@ val run_trace(const std::string& script, const std::string& folder) {
   r.set("status", status);
   r.set("out", out.str());
   r.set("err", err.str());
+  return r;
+}
+
+// Which button of a form Enter (or Escape) presses, by the rule every host shares: `buttons` are
+// the form's shown buttons as {default, cancel, enabled}, `focused` the index of the focused one
+// or -1. Answers {presses: index or -1, goesOn}.
+val form_key_target(bool enter, const val& buttons, int focused) {
+  std::vector<host::FormButton> form;
+  const auto count = buttons["length"].as<unsigned>();
+  form.reserve(count);
+  for (unsigned i = 0; i < count; ++i) {
+    const val b = buttons[i];
+    form.push_back({.is_default = b["default"].as<bool>(),
+                    .is_cancel = b["cancel"].as<bool>(),
+                    .enabled = b["enabled"].as<bool>()});
+  }
+  const auto target = host::form_key_target(
+      enter ? host::FormKey::enter : host::FormKey::escape, form,
+      focused >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(focused)) : std::nullopt);
+  val r = val::object();
+  r.set("presses", target.presses ? static_cast<int>(*target.presses) : -1);
+  r.set("goesOn", target.goes_on);
   return r;
 }
 
@@ -56,6 +80,7 @@ EMSCRIPTEN_BINDINGS(brelund_web) {
       .function("mousePointer", &Page::mouse_pointer)
       .function("focused", &Page::focused);
   emscripten::function("runTrace", &run_trace);
+  emscripten::function("formKeyTarget", &form_key_target);
   emscripten::function("memberNames", emscripten::optional_override([] {
                          val names = val::array();
                          for (const Member& m : members())

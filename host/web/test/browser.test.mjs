@@ -114,6 +114,30 @@ test("Enter and Escape in a form work its default and cancel buttons", async () 
   assert.deepEqual(errors, []);
 });
 
+test("Enter clicks the focused button, and a form's keys never reach another form", async () => {
+  await freshPage();
+  // A focused Cancel is clicked by Enter, not the form's default button.
+  await page.focus("#cancel");
+  await page.keyboard.press("Enter");
+  let entries = await log();
+  assert.deepEqual([count(entries, "cancel", "Click"), count(entries, "ok", "Click")], [1, 0]);
+  // A button outside every form clicks itself; no form's default button hears it.
+  await page.focus("#first");
+  await page.keyboard.press("Enter");
+  entries = await log();
+  assert.deepEqual([count(entries, "first", "Click"), count(entries, "ok", "Click")], [1, 0]);
+  assert.equal(count(entries, "ok2", "Click"), 0);
+  // In the second form's field, Enter is that form's default button's; Escape finds no cancel
+  // button there and reaches nobody in the first form.
+  await page.focus("#name2");
+  await page.keyboard.press("Enter");
+  await page.keyboard.press("Escape");
+  entries = await log();
+  assert.deepEqual([count(entries, "ok2", "Click"), count(entries, "ok", "Click")], [1, 0]);
+  assert.equal(count(entries, "cancel", "Click"), 1);
+  assert.deepEqual(errors, []);
+});
+
 test("keys reach the focused button: Space clicks on release, Tab moves the focus", async () => {
   await freshPage();
   await page.focus("#first");
