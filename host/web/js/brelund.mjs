@@ -48,7 +48,6 @@ export const EVENTS = Object.freeze({
   Resize: [],
 });
 
-const METHODS = new Set(["Refresh", "CreaNuevaRegion"]);
 const EXTENDER = { default: "default", cancel: "cancel" };
 
 // A failed step: `number` and `description` as the control reports them (380 "Invalid property
@@ -79,7 +78,11 @@ export class Boton {
       throw new TypeError("Boton: an element to create the button on is needed");
     if (element.boton) throw new Error("Boton: the element already holds a button");
     this.element = element;
-    this.members = module.memberNames();
+    // The members as the core's table has them: a method without a value is a function of the
+    // object, everything else a property.
+    const table = module.memberTable();
+    this.members = table.map((m) => m.name);
+    const methods = new Set(table.filter((m) => m.method && !m.value).map((m) => m.name));
     this.#view = new View(this, element, module);
     this.#page = new module.Page(
       (name, args) => this.#raise(name, args),
@@ -88,7 +91,7 @@ export class Boton {
     // Every member is also a property (or method) of the object under its published name:
     // button.Caption = "Aceptar", button.Refresh().
     for (const name of this.members) {
-      if (METHODS.has(name)) Object.defineProperty(this, name, { value: () => this.call(name) });
+      if (methods.has(name)) Object.defineProperty(this, name, { value: () => this.call(name) });
       else Object.defineProperty(this, name, { get: () => this.get(name), set: (v) => this.set(name, v), enumerable: true });
     }
     element.boton = this;

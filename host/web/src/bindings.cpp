@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "control/event_table.h"
 #include "control/property_table.h"
 #include "host/common/form_keys.h"
 #include "host/web/src/page.h"
@@ -86,6 +87,33 @@ EMSCRIPTEN_BINDINGS(brelund_web) {
                          for (const Member& m : members())
                            names.call<void>("push", std::string(m.name));
                          return names;
+                       }));
+  // The member and event tables, for the module's lists and the test that holds its types to
+  // them: {name, method, value, writable} and {name, args}.
+  emscripten::function("memberTable", emscripten::optional_override([] {
+                         val table = val::array();
+                         for (const Member& m : members()) {
+                           val row = val::object();
+                           row.set("name", std::string(m.name));
+                           row.set("method", m.kind == MemberKind::method);
+                           row.set("value", m.get != nullptr);
+                           row.set("writable", m.put != nullptr);
+                           table.call<void>("push", row);
+                         }
+                         return table;
+                       }));
+  emscripten::function("eventTable", emscripten::optional_override([] {
+                         val table = val::array();
+                         for (const EventInfo& e : events()) {
+                           val args = val::array();
+                           for (const EventArg& a : e.args)
+                             args.call<void>("push", std::string(a.name));
+                           val row = val::object();
+                           row.set("name", std::string(e.name));
+                           row.set("args", args);
+                           table.call<void>("push", row);
+                         }
+                         return table;
                        }));
 }
 

@@ -31,6 +31,39 @@ test("the module loads, names the members and refuses an element it cannot use",
   assert.throws(() => new Boton(core, {}), /an element to create the button on/);
 });
 
+// The module's event list and its TypeScript declarations are written by hand; the control's
+// member and event tables are the source they must follow.
+test("the module's events and its types follow the control's member and event tables", async () => {
+  const { loadCore, EVENTS } = await import(pathToFileURL(path.join(pkg, "brelund.mjs")).href);
+  const core = await loadCore();
+  const members = core.memberTable();
+  const events = core.eventTable();
+  assert.deepEqual(Object.entries(EVENTS), events.map((e) => [e.name, e.args]));
+
+  const dts = fs.readFileSync(path.join(pkg, "brelund.d.ts"), "utf8");
+  const block = (name) => {
+    const m = dts.match(new RegExp(`interface ${name} \\{([^}]*)\\}`));
+    assert.ok(m, `brelund.d.ts declares no ${name}`);
+    return [...m[1].matchAll(/(?:^|;)\s*(\w+)\??:/gm)].map((f) => f[1]);
+  };
+  // Every member with a value is a property of Members; the others are MemberName's extras.
+  assert.deepEqual(block("Members"), members.filter((m) => m.value || !m.method).map((m) => m.name));
+  const extras = dts.match(/type MemberName = keyof Members((?: \| "\w+")*);/);
+  assert.ok(extras, "brelund.d.ts declares no MemberName");
+  assert.deepEqual([...extras[1].matchAll(/"(\w+)"/g)].map((e) => e[1]),
+    members.filter((m) => m.method && !m.value).map((m) => m.name));
+  // Every event is in the event map, its detail naming its arguments.
+  // Beside them, the module's own two: PropertyChanged and BotonError.
+  const start = dts.indexOf("interface BotonEventMap {");
+  assert.ok(start >= 0, "brelund.d.ts declares no BotonEventMap");
+  const map = dts.slice(start, dts.indexOf("\n}", start));
+  const declared = [...map.matchAll(/^\s*(\w+): CustomEvent<(.*)>;$/gm)]
+    .filter(([, name]) => name !== "PropertyChanged" && name !== "BotonError");
+  const detail = (type) => (type === "{}" ? [] : block(type));
+  assert.deepEqual(declared.map(([, name, type]) => [name, detail(type)]),
+    events.map((e) => [e.name, e.args]));
+});
+
 test("the core's trace runner reports a bad line with its number, as the CLI does", async () => {
   const { loadCore } = await import(pathToFileURL(path.join(pkg, "brelund.mjs")).href);
   const core = await loadCore();
