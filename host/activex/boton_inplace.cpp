@@ -4,6 +4,8 @@
 // The pairs a container relies on: OnInPlaceActivate is answered by OnInPlaceDeactivate, also
 // when the activation fails half-way; OnUIActivate by OnUIDeactivate, once per UI activation;
 // the frame and document window learn of the active object while the control is UI-active.
+#include <span>
+
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/extent_limits.h"
@@ -30,7 +32,7 @@ void check_rect(const RECT& r) {
 
 void BotonObject::activate(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui) {
   ensure_initialised();
-  if (!in_place_) in_place_activate(site, parent, pos);
+  if (activation_ == Activation::running) in_place_activate(site, parent, pos);
   if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
   if (ui && hwnd_) {
     ui_activate();
@@ -73,7 +75,7 @@ void BotonObject::in_place_activate(IOleClientSite* site, HWND parent, LPCRECT p
   if (!hwnd) throw Error(errors::kInvalidProcedureCall, "The control's window cannot be made");
   unwind.site = nullptr;
   hwnd_ = hwnd;
-  in_place_ = true;
+  enter(Activation::in_place);
   inplace_site_ = ips;
   frame_ = frame;
   doc_window_ = doc;
@@ -81,12 +83,11 @@ void BotonObject::in_place_activate(IOleClientSite* site, HWND parent, LPCRECT p
   timer_.set_window(hwnd_);
   resize_to_pixels(r.right - r.left, r.bottom - r.top);
   if (!instance_.retired()) raise_on_failure(instance_.show());
-  showing_ = true;
 }
 
 void BotonObject::ui_activate() {
-  if (ui_active_ || !in_place_) return;
-  ui_active_ = true;
+  if (activation_ != Activation::in_place) return;
+  enter(Activation::ui_active);
   if (inplace_site_) inplace_site_->OnUIActivate();
   auto* active = static_cast<IOleInPlaceActiveObject*>(this);
   if (frame_) frame_->SetActiveObject(active, kObjectName);
@@ -98,8 +99,8 @@ void BotonObject::take_focus() {
 }
 
 HRESULT BotonObject::UIDeactivate() {
-  if (!ui_active_) return S_OK;
-  ui_active_ = false;
+  if (activation_ != Activation::ui_active) return S_OK;
+  enter(Activation::in_place);
   if (frame_) frame_->SetActiveObject(nullptr, nullptr);
   if (doc_window_) doc_window_->SetActiveObject(nullptr, nullptr);
   if (inplace_site_) inplace_site_->OnUIDeactivate(FALSE);
@@ -107,9 +108,9 @@ HRESULT BotonObject::UIDeactivate() {
 }
 
 HRESULT BotonObject::InPlaceDeactivate() {
-  if (!in_place_) return S_OK;
+  if (activation_ < Activation::in_place) return S_OK;
   UIDeactivate();
-  in_place_ = false;
+  enter(Activation::running);
   destroy_window();
   frame_.reset();
   doc_window_.reset();

@@ -60,5 +60,6 @@ void picture_checks();       // the system's picture types saved in their own fo
 void bounds_checks();        // extents, Draw, Advise, DoVerb and EnumVerbs as OLE documents them
 int order_checks();          // form runtimes' call orders around Load; the ambient font
 int roundrect_checks();      // shape::rasterize against CreateRoundRectRgn
+int accessible_checks();     // what a screen reader gets through oleacc, in ATL's host and ours
 
 }  // namespace client
