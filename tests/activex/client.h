@@ -18,6 +18,26 @@ inline void check(bool ok, const char* what, const std::string& detail = {}) {
   std::fflush(stdout);
 }
 
+// Runs the thread's message loop for `ms` milliseconds: windowed checks let the control and
+// its container see what was posted to them.
+inline void pump(int ms) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+  MSG msg;
+  while (GetTickCount() < end) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  }
+}
+
+// A function of a loaded DLL, as the type the caller names.
+template <class F>
+F proc(HMODULE m, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+}
+
 inline std::string hex(long v) {
   char b[16];
   std::snprintf(b, sizeof b, "0x%08lX", static_cast<unsigned long>(v));

@@ -38,18 +38,6 @@ int seen(DWORD event, HWND hwnd) {
   return n;
 }
 
-void pump(int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  MSG msg;
-  while (GetTickCount() < end) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(5);
-  }
-}
-
 VARIANT self() {
   VARIANT v;
   VariantInit(&v);
@@ -209,10 +197,8 @@ void button_checks(IDispatch* d, HWND ctl, Sink& sink, const char* where) {
 
 int atl_part(HWINEVENTHOOK) {
   HMODULE atl = LoadLibraryW(L"atl.dll");
-  auto init =
-      reinterpret_cast<AxInit>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
-  auto get_control = reinterpret_cast<AxGetControl>(
-      reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+  auto init = proc<AxInit>(atl, "AtlAxWinInit");
+  auto get_control = proc<AxGetControl>(atl, "AtlAxGetControl");
   check(init && get_control && init(), "Wine's ATL host");
   if (!init || !get_control) return 1;
   HWND form = CreateWindowExW(0, L"STATIC", L"form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
