@@ -34,8 +34,7 @@ void Accessible::disconnect() noexcept {
 HRESULT Accessible::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != kIidAccessible)
-    return E_NOINTERFACE;
+  if (riid != IID_IUnknown && riid != IID_IDispatch && riid != kIidAccessible) return E_NOINTERFACE;
   *out = static_cast<IAccessible*>(this);
   AddRef();
   return S_OK;
