@@ -1,26 +1,12 @@
-// What the JavaScript module sees of the core: the Page class (one button) and the trace.
+// What the page's module sees of the core: the Page class (one button) and the members' names.
 #include <emscripten/bind.h>
-
-#include <sstream>
 
 #include "control/property_table.h"
 #include "host/web/src/page.h"
-#include "host/web/src/trace_host.h"
 
 namespace brelund::web {
 
 using emscripten::val;
-
-val run_trace(const std::string& script, const std::string& folder) {
-  std::istringstream in(script);
-  std::ostringstream out, err;
-  const int status = run_trace_script(in, out, err, folder);
-  val r = val::object();
-  r.set("status", status);
-  r.set("out", out.str());
-  r.set("err", err.str());
-  return r;
-}
 
 EMSCRIPTEN_BINDINGS(brelund_web) {
   emscripten::class_<Page>("Page")
@@ -55,7 +41,6 @@ EMSCRIPTEN_BINDINGS(brelund_web) {
       .function("enabled", &Page::enabled)
       .function("mousePointer", &Page::mouse_pointer)
       .function("focused", &Page::focused);
-  emscripten::function("runTrace", &run_trace);
   emscripten::function("memberNames", emscripten::optional_override([] {
                          val names = val::array();
                          for (const Member& m : members())

@@ -357,3 +357,41 @@ test("the playground loads with no console error, and its button logs its events
     await p.close();
   }
 });
+
+// A server that does not have the core, or answers with a page in its place (as an app's
+// history fallback does), gives one error naming the address, not the runtime's abort.
+test("a missing or wrong core gives one error that names the address tried", async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-nocore-"));
+  try {
+    for (const f of ["brelund.mjs", "dom.mjs", "brelund-core.mjs"]) {
+      fs.mkdirSync(path.join(dir, "missing"), { recursive: true });
+      fs.mkdirSync(path.join(dir, "html"), { recursive: true });
+      fs.copyFileSync(path.join(pkg, f), path.join(dir, "missing", f));
+      fs.copyFileSync(path.join(pkg, f), path.join(dir, "html", f));
+    }
+    fs.writeFileSync(path.join(dir, "html", "brelund-core.wasm"), "<!doctype html><title>app</title>");
+    fs.writeFileSync(path.join(dir, "page.html"), '<!doctype html><link rel="icon" href="data:,">');
+    const s = await serve({ "/": dir });
+    try {
+      const p = await openPage(chromium.browser, `${s.url}/page.html`, []);
+      const attempt = (folder) => p.evaluate(async (folder) => {
+        const { Boton } = await import(`/${folder}/brelund.mjs`);
+        try {
+          await Boton.create(document.body);
+          return "loaded";
+        } catch (e) {
+          return e.message;
+        }
+      }, folder);
+      assert.equal(await attempt("missing"),
+        `Brelund: cannot load the WebAssembly core from ${s.url}/missing/brelund-core.wasm: HTTP 404 Not Found`);
+      assert.equal(await attempt("html"),
+        `Brelund: cannot load the WebAssembly core from ${s.url}/html/brelund-core.wasm: the server sent 33 bytes of application/wasm, not WebAssembly`);
+      await p.close();
+    } finally {
+      s.close();
+    }
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
