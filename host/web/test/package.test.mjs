@@ -138,3 +138,25 @@ test("the browser build's PNG reader refuses damaged files cleanly", async () =>
     fs.rmSync(dir, { recursive: true, force: true });
   }
 });
+
+// The tarball as a user gets it: installed into a new project, `import "brelund"` in node takes
+// the node entry, which finds the core beside itself.
+test("npm pack's tarball installs into a fresh folder and loads there", () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-fresh-"));
+  try {
+    const [packed] = JSON.parse(execFileSync("npm", ["pack", "--json", "--pack-destination", dir], { cwd: pkg }).toString());
+    const app = path.join(dir, "app");
+    fs.mkdirSync(app);
+    fs.writeFileSync(path.join(app, "package.json"), JSON.stringify({ name: "app", private: true, type: "module" }));
+    execFileSync("npm", ["install", "--offline", "--no-audit", "--no-fund", "--loglevel=error", path.join(dir, packed.filename)], { cwd: app });
+    fs.writeFileSync(path.join(app, "main.mjs"), `import { loadCore, SystemColor } from "brelund";
+      const core = await loadCore();
+      console.log(JSON.stringify([core.memberNames().length, SystemColor(15)]));`);
+    const out = execFileSync(process.execPath, ["main.mjs"], { cwd: app }).toString();
+    assert.deepEqual(JSON.parse(out), [16, 0x8000000f]);
+    for (const f of ["LICENSE", "README.md", "brelund-core.wasm"])
+      assert.ok(fs.existsSync(path.join(app, "node_modules", "brelund", f)), f);
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
