@@ -395,3 +395,38 @@ test("a missing or wrong core gives one error that names the address tried", asy
     fs.rmSync(dir, { recursive: true, force: true });
   }
 });
+
+// An app that imports "brelund" from node_modules, bundled by esbuild with no options: the page
+// entry has no node modules to refuse. esbuild does not copy files named by new URL(), so the
+// core goes beside the bundle, as the package's README says.
+test("an app bundled by esbuild with no options shows a button that clicks", async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-esbuild-"));
+  try {
+    fs.mkdirSync(path.join(dir, "node_modules"));
+    fs.symlinkSync(pkg, path.join(dir, "node_modules", "brelund"));
+    fs.writeFileSync(path.join(dir, "main.js"), `import { Boton } from "brelund";
+      window.clicks = 0;
+      const b = await Boton.create(document.getElementById("b"), { width: 100, height: 30 });
+      b.element.addEventListener("Click", () => window.clicks++);
+      window.ready = true;`);
+    const esbuild = path.join(here, "node_modules", ".bin", "esbuild");
+    execFileSync(esbuild, ["main.js", "--bundle", "--format=esm", "--outdir=dist", "--log-level=error"], { cwd: dir });
+    fs.copyFileSync(path.join(pkg, "brelund-core.wasm"), path.join(dir, "dist", "brelund-core.wasm"));
+    fs.writeFileSync(path.join(dir, "dist", "index.html"), `<!doctype html><link rel="icon" href="data:,">
+      <body style="margin:0"><div id="b"></div><script type="module" src="main.js"></script>`);
+    const s = await serve({ "/": path.join(dir, "dist") });
+    try {
+      const errs = [];
+      const p = await openPage(chromium.browser, `${s.url}/index.html`, errs);
+      await p.waitForFunction("window.ready === true", { timeout: 20000 });
+      await p.mouse.click(8, 15);
+      assert.equal(await p.evaluate("window.clicks"), 1);
+      assert.deepEqual(errs, []);
+      await p.close();
+    } finally {
+      s.close();
+    }
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
