@@ -1,29 +1,16 @@
-// What the JavaScript module sees of the core: the Page class (one button) and the trace.
+// What the page's module sees of the core: the Page class (one button) and the members' names.
 #include <emscripten/bind.h>
 
-#include <sstream>
 #include <vector>
 
 #include "control/event_table.h"
 #include "control/property_table.h"
 #include "host/common/form_keys.h"
 #include "host/web/src/page.h"
-#include "host/web/src/trace_host.h"
 
 namespace brelund::web {
 
 using emscripten::val;
-
-val run_trace(const std::string& script, const std::string& folder) {
-  std::istringstream in(script);
-  std::ostringstream out, err;
-  const int status = run_trace_script(in, out, err, folder);
-  val r = val::object();
-  r.set("status", status);
-  r.set("out", out.str());
-  r.set("err", err.str());
-  return r;
-}
 
 // Which button of a form Enter (or Escape) presses, by the rule every host shares: `buttons` are
 // the form's shown buttons as {default, cancel, enabled}, `focused` the index of the focused one
@@ -80,7 +67,6 @@ EMSCRIPTEN_BINDINGS(brelund_web) {
       .function("enabled", &Page::enabled)
       .function("mousePointer", &Page::mouse_pointer)
       .function("focused", &Page::focused);
-  emscripten::function("runTrace", &run_trace);
   emscripten::function("formKeyTarget", &form_key_target);
   emscripten::function("memberNames", emscripten::optional_override([] {
                          val names = val::array();
