@@ -15,8 +15,6 @@
 #include "control/property_table.h"
 #include "host/common/forms/base64.h"
 #include "host/common/forms/escape.h"
-#include "host/common/forms/form_json.h"
-#include "host/common/forms/json_reader.h"
 #include "host/common/forms/limits.h"
 #include "host/common/forms/property_names.h"
 #include "host/common/png.h"
@@ -28,9 +26,8 @@ namespace {
 using json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
 
-// The reading below is written once for two documents: the JSON library's, and the form reader's
-// own (json_reader.h), which reads the common file many times faster and declines whatever it
-// cannot read exactly as the library does. These few functions are all either is asked.
+// The few questions the reading below asks of a value, in the form reader's own terms (an
+// unsigned and a signed integer are both whole numbers to it).
 enum class Type { null, boolean, integer, floating, string, object, other };
 
 Type type(const json& j) {
@@ -69,39 +66,6 @@ void each_element(const json& j, Fn&& fn) {
   for (const json& e : j) fn(e);
 }
 
-using json_reader::Value;
-Type type(const Value& v) {
-  switch (v.kind()) {
-    case json_reader::Kind::null:
-      return Type::null;
-    case json_reader::Kind::boolean:
-      return Type::boolean;
-    case json_reader::Kind::integer:
-      return Type::integer;
-    case json_reader::Kind::floating:
-      return Type::floating;
-    case json_reader::Kind::string:
-      return Type::string;
-    case json_reader::Kind::object:
-      return Type::object;
-    default:
-      return Type::other;
-  }
-}
-std::string_view text(const Value& v) { return v.text(); }
-double number(const Value& v) { return v.number(); }
-long long integer(const Value& v) { return v.integer(); }
-bool boolean(const Value& v) { return v.boolean(); }
-std::optional<Value> member(const Value& v, const char* key) { return v.find(key); }
-template <class Fn>
-void each_member(const Value& v, Fn&& fn) {
-  for (std::size_t i = 0; i < v.size(); ++i) fn(v.key_at(i), v.at(i));
-}
-template <class Fn>
-void each_element(const Value& v, Fn&& fn) {
-  for (std::size_t i = 0; i < v.size(); ++i) fn(v.at(i));
-}
-
 struct Context {
   std::string file;
   std::string folder;
@@ -129,14 +93,10 @@ const std::vector<std::string_view> kControlKeys = {"Name",   "Left",    "Top", 
 const std::vector<std::string_view> kFontKeys = {"Name",      "Size",          "Bold",   "Italic",
                                                  "Underline", "Strikethrough", "Weight", "Charset"};
 
-template <class J>
-bool is_number(const J& j) {
-  return type(j) == Type::integer || type(j) == Type::floating;
-}
+bool is_number(const json& j) { return type(j) == Type::integer || type(j) == Type::floating; }
 
 // A whole number, written as an integer or as a number without a fraction (20.0), in range.
-template <class J>
-long long checked_integer(const J& j, const Context& cx, long long least, long long most) {
+long long checked_integer(const json& j, const Context& cx, long long least, long long most) {
   const std::string range = " (" + std::to_string(least) + " to " + std::to_string(most) + ")";
   if (!is_number(j)) cx.fail("expected an integer" + range);
   const double d = number(j);
@@ -147,8 +107,7 @@ long long checked_integer(const J& j, const Context& cx, long long least, long l
   return type(j) == Type::integer ? integer(j) : static_cast<long long>(d);
 }
 
-template <class J>
-std::string checked_string(const J& j, const Context& cx) {
+std::string checked_string(const json& j, const Context& cx) {
   if (type(j) != Type::string) cx.fail("expected a string");
   const std::string_view s = text(j);
   if (s.size() > kMaxStringBytes)
@@ -157,22 +116,19 @@ std::string checked_string(const J& j, const Context& cx) {
   return std::string(s);
 }
 
-template <class J>
-float checked_twips(const J& j, const Context& cx) {
+float checked_twips(const json& j, const Context& cx) {
   if (type(j) != Type::integer && type(j) != Type::floating) cx.fail("expected a number of twips");
   const double v = number(j);
   if (!detail::twips_in_range(v)) cx.fail("value out of range");
   return static_cast<float>(v);
 }
 
-template <class J>
-bool checked_bool(const J& j, const Context& cx) {
+bool checked_bool(const json& j, const Context& cx) {
   if (type(j) != Type::boolean) cx.fail("expected true or false");
   return boolean(j);
 }
 
-template <class J>
-FontRef parse_font(const J& j, const Context& cx) {
+FontRef parse_font(const json& j, const Context& cx) {
   if (type(j) != Type::object) cx.fail("expected a font object");
   Font f;
   each_member(j, [&](std::string_view k, const auto& v) {
@@ -227,8 +183,7 @@ PictureRef picture_file(const std::string& rel, const Context& cx) {
   }
 }
 
-template <class J>
-PictureRef parse_picture(const J& j, const Context& cx) {
+PictureRef parse_picture(const json& j, const Context& cx) {
   if (j.size() != 1) cx.fail("a picture is {\"png\": BASE64} or {\"file\": PATH}");
   if (const auto data = member(j, "png")) {
     if (type(*data) != Type::string) cx.fail("expected base64 text under \"png\"");
@@ -248,8 +203,7 @@ PictureRef parse_picture(const J& j, const Context& cx) {
   cx.fail("a picture is {\"png\": BASE64} or {\"file\": PATH}");
 }
 
-template <class J>
-Variant parse_value(const J& j, const Context& cx) {
+Variant parse_value(const json& j, const Context& cx) {
   switch (type(j)) {
     case Type::null:
       return Nothing{};
@@ -275,8 +229,7 @@ Variant parse_value(const J& j, const Context& cx) {
 
 // A saved property's value, of the member's own type: what a save writes for it, and nothing the
 // control would have to convert.
-template <class J>
-Variant typed_value(const Member& m, const J& j, const Context& cx) {
+Variant typed_value(const Member& m, const json& j, const Context& cx) {
   switch (m.type) {
     case ValueType::string:
       return checked_string(j, cx);
@@ -313,8 +266,7 @@ Variant typed_value(const Member& m, const J& j, const Context& cx) {
   }
 }
 
-template <class J>
-Control parse_control(const J& j, Context cx) {
+Control parse_control(const json& j, Context cx) {
   if (type(j) != Type::object) cx.fail("each control must be an object");
   Control c;
   if (const auto name = member(j, "Name")) {
@@ -457,8 +409,7 @@ json parse_object(const std::string& text, Context cx, const char* not_an_object
 }
 
 // The form in a document the text was read into.
-template <class J>
-Form form_of(const J& doc, Context& cx) {
+Form form_of(const json& doc, Context& cx) {
   Form form;
   form.font = std::make_shared<const Font>();
   if (const auto section = member(doc, "Form")) {
@@ -522,8 +473,7 @@ Form form_of(const J& doc, Context& cx) {
   return form;
 }
 
-template <class J>
-Properties properties_of(const J& doc, Context& cx) {
+Properties properties_of(const json& doc, Context& cx) {
   Properties out;
   each_member(doc, [&](std::string_view k, const auto& v) {
     cx.key = k;
@@ -532,59 +482,20 @@ Properties properties_of(const J& doc, Context& cx) {
   return out;
 }
 
-// The form reader's own document of the text, when it is an object it could read; nullopt sends
-// the text to the library.
-std::optional<json_reader::Document> quick_document(const std::string& text) {
-  if (text.size() > kMaxFileBytes) return std::nullopt;
-  auto doc = json_reader::Document::read(text);
-  if (!doc || !doc->root().is_object()) return std::nullopt;
-  return doc;
-}
-
 }  // namespace
 
 Form parse(const std::string& text, const std::string& folder, const std::string& name) {
-  // The quick reading gives what the library's would or it gives up; on any failure the
-  // library's reading runs from the start, so every message is the one it has always been.
-  if (const auto doc = quick_document(text)) {
-    try {
-      Context cx{name, folder, "", ""};
-      return form_of(doc->root(), cx);
-    } catch (const Error&) {
-    }
-  }
-  return detail::parse_with_library(text, folder, name);
-}
-
-Properties parse_properties(const std::string& text, const std::string& folder,
-                            const std::string& name) {
-  if (const auto doc = quick_document(text)) {
-    try {
-      Context cx{name, folder, "", ""};
-      return properties_of(doc->root(), cx);
-    } catch (const Error&) {
-    }
-  }
-  return detail::parse_properties_with_library(text, folder, name);
-}
-
-namespace detail {
-
-Form parse_with_library(const std::string& text, const std::string& folder,
-                        const std::string& name) {
   Context cx{name, folder, "", ""};
   const json doc = parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"");
   return form_of(doc, cx);
 }
 
-Properties parse_properties_with_library(const std::string& text, const std::string& folder,
-                                         const std::string& name) {
+Properties parse_properties(const std::string& text, const std::string& folder,
+                            const std::string& name) {
   Context cx{name, folder, "", ""};
   const json doc = parse_object(text, cx, "expected a JSON object of saved properties");
   return properties_of(doc, cx);
 }
-
-}  // namespace detail
 
 Form load(const std::string& path) {
   std::error_code ec;
