@@ -18,6 +18,7 @@
 #include "host/common/forms/limits.h"
 #include "host/common/forms/property_names.h"
 #include "host/common/png.h"
+#include "host/common/utf8.h"
 
 namespace brelund::forms {
 
@@ -315,11 +316,11 @@ Control parse_control(const json& j, Context cx) {
 std::string position(const std::string& text, std::size_t byte) {
   byte = std::min(byte, text.size());
   std::size_t line = 1, column = 1;
-  for (std::size_t i = 0; i < byte; ++i) {
+  for (std::size_t i = 0; i < byte; i += utf8::step(text, i).bytes) {
     if (text[i] == '\n') {
       ++line;
       column = 1;
-    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+    } else {
       ++column;
     }
   }
