@@ -30,10 +30,32 @@ std::string picture_text(const Picture& p) {
   return p.handle == 0 ? std::string() : base64::encode(png::encode(p.width, p.height, p.pixels));
 }
 
+// An object of our own keys, each given once, in the order given: built member by member, as a
+// brace list would copy every value on the way in (most of a large form's save).
+class Object {
+ public:
+  explicit Object(std::size_t members) { members_.reserve(members); }
+  Object& add(const char* key, json value) {
+    members_.emplace_back(key, std::move(value));
+    return *this;
+  }
+  json take() { return json(std::move(members_)); }
+
+ private:
+  json::object_t members_;
+};
+
 json font_json(const Font& f) {
-  return json{{"Name", f.name},     {"Size", f.size},           {"Bold", f.bold},
-              {"Italic", f.italic}, {"Underline", f.underline}, {"Strikethrough", f.strikethrough},
-              {"Weight", f.weight}, {"Charset", f.charset}};
+  return Object(8)
+      .add("Name", f.name)
+      .add("Size", f.size)
+      .add("Bold", f.bold)
+      .add("Italic", f.italic)
+      .add("Underline", f.underline)
+      .add("Strikethrough", f.strikethrough)
+      .add("Weight", f.weight)
+      .add("Charset", f.charset)
+      .take();
 }
 
 json value_json(const std::string& key, const Variant& v) {
@@ -61,26 +83,35 @@ json value_json(const std::string& key, const Variant& v) {
 }  // namespace
 
 std::string to_json(const Form& form) {
-  json f{{"Caption", form.caption},
-         {"Width", num::shortest(form.width)},
-         {"Height", num::shortest(form.height)},
-         {"BackColor", colour_text(form.back_color)}};
-  if (form.font) f["Font"] = font_json(*form.font);
-  json controls = json::array();
+  Object form_section(5);
+  form_section.add("Caption", form.caption)
+      .add("Width", num::shortest(form.width))
+      .add("Height", num::shortest(form.height))
+      .add("BackColor", colour_text(form.back_color));
+  if (form.font) form_section.add("Font", font_json(*form.font));
+  json::array_t control_list;
+  control_list.reserve(form.controls.size());
   for (const auto& c : form.controls) {
+    // A key given twice keeps its place and its last value, as a property bag would.
     json props = json::object();
     for (const auto& [k, v] : c.properties) props[k] = value_json(k, v);
-    controls.push_back(json{{"Name", c.name},
-                            {"Left", num::shortest(c.left)},
-                            {"Top", num::shortest(c.top)},
-                            {"Width", num::shortest(c.width)},
-                            {"Height", num::shortest(c.height)},
-                            {"Default", c.is_default},
-                            {"Cancel", c.is_cancel},
-                            {"Properties", props}});
+    control_list.push_back(Object(8)
+                               .add("Name", c.name)
+                               .add("Left", num::shortest(c.left))
+                               .add("Top", num::shortest(c.top))
+                               .add("Width", num::shortest(c.width))
+                               .add("Height", num::shortest(c.height))
+                               .add("Default", c.is_default)
+                               .add("Cancel", c.is_cancel)
+                               .add("Properties", std::move(props))
+                               .take());
   }
+  json doc =
+      Object(2).add("Form", form_section.take()).add("Controls", std::move(control_list)).take();
+  const json& f = doc["Form"];
+  json& controls = doc["Controls"];
   try {
-    return json{{"Form", f}, {"Controls", controls}}.dump(2) + "\n";
+    return doc.dump(2) + "\n";
   } catch (const json::type_error&) {
     // Only text that is not UTF-8 fails here; name where it is rather than writing it mangled.
     auto check = [](const json& j, const std::string& control, const std::string& key) {
