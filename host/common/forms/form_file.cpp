@@ -350,63 +350,93 @@ std::string malformed(const std::string& text, const json::exception& e) {
   return "malformed JSON at " + position(text, at) + ": " + what;
 }
 
-// Notes the first key that an object holds twice, with the control it is in: the library would
-// keep one of them without a word.
-struct DuplicateKeys {
-  struct Level {
-    bool array = false;
-    std::size_t index = 0;  // elements of an array seen so far
-    std::string key;        // the member being read, in an object
-    std::vector<std::string> keys;
-  };
-  std::vector<Level> stack;
-  std::optional<std::pair<std::string, std::string>> found;  // control, key
+// Reads the text into a document as the library's own parse does, through its event interface,
+// and notes the first key that an object holds twice, with the control it is in: the library
+// would keep one of them without a word.
+class Reader {
+ public:
+  json root;
+  std::optional<std::pair<std::string, std::string>> duplicate;  // control, key
 
-  bool operator()(int, json::parse_event_t event, json& parsed) {
-    using E = json::parse_event_t;
-    if (found) return true;
-    if ((event == E::object_start || event == E::array_start || event == E::value) &&
-        !stack.empty() && stack.back().array)
-      ++stack.back().index;
-    if (event == E::object_start || event == E::array_start) {
-      stack.push_back({event == E::array_start, 0, "", {}});
-    } else if (event == E::object_end || event == E::array_end) {
-      if (!stack.empty()) stack.pop_back();
-    } else if (event == E::key && !stack.empty()) {
-      auto& level = stack.back();
-      const std::string& key = parsed.get_ref<const std::string&>();
-      if (std::find(level.keys.begin(), level.keys.end(), key) != level.keys.end())
-        found = {control(), stack.size() == 2 && stack[0].key == "Form" ? "Form." + key : key};
-      level.keys.push_back(key);
-      level.key = key;
-    }
+  bool null() { return place(nullptr), true; }
+  bool boolean(bool v) { return place(v), true; }
+  bool number_integer(json::number_integer_t v) { return place(v), true; }
+  bool number_unsigned(json::number_unsigned_t v) { return place(v), true; }
+  bool number_float(json::number_float_t v, const std::string&) { return place(v), true; }
+  bool string(std::string& v) { return place(std::move(v)), true; }
+  bool binary(json::binary_t& v) { return place(json::binary(std::move(v))), true; }
+  bool start_object(std::size_t) {
+    stack_.push_back({place(json::value_t::object), 0, {}});
     return true;
+  }
+  bool start_array(std::size_t) {
+    stack_.push_back({place(json::value_t::array), 0, {}});
+    return true;
+  }
+  bool end_object() { return stack_.pop_back(), true; }
+  bool end_array() { return stack_.pop_back(), true; }
+  bool key(std::string& k) {
+    auto& members = stack_.back().value->get_ref<json::object_t&>();
+    auto it = members.find(k);
+    if (it != members.end() && !duplicate)
+      duplicate = {control(), stack_.size() == 2 && stack_[0].key == "Form" ? "Form." + k : k};
+    if (stack_.size() == 1) stack_[0].key = k;
+    if (it == members.end()) it = members.emplace(std::move(k), nullptr).first;
+    slot_ = &it->second;
+    return true;
+  }
+  // The library's own exception, of its own type, as its parse throws it.
+  template <class Exception>
+  bool parse_error(std::size_t, const std::string&, const Exception& e) {
+    throw e;
+  }
+
+ private:
+  struct Level {
+    json* value;
+    std::size_t index;  // elements of an array placed so far
+    std::string key;    // the member being read, kept at the top level only
+  };
+
+  template <class V>
+  json* place(V&& v) {
+    if (stack_.empty()) return &(root = json(std::forward<V>(v)));
+    Level& top = stack_.back();
+    if (top.value->is_array()) {
+      ++top.index;
+      auto& elements = top.value->get_ref<json::array_t&>();
+      return &elements.emplace_back(std::forward<V>(v));
+    }
+    *slot_ = json(std::forward<V>(v));
+    return slot_;
   }
   // "#N" inside the N-th element of Controls.
   std::string control() const {
-    if (stack.size() >= 3 && stack[0].key == "Controls" && stack[1].array)
-      return "#" + std::to_string(stack[1].index);
+    if (stack_.size() >= 3 && stack_[0].key == "Controls" && stack_[1].value->is_array())
+      return "#" + std::to_string(stack_[1].index);
     return "";
   }
+
+  std::vector<Level> stack_;
+  json* slot_ = nullptr;  // the member whose key was read last
 };
 
 // The text as one JSON object, or an error saying what is wrong with it.
 json parse_object(const std::string& text, Context cx, const char* not_an_object) {
   if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
-  json doc;
-  DuplicateKeys duplicates;
+  Reader reader;
   try {
-    doc = json::parse(text, std::ref(duplicates));
+    json::sax_parse(text, &reader);
   } catch (const json::exception& e) {  // also out_of_range: a number too large for a double
     cx.fail(malformed(text, e));
   }
-  if (duplicates.found) {
-    cx.control = duplicates.found->first;
-    cx.key = duplicates.found->second;
+  if (reader.duplicate) {
+    cx.control = reader.duplicate->first;
+    cx.key = reader.duplicate->second;
     cx.fail("the key is given twice");
   }
-  if (!doc.is_object()) cx.fail(not_an_object);
-  return doc;
+  if (!reader.root.is_object()) cx.fail(not_an_object);
+  return std::move(reader.root);
 }
 
 // The form in a document the text was read into.
