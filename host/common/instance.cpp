@@ -98,10 +98,10 @@ Status Instance::save(PropertyBag& bag) {
 }
 
 Status Instance::resize(float width_twips, float height_twips) {
-  // A size that does not change is no resize: a window gets no size message then, and a layout
-  // pass that hands every child its old size again must not raise Resize or repaint.
-  if (width_twips == surface_.width() && height_twips == surface_.height()) return {};
+  // A window system sends no size message when the size stays, so no host raises Resize then:
+  // the same script gives the same lines everywhere, and nothing is repainted for nothing.
   return step([&] {
+    if (width_twips == surface_.width() && height_twips == surface_.height()) return;
     surface_.set_size(width_twips, height_twips);
     control_.Resize();
   });
