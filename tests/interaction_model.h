@@ -126,16 +126,16 @@ struct Model {
 
   void apply(Note note, int button = 0, int key = 0) {
     const bool presses = key == 32 || (is_cancel && key == 27) || (is_default && key == 13);
-    const Facts f{button == 1,
-                  button == 0,
-                  over,
-                  timer,
-                  H,
-                  P,
-                  presses,
-                  presses || key == 13,
-                  key == 13 || key == 32 || key == 27,
-                  armed != 0 && armed == key};
+    const Facts f{.left = button == 1,
+                  .still = button == 0,
+                  .over = over,
+                  .timer = timer,
+                  .h = H,
+                  .p = P,
+                  .presses = presses,
+                  .arms = presses || key == 13,  // Enter arms any focused button
+                  .release_key = key == 13 || key == 32 || key == 27,
+                  .armed = armed != 0 && armed == key};
     const auto holds = [](Is cell, bool fact) {
       return cell == Is::any || (cell == Is::yes) == fact;
     };
