@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
+#include <regex>
+#include <set>
 #include <string>
 
+#include "control/event_table.h"
 #include "control/property_table.h"
 #include "trace_support.h"
 
