@@ -331,7 +331,7 @@ class BotonObject final : public _Boton,
   Surface surface_{*this};
   Label label_;
   Image pic_;
-  MaskCanvas mask_;
+  MaskImage mask_;
   Timer timer_;
   Platform platform_;
   EventPoint events_{static_cast<_Boton&>(*this), *this};
