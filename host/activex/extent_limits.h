@@ -9,8 +9,11 @@
 namespace brelund::ax {
 
 inline constexpr long long kMaxSidePixels = 4096;
-// The same cap in the HIMETRIC units of SetExtent (at 96 pixels per inch).
-inline constexpr long long kMaxSideHimetric = kMaxSidePixels * 2540 / 96;
+// The same cap in the HIMETRIC units of SetExtent, at `dpi` logical pixels per inch (108373 at
+// 96).
+inline constexpr long long max_side_himetric(int dpi) noexcept {
+  return kMaxSidePixels * 2540 / (dpi > 0 ? dpi : 96);
+}
 
 inline bool extent_fits(long long width, long long height, long long max) noexcept {
   return width >= 0 && height >= 0 && width <= max && height <= max;
