@@ -9,10 +9,12 @@
 namespace brelund::ax {
 
 inline constexpr long long kMaxSidePixels = 4096;
-// The same cap in the HIMETRIC units of SetExtent, at `dpi` logical pixels per inch (108373 at
-// 96).
+// The same cap in the HIMETRIC units of SetExtent, at `dpi` logical pixels per inch: what a
+// container asks for the largest side, rounded to nearest as it rounds (108373 at 96, 72249 at
+// 144).
 inline constexpr long long max_side_himetric(int dpi) noexcept {
-  return kMaxSidePixels * 2540 / (dpi > 0 ? dpi : 96);
+  const long long d = dpi > 0 ? dpi : 96;
+  return (kMaxSidePixels * 2540 * 2 + d) / (2 * d);
 }
 
 inline bool extent_fits(long long width, long long height, long long max) noexcept {

@@ -150,10 +150,11 @@ void container_part(int dpi) {
     check_twips(s->scale_width, kWidth * 15.0f, "ScaleWidth: 15 twips to each pixel asked for");
     check_twips(s->scale_height, kHeight * 15.0f, "ScaleHeight: 15 twips to each pixel asked for");
   }
-  // The cap is 4096 pixels whatever the DPI: in HIMETRIC, 4096 pixels' worth rounded down.
-  SIZEL cap{4096 * 2540 / dpi, 100}, over{4096 * 2540 / dpi + 1, 100};
+  // The cap is 4096 pixels whatever the DPI, as a container computes them.
+  SIZEL cap{MulDiv(4096, 2540, dpi), 100}, over{MulDiv(4096, 2540, dpi) + 1, 100};
   CHECK_HR(ole->SetExtent(DVASPECT_CONTENT, &cap), S_OK, "4096 pixels wide");
-  CHECK_HR(ole->SetExtent(DVASPECT_CONTENT, &over), E_INVALIDARG, "over 4096 pixels wide");
+  check_twips(state_of(d.get())->scale_width, 4096 * 15.0f, "4096 pixels are 61440 twips");
+  CHECK_HR(ole->SetExtent(DVASPECT_CONTENT, &over), E_INVALIDARG, "a HIMETRIC more");
   CHECK_HR(ole->SetExtent(DVASPECT_CONTENT, &asked), S_OK, "SetExtent again");
 
   Sink sink;
