@@ -387,7 +387,7 @@ test("the playground loads with no console error, and its button logs its events
 test("a missing or wrong core gives one error that names the address tried", async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-nocore-"));
   try {
-    for (const f of ["brelund.mjs", "dom.mjs", "brelund-core.mjs"]) {
+    for (const f of ["brelund.mjs", "dom.mjs", "element.mjs", "brelund-core.mjs"]) {
       fs.mkdirSync(path.join(dir, "missing"), { recursive: true });
       fs.mkdirSync(path.join(dir, "html"), { recursive: true });
       fs.copyFileSync(path.join(pkg, f), path.join(dir, "missing", f));
