@@ -302,3 +302,47 @@ test("removing the element releases its control; moving it keeps it", async () =
   assert.deepEqual(r, { moved: true, released: true, back: "kept" });
   assert.deepEqual(errors, []);
 });
+
+test("React in StrictMode mounts, updates and unmounts the element with no wrapper", async () => {
+  const { build } = await import("esbuild");
+  const dir = fs.mkdtempSync(path.join(here, ".react-"));
+  try {
+    fs.writeFileSync(path.join(dir, "app.mjs"), `
+      import "brelund";
+      import { StrictMode, createElement as h, useState } from "react";
+      import { createRoot } from "react-dom/client";
+      window.log = [];
+      function App() {
+        const [n, setN] = useState(0);
+        window.bump = () => setN((v) => v + 1);
+        return h("brelund-boton", { id: "r", caption: "R" + n, ref: (el) => { window.el = el; } });
+      }
+      const root = createRoot(document.getElementById("root"));
+      root.render(h(StrictMode, null, h(App)));
+      window.unmount = () => root.unmount();
+    `);
+    await build({ entryPoints: [path.join(dir, "app.mjs")], bundle: true, format: "esm",
+      outfile: path.join(dir, "app.js"), logLevel: "silent",
+      alias: { brelund: path.join(pkg, "brelund.mjs") }, define: { "process.env.NODE_ENV": '"development"' },
+      loader: { ".wasm": "file" } });
+    fs.copyFileSync(path.join(pkg, "brelund-core.wasm"), path.join(dir, "brelund-core.wasm"));
+    fs.writeFileSync(path.join(dir, "index.html"),
+      '<!doctype html><link rel="icon" href="data:,"><div id="root"></div><script type="module" src="app.js"></script>');
+    errors = [];
+    page = await openPage(chromium.browser, `${server.url}/test/${path.basename(dir)}/index.html`, errors);
+    await page.waitForFunction(() => window.el?.boton?.get("Caption") === "R0");
+    await page.evaluate(() => window.bump());
+    await page.waitForFunction(() => window.el.boton.get("Caption") === "R1");
+    const r = await page.evaluate(async () => {
+      const first = window.el.boton;
+      const mounted = document.querySelectorAll("[data-boton]").length;
+      window.unmount();
+      await new Promise((ok) => setTimeout(ok, 20));
+      return { mounted, released: first.destroyed, left: document.querySelectorAll("[data-boton]").length };
+    });
+    assert.deepEqual(r, { mounted: 1, released: true, left: 0 });
+    assert.deepEqual(errors, []);
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
