@@ -152,14 +152,34 @@ function pointerAway(e) {
   for (const view of live) view.pointerAway();
 }
 
+// A new device pixel ratio: the media query of the old one stops matching (and a zoom also
+// resizes the window in CSS pixels).
+let ratioQuery = null;
+function ratioCheck() {
+  for (const view of live) view.ratioCheck();
+}
+function watchRatio() {
+  ratioQuery?.removeEventListener("change", ratioChanged);
+  ratioQuery = live.size ? matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`) : null;
+  ratioQuery?.addEventListener("change", ratioChanged);
+}
+function ratioChanged() {
+  watchRatio();
+  ratioCheck();
+}
+
 function listenToPage() {
   if (live.size !== 1) return;
+  window.addEventListener("resize", ratioCheck);
+  watchRatio();
   document.addEventListener("keydown", windowKey);
   document.addEventListener("pointermove", trackPointer, { capture: true, passive: true });
   document.addEventListener("pointerout", pointerAway, { capture: true, passive: true });
 }
 function leavePage() {
   if (live.size !== 0) return;
+  window.removeEventListener("resize", ratioCheck);
+  watchRatio();
   document.removeEventListener("keydown", windowKey);
   document.removeEventListener("pointermove", trackPointer, { capture: true });
   document.removeEventListener("pointerout", pointerAway, { capture: true });
@@ -185,7 +205,6 @@ export class View {
     this.shape.append(this.face, this.pic, this.caption);
     this.timer = null;
     this.ratio = 0;
-    this.ratioQuery = null;
     this.pointerClick = false;
     this.dispatching = false;
     this.saved = null;
@@ -218,13 +237,11 @@ export class View {
       el.addEventListener(name, fn, name === "click" ? { capture: true } : undefined);
     live.add(this);
     listenToPage();
-    this.#watchRatio();
   }
 
   detach() {
     clearInterval(this.timer);
     this.timer = null;
-    this.ratioQuery?.removeEventListener("change", this.ratioChanged);
     const el = this.element;
     for (const [name, fn] of Object.entries(this.handlers))
       el.removeEventListener(name, fn, name === "click" ? { capture: true } : undefined);
@@ -327,18 +344,11 @@ export class View {
     this.button._enabledChanged?.(on);
   }
 
-  // The page redraws the face at the device's resolution when the ratio changes (a zoom, a
-  // window moved to another screen).
-  #watchRatio() {
-    const ratio = window.devicePixelRatio || 1;
-    this.ratioQuery?.removeEventListener("change", this.ratioChanged);
-    this.ratioChanged ??= () => {
-      this.#watchRatio();
-      const page = this.button._page();
-      if (page) this.#showFace(page);
-    };
-    this.ratioQuery = matchMedia(`(resolution: ${ratio}dppx)`);
-    this.ratioQuery.addEventListener("change", this.ratioChanged);
+  // The face is drawn again at the device's resolution when the ratio changes (a zoom, a window
+  // moved to another screen).
+  ratioCheck() {
+    const page = this.button._page();
+    if (page && (window.devicePixelRatio || 1) !== this.ratio) this.#showFace(page);
   }
 
   #showFace(page) {
@@ -348,12 +358,14 @@ export class View {
       el.style.width = `${w}px`;
       el.style.height = `${h}px`;
     }
-    const shape = page.shape();
+    // Whole device pixels: the canvas's pixels are the screen's, never smoothed by the browser.
+    // The face's logical pixels are drawn as blocks of device pixels, edges kept sharp, and the
+    // shape is cut in device pixels.
+    const ratio = window.devicePixelRatio || 1;
+    this.ratio = ratio;
+    const shape = page.shape(ratio);
     this.shape.style.clipPath = shape ? `path("${shape}")` : "";
     Object.assign(this.shape.style, { width: `${w}px`, height: `${h}px` });
-    // Whole device pixels: the canvas's pixels are the screen's, never smoothed by the browser.
-    // The face's logical pixels are drawn as blocks of device pixels, edges kept sharp.
-    const ratio = window.devicePixelRatio || 1;
     const dw = Math.round(w * ratio), dh = Math.round(h * ratio);
     if (this.face.width !== dw) this.face.width = dw;
     if (this.face.height !== dh) this.face.height = dh;
@@ -362,6 +374,8 @@ export class View {
     const logical = new ImageData(new Uint8ClampedArray(page.face()), w, h);
     const ctx = this.face.getContext("2d");
     if (dw === w && dh === h) return ctx.putImageData(logical, 0, 0);
+    // The finer shape decides what is cut: a logical pixel it only partly keeps is drawn.
+    for (let i = 3; i < logical.data.length; i += 4) logical.data[i] = 255;
     this.logical ??= document.createElement("canvas");
     this.logical.width = w;
     this.logical.height = h;

@@ -160,7 +160,7 @@ class Page {
     const auto& rgba = button_->face_rgba();
     return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
   }
-  std::string shape() { return button_->shape_path(); }
+  std::string shape(double ratio) { return button_->shape_path(ratio); }
   val caption() {
     Label& l = button_->label();
     val out = val::object();

@@ -218,6 +218,23 @@ test("the face has the device's pixels, and the CSS box is the button's extent",
     return true;
   });
   assert.ok(sharp);
+  // The corners step in device pixels: the shape has half-pixel edges, and more steps than the
+  // same shape at a ratio of 1.
+  const steps = () => page.$eval("#save [data-boton-shape]", (el) => el.style.clipPath.split("M").length - 1);
+  const shape = await page.$eval("#save [data-boton-shape]", (el) => el.style.clipPath);
+  assert.match(shape, /\d\.5[ HVZ]/);
+  const fine = await steps();
+  // A new ratio (a zoom, another screen) draws the face and the shape again. The emulated
+  // ratio sends neither the media query's change nor a resize, so the test sends the resize.
+  const newRatio = async (deviceScaleFactor) => {
+    await page.setViewport({ width: 800, height: 600, deviceScaleFactor });
+    await page.evaluate(() => window.dispatchEvent(new Event("resize")));
+  };
+  await newRatio(1);
+  await page.waitForFunction(() => document.querySelector("#save canvas").width === 81);
+  assert.ok(fine > await steps(), `${fine} steps at 2, no more at 1`);
+  await newRatio(3);
+  await page.waitForFunction(() => document.querySelector("#save canvas").width === 243);
   // CSS sizes the button: Resize is raised and the control takes the new extent; the author's
   // position wins over the element's own.
   await page.$eval("#save", (el) => {
