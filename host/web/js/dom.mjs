@@ -205,6 +205,7 @@ export class View {
     this.shape.append(this.face, this.pic, this.caption);
     this.timer = null;
     this.ratio = 0;
+    this.ownName = null;
     this.pointerClick = false;
     this.dispatching = false;
     this.saved = null;
@@ -426,9 +427,11 @@ export class View {
     const el = this.element;
     if (tip) el.title = tip;
     else if (this.saved.attributes.title === null) el.removeAttribute("title");
-    if (this.saved.attributes["aria-label"] !== null) return;
-    const name = this.captionName || tip;
-    if (name) el.setAttribute("aria-label", name);
+    // A name the page wrote (before or since) is the page's, and stays.
+    const current = el.getAttribute("aria-label");
+    if (current !== null && current !== this.ownName) return;
+    this.ownName = this.captionName || tip || null;
+    if (this.ownName) el.setAttribute("aria-label", this.ownName);
     else el.removeAttribute("aria-label");
   }
 

@@ -164,6 +164,13 @@ test("axe-core finds no violation, and the accessibility tree names every button
   });
   assert.deepEqual(buttons, [["Save", false, true], ["Reset", false, true], ["A & B second line", false, true],
     ["Open", false, true], ["Off", true, false]]);
+  // The page's own name wins, also over a later caption.
+  const named = await page.$eval("#pic", (el) => {
+    el.setAttribute("aria-label", "Open the file");
+    el.boton.set("Caption", "&Open");
+    return el.getAttribute("aria-label");
+  });
+  assert.equal(named, "Open the file");
   assert.deepEqual(errors, []);
 });
 
