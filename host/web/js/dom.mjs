@@ -367,7 +367,9 @@ export class View {
     const shape = page.shape(ratio);
     this.shape.style.clipPath = shape ? `path("${shape}")` : "";
     Object.assign(this.shape.style, { width: `${w}px`, height: `${h}px` });
-    const dw = Math.round(w * ratio), dh = Math.round(h * ratio);
+    // A canvas side has at most 32767 pixels: a huge button is drawn coarser, never not at all.
+    const scale = Math.min(ratio, 32767 / Math.max(w, h, 1));
+    const dw = Math.round(w * scale), dh = Math.round(h * scale);
     if (this.face.width !== dw) this.face.width = dw;
     if (this.face.height !== dh) this.face.height = dh;
     Object.assign(this.face.style, { width: `${w}px`, height: `${h}px` });

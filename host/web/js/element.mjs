@@ -140,7 +140,11 @@ export function defineElement(Boton, loadCore) {
       // that moving it keeps its control; what it was is kept for when it comes back.
       queueMicrotask(() => {
         if (this.isConnected || !this.#boton) return;
-        this.#entry = this.#boton.save();
+        try {
+          this.#entry = this.#boton.save();
+        } catch (error) {
+          this.#error(error);
+        }
         this.#release();
       });
     }

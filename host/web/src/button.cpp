@@ -83,18 +83,6 @@ std::string path_of_runs(ForEachRun&& for_each_run, double unit) {
   return out.empty() ? "M0 0Z" : out;
 }
 
-shape::Region scaled(const shape::Region& r, double ratio) {
-  const auto at = [ratio](int v) { return static_cast<int>(std::lround(v * ratio)); };
-  shape::Region big = r;
-  big.left = at(r.left);
-  big.top = at(r.top);
-  big.right = at(r.right);
-  big.bottom = at(r.bottom);
-  big.ellipse_width = at(r.ellipse_width);
-  big.ellipse_height = at(r.ellipse_height);
-  return big;
-}
-
 }  // namespace
 
 std::string Button::shape_path(double ratio) const {
@@ -128,7 +116,7 @@ std::string Button::shape_path(double ratio) const {
   const int dh = static_cast<int>(std::lround(height * ratio));
   std::vector<std::vector<std::pair<int, int>>> spans(static_cast<std::size_t>(std::max(dh, 0)));
   for (const shape::Region& r : *regions)
-    shape::for_each_span(scaled(r, ratio), [&](int y, int l, int rr) {
+    shape::for_each_span(shape::scaled(r, ratio), [&](int y, int l, int rr) {
       l = std::max(l, 0);
       rr = std::min(rr, dw);
       if (y >= 0 && y < dh && l < rr) spans[static_cast<std::size_t>(y)].emplace_back(l, rr);

@@ -8,21 +8,14 @@ import fs from "node:fs";
 import path from "node:path";
 import { createRequire } from "node:module";
 import { fileURLToPath } from "node:url";
-import { serve, launch, openPage } from "./harness.mjs";
+import { openPage, startBrowser } from "./harness.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const pkg = process.env.BRELUND_WEB_PACKAGE;
-let server, chromium, page, errors;
+let server, chromium, browser, page, errors;
 
-before(async () => {
-  assert.ok(pkg && fs.existsSync(path.join(pkg, "brelund-core.wasm")), `no package at ${pkg}`);
-  server = await serve({ "/pkg/": pkg, "/test/": here });
-  chromium = await launch();
-});
-after(async () => {
-  await chromium?.close();
-  server?.close();
-});
+before(async () => ({ server, chromium } = browser = await startBrowser()));
+after(() => browser?.close());
 
 async function freshPage() {
   errors = [];
@@ -252,6 +245,11 @@ test("the face has the device's pixels, and the CSS box is the button's extent",
   assert.equal(await page.$eval("#save", (el) => el.boton.save().Height), 40 * 15);
   assert.ok(events(await log()).includes("save:Resize"));
   assert.equal(await page.$eval("#save", (el) => getComputedStyle(el).position), "absolute");
+  // A huge CSS box is bounded as resize() bounds it, and still drawn.
+  await page.$eval("#save", (el) => (el.style.width = "100000px"));
+  await page.waitForFunction(() => document.getElementById("save").boton.save().Width > 140 * 15);
+  const huge = await page.$eval("#save", (el) => [el.boton.save().Width / 15, el.querySelector("canvas").width]);
+  assert.ok(huge[0] <= 100000 && huge[1] > 0 && huge[1] <= 32767, `${huge}`);
   assert.deepEqual(errors, []);
 });
 
