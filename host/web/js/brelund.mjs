@@ -148,15 +148,16 @@ export class Boton {
     this.#check(r.status);
     return JSON.parse(r.form).Controls[0];
   }
-  // An entry as save() gives it (an object or its JSON text): extent, Default, Cancel and the
-  // properties it holds are applied; what it leaves out keeps its value. A failure names the
-  // key and leaves the button as it was.
+  // An entry as save() gives it (an object or its JSON text). The extent, Default and Cancel
+  // it leaves out keep their values; its Properties are the whole saved set, as in a form file
+  // (a property it leaves out has its default value, as save() leaves default values out). A
+  // failure names the key and leaves the button as it was.
   load(entry) {
     const object = typeof entry === "string" ? JSON.parse(entry) : entry;
     if (object === null || typeof object !== "object" || Array.isArray(object))
       throw new TypeError("Boton: a saved entry is an object");
     const before = this.save();
-    const merged = { ...before, ...object, Properties: { ...before.Properties, ...object.Properties } };
+    const merged = { ...before, Properties: {}, ...object };
     try {
       this.#apply(merged);
     } catch (error) {

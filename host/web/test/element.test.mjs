@@ -277,19 +277,21 @@ test("a refused value leaves the old one, load keeps what the entry lacks, destr
     el.setAttribute("back-color", "rgb(1, 2, 3)");
     out.backColor = b.get("BackColor");
     b.default = true;
+    // What the entry leaves out of the extent and the form's keys stays; its properties are
+    // the whole set (RoundSize, left out, is back to its default).
     b.load({ Properties: { Caption: "loaded" } });
     out.afterLoad = [b.get("Caption"), b.save().Width, b.get("RoundSize"), b.default];
     try {
-      b.load({ Properties: { Caption: "half", RoundSize: "big" } });
+      b.load({ Width: 3000, Properties: { Caption: "half", RoundSize: "big" } });
     } catch (e) {
       out.loadError = e.number;
     }
-    out.afterFailedLoad = [b.get("Caption"), b.get("RoundSize")];
+    out.afterFailedLoad = [b.get("Caption"), b.get("RoundSize"), b.save().Width];
     return out;
   });
   assert.deepEqual(r, { error: 6, light: 45, caption: "after", attributeErrors: [13], roundSize: 20,
-    roundSizeAfter: 7, backColor: 0x030201, afterLoad: ["loaded", 120 * 15, 7, true],
-    loadError: 380, afterFailedLoad: ["loaded", 7] });
+    roundSizeAfter: 7, backColor: 0x030201, afterLoad: ["loaded", 120 * 15, 20, true],
+    loadError: 380, afterFailedLoad: ["loaded", 20, 120 * 15] });
   // Boton.create on a plain element, then destroy(): the element as it was.
   const plain = await page.evaluate(async () => {
     const { Boton } = await import("/pkg/brelund.mjs");
