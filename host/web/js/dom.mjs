@@ -81,12 +81,16 @@ function plainKey(e) {
 // The buttons of the form `from` is in (its <form>, or the page outside every form), shown, in
 // order: a key in one form never reaches another form's buttons.
 function buttonsOf(from) {
-  const form = from?.closest?.("form") ?? null;
-  const scope = form ?? document;
-  return [...scope.querySelectorAll("[data-boton]")].filter(
-    (el) => el.boton && !el.boton.destroyed && el.getClientRects().length > 0 &&
-      (el.closest("form") ?? null) === form,
+  const form = formOf(from);
+  return [...document.querySelectorAll("[data-boton]")].filter(
+    (el) => el.boton && !el.boton.destroyed && el.getClientRects().length > 0 && formOf(el) === form,
   );
+}
+// The form an element belongs to: a field's or a <brelund-boton>'s own (which a form="" attribute
+// may name), else the <form> around it.
+function formOf(el) {
+  if (!el) return null;
+  return "form" in el ? el.form : el.closest("form");
 }
 
 // Which button of the form Enter or Escape at `from` presses, by the rule every host shares

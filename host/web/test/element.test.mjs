@@ -63,10 +63,26 @@ test("in a form it submits with its name and value, resets the form, and answers
   await page.$eval("#save", (el) => el.addEventListener("click", (e) => e.preventDefault(), { once: true }));
   await page.mouse.click(save.left + 6, save.y);
   assert.deepEqual(events(await log()), ["save:Click", "save:click"]);
-  // Enter in the field is the default button's; Escape the cancel button's.
+  // A tap is a click too, once.
+  await page.touchscreen.tap(save.left + 6, save.y);
+  await settle();
+  assert.deepEqual(events(await log()).filter((e) => !e.includes(":Key")), ["save:Click", "save:click", "form:submit"]);
+  // Enter in the field is the default button's.
   await page.focus("#name");
   await page.keyboard.press("Enter");
   assert.deepEqual(events(await log()).filter((e) => !e.includes(":Key")), ["save:Click", "save:click", "form:submit"]);
+  // Outside its <form> but named to it by form="": still that form's default button.
+  await page.evaluate(() => {
+    const save = document.getElementById("save");
+    save.setAttribute("form", "form");
+    document.getElementById("outside").append(save);
+  });
+  await settle();
+  await page.focus("#name");
+  await page.keyboard.press("Enter");
+  entries = await log();
+  assert.deepEqual(events(entries).filter((e) => !e.includes(":Key")), ["save:Click", "save:click", "form:submit"]);
+  assert.deepEqual(entries.find((e) => e.event === "submit").data, [["who", "Ana"], ["action", "save"]]);
   assert.deepEqual(errors, []);
 });
 
