@@ -25,7 +25,7 @@ const unexport = (text) =>
     .replace(/^export default .*;?\n?/gm, "")
     .replace('new URL("./brelund-core.wasm", import.meta.url).href', () => JSON.stringify(wasm))
     .replaceAll("import.meta.url", "document.baseURI");
-const module = [unexport(read("brelund-core.mjs")), unexport(read("dom.mjs")), unexport(read("brelund.mjs"))].join("\n");
+const module = [unexport(read("brelund-core.mjs")), unexport(read("dom.mjs")), unexport(read("element.mjs")), unexport(read("brelund.mjs"))].join("\n");
 if (!module.includes("data:application/wasm")) throw new Error("brelund.mjs no longer names its core as build.mjs expects");
 function write(text) {
   fs.mkdirSync(path.dirname(out), { recursive: true });
