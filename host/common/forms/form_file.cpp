@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <nlohmann/json.hpp>
 #include <sstream>
+#ifndef BRELUND_FORMS_OWN_READER_ONLY
+#include <nlohmann/json.hpp>
+#endif
 #include <tuple>
 
 #include "control/convert.h"
@@ -25,13 +27,17 @@ namespace brelund::forms {
 
 namespace {
 
-using json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
 
 // The reading below is written once for two documents: the JSON library's, and the form reader's
 // own (json_reader.h), which reads the common file many times faster and declines whatever it
 // cannot read exactly as the library does. These few functions are all either is asked.
 enum class Type { null, boolean, integer, floating, string, object, other };
+
+// A web page's module takes form entries that the page's own JSON.stringify wrote, and weighs
+// every byte: it leaves the library (and reading pictures from files) out.
+#ifndef BRELUND_FORMS_OWN_READER_ONLY
+using json = nlohmann::ordered_json;
 
 Type type(const json& j) {
   switch (j.type()) {
@@ -68,6 +74,7 @@ template <class Fn>
 void each_element(const json& j, Fn&& fn) {
   for (const json& e : j) fn(e);
 }
+#endif
 
 using json_reader::Value;
 Type type(const Value& v) {
@@ -204,6 +211,9 @@ FontRef parse_font(const J& j, const Context& cx) {
 }
 
 PictureRef picture_file(const std::string& rel, const Context& cx) {
+#ifdef BRELUND_FORMS_OWN_READER_ONLY
+  cx.fail("picture \"" + escaped(rel) + "\": a page has no files; give the picture inline");
+#else
   const fs::path p(rel);
   if (rel.empty() || p.is_absolute() || p.has_root_name() || p.has_root_directory())
     cx.fail("picture path \"" + escaped(rel) + "\" must be relative to the form's folder");
@@ -225,6 +235,7 @@ PictureRef picture_file(const std::string& rel, const Context& cx) {
   } catch (const Error& e) {
     cx.fail("picture \"" + escaped(rel) + "\": " + e.description(), e.number());
   }
+#endif
 }
 
 template <class J>
@@ -359,6 +370,7 @@ Control parse_control(const J& j, Context cx) {
   return c;
 }
 
+#ifndef BRELUND_FORMS_OWN_READER_ONLY
 // Where in the text a byte is, as an editor shows it: line and column, from 1.
 std::string position(const std::string& text, std::size_t byte) {
   byte = std::min(byte, text.size());
@@ -455,6 +467,7 @@ json parse_object(const std::string& text, Context cx, const char* not_an_object
   if (!doc.is_object()) cx.fail(not_an_object);
   return doc;
 }
+#endif
 
 // The form in a document the text was read into.
 template <class J>
@@ -568,6 +581,35 @@ Properties parse_properties(const std::string& text, const std::string& folder,
   return detail::parse_properties_with_library(text, folder, name);
 }
 
+#ifdef BRELUND_FORMS_OWN_READER_ONLY
+namespace detail {
+
+// Without the library a text the quick reader declines is refused as a whole; what it reads is
+// checked key by key as everywhere.
+Form parse_with_library(const std::string& text, const std::string& folder,
+                        const std::string& name) {
+  const auto doc = quick_document(text);
+  Context cx{name, folder, "", ""};
+  if (!doc)
+    cx.fail(
+        "JSON this reader does not take (malformed, \\u escapes, integers of more than 18 "
+        "digits, deep nesting, or not an object)");
+  return form_of(doc->root(), cx);
+}
+
+Properties parse_properties_with_library(const std::string& text, const std::string& folder,
+                                         const std::string& name) {
+  const auto doc = quick_document(text);
+  Context cx{name, folder, "", ""};
+  if (!doc)
+    cx.fail(
+        "JSON this reader does not take (malformed, \\u escapes, integers of more than 18 "
+        "digits, deep nesting, or not an object)");
+  return properties_of(doc->root(), cx);
+}
+
+}  // namespace detail
+#else
 namespace detail {
 
 Form parse_with_library(const std::string& text, const std::string& folder,
@@ -585,6 +627,7 @@ Properties parse_properties_with_library(const std::string& text, const std::str
 }
 
 }  // namespace detail
+#endif
 
 Form load(const std::string& path) {
   std::error_code ec;

@@ -35,6 +35,7 @@ std::string picture_text(const Picture& p) {
   return p.handle == 0 ? std::string() : base64::encode(png::encode(p.width, p.height, p.pixels));
 }
 
+#ifndef BRELUND_FORMS_OWN_READER_ONLY
 json font_json(const Font& f) {
   return json{{"Name", f.name},     {"Size", f.size},           {"Bold", f.bold},
               {"Italic", f.italic}, {"Underline", f.underline}, {"Strikethrough", f.strikethrough},
@@ -62,6 +63,7 @@ json value_json(const std::string& key, const Variant& v) {
   };
   return std::visit(Visitor{key}, v);
 }
+#endif
 
 // The text the JSON library's dump(2) makes of the document that to_json_dom builds, written
 // straight from the form: a form of a thousand buttons spent far longer building and freeing
@@ -291,6 +293,14 @@ class DirectWriter {
 
 }  // namespace
 
+#ifdef BRELUND_FORMS_OWN_READER_ONLY
+// Without the library (a web page's module) only what the direct writer declines reaches here:
+// text that is not UTF-8, or a control naming a key twice.
+std::string detail::to_json_with_library(const Form&) {
+  throw Error(errors::kInvalidPropertyValue,
+              "form: text that is not valid UTF-8, or a key given twice; nothing was saved");
+}
+#else
 // The form as a JSON document, written by the library: the reference the direct writer
 // reproduces, and what writes (or reports) what the direct writer leaves to it.
 std::string detail::to_json_with_library(const Form& form) {
@@ -333,6 +343,7 @@ std::string detail::to_json_with_library(const Form& form) {
     throw Error(errors::kInvalidPropertyValue, "form: text is not valid UTF-8; nothing was saved");
   }
 }
+#endif
 
 std::string to_json(const Form& form) {
   if (auto text = DirectWriter().write(form)) return std::move(*text);

@@ -1,7 +1,7 @@
 #include "host/web/src/button.h"
 
 #include <algorithm>
-#include <sstream>
+#include <charconv>
 
 #include "brelund/units.h"
 
@@ -35,7 +35,14 @@ std::string Button::shape_path() const {
   if (!mask || mask->handle() == 0) return {};
   // The shape needs the size only, not the face.
   const int width = surface_.pixel_width(), height = surface_.pixel_height();
-  std::ostringstream path;
+  // Written with to_chars: a string stream would bring the locale machinery into the page's
+  // module, a third of its size.
+  std::string path;
+  const auto put = [&path](char command, int n) {
+    char digits[12];
+    path += command;
+    path.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+  };
   bool cut = false;
   // Rows of the same spans one under the other make one rectangle: a rounded button is mostly
   // its middle rows, which then cost one rectangle instead of one per row.
@@ -45,7 +52,12 @@ std::string Button::shape_path() const {
   std::vector<Span> open, next;
   int last_y = -1;
   auto close = [&](const Span& s, int y_end) {
-    path << 'M' << s.x0 << ' ' << s.y0 << 'H' << s.x1 << 'V' << y_end << 'H' << s.x0 << 'Z';
+    put('M', s.x0);
+    put(' ', s.y0);
+    put('H', s.x1);
+    put('V', y_end);
+    put('H', s.x0);
+    path += 'Z';
   };
   std::vector<std::pair<int, int>> row;
   auto flush_row = [&](int y) {
@@ -87,9 +99,8 @@ std::string Button::shape_path() const {
     mask->for_each_run([&](int y, int, int) { rows += y < height; });
     if (rows == height) return {};
   }
-  const std::string out = path.str();
   // A mask that keeps nothing: a path with no area, so that nothing of the element is hit.
-  return out.empty() ? "M0 0Z" : out;
+  return path.empty() ? "M0 0Z" : path;
 }
 
 Raster Button::compose_without_caption() {
