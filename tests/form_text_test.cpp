@@ -88,7 +88,7 @@ const char* const kForm = R"({"Form":{"Caption":"Ventana","Width":9000,"Height":
 
 TEST(FormText, ReadsAsTheLibraryDoes) {
   expect_same_reading(kForm);
-  // The same without the \u escape, which the quick reader leaves to the library.
+  // The same with the letter itself in place of its \u escape.
   std::string plain = kForm;
   plain.replace(plain.find("\\u00e1"), 6, "\xC3\xA1");
   expect_same_reading(plain);
@@ -122,6 +122,13 @@ TEST(FormText, ReadsAsTheLibraryDoes) {
                            R"({"Form":{"Width":-}})",
                            R"({"Form":{"Caption":"a\u0000b"}})",
                            R"({"Form":{"Caption":"\ud83d\ude00"}})",
+                           R"({"Form":{"Caption":"\u00e9\u20AC\u0001\u001f\uDBFF\uDFFF"}})",
+                           R"({"Form":{"Caption":"\ud800"}})",
+                           R"({"Form":{"Caption":"\ud800x"}})",
+                           R"({"Form":{"Caption":"\ud800\u0041"}})",
+                           R"({"Form":{"Caption":"\udc00"}})",
+                           R"({"Form":{"Caption":"\u12"}})",
+                           R"({"Form":{"Caption":"\u12g4"}})",
                            R"({"Form":{"Caption":"\x"}})",
                            "{\"Form\":{\"Caption\":\"a\x01\"}}",
                            "{\"Form\":{\"Caption\":\"\xC0\x80\"}}",

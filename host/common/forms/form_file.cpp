@@ -586,26 +586,27 @@ namespace detail {
 
 // Without the library a text the quick reader declines is refused as a whole; what it reads is
 // checked key by key as everywhere.
-Form parse_with_library(const std::string& text, const std::string& folder,
-                        const std::string& name) {
-  const auto doc = quick_document(text);
-  Context cx{name, folder, "", ""};
+namespace {
+json_reader::Document own_reading(const std::string& text, const Context& cx) {
+  auto doc = quick_document(text);
   if (!doc)
     cx.fail(
-        "JSON this reader does not take (malformed, \\u escapes, integers of more than 18 "
-        "digits, deep nesting, or not an object)");
-  return form_of(doc->root(), cx);
+        "JSON this reader does not take (malformed, a lone surrogate, an integer of more "
+        "than 18 digits, deep nesting, or not an object)");
+  return std::move(*doc);
+}
+}  // namespace
+
+Form parse_with_library(const std::string& text, const std::string& folder,
+                        const std::string& name) {
+  Context cx{name, folder, "", ""};
+  return form_of(own_reading(text, cx).root(), cx);
 }
 
 Properties parse_properties_with_library(const std::string& text, const std::string& folder,
                                          const std::string& name) {
-  const auto doc = quick_document(text);
   Context cx{name, folder, "", ""};
-  if (!doc)
-    cx.fail(
-        "JSON this reader does not take (malformed, \\u escapes, integers of more than 18 "
-        "digits, deep nesting, or not an object)");
-  return properties_of(doc->root(), cx);
+  return properties_of(own_reading(text, cx).root(), cx);
 }
 
 }  // namespace detail

@@ -151,6 +151,22 @@ class Reader {
     return true;
   }
 
+  // Four hex digits at q (within the text) as a number.
+  bool hex4(const char* q, std::uint32_t& out) const noexcept {
+    if (end_ - q < 4) return false;
+    out = 0;
+    for (int i = 0; i < 4; ++i) {
+      const char c = q[i];
+      const int digit = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
+      if (digit < 0) return false;
+      out = out << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return true;
+  }
+
   // A string at p_ (on its opening quote): a view of the text when nothing in it is escaped.
   bool string(std::string_view& out) {
     const char* const start = ++p_;
@@ -207,8 +223,28 @@ class Reader {
         case 't':
           e = '\t';
           break;
+        case 'u': {
+          // A code point, or a surrogate pair written as two escapes; a lone surrogate is the
+          // library's to report.
+          std::uint32_t cp = 0, low = 0;
+          std::size_t length = 6;
+          if (!hex4(p_ + 2, cp) || (cp >= 0xDC00 && cp <= 0xDFFF)) return false;
+          if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (end_ - p_ < 12 || p_[6] != '\\' || p_[7] != 'u' || !hex4(p_ + 8, low) ||
+                low < 0xDC00 || low > 0xDFFF)
+              return false;
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+            length = 12;
+          }
+          if (!unescaped) unescaped = &doc_.unescaped_.emplace_back();
+          unescaped->append(run, p_);
+          utf8::append(*unescaped, cp);
+          p_ += length;
+          run = p_;
+          continue;
+        }
         default:
-          return false;  // \u and anything else: the library's
+          return false;  // anything else: the library's
       }
       if (!unescaped) unescaped = &doc_.unescaped_.emplace_back();
       unescaped->append(run, p_);

@@ -1,9 +1,9 @@
 // A small reader of JSON text for form files: the document in flat arrays, strings pointing into
 // the text where they need no unescaping. It reads only what it can read exactly as the JSON
 // library does (same numbers, same strings, same structure) and declines everything else:
-// malformed text, \u escapes, integers of more than 18 digits, a key given twice, deep nesting,
-// very large objects, a byte-order mark. The form reader then hands the text to the library,
-// which reads it or says precisely what is wrong with it.
+// malformed text, lone surrogates in \u escapes, integers of more than 18 digits, a key given
+// twice, deep nesting, very large objects, a byte-order mark. The form reader then hands the text
+// to the library, which reads it or says precisely what is wrong with it.
 #pragma once
 
 #include <cstddef>

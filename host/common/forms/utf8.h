@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace brelund::utf8 {
 
@@ -27,6 +28,26 @@ inline std::size_t sequence(const unsigned char* p, const unsigned char* end) no
   if (c == 0xF0 ? (c1 < 0x90 || c1 > 0xBF) : c == 0xF4 ? (c1 < 0x80 || c1 > 0x8F) : !tail(1))
     return 0;
   return tail(2) && tail(3) ? 4 : 0;
+}
+
+// Appends code point cp (not a surrogate, at most U+10FFFF) as UTF-8.
+inline void append(std::string& out, std::uint32_t cp) {
+  const auto byte = [&out](std::uint32_t b) { out.push_back(static_cast<char>(b)); };
+  if (cp < 0x80) {
+    byte(cp);
+  } else if (cp < 0x800) {
+    byte(0xC0 | cp >> 6);
+    byte(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    byte(0xE0 | cp >> 12);
+    byte(0x80 | (cp >> 6 & 0x3F));
+    byte(0x80 | (cp & 0x3F));
+  } else {
+    byte(0xF0 | cp >> 18);
+    byte(0x80 | (cp >> 12 & 0x3F));
+    byte(0x80 | (cp >> 6 & 0x3F));
+    byte(0x80 | (cp & 0x3F));
+  }
 }
 
 }  // namespace brelund::utf8
