@@ -48,5 +48,5 @@ if [ -f "$web/brelund-core.wasm" ] && command -v node >/dev/null; then
   echo
   node "$(dirname "$0")/web_size.mjs" "$web"
   echo
-  node "$(dirname "$0")/web_speed.mjs" "$web"
+  node "$(dirname "$0")/web_speed.mjs" "$web" || echo "web page speed: not measured (see the message above)"
 fi
