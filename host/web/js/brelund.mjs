@@ -39,7 +39,10 @@ const VITE_CACHE = /\/node_modules\/\.vite\/deps\/[^/?#]*([?#].*)?$/;
 async function fetchCore(url, besideModule = false) {
   if (besideModule && VITE_CACHE.test(import.meta.url)) {
     const own = import.meta.url.replace(VITE_CACHE, "/node_modules/brelund/brelund-core.wasm");
-    return fetchCore(url).catch(() => fetchCore(own));
+    return fetchCore(url).catch((first) =>
+      fetchCore(own).catch(() => {
+        throw new Error(`${first.message} (nor from ${own})`);
+      }));
   }
   const failed = (why) => new Error(`Brelund: cannot load the WebAssembly core from ${url}: ${why}`);
   let response;

@@ -97,7 +97,7 @@ test("Vite builds an app that imports brelund, with no options, and the button c
   }
 });
 
-test("Vite's dev server serves the app and its core, and the button clicks", async () => {
+test("Vite's dev server serves the app and its core, the button clicks, and without the core one error names where it was looked for", async () => {
   const { createServer } = await import("vite");
   const dir = app(`<script type="module" src="./main.js"></script>`);
   const server = await createServer({ root: dir, logLevel: "error", configFile: false,
@@ -105,7 +105,19 @@ test("Vite's dev server serves the app and its core, and the button clicks", asy
   try {
     await server.listen();
     const address = server.httpServer.address();
-    await clicksOnce(`http://127.0.0.1:${address.port}/index.html`);
+    const url = `http://127.0.0.1:${address.port}/index.html`;
+    await clicksOnce(url);
+    // Without the core anywhere, one error names both places tried.
+    fs.rmSync(path.join(dir, "node_modules", "brelund", "brelund-core.wasm"));
+    const errors = [];
+    const page = await openPage(chromium.browser, url, errors);
+    try {
+      for (let i = 0; i < 100 && errors.length === 0; i++) await new Promise((ok) => setTimeout(ok, 100));
+      assert.equal(errors.length, 1, errors.join(" | "));
+      assert.match(errors[0], /^Error: Brelund: cannot load the WebAssembly core from \S+\/\.vite\/deps\/brelund-core\.wasm: .* \(nor from \S+\/node_modules\/brelund\/brelund-core\.wasm\)$/);
+    } finally {
+      await page.close();
+    }
   } finally {
     await server.close();
     fs.rmSync(dir, { recursive: true, force: true });
