@@ -161,6 +161,10 @@ FontRef parse_font(const json& j, const Context& cx) {
 }
 
 PictureRef picture_file(const std::string& rel, const Context& cx) {
+#ifdef BRELUND_FORMS_WITHOUT_FILES
+  // A web page's module reads no files (and weighs every byte it would take to).
+  cx.fail("picture \"" + escaped(rel) + "\": a page has no files; give the picture inline");
+#else
   const fs::path p(rel);
   if (rel.empty() || p.is_absolute() || p.has_root_name() || p.has_root_directory())
     cx.fail("picture path \"" + escaped(rel) + "\" must be relative to the form's folder");
@@ -182,6 +186,7 @@ PictureRef picture_file(const std::string& rel, const Context& cx) {
   } catch (const Error& e) {
     cx.fail("picture \"" + escaped(rel) + "\": " + e.description(), e.number());
   }
+#endif
 }
 
 PictureRef parse_picture(const json& j, const Context& cx) {

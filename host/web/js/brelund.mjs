@@ -24,7 +24,7 @@ export function loadCore(options = {}) {
     const url = options.locateFile
       ? options.locateFile("brelund-core.wasm")
       : new URL("./brelund-core.wasm", import.meta.url).href;
-    const wasmBinary = options.wasmBinary ?? (await fetchCore(String(url)));
+    const wasmBinary = options.wasmBinary ?? (await fetchCore(String(url), !options.locateFile));
     return createBrelundCore({ wasmBinary });
   })();
   // A failed load may be tried again (the page may fix the address or the server).
@@ -32,8 +32,19 @@ export function loadCore(options = {}) {
   return core;
 }
 
+// Vite's dev server runs a dependency from a copy in its cache (node_modules/.vite/deps) and
+// leaves the files beside it behind; the package's own folder sits next to that cache.
+const VITE_CACHE = /\/node_modules\/\.vite\/deps\/[^/?#]*([?#].*)?$/;
+
 // The core's bytes, or one error that names the address and what came back instead.
-async function fetchCore(url) {
+async function fetchCore(url, besideModule = false) {
+  if (besideModule && VITE_CACHE.test(import.meta.url)) {
+    const own = import.meta.url.replace(VITE_CACHE, "/node_modules/brelund/brelund-core.wasm");
+    return fetchCore(url).catch((first) =>
+      fetchCore(own).catch(() => {
+        throw new Error(`${first.message} (nor from ${own})`);
+      }));
+  }
   const failed = (why) => new Error(`Brelund: cannot load the WebAssembly core from ${url}: ${why}`);
   let response;
   try {
