@@ -126,10 +126,18 @@ export class Boton {
     this.#default = Boolean(options.default);
     this.#cancel = Boolean(options.cancel);
     this.#page.setExtender(this.#default ? 1 : 0, this.#cancel ? 1 : 0);
-    this.#step((p) => p.init());
-    this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
-    if (options.entry) this.load(options.entry);
-    this.#step((p) => p.show());
+    // The page shows the button once, as it is when made: what each step changes is drawn at the
+    // end, together.
+    this.#view.held = true;
+    try {
+      this.#step((p) => p.init());
+      this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
+      if (options.entry) this.load(options.entry);
+      this.#step((p) => p.show());
+    } finally {
+      this.#view.held = false;
+    }
+    this.#view.sync();
   }
 
   // Every member by its published name (any case, as the control's property pages take them);

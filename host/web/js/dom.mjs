@@ -12,7 +12,6 @@ const CURSORS = ["", "default", "crosshair", "text", "default", "move", "nesw-re
   "ns-resize", "nwse-resize", "ew-resize", "n-resize", "wait", "no-drop", "progress", "help",
   "move"];
 
-const live = new Set();
 let measureContext;
 
 // The element's own look, at zero specificity (:where) so that every rule of the page wins over
@@ -136,7 +135,7 @@ function accessKey(e) {
   if (!e.altKey || e.ctrlKey || e.metaKey || e.repeat || e.key.length !== 1) return false;
   const key = e.key.toLowerCase();
   for (const el of document.querySelectorAll("[data-boton]")) {
-    const view = [...live].find((v) => v.element === el);
+    const view = views.get(el);
     if (!view || view.accessKey !== key || el.getClientRects().length === 0) continue;
     if (!view.button._page()?.enabled()) continue;
     e.preventDefault();
@@ -146,25 +145,105 @@ function accessKey(e) {
   return false;
 }
 
-// The pointer as the control's platform sees it, for the hover test: where it is relative to
-// each button, or away when it leaves the page.
-function trackPointer(e) {
-  for (const view of live) view.pointerAt(e.clientX, e.clientY);
+// Every button's input comes through one set of listeners on its document (and on the shadow
+// root it lives in, which the document cannot see into when it is closed): a page of many
+// buttons costs one set, not one per button. The view of an event is the innermost button on its
+// path; an event that two roots see reaches it once.
+const views = new Map();  // element -> View
+const roots = new Map();  // Document or ShadowRoot -> how many buttons listen through it
+const seen = new WeakMap();  // Event -> the views it has reached
+const SHARED = {
+  pointerover: (e) => pointerOver(e),
+  pointerout: (e) => pointerOut(e),
+  pointerdown: (e) => viewOf(e)?.pointer(DOWN, e),
+  pointerup: (e) => viewOf(e)?.pointer(UP, e),
+  keydown: (e) => viewOf(e)?.key(e, true),
+  keyup: (e) => viewOf(e)?.key(e, false),
+  focus: (e) => viewOf(e, true)?.focused(true),
+  blur: (e) => viewOf(e, true)?.focused(false),
+  contextmenu: (e) => viewOf(e) && e.preventDefault(),
+  click: (e) => viewOf(e)?.click(e),
+};
+// Capture: a button hears its input before the page's listeners on the element and around it.
+const CAPTURE = { capture: true };
+
+function viewOf(e, targetOnly = false) {
+  const path = e.composedPath();
+  for (const node of targetOnly ? path.slice(0, 1) : path) {
+    const view = views.get(node);
+    if (!view) continue;
+    const reached = seen.get(e);
+    if (reached?.has(view)) return null;
+    if (reached) reached.add(view);
+    else seen.set(e, new Set([view]));
+    return view;
+  }
+  return null;
 }
-function pointerAway(e) {
-  if (e.relatedTarget) return;
-  for (const view of live) view.pointerAway();
+
+// The pointer as the control's platform sees it, for the hover test. Only the buttons the pointer
+// is over (or holds) follow its moves: a page whose buttons the pointer is away from does no work
+// when it moves (no listener at all).
+const hovered = new Set();
+function pointerOver(e) {
+  const view = viewOf(e);
+  if (!view || hovered.has(view)) return;
+  if (hovered.size === 0) for (const root of roots.keys()) root.addEventListener("pointermove", pointerMoved, CAPTURE);
+  hovered.add(view);
+}
+function pointerMoved(e) {
+  const view = viewOf(e);
+  for (const v of hovered) if (v !== view && !seen.get(e)?.has(v)) v.pointerAt(e.clientX, e.clientY);
+  if (view) {
+    view.pointerAt(e.clientX, e.clientY);
+    view.pointer(MOVE, e);
+  }
+}
+// Out of a button (its shape, into a cut corner or elsewhere, or off the page): it hears where
+// the pointer went, and no more moves.
+function pointerOut(e) {
+  const view = viewOf(e);
+  if (!view) return;
+  const to = e.relatedTarget;
+  // Pressed, the element holds the pointer: out of the shape into it is still in.
+  if (to instanceof Node && view.element.contains(to)) return;
+  if (to) view.pointerAt(e.clientX, e.clientY);
+  else view.pointerAway();
+  unhover(view);
+}
+function unhover(view) {
+  if (!hovered.delete(view) || hovered.size) return;
+  for (const root of roots.keys()) root.removeEventListener("pointermove", pointerMoved, CAPTURE);
+}
+
+function rootOf(el) {
+  const root = el.getRootNode();
+  return root instanceof Document || root instanceof ShadowRoot ? root : el.ownerDocument;
+}
+function listenAt(root) {
+  const n = roots.get(root) ?? 0;
+  roots.set(root, n + 1);
+  if (n) return;
+  for (const [name, fn] of Object.entries(SHARED)) root.addEventListener(name, fn, CAPTURE);
+  if (hovered.size) root.addEventListener("pointermove", pointerMoved, CAPTURE);
+}
+function stopListeningAt(root) {
+  const n = roots.get(root) - 1;
+  if (n) return roots.set(root, n);
+  roots.delete(root);
+  for (const [name, fn] of Object.entries(SHARED)) root.removeEventListener(name, fn, CAPTURE);
+  root.removeEventListener("pointermove", pointerMoved, CAPTURE);
 }
 
 // A new device pixel ratio: the media query of the old one stops matching (and a zoom also
 // resizes the window in CSS pixels).
 let ratioQuery = null;
 function ratioCheck() {
-  for (const view of live) view.ratioCheck();
+  for (const view of views.values()) view.ratioCheck();
 }
 function watchRatio() {
   ratioQuery?.removeEventListener("change", ratioChanged);
-  ratioQuery = live.size ? matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`) : null;
+  ratioQuery = views.size ? matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`) : null;
   ratioQuery?.addEventListener("change", ratioChanged);
 }
 function ratioChanged() {
@@ -173,20 +252,16 @@ function ratioChanged() {
 }
 
 function listenToPage() {
-  if (live.size !== 1) return;
+  if (views.size !== 1) return;
   window.addEventListener("resize", ratioCheck);
   watchRatio();
   document.addEventListener("keydown", windowKey);
-  document.addEventListener("pointermove", trackPointer, { capture: true, passive: true });
-  document.addEventListener("pointerout", pointerAway, { capture: true, passive: true });
 }
 function leavePage() {
-  if (live.size !== 0) return;
+  if (views.size !== 0) return;
   window.removeEventListener("resize", ratioCheck);
   watchRatio();
   document.removeEventListener("keydown", windowKey);
-  document.removeEventListener("pointermove", trackPointer, { capture: true });
-  document.removeEventListener("pointerout", pointerAway, { capture: true });
 }
 
 // Attributes the view gives its element while it holds a button, and takes back after.
@@ -203,27 +278,21 @@ export class View {
     this.shape = document.createElement("div");
     this.shape.dataset.botonShape = "";
     this.face = document.createElement("canvas");
-    this.pic = document.createElement("canvas");
+    this.faceContext = null;
+    // The picture's canvas is made when there is a picture.
+    this.pic = null;
     this.caption = document.createElement("span");
     this.caption.dataset.botonCaption = "";
-    this.shape.append(this.face, this.pic, this.caption);
+    this.shape.append(this.face, this.caption);
+    this.root = null;
     this.timer = null;
     this.ratio = 0;
     this.ownName = null;
     this.pointerClick = false;
     this.dispatching = false;
     this.saved = null;
-    this.handlers = {
-      pointerdown: (e) => this.#pointer(DOWN, e),
-      pointermove: (e) => this.#pointer(MOVE, e),
-      pointerup: (e) => this.#pointer(UP, e),
-      keydown: (e) => this.#key(e, true),
-      keyup: (e) => this.#key(e, false),
-      focus: () => this.#run((p) => p.focusIn()),
-      blur: () => this.#run((p) => p.focusOut()),
-      contextmenu: (e) => e.preventDefault(),
-      click: (e) => this.#click(e),
-    };
+    // While the button is being made, its changes wait to be shown at once.
+    this.held = false;
   }
 
   attach() {
@@ -238,9 +307,9 @@ export class View {
     el.dataset.boton = "";
     if (!el.hasAttribute("role")) el.setAttribute("role", "button");
     el.replaceChildren(this.shape);
-    for (const [name, fn] of Object.entries(this.handlers))
-      el.addEventListener(name, fn, name === "click" ? { capture: true } : undefined);
-    live.add(this);
+    views.set(el, this);
+    this.root = rootOf(el);
+    listenAt(this.root);
     listenToPage();
   }
 
@@ -248,9 +317,9 @@ export class View {
     clearInterval(this.timer);
     this.timer = null;
     const el = this.element;
-    for (const [name, fn] of Object.entries(this.handlers))
-      el.removeEventListener(name, fn, name === "click" ? { capture: true } : undefined);
-    live.delete(this);
+    views.delete(el);
+    unhover(this);
+    stopListeningAt(this.root);
     leavePage();
     // A plain element again: its own children, style and attributes, nothing focusable left.
     if (el.ownerDocument.activeElement === el) el.blur();
@@ -328,7 +397,7 @@ export class View {
   // Shows what the last steps changed.
   sync() {
     const page = this.button._page();
-    if (!page) return;
+    if (!page || this.held) return;
     const changed = page.changes();
     if (changed & FACE) this.#showFace(page);
     if (changed & CAPTION) this.#showCaption(page);
@@ -379,7 +448,7 @@ export class View {
     Object.assign(this.face.style, { width: `${w}px`, height: `${h}px` });
     if (w === 0 || h === 0) return;
     const logical = new ImageData(new Uint8ClampedArray(page.face()), w, h);
-    const ctx = this.face.getContext("2d");
+    const ctx = (this.faceContext ??= this.face.getContext("2d"));
     if (dw === w && dh === h) return ctx.putImageData(logical, 0, 0);
     // The finer shape decides what is cut: a logical pixel it only partly keeps is drawn.
     for (let i = 3; i < logical.data.length; i += 4) logical.data[i] = 255;
@@ -444,8 +513,15 @@ export class View {
   #showPicture(page) {
     const p = page.picture();
     const image = p.visible ? p.image : null;
-    this.pic.style.display = image ? "" : "none";
-    if (!image) return;
+    if (!image) {
+      if (this.pic) this.pic.style.display = "none";
+      return;
+    }
+    if (!this.pic) {
+      this.pic = document.createElement("canvas");
+      this.caption.before(this.pic);
+    }
+    this.pic.style.display = "";
     this.pic.width = image.width;
     this.pic.height = image.height;
     Object.assign(this.pic.style, { left: `${p.left}px`, top: `${p.top}px` });
@@ -473,7 +549,11 @@ export class View {
   // The browser's own click events say nothing: the page hears `click` when the control raises
   // Click (clicked()). A click the browser makes up for the element (a <label>, an access key)
   // asks the button to click itself.
-  #click(e) {
+  focused(on) {
+    this.#run(on ? (p) => p.focusIn() : (p) => p.focusOut());
+  }
+
+  click(e) {
     if (this.dispatching) return;
     e.stopImmediatePropagation();
     e.preventDefault();
@@ -481,7 +561,7 @@ export class View {
     this.activate();
   }
 
-  #pointer(action, e) {
+  pointer(action, e) {
     const page = this.button._page();
     if (!page) return;
     if (action === UP) {
@@ -506,7 +586,7 @@ export class View {
     this.#run((p) => p.pointer(action, button, shiftOf(e), x, y));
   }
 
-  #key(e, down) {
+  key(e, down) {
     const page = this.button._page();
     // A disabled button hears no key, even when a script focused it.
     if (!page || e.key === "Tab" || !page.enabled()) return;
