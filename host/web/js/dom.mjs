@@ -145,68 +145,51 @@ function accessKey(e) {
   return false;
 }
 
-// Every button's input comes through one set of listeners on its document (and on the shadow
-// root it lives in, which the document cannot see into when it is closed): a page of many
-// buttons costs one set, not one per button. The view of an event is the innermost button on its
-// path; an event that two roots see reaches it once.
+// All buttons' input comes through one set of listeners on their document (and shadow root,
+// which a closed one hides), in capture: the innermost button on an event's path hears it, once.
 const views = new Map();  // element -> View
-const roots = new Map();  // Document or ShadowRoot -> how many buttons listen through it
-const seen = new WeakMap();  // Event -> the views it has reached
+const roots = new Map();  // Document or ShadowRoot -> its buttons
+const seen = new WeakMap();  // Event -> the view it reached
 const SHARED = {
-  pointerover: (e) => pointerOver(e),
-  pointerout: (e) => pointerOut(e),
+  pointerover: pointerOver,
+  pointerout: pointerOut,
   pointerdown: (e) => viewOf(e)?.pointer(DOWN, e),
   pointerup: (e) => viewOf(e)?.pointer(UP, e),
   keydown: (e) => viewOf(e)?.key(e, true),
   keyup: (e) => viewOf(e)?.key(e, false),
-  focus: (e) => viewOf(e, true)?.focused(true),
-  blur: (e) => viewOf(e, true)?.focused(false),
+  focus: (e) => viewOf(e, 1)?.focused(true),
+  blur: (e) => viewOf(e, 1)?.focused(false),
   contextmenu: (e) => viewOf(e) && e.preventDefault(),
   click: (e) => viewOf(e)?.click(e),
 };
-// Capture: a button hears its input before the page's listeners on the element and around it.
 const CAPTURE = { capture: true };
 
-function viewOf(e, targetOnly = false) {
+function viewOf(e, targetOnly) {
   const path = e.composedPath();
-  for (const node of targetOnly ? path.slice(0, 1) : path) {
-    const view = views.get(node);
-    if (!view) continue;
-    const reached = seen.get(e);
-    if (reached?.has(view)) return null;
-    if (reached) reached.add(view);
-    else seen.set(e, new Set([view]));
-    return view;
-  }
-  return null;
+  const view = (targetOnly ? path.slice(0, 1) : path).map((node) => views.get(node)).find(Boolean);
+  if (!view || seen.get(e) === view) return null;
+  seen.set(e, view);
+  return view;
 }
 
-// The pointer as the control's platform sees it, for the hover test. Only the buttons the pointer
-// is over (or holds) follow its moves: a page whose buttons the pointer is away from does no work
-// when it moves (no listener at all).
+// The pointer, for the hover test: followed only over (or held by) a button; else it costs nothing.
 const hovered = new Set();
 function pointerOver(e) {
   const view = viewOf(e);
   if (!view || hovered.has(view)) return;
-  if (hovered.size === 0) for (const root of roots.keys()) root.addEventListener("pointermove", pointerMoved, CAPTURE);
+  if (!hovered.size) for (const root of roots.keys()) root.addEventListener("pointermove", pointerMoved, CAPTURE);
   hovered.add(view);
 }
 function pointerMoved(e) {
   const view = viewOf(e);
-  for (const v of hovered) if (v !== view && !seen.get(e)?.has(v)) v.pointerAt(e.clientX, e.clientY);
-  if (view) {
-    view.pointerAt(e.clientX, e.clientY);
-    view.pointer(MOVE, e);
-  }
+  for (const v of hovered) v.pointerAt(e.clientX, e.clientY);
+  view?.pointer(MOVE, e);
 }
-// Out of a button (its shape, into a cut corner or elsewhere, or off the page): it hears where
-// the pointer went, and no more moves.
+// Out of a button (pressed, from its shape into the element is still in): where it went, once.
 function pointerOut(e) {
   const view = viewOf(e);
-  if (!view) return;
   const to = e.relatedTarget;
-  // Pressed, the element holds the pointer: out of the shape into it is still in.
-  if (to instanceof Node && view.element.contains(to)) return;
+  if (!view || (to instanceof Node && view.element.contains(to))) return;
   if (to) view.pointerAt(e.clientX, e.clientY);
   else view.pointerAway();
   unhover(view);
@@ -220,19 +203,14 @@ function rootOf(el) {
   const root = el.getRootNode();
   return root instanceof Document || root instanceof ShadowRoot ? root : el.ownerDocument;
 }
-function listenAt(root) {
-  const n = roots.get(root) ?? 0;
-  roots.set(root, n + 1);
-  if (n) return;
-  for (const [name, fn] of Object.entries(SHARED)) root.addEventListener(name, fn, CAPTURE);
-  if (hovered.size) root.addEventListener("pointermove", pointerMoved, CAPTURE);
-}
-function stopListeningAt(root) {
-  const n = roots.get(root) - 1;
-  if (n) return roots.set(root, n);
-  roots.delete(root);
-  for (const [name, fn] of Object.entries(SHARED)) root.removeEventListener(name, fn, CAPTURE);
-  root.removeEventListener("pointermove", pointerMoved, CAPTURE);
+function listen(root, by) {
+  const n = (roots.get(root) ?? 0) + by;
+  if (n) roots.set(root, n);
+  else roots.delete(root);
+  if (n !== (by > 0 ? 1 : 0)) return;
+  const method = by > 0 ? "addEventListener" : "removeEventListener";
+  for (const [name, fn] of Object.entries(SHARED)) root[method](name, fn, CAPTURE);
+  if (hovered.size || by < 0) root[method]("pointermove", pointerMoved, CAPTURE);
 }
 
 // A new device pixel ratio: the media query of the old one stops matching (and a zoom also
@@ -278,9 +256,10 @@ export class View {
     this.shape = document.createElement("div");
     this.shape.dataset.botonShape = "";
     this.face = document.createElement("canvas");
-    this.faceContext = null;
-    // The picture's canvas is made when there is a picture.
-    this.pic = null;
+    // Its context made with no pixels (the default 300 x 150 would be allocated, then dropped).
+    this.face.width = this.face.height = 0;
+    this.faceContext = this.face.getContext("2d");
+    this.pic = null;  // made with a picture
     this.caption = document.createElement("span");
     this.caption.dataset.botonCaption = "";
     this.shape.append(this.face, this.caption);
@@ -291,8 +270,7 @@ export class View {
     this.pointerClick = false;
     this.dispatching = false;
     this.saved = null;
-    // While the button is being made, its changes wait to be shown at once.
-    this.held = false;
+    this.held = false;  // being made: shown once, at the end
   }
 
   attach() {
@@ -309,7 +287,7 @@ export class View {
     el.replaceChildren(this.shape);
     views.set(el, this);
     this.root = rootOf(el);
-    listenAt(this.root);
+    listen(this.root, 1);
     listenToPage();
   }
 
@@ -319,7 +297,7 @@ export class View {
     const el = this.element;
     views.delete(el);
     unhover(this);
-    stopListeningAt(this.root);
+    listen(this.root, -1);
     leavePage();
     // A plain element again: its own children, style and attributes, nothing focusable left.
     if (el.ownerDocument.activeElement === el) el.blur();
@@ -367,8 +345,14 @@ export class View {
   pointerAt(clientX, clientY) {
     const page = this.button._page();
     if (!page) return;
+    const [x, y] = this.#local(page, clientX, clientY);
+    page.setPointer(Math.floor(x), Math.floor(y));
+  }
+  // A point in the button's own pixels, also when CSS zooms it.
+  #local(page, clientX, clientY) {
     const r = this.element.getBoundingClientRect();
-    page.setPointer(Math.floor(clientX - r.left), Math.floor(clientY - r.top));
+    const w = page.width(), k = Math.abs(r.width - w) < 1 || !w ? 1 : r.width / w;
+    return [(clientX - r.left) / k, (clientY - r.top) / k];
   }
   pointerAway() {
     this.button._page()?.setPointer(-10000, -10000);
@@ -448,7 +432,7 @@ export class View {
     Object.assign(this.face.style, { width: `${w}px`, height: `${h}px` });
     if (w === 0 || h === 0) return;
     const logical = new ImageData(new Uint8ClampedArray(page.face()), w, h);
-    const ctx = (this.faceContext ??= this.face.getContext("2d"));
+    const ctx = this.faceContext;
     if (dw === w && dh === h) return ctx.putImageData(logical, 0, 0);
     // The finer shape decides what is cut: a logical pixel it only partly keeps is drawn.
     for (let i = 3; i < logical.data.length; i += 4) logical.data[i] = 255;
@@ -571,8 +555,7 @@ export class View {
     }
     // A disabled button takes no input, and a press does not focus it.
     if (!page.enabled()) return action === DOWN && e.preventDefault();
-    const r = this.element.getBoundingClientRect();
-    const x = e.clientX - r.left, y = e.clientY - r.top;
+    const [x, y] = this.#local(page, e.clientX, e.clientY);
     page.setPointer(Math.floor(x), Math.floor(y));
     let button;
     if (action === MOVE) button = e.buttons & 7;
