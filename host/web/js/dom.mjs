@@ -256,9 +256,7 @@ export class View {
     this.shape = document.createElement("div");
     this.shape.dataset.botonShape = "";
     this.face = document.createElement("canvas");
-    // Its context made with no pixels (the default 300 x 150 would be allocated, then dropped).
-    this.face.width = this.face.height = 0;
-    this.faceContext = this.face.getContext("2d");
+    this.faceContext = null;
     this.pic = null;  // made with a picture
     this.caption = document.createElement("span");
     this.caption.dataset.botonCaption = "";
@@ -284,7 +282,6 @@ export class View {
     };
     el.dataset.boton = "";
     if (!el.hasAttribute("role")) el.setAttribute("role", "button");
-    el.replaceChildren(this.shape);
     views.set(el, this);
     this.root = rootOf(el);
     listen(this.root, 1);
@@ -390,6 +387,8 @@ export class View {
     if (changed & ENABLED) this.#showEnabled(page.enabled());
     if (changed & POINTER) this.element.style.cursor = CURSORS[page.mousePointer()] ?? "";
     if (changed & TIMER) this.#runTimer(page);
+    // Drawn out of the document, then shown: the page's style work is done once, not per canvas.
+    if (this.shape.parentNode !== this.element) this.element.replaceChildren(this.shape);
   }
 
   // A disabled button leaves the tab order and the focus (a key could click it otherwise).
@@ -432,7 +431,7 @@ export class View {
     Object.assign(this.face.style, { width: `${w}px`, height: `${h}px` });
     if (w === 0 || h === 0) return;
     const logical = new ImageData(new Uint8ClampedArray(page.face()), w, h);
-    const ctx = this.faceContext;
+    const ctx = (this.faceContext ??= this.face.getContext("2d"));
     if (dw === w && dh === h) return ctx.putImageData(logical, 0, 0);
     // The finer shape decides what is cut: a logical pixel it only partly keeps is drawn.
     for (let i = 3; i < logical.data.length; i += 4) logical.data[i] = 255;
