@@ -130,14 +130,15 @@ function windowKey(e) {
   target.button._step((p) => p.accessKey(code));
 }
 
-// Alt and a caption's marked letter click that button (the first shown and enabled one, in the
-// page's order), wherever the focus is.
+// Alt and a caption's marked letter, or the letter of the element's own `accesskey`, click that
+// button (the first shown and enabled one, in the page's order), wherever the focus is.
 function accessKey(e) {
   if (!e.altKey || e.ctrlKey || e.metaKey || e.repeat || e.key.length !== 1) return false;
   const key = e.key.toLowerCase();
   for (const el of document.querySelectorAll("[data-boton]")) {
     const view = [...live].find((v) => v.element === el);
-    if (!view || view.accessKey !== key || el.getClientRects().length === 0) continue;
+    if (!view || el.getClientRects().length === 0) continue;
+    if (view.accessKey !== key && (el.getAttribute("accesskey") ?? "").toLowerCase() !== key) continue;
     if (!view.button._page()?.enabled()) continue;
     e.preventDefault();
     view.activate();

@@ -155,6 +155,11 @@ test("the caption reads its marks: no & drawn or named, lines centred, Alt+lette
   await page.keyboard.press("s");
   await page.keyboard.up("Alt");
   assert.deepEqual(events(await log()).filter((e) => !e.includes(":Key")), ["save:Click", "save:click", "form:submit"]);
+  // The element's own accesskey works as a marked letter does.
+  await page.keyboard.down("Alt");
+  await page.keyboard.press("k");
+  await page.keyboard.up("Alt");
+  assert.deepEqual(events(await log()).filter((e) => !e.includes(":Key")), ["two:Click", "two:click"]);
   assert.deepEqual(errors, []);
 });
 
