@@ -70,14 +70,13 @@ void Surface::rows(const Row* rows, int count) {
 
 void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {
   const double ratio = this->ratio();
-  if (ratio > 1) {
-    if (!hires_) hires_ = std::make_unique<HiresFace>();
-    if (!hires_->matches(ratio, pixel_width(), pixel_height()))
-      hires_->reset(ratio, pixel_width(), pixel_height());
-    hires_->line(x1, y1, x2, y2, rgb, scale_width(), scale_height());
-  } else if (hires_) {
+  if (ratio <= 1) {
     hires_.reset();
+    return;
   }
+  if (!hires_) hires_ = std::make_unique<HiresFace>();
+  hires_->line(ratio, pixel_width(), pixel_height(), x1, y1, x2, y2, rgb, scale_width(),
+               scale_height());
 }
 
 const HiresFace& Surface::hires() const noexcept {

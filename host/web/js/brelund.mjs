@@ -142,6 +142,7 @@ export class Boton {
       this.#step((p) => p.init());
       this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
       if (options.entry) this.load(options.entry);
+      this.#page.setRatio(this.#view.scaleOf(this.#page));
       this.#step((p) => p.show());
     } finally {
       this.#view.held = false;

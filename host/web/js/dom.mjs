@@ -129,14 +129,15 @@ function windowKey(e) {
   target.button._step((p) => p.accessKey(code));
 }
 
-// Alt and a caption's marked letter click that button (the first shown and enabled one, in the
-// page's order), wherever the focus is.
+// Alt and a caption's marked letter, or the letter of the element's own `accesskey`, click that
+// button (the first shown and enabled one, in the page's order), wherever the focus is.
 function accessKey(e) {
   if (!e.altKey || e.ctrlKey || e.metaKey || e.repeat || e.key.length !== 1) return false;
   const key = e.key.toLowerCase();
   for (const el of document.querySelectorAll("[data-boton]")) {
     const view = views.get(el);
-    if (!view || view.accessKey !== key || el.getClientRects().length === 0) continue;
+    if (!view || el.getClientRects().length === 0) continue;
+    if (view.accessKey !== key && (el.getAttribute("accesskey") ?? "").toLowerCase() !== key) continue;
     if (!view.button._page()?.enabled()) continue;
     e.preventDefault();
     view.activate();
@@ -405,7 +406,18 @@ export class View {
   // moved to another screen).
   ratioCheck() {
     const page = this.button._page();
-    if (page && (window.devicePixelRatio || 1) !== this.ratio) this.#showFace(page);
+    if (!page || (window.devicePixelRatio || 1) === this.ratio) return;
+    this.#run((p) => {
+      p.setRatio(this.scaleOf(p));
+      return p.show();
+    });
+    if ((window.devicePixelRatio || 1) !== this.ratio) this.#showFace(page);
+  }
+
+  // The ratio the face is drawn at: the screen's, unless a canvas side would pass the 32767
+  // pixels a canvas may have (a huge button is then drawn coarser, never not at all).
+  scaleOf(page) {
+    return Math.min(window.devicePixelRatio || 1, 32767 / Math.max(page.width(), page.height(), 1));
   }
 
   #showFace(page) {
@@ -416,22 +428,25 @@ export class View {
       el.style.height = `${h}px`;
     }
     // Whole device pixels: the canvas's pixels are the screen's, never smoothed by the browser.
-    // The face's logical pixels are drawn as blocks of device pixels, edges kept sharp, and the
-    // shape is cut in device pixels.
+    // The core draws the face at the device's resolution, and the shape is cut in device pixels.
     const ratio = window.devicePixelRatio || 1;
     this.ratio = ratio;
     const shape = page.shape(ratio);
     this.shape.style.clipPath = shape ? `path("${shape}")` : "";
     Object.assign(this.shape.style, { width: `${w}px`, height: `${h}px` });
-    // A canvas side has at most 32767 pixels: a huge button is drawn coarser, never not at all.
-    const scale = Math.min(ratio, 32767 / Math.max(w, h, 1));
+    const scale = this.scaleOf(page);
     const dw = Math.round(w * scale), dh = Math.round(h * scale);
     if (this.face.width !== dw) this.face.width = dw;
     if (this.face.height !== dh) this.face.height = dh;
     Object.assign(this.face.style, { width: `${w}px`, height: `${h}px` });
     if (w === 0 || h === 0) return;
-    const logical = new ImageData(new Uint8ClampedArray(page.face()), w, h);
     const ctx = (this.faceContext ??= this.face.getContext("2d"));
+    const device = dw === w && dh === h ? null : page.deviceFace();
+    if (device && device.length === dw * dh * 4)
+      return ctx.putImageData(new ImageData(new Uint8ClampedArray(device), dw, dh), 0, 0);
+    // No face drawn at this scale (a button so large that the canvas's limit lowered it): the
+    // logical pixels as blocks of device pixels, edges kept sharp.
+    const logical = new ImageData(new Uint8ClampedArray(page.face()), w, h);
     if (dw === w && dh === h) return ctx.putImageData(logical, 0, 0);
     // The finer shape decides what is cut: a logical pixel it only partly keeps is drawn.
     for (let i = 3; i < logical.data.length; i += 4) logical.data[i] = 255;

@@ -78,6 +78,8 @@ EMSCRIPTEN_BINDINGS(brelund_web) {
       .function("height", &Page::height)
       .function("face", &Page::face)
       .function("shape", &Page::shape)
+      .function("setRatio", &Page::set_ratio)
+      .function("deviceFace", &Page::device_face)
       .function("caption", &Page::caption)
       .function("picture", &Page::picture)
       .function("timer", &Page::timer)

@@ -14,20 +14,37 @@ Button::Button(EventFn events, Measure measure, host::Observer* observer)
   relay_.target = std::move(events);
 }
 
-const std::vector<std::uint8_t>& Button::face_rgba() {
-  const Raster& r = surface_.pixels();
-  rgba_.resize(static_cast<std::size_t>(r.width) * r.height * 4);
-  std::uint8_t* out = rgba_.data();
+namespace {
+// ARGB pixels as the straight RGBA bytes of an ImageData, each pixel's alpha from `alpha`.
+template <class Alpha>
+void rgba_of(const Raster& r, std::vector<std::uint8_t>& out, Alpha&& alpha) {
+  out.resize(static_cast<std::size_t>(r.width) * r.height * 4);
+  std::uint8_t* o = out.data();
   for (int y = 0; y < r.height; ++y) {
     const std::uint32_t* row = r.row(y);
-    for (int x = 0; x < r.width; ++x, out += 4) {
+    for (int x = 0; x < r.width; ++x, o += 4) {
       const std::uint32_t p = row[x];
-      out[0] = static_cast<std::uint8_t>(p >> 16);
-      out[1] = static_cast<std::uint8_t>(p >> 8);
-      out[2] = static_cast<std::uint8_t>(p);
-      out[3] = surface_.opaque_at(x, y) ? 255 : 0;
+      o[0] = static_cast<std::uint8_t>(p >> 16);
+      o[1] = static_cast<std::uint8_t>(p >> 8);
+      o[2] = static_cast<std::uint8_t>(p);
+      o[3] = alpha(x, y);
     }
   }
+}
+}  // namespace
+
+const std::vector<std::uint8_t>& Button::face_rgba() {
+  rgba_of(surface_.pixels(), rgba_,
+          [&](int x, int y) -> std::uint8_t { return surface_.opaque_at(x, y) ? 255 : 0; });
+  return rgba_;
+}
+
+const std::vector<std::uint8_t>& Button::device_face_rgba() {
+  const host::HiresFace& hires = surface_.hires();
+  if (!hires.matches(surface_.ratio(), surface_.pixel_width(), surface_.pixel_height()))
+    rgba_.clear();
+  else
+    rgba_of(hires.image(), rgba_, [](int, int) -> std::uint8_t { return 255; });
   return rgba_;
 }
 

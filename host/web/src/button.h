@@ -36,6 +36,9 @@ class Button {
   // The face as the page shows it: straight RGBA bytes, transparent where the mask cuts the
   // control away. Caption and picture are the page's own elements over it.
   const std::vector<std::uint8_t>& face_rgba();
+  // The face drawn at the surface's device pixel ratio, as opaque RGBA bytes (the shape's
+  // clip-path cuts it); empty while the ratio is 1 or the face has not been drawn at it.
+  const std::vector<std::uint8_t>& device_face_rgba();
   // The opaque part of the mask as an SVG path in pixels, for the element's clip-path: the
   // browser then hit-tests the corners as outside, and the element behind gets the click.
   // Empty while the whole rectangle belongs to the control. At a device pixel `ratio` above 1

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "brelund/host.h"
+#include "host/common/hires_face.h"
 #include "host/common/mask_image.h"
 #include "host/common/stored_children.h"
 #include "host/common/stored_surface.h"
@@ -36,6 +37,25 @@ class Surface final : public host::StoredSurface {
   host::WindowHandle hwnd() override { return kControlWindow; }
   // PropertyChanged goes to the page as it happens.
   std::function<void(std::string_view)> on_property_changed;
+  // The page's device pixel ratio: above 1, every line is also drawn at device resolution.
+  double ratio() const noexcept { return ratio_; }
+  void set_ratio(double ratio) noexcept { ratio_ = ratio; }
+  const host::HiresFace& hires() const noexcept { return hires_; }
+
+  void line(float x1, float y1, float x2, float y2, OleColor rgb) override {
+    StoredSurface::line(x1, y1, x2, y2, rgb);
+    if (ratio_ > 1 || hires_.active())
+      hires_.line(ratio_, pixel_width(), pixel_height(), x1, y1, x2, y2, rgb, scale_width(),
+                  scale_height());
+  }
+  void rows(const Row* rows, int count) override {
+    // A watching tool sees each row as a line of its own, which line() draws at both sizes.
+    if (watcher()) return StoredSurface::rows(rows, count);
+    StoredSurface::rows(rows, count);
+    if (ratio_ > 1 || hires_.active())
+      hires_.rows(ratio_, pixel_width(), pixel_height(), rows, count, scale_width(),
+                  scale_height());
+  }
 
  private:
   void changed(host::Change c) override;
@@ -44,6 +64,8 @@ class Surface final : public host::StoredSurface {
     if (on_property_changed) on_property_changed(name);
   }
   std::uint32_t& dirty_;
+  double ratio_ = 1;
+  host::HiresFace hires_;
 };
 
 // The mask canvas, remembering what it was filled with: the page cuts the shape from those

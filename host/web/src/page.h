@@ -161,6 +161,15 @@ class Page {
     return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
   }
   std::string shape(double ratio) { return button_->shape_path(ratio); }
+  // The ratio of device pixels to CSS pixels the face is drawn at from the next paint on (the
+  // page shows the button again, as Show does, when it changes).
+  void set_ratio(double ratio) { button_->surface().set_ratio(ratio); }
+  // The face at that ratio (see Button::device_face_rgba); null when there is none.
+  val device_face() {
+    const auto& rgba = button_->device_face_rgba();
+    if (rgba.empty()) return val::null();
+    return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
+  }
   val caption() {
     Label& l = button_->label();
     val out = val::object();
