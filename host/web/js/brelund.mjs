@@ -79,6 +79,19 @@ const EXTENDER = { default: "default", cancel: "cancel" };
 
 // A failed step: `number` and `description` as the control reports them (380 "Invalid property
 // value", 438 "Object doesn't support this property or method", ...).
+// The core's members, read once: a method without a value is a function, the rest properties.
+const memberLists = new WeakMap();
+function membersOf(module) {
+  let lists = memberLists.get(module);
+  if (!lists) {
+    const table = module.memberTable();
+    lists = { names: table.map((m) => m.name),
+      methods: new Set(table.filter((m) => m.method && !m.value).map((m) => m.name)) };
+    memberLists.set(module, lists);
+  }
+  return lists;
+}
+
 export class BotonError extends Error {
   constructor(status) {
     super(status.description || `error ${status.number}`);
@@ -105,11 +118,8 @@ export class Boton {
       throw new TypeError("Boton: an element to create the button on is needed");
     if (element.boton) throw new Error("Boton: the element already holds a button");
     this.element = element;
-    // The members as the core's table has them: a method without a value is a function of the
-    // object, everything else a property.
-    const table = module.memberTable();
-    this.members = table.map((m) => m.name);
-    const methods = new Set(table.filter((m) => m.method && !m.value).map((m) => m.name));
+    const { names, methods } = membersOf(module);
+    this.members = [...names];
     this.#view = new View(this, element, module, { sizedByCss: Boolean(options.sizedByCss) });
     this.#page = new module.Page(
       (name, args) => this.#raise(name, args),
@@ -126,11 +136,18 @@ export class Boton {
     this.#default = Boolean(options.default);
     this.#cancel = Boolean(options.cancel);
     this.#page.setExtender(this.#default ? 1 : 0, this.#cancel ? 1 : 0);
-    this.#step((p) => p.init());
-    this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
-    if (options.entry) this.load(options.entry);
-    this.#page.setRatio(this.#view.scaleOf(this.#page));
-    this.#step((p) => p.show());
+    // Shown once, as made.
+    this.#view.held = true;
+    try {
+      this.#step((p) => p.init());
+      this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
+      if (options.entry) this.load(options.entry);
+      this.#page.setRatio(this.#view.scaleOf(this.#page));
+      this.#step((p) => p.show());
+    } finally {
+      this.#view.held = false;
+    }
+    this.#view.sync();
   }
 
   // Every member by its published name (any case, as the control's property pages take them);

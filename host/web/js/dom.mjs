@@ -12,7 +12,6 @@ const CURSORS = ["", "default", "crosshair", "text", "default", "move", "nesw-re
   "ns-resize", "nwse-resize", "ew-resize", "n-resize", "wait", "no-drop", "progress", "help",
   "move"];
 
-const live = new Set();
 let measureContext;
 
 // The element's own look, at zero specificity (:where) so that every rule of the page wins over
@@ -136,7 +135,7 @@ function accessKey(e) {
   if (!e.altKey || e.ctrlKey || e.metaKey || e.repeat || e.key.length !== 1) return false;
   const key = e.key.toLowerCase();
   for (const el of document.querySelectorAll("[data-boton]")) {
-    const view = [...live].find((v) => v.element === el);
+    const view = views.get(el);
     if (!view || el.getClientRects().length === 0) continue;
     if (view.accessKey !== key && (el.getAttribute("accesskey") ?? "").toLowerCase() !== key) continue;
     if (!view.button._page()?.enabled()) continue;
@@ -147,25 +146,83 @@ function accessKey(e) {
   return false;
 }
 
-// The pointer as the control's platform sees it, for the hover test: where it is relative to
-// each button, or away when it leaves the page.
-function trackPointer(e) {
-  for (const view of live) view.pointerAt(e.clientX, e.clientY);
+// All buttons' input comes through one set of listeners on their document (and shadow root,
+// which a closed one hides), in capture: the innermost button on an event's path hears it, once.
+const views = new Map();  // element -> View
+const roots = new Map();  // Document or ShadowRoot -> its buttons
+const seen = new WeakMap();  // Event -> the view it reached
+const SHARED = {
+  pointerover: pointerOver,
+  pointerout: pointerOut,
+  pointerdown: (e) => viewOf(e)?.pointer(DOWN, e),
+  pointerup: (e) => viewOf(e)?.pointer(UP, e),
+  keydown: (e) => viewOf(e)?.key(e, true),
+  keyup: (e) => viewOf(e)?.key(e, false),
+  focus: (e) => viewOf(e, 1)?.focused(true),
+  blur: (e) => viewOf(e, 1)?.focused(false),
+  contextmenu: (e) => viewOf(e) && e.preventDefault(),
+  click: (e) => viewOf(e)?.click(e),
+};
+const CAPTURE = { capture: true };
+
+function viewOf(e, targetOnly) {
+  const path = e.composedPath();
+  const view = (targetOnly ? path.slice(0, 1) : path).map((node) => views.get(node)).find(Boolean);
+  if (!view || seen.get(e) === view) return null;
+  seen.set(e, view);
+  return view;
 }
-function pointerAway(e) {
-  if (e.relatedTarget) return;
-  for (const view of live) view.pointerAway();
+
+// The pointer, for the hover test: followed only over (or held by) a button; else it costs nothing.
+const hovered = new Set();
+function pointerOver(e) {
+  const view = viewOf(e);
+  if (!view || hovered.has(view)) return;
+  if (!hovered.size) for (const root of roots.keys()) root.addEventListener("pointermove", pointerMoved, CAPTURE);
+  hovered.add(view);
+}
+function pointerMoved(e) {
+  const view = viewOf(e);
+  for (const v of hovered) v.pointerAt(e.clientX, e.clientY);
+  view?.pointer(MOVE, e);
+}
+// Out of a button (pressed, from its shape into the element is still in): where it went, once.
+function pointerOut(e) {
+  const view = viewOf(e);
+  const to = e.relatedTarget;
+  if (!view || (to instanceof Node && view.element.contains(to))) return;
+  if (to) view.pointerAt(e.clientX, e.clientY);
+  else view.pointerAway();
+  unhover(view);
+}
+function unhover(view) {
+  if (!hovered.delete(view) || hovered.size) return;
+  for (const root of roots.keys()) root.removeEventListener("pointermove", pointerMoved, CAPTURE);
+}
+
+function rootOf(el) {
+  const root = el.getRootNode();
+  return root instanceof Document || root instanceof ShadowRoot ? root : el.ownerDocument;
+}
+function listen(root, by) {
+  const n = (roots.get(root) ?? 0) + by;
+  if (n) roots.set(root, n);
+  else roots.delete(root);
+  if (n !== (by > 0 ? 1 : 0)) return;
+  const method = by > 0 ? "addEventListener" : "removeEventListener";
+  for (const [name, fn] of Object.entries(SHARED)) root[method](name, fn, CAPTURE);
+  if (hovered.size || by < 0) root[method]("pointermove", pointerMoved, CAPTURE);
 }
 
 // A new device pixel ratio: the media query of the old one stops matching (and a zoom also
 // resizes the window in CSS pixels).
 let ratioQuery = null;
 function ratioCheck() {
-  for (const view of live) view.ratioCheck();
+  for (const view of views.values()) view.ratioCheck();
 }
 function watchRatio() {
   ratioQuery?.removeEventListener("change", ratioChanged);
-  ratioQuery = live.size ? matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`) : null;
+  ratioQuery = views.size ? matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`) : null;
   ratioQuery?.addEventListener("change", ratioChanged);
 }
 function ratioChanged() {
@@ -174,20 +231,16 @@ function ratioChanged() {
 }
 
 function listenToPage() {
-  if (live.size !== 1) return;
+  if (views.size !== 1) return;
   window.addEventListener("resize", ratioCheck);
   watchRatio();
   document.addEventListener("keydown", windowKey);
-  document.addEventListener("pointermove", trackPointer, { capture: true, passive: true });
-  document.addEventListener("pointerout", pointerAway, { capture: true, passive: true });
 }
 function leavePage() {
-  if (live.size !== 0) return;
+  if (views.size !== 0) return;
   window.removeEventListener("resize", ratioCheck);
   watchRatio();
   document.removeEventListener("keydown", windowKey);
-  document.removeEventListener("pointermove", trackPointer, { capture: true });
-  document.removeEventListener("pointerout", pointerAway, { capture: true });
 }
 
 // Attributes the view gives its element while it holds a button, and takes back after.
@@ -204,27 +257,19 @@ export class View {
     this.shape = document.createElement("div");
     this.shape.dataset.botonShape = "";
     this.face = document.createElement("canvas");
-    this.pic = document.createElement("canvas");
+    this.faceContext = null;
+    this.pic = null;  // made with a picture
     this.caption = document.createElement("span");
     this.caption.dataset.botonCaption = "";
-    this.shape.append(this.face, this.pic, this.caption);
+    this.shape.append(this.face, this.caption);
+    this.root = null;
     this.timer = null;
     this.ratio = 0;
     this.ownName = null;
     this.pointerClick = false;
     this.dispatching = false;
     this.saved = null;
-    this.handlers = {
-      pointerdown: (e) => this.#pointer(DOWN, e),
-      pointermove: (e) => this.#pointer(MOVE, e),
-      pointerup: (e) => this.#pointer(UP, e),
-      keydown: (e) => this.#key(e, true),
-      keyup: (e) => this.#key(e, false),
-      focus: () => this.#run((p) => p.focusIn()),
-      blur: () => this.#run((p) => p.focusOut()),
-      contextmenu: (e) => e.preventDefault(),
-      click: (e) => this.#click(e),
-    };
+    this.held = false;  // being made: shown once, at the end
   }
 
   attach() {
@@ -238,10 +283,9 @@ export class View {
     };
     el.dataset.boton = "";
     if (!el.hasAttribute("role")) el.setAttribute("role", "button");
-    el.replaceChildren(this.shape);
-    for (const [name, fn] of Object.entries(this.handlers))
-      el.addEventListener(name, fn, name === "click" ? { capture: true } : undefined);
-    live.add(this);
+    views.set(el, this);
+    this.root = rootOf(el);
+    listen(this.root, 1);
     listenToPage();
   }
 
@@ -249,9 +293,9 @@ export class View {
     clearInterval(this.timer);
     this.timer = null;
     const el = this.element;
-    for (const [name, fn] of Object.entries(this.handlers))
-      el.removeEventListener(name, fn, name === "click" ? { capture: true } : undefined);
-    live.delete(this);
+    views.delete(el);
+    unhover(this);
+    listen(this.root, -1);
     leavePage();
     // A plain element again: its own children, style and attributes, nothing focusable left.
     if (el.ownerDocument.activeElement === el) el.blur();
@@ -299,8 +343,14 @@ export class View {
   pointerAt(clientX, clientY) {
     const page = this.button._page();
     if (!page) return;
+    const [x, y] = this.#local(page, clientX, clientY);
+    page.setPointer(Math.floor(x), Math.floor(y));
+  }
+  // A point in the button's own pixels, also when CSS zooms it.
+  #local(page, clientX, clientY) {
     const r = this.element.getBoundingClientRect();
-    page.setPointer(Math.floor(clientX - r.left), Math.floor(clientY - r.top));
+    const w = page.width(), k = Math.abs(r.width - w) < 1 || !w ? 1 : r.width / w;
+    return [(clientX - r.left) / k, (clientY - r.top) / k];
   }
   pointerAway() {
     this.button._page()?.setPointer(-10000, -10000);
@@ -329,7 +379,7 @@ export class View {
   // Shows what the last steps changed.
   sync() {
     const page = this.button._page();
-    if (!page) return;
+    if (!page || this.held) return;
     const changed = page.changes();
     if (changed & FACE) this.#showFace(page);
     if (changed & CAPTION) this.#showCaption(page);
@@ -338,6 +388,8 @@ export class View {
     if (changed & ENABLED) this.#showEnabled(page.enabled());
     if (changed & POINTER) this.element.style.cursor = CURSORS[page.mousePointer()] ?? "";
     if (changed & TIMER) this.#runTimer(page);
+    // Drawn out of the document, then shown: the page's style work is done once, not per canvas.
+    if (this.shape.parentNode !== this.element) this.element.replaceChildren(this.shape);
   }
 
   // A disabled button leaves the tab order and the focus (a key could click it otherwise).
@@ -388,7 +440,7 @@ export class View {
     if (this.face.height !== dh) this.face.height = dh;
     Object.assign(this.face.style, { width: `${w}px`, height: `${h}px` });
     if (w === 0 || h === 0) return;
-    const ctx = this.face.getContext("2d");
+    const ctx = (this.faceContext ??= this.face.getContext("2d"));
     const device = dw === w && dh === h ? null : page.deviceFace();
     if (device && device.length === dw * dh * 4)
       return ctx.putImageData(new ImageData(new Uint8ClampedArray(device), dw, dh), 0, 0);
@@ -459,8 +511,15 @@ export class View {
   #showPicture(page) {
     const p = page.picture();
     const image = p.visible ? p.image : null;
-    this.pic.style.display = image ? "" : "none";
-    if (!image) return;
+    if (!image) {
+      if (this.pic) this.pic.style.display = "none";
+      return;
+    }
+    if (!this.pic) {
+      this.pic = document.createElement("canvas");
+      this.caption.before(this.pic);
+    }
+    this.pic.style.display = "";
     this.pic.width = image.width;
     this.pic.height = image.height;
     Object.assign(this.pic.style, { left: `${p.left}px`, top: `${p.top}px` });
@@ -488,7 +547,11 @@ export class View {
   // The browser's own click events say nothing: the page hears `click` when the control raises
   // Click (clicked()). A click the browser makes up for the element (a <label>, an access key)
   // asks the button to click itself.
-  #click(e) {
+  focused(on) {
+    this.#run(on ? (p) => p.focusIn() : (p) => p.focusOut());
+  }
+
+  click(e) {
     if (this.dispatching) return;
     e.stopImmediatePropagation();
     e.preventDefault();
@@ -496,7 +559,7 @@ export class View {
     this.activate();
   }
 
-  #pointer(action, e) {
+  pointer(action, e) {
     const page = this.button._page();
     if (!page) return;
     if (action === UP) {
@@ -506,8 +569,7 @@ export class View {
     }
     // A disabled button takes no input, and a press does not focus it.
     if (!page.enabled()) return action === DOWN && e.preventDefault();
-    const r = this.element.getBoundingClientRect();
-    const x = e.clientX - r.left, y = e.clientY - r.top;
+    const [x, y] = this.#local(page, e.clientX, e.clientY);
     page.setPointer(Math.floor(x), Math.floor(y));
     let button;
     if (action === MOVE) button = e.buttons & 7;
@@ -521,7 +583,7 @@ export class View {
     this.#run((p) => p.pointer(action, button, shiftOf(e), x, y));
   }
 
-  #key(e, down) {
+  key(e, down) {
     const page = this.button._page();
     // A disabled button hears no key, even when a script focused it.
     if (!page || e.key === "Tab" || !page.enabled()) return;

@@ -167,6 +167,48 @@ test("the pointer lights the face, and the hover timer puts it out once the poin
   assert.deepEqual(errors, []);
 });
 
+test("buttons share one set of listeners, and follow pointer moves only while one is under the pointer", async () => {
+  await freshPage();
+  const cdp = await page.createCDPSession();
+  const listeners = async (expression) => {
+    const { result } = await cdp.send("Runtime.evaluate", { expression });
+    const { listeners } = await cdp.send("DOMDebugger.getEventListeners", { objectId: result.objectId });
+    return listeners.map((l) => l.type).sort();
+  };
+  // Four buttons on the page: no input listener on their elements (the page's own listeners
+  // for the control's events are there), each input listened to once on the document.
+  const types = ["blur", "click", "contextmenu", "focus", "keydown", "keyup", "pointerdown", "pointerout",
+    "pointerover", "pointerup"];
+  for (const id of ["first", "ok", "cancel", "ok2"]) {
+    const own = await listeners(`document.getElementById("${id}")`);
+    assert.deepEqual(own.filter((t) => types.includes(t) || t === "pointermove"), [], id);
+  }
+  const shared = await listeners("document");
+  for (const type of types) assert.equal(shared.filter((t) => t === type).length, type === "keydown" ? 2 : 1, type);
+  assert.ok(!shared.includes("pointermove"), "no move listener while the pointer is away");
+  const b = await box("first");
+  await page.mouse.move(b.x + 8, b.y + 16);
+  assert.ok((await listeners("document")).includes("pointermove"), "moves followed over a button");
+  await page.mouse.move(b.x + 300, b.y + 200);
+  assert.ok(!(await listeners("document")).includes("pointermove"), "and no more once it has left");
+  // A button inside a closed shadow root, which the document cannot see into, still clicks.
+  const clicks = await page.evaluate(async () => {
+    const host = document.body.appendChild(document.createElement("div"));
+    const root = host.attachShadow({ mode: "closed" });
+    const el = root.appendChild(document.createElement("div"));
+    const button = await window.buttons.Boton.create(el, { width: 81, height: 33 });
+    let n = 0;
+    el.addEventListener("Click", () => n++);
+    window.shadowed = { el, count: () => n, button };
+    const r = el.getBoundingClientRect();
+    return [r.left, r.top];
+  });
+  await page.mouse.click(clicks[0] + 8, clicks[1] + 16);
+  assert.equal(await page.evaluate("window.shadowed.count()"), 1);
+  await page.evaluate("window.shadowed.button.destroy()");
+  assert.deepEqual(errors, []);
+});
+
 test("a listener's write to a by-reference argument is what the control goes on with", async () => {
   await freshPage();
   const b = await box("first");

@@ -1,6 +1,6 @@
 // The playground page (build/web/playground.html) as visitors meet it: axe-core finds nothing to
-// fix, it fits a phone's 390 px without sideways scrolling, and its copy buttons put the form
-// entry on the clipboard.
+// fix, it fits a phone's 390 px without sideways scrolling, its copy buttons put the form
+// entry and the element's HTML on the clipboard, and it previews other device pixel ratios.
 // Environment: BRELUND_PLAYGROUND (the built page).
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
@@ -78,6 +78,66 @@ test("the copy button puts the form entry of the button as it is on the clipboar
     const entry = JSON.parse(await page.evaluate("window.copied[0]"));
     assert.equal(entry.Properties.Caption, "Copiado");
     assert.deepEqual(entry, await page.evaluate(() => window.button.save()));
+    assert.deepEqual(errors, []);
+  } finally {
+    await page.close();
+  }
+});
+
+test("Copy HTML gives the element that makes the same button", async () => {
+  const { page, errors } = await open(1280);
+  try {
+    await page.evaluate(() => {
+      window.copied = [];
+      navigator.clipboard.writeText = async (text) => void window.copied.push(text);
+      const b = window.button;
+      b.set("Caption", `&Sí "ok" <b>`);
+      b.set("RoundSize", 12);
+      b.set("BackColor", 0x3060c0);
+      b.set("ForeColor", 0x8000000d);
+      b.set("Enabled", false);
+      b.default = true;
+    });
+    await page.click("#copyHtml");
+    await page.waitForFunction("window.copied.length === 1");
+    const html = await page.evaluate("window.copied[0]");
+    assert.equal(html, `<brelund-boton caption="&amp;Sí &quot;ok&quot; &lt;b>" round-size="12" ` +
+      `back-color="0x003060C0" fore-color="0x8000000D" disabled default style="width: 120px; height: 40px"></brelund-boton>`);
+    // The element, put in the page, is the same button.
+    const same = await page.evaluate(async (html) => {
+      const holder = document.body.appendChild(document.createElement("div"));
+      holder.innerHTML = html;
+      const el = holder.firstElementChild;
+      while (!el.boton) await new Promise((ok) => setTimeout(ok, 20));
+      const of = (b) => [b.save().Properties, b.default, b.cancel];
+      return [[...of(el.boton), el.clientWidth, el.clientHeight], [...of(window.button), 120, 40]];
+    }, html);
+    assert.deepEqual(same[0], same[1]);
+    assert.deepEqual(errors, []);
+  } finally {
+    await page.close();
+  }
+});
+
+test("the device pixel ratio switch draws the button at that ratio, pixel for pixel, and it still clicks", async () => {
+  const { page, errors } = await open(1280);
+  try {
+    await page.evaluate(() => window.button.element.addEventListener("Click", () => window.clicks++));
+    for (const ratio of ["2", "1.5", "3", "1"]) {
+      await page.select("#Ratio", ratio);
+      const r = await page.evaluate(() => {
+        const el = window.button.element, canvas = el.querySelector("canvas");
+        const box = el.getBoundingClientRect();
+        return { canvas: [canvas.width, canvas.height], box: [box.width, box.height], x: box.left, y: box.top };
+      });
+      const k = Number(ratio);
+      assert.deepEqual(r.canvas, [Math.round(120 * k), Math.round(40 * k)], `ratio ${ratio}`);
+      assert.deepEqual(r.box, [120 * k, 40 * k], `ratio ${ratio}`);
+      // A click near the right edge of the zoomed button is on its face.
+      await page.evaluate("window.clicks = 0");
+      await page.mouse.click(r.x + r.box[0] * 0.85, r.y + r.box[1] / 2);
+      assert.equal(await page.evaluate("window.clicks"), 1, `ratio ${ratio}`);
+    }
     assert.deepEqual(errors, []);
   } finally {
     await page.close();
