@@ -5,9 +5,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <map>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "brelund/units.h"
+#include "host/common/form_keys.h"
 #include "host/qt/boton_private.h"
 #include "host/qt/qt_input.h"
 
@@ -96,47 +99,55 @@ bool BotonWidget::Private::in_dialog() const {
   return false;
 }
 
-// The button that Enter works in a window, found as QDialog finds it: the first visible push
-// button of the window that is its default. And the one that Escape works.
+// The form's own answer for Enter or Escape in `window` (host/common/form_keys.h): the shown push
+// buttons of the window, and the one with the focus if it is one of them. A QPushButton takes
+// Enter only while it is the default or an autoDefault button; otherwise Enter goes to the
+// window, as it does for a QPushButton.
 namespace {
-QPushButton* default_of(QWidget& window) {
-  for (QPushButton* b : window.findChildren<QPushButton*>())
-    if (b->window() == &window && b->isDefault() && b->isVisible()) return b;
-  return nullptr;
+struct FormAnswer {
+  QPushButton* presses = nullptr;
+  bool goes_on = true;
+};
+
+FormAnswer form_answer(QWidget& window, host::FormKey key, const QPushButton* focused) {
+  std::vector<QPushButton*> shown;
+  std::vector<host::FormButton> form;
+  std::optional<std::size_t> at;
+  bool takes_enter = true;
+  auto add = [&](QPushButton* b) {
+    if (b->window() != &window || (b != focused && !b->isVisible())) return;
+    if (b == focused) {
+      at = shown.size();
+      takes_enter = b->isDefault() || b->autoDefault();
+    }
+    const auto* boton = qobject_cast<const BotonWidget*>(b);
+    form.push_back({b->isDefault(), boton && boton->isCancel(), b->isEnabled()});
+    shown.push_back(b);
+  };
+  if (auto* self = qobject_cast<QPushButton*>(&window)) add(self);
+  for (QPushButton* b : window.findChildren<QPushButton*>()) add(b);
+  const host::FormKeyTarget t = host::form_key_target(key, form, at, takes_enter);
+  return {t.presses ? shown[*t.presses] : nullptr, t.goes_on};
 }
 
-BotonWidget* cancel_of(QWidget& window) {
-  for (BotonWidget* b : window.findChildren<BotonWidget*>())
-    if (b->window() == &window && b->isCancel() && b->isVisible()) return b;
-  return nullptr;
+std::optional<host::FormKey> form_key(const QKeyEvent& e) {
+  if (!plain(e)) return std::nullopt;
+  if (is_enter(e.key())) return host::FormKey::enter;
+  if (e.key() == Qt::Key_Escape) return host::FormKey::escape;
+  return std::nullopt;
 }
 }  // namespace
 
-QPushButton* BotonWidget::Private::window_default() {
-  QWidget* window = w.window();
-  return window == &w ? nullptr : default_of(*window);
-}
-
-BotonWidget* BotonWidget::Private::window_cancel() {
-  QWidget* window = w.window();
-  return window == &w ? nullptr : cancel_of(*window);
-}
-
-// Enter and Escape that belong to another button of the window are left to the window, so that
-// the focused button does not see them too (and does not click on their release).
+// Enter and Escape that belong to another button of the window, or to none, are left to the
+// window, so that the focused button does not see them too (and does not click on their release).
+// Escape that no button takes stays the focused button's own key outside a dialog, where nothing
+// else would make use of it.
 bool BotonWidget::Private::passes_on(const QKeyEvent& e) {
-  if (!plain(e)) return false;
-  if (is_enter(e.key())) {
-    if (w.isDefault() || w.autoDefault()) return false;
-    QPushButton* def = window_default();
-    return def && def != &w;
-  }
-  if (e.key() == Qt::Key_Escape) {
-    if (w.isCancel()) return false;
-    BotonWidget* cancel = window_cancel();
-    return (cancel && cancel != &w) || (!cancel && in_dialog());
-  }
-  return false;
+  const std::optional<host::FormKey> key = form_key(e);
+  if (!key) return false;
+  const FormAnswer a = form_answer(*w.window(), *key, &w);
+  if (a.presses == &w) return false;
+  return *key == host::FormKey::enter || !a.goes_on || in_dialog();
 }
 
 // Enter and Escape that reach a window go to its default or cancel button. One filter per window
@@ -167,13 +178,16 @@ class WindowKeys final : public QObject {
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() != QEvent::KeyPress || watched != window_) return false;
     const auto& key = *static_cast<const QKeyEvent*>(e);
-    if (!plain(key) || key.isAutoRepeat()) return false;
-    QWidget* owner = nullptr;
-    if (is_enter(key.key()))
-      owner = default_of(*window_);
-    else if (key.key() == Qt::Key_Escape)
-      owner = cancel_of(*window_);
-    auto* button = qobject_cast<BotonWidget*>(owner);
+    if (key.isAutoRepeat()) return false;
+    const std::optional<host::FormKey> form = form_key(key);
+    if (!form) return false;
+    const FormAnswer a = form_answer(*window_, *form, nullptr);
+    // The form's key with its button disabled: nothing is pressed, and nothing else hears it.
+    if (!a.presses && !a.goes_on) {
+      e->accept();
+      return true;
+    }
+    auto* button = qobject_cast<BotonWidget*>(a.presses);
     // The button may delete the window and itself (and this filter with its last button).
     return button && button->eventFilter(watched, e);
   }
@@ -210,14 +224,12 @@ void BotonWidget::Private::unwatch_window() {
 // cancel button gets it as the control's access-key notification, and the window (a QDialog's
 // own Enter and Escape handling included) does not see it.
 bool BotonWidget::Private::window_key(QKeyEvent& e) {
-  if (!plain(e) || e.isAutoRepeat()) return false;
-  const bool enter = is_enter(e.key());
-  if (!enter && e.key() != Qt::Key_Escape) return false;
-  const QWidget* owner = enter ? static_cast<QWidget*>(window_default()) : window_cancel();
-  if (owner != &w) return false;
+  const std::optional<host::FormKey> key = form_key(e);
+  if (!key || e.isAutoRepeat() || watched != w.window()) return false;
+  if (form_answer(*watched, *key, nullptr).presses != &w) return false;
   e.accept();
   if (!w.isEnabled()) return true;
-  run([&] { return instance->access_key(enter ? 13 : 27); });
+  run([&] { return instance->access_key(*key == host::FormKey::enter ? 13 : 27); });
   return true;
 }
 
@@ -231,6 +243,12 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
   const int key = e->key();
+  // Escape while the pointer holds the button lets it up without a click, as a QPushButton's.
+  if (key == Qt::Key_Escape && d.instance->captured()) {
+    e->accept();
+    d.abandon_pointer_press();
+    return;
+  }
   // A new press: an earlier one of the same key that was left to the window ended where the
   // focus had gone meanwhile, and is forgotten.
   if (!e->isAutoRepeat()) d.keys.passed_on().erase(key);
@@ -297,6 +315,12 @@ void BotonWidget::focusOutEvent(QFocusEvent* e) {
     return;
   }
   Private& d = *d_;
+  // The focus leaving while the pointer holds the button lets it up without a click (a popup
+  // taking the focus does not), as QAbstractButton does.
+  if (e->reason() != Qt::PopupFocusReason) {
+    QPointer<BotonWidget> self(this);
+    if (!d.abandon_pointer_press() || !self) return;
+  }
   // QAbstractButton releases a pressed button when the focus leaves; the control keeps its
   // press (a Space held while the focus moves), so Qt's `down` is hidden from it meanwhile.
   const bool down = isDown();

@@ -105,6 +105,10 @@ class BotonWidget::Private final : public WidgetHooks {
   // without a click, so that the next press presses again and opens the menu again, as a
   // QPushButton's does. False when a slot deleted the widget.
   bool end_menu_press();
+  // Escape, the focus leaving or the button disabled while the pointer holds it: the press ends
+  // without a click, with released(), as a QPushButton's does. False when a slot deleted the
+  // widget.
+  bool abandon_pointer_press();
   // A QButtonGroup hears from QAbstractButton only of the presses and clicks QAbstractButton
   // made itself; the control's are told to the button's group here, by id and by button. False
   // when a slot deleted the widget.
@@ -185,8 +189,6 @@ class BotonWidget::Private final : public WidgetHooks {
   bool window_key(QKeyEvent& e);
   void watch_window();
   void unwatch_window();
-  QPushButton* window_default();
-  BotonWidget* window_cancel();
   bool in_dialog() const;
 
   BotonWidget& w;

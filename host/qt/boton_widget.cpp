@@ -205,8 +205,14 @@ bool BotonWidget::Private::end_menu_press() {
     return (focused ? leave() && enter() : enter() && leave()) &&
            run([&] { return instance->key_up(32, 0); });
   }
-  // The release went to the menu. The control hears it away from the button (no Click), as
-  // when the pointer is let go elsewhere.
+  // The release went to the menu.
+  return abandon_pointer_press();
+}
+
+bool BotonWidget::Private::abandon_pointer_press() {
+  if (!instance->captured()) return true;
+  // The control hears the release away from the button (no Click), as when the pointer is let
+  // go elsewhere; the real release, when it comes, is no longer the control's.
   const float off = units::twips_of_pixels(-1);
   release_after_menu = true;
   return run([&] {
@@ -358,9 +364,15 @@ bool BotonWidget::event(QEvent* e) {
 void BotonWidget::changeEvent(QEvent* e) {
   switch (e->type()) {
     case QEvent::EnabledChange:
-      // QAbstractButton would release a pressed button here; the control keeps its press.
+      // A button disabled while the pointer holds it is let up without a click, as a
+      // QPushButton is (released(), and no clicked() for the later release).
       QWidget::changeEvent(e);  // NOLINT(bugprone-parent-virtual-call)
-      if (d_ && !d_->surface.applying_enabled) d_->enabled_changed();
+      if (!d_ || !d_->instance || d_->surface.applying_enabled) return;
+      if (!isEnabled()) {
+        QPointer<BotonWidget> self(this);
+        if (!d_->abandon_pointer_press() || !self) return;
+      }
+      d_->enabled_changed();
       return;
     case QEvent::PaletteChange:
       QPushButton::changeEvent(e);

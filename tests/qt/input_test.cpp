@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QMouseEvent>
 #include <QTest>
+#include <functional>
 #include <utility>
 
 #include "brelund/units.h"
@@ -215,13 +216,90 @@ class KeyTest : public QObject {
     QVERIFY(!Access::control(*d.plain).pressed());
     QCOMPARE(d.plain_log.lines,
              QStringList({"KeyDown 32 0", "KeyPress 32", "Click", "KeyUp 32 0"}));
-    d.clear();
-    // Enter on a button that is not the default one (the dialog has none).
-    QVERIFY(!d.plain->isDefault());
-    QTest::keyClick(d.plain, Qt::Key_Return);
-    QCOMPARE(d.plain_log.lines,
-             QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
-    QCOMPARE(d.other_log.lines, QStringList());
+  }
+
+  void a_mouse_press_ends_without_a_click_as_a_qpushbuttons_does() {
+    // Escape, the focus moving away and disabling each let a held button up with released()
+    // and no clicked(), and the later release is nobody's; the same steps on a QPushButton in
+    // the same window give the same signals.
+    QWidget window;
+    auto* boton = new BotonWidget("Boton", &window);
+    auto* qt_button = new QPushButton("Qt", &window);
+    auto* elsewhere = new QPushButton("Elsewhere", &window);
+    qt_button->move(0, 50);
+    elsewhere->move(0, 100);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const std::function<void(QPushButton*)> ends[] = {
+        [](QPushButton* b) { QTest::keyClick(b, Qt::Key_Escape); },
+        [elsewhere](QPushButton*) { elsewhere->setFocus(Qt::TabFocusReason); },
+        [](QPushButton* b) { b->setEnabled(false); },
+    };
+    for (const auto& end : ends) {
+      QStringList heard[2];
+      int i = 0;
+      for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+        QStringList* out = &heard[i++];
+        b->setEnabled(true);
+        b->setFocus();
+        QObject::connect(b, &QPushButton::pressed, &window, [out] { *out << "pressed"; });
+        QObject::connect(b, &QPushButton::released, &window, [out] { *out << "released"; });
+        QObject::connect(b, &QPushButton::clicked, &window, [out] { *out << "clicked"; });
+        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(b->isDown());
+        end(b);
+        QVERIFY(!b->isDown());
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!b->isDown());
+        b->disconnect(&window);
+      }
+      QCOMPARE(heard[1], QStringList({"pressed", "released"}));
+      QCOMPARE(heard[0], heard[1]);
+      QVERIFY(!Access::control(*boton).pressed());
+    }
+  }
+
+  void enter_on_a_button_neither_default_nor_auto_default_goes_to_the_window() {
+    // As a QPushButton beside it in the same window: Enter neither presses nor clicks it, and
+    // the window hears the key. An autoDefault one takes Enter and clicks.
+    QWidget window;
+    auto* boton = new BotonWidget("Boton", &window);
+    auto* qt_button = new QPushButton("Qt", &window);
+    qt_button->move(0, 50);
+    EventLog log(*boton);
+    QStringList signals_of[2];
+    int i = 0;
+    for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+      QStringList* out = &signals_of[i++];
+      QObject::connect(b, &QPushButton::pressed, [out] { *out << "pressed"; });
+      QObject::connect(b, &QPushButton::released, [out] { *out << "released"; });
+      QObject::connect(b, &QPushButton::clicked, [out] { *out << "clicked"; });
+    }
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+      QVERIFY(!b->isDefault() && !b->autoDefault());
+      b->setFocus();
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(b, &press);
+      QVERIFY(!press.isAccepted());
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(b, &release);
+      QVERIFY(!b->isDown());
+    }
+    QCOMPARE(signals_of[0], QStringList());
+    QCOMPARE(signals_of[1], QStringList());
+    QCOMPARE(log.lines, QStringList());
+    for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+      b->setAutoDefault(true);
+      b->setFocus();
+      QTest::keyClick(b, Qt::Key_Return);
+    }
+    QCOMPARE(signals_of[1], QStringList({"pressed", "released", "clicked"}));
+    QCOMPARE(log.lines, QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
+    QVERIFY(signals_of[0].contains("clicked"));
   }
 };
 
