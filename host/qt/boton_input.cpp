@@ -264,12 +264,18 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
   e->accept();
   if (is_press_key(key)) d.keys.down().insert(key);
   std::int16_t shift = shift_code(e->modifiers());
-  if (std::int16_t code = key_code(key, e->modifiers()); code != 0) {
-    if (!d.run([&] { return d.instance->key_down(code, shift); })) return;
-  }
+  const std::int16_t code = key_code(key, e->modifiers());
+  if (code != 0 && !d.run([&] { return d.instance->key_down(code, shift); })) return;
   if (!e->text().isEmpty() && e->text().at(0).unicode() < 0x8000) {
     const auto ascii = static_cast<std::int16_t>(e->text().at(0).unicode());
     if (!d.run([&] { return d.instance->key_press(ascii); })) return;
+  }
+  // Enter clicks a QPushButton at once, on its press (pressed(), released(), clicked()): the
+  // control hears the key's release with it, and the real release is no longer this button's.
+  if (is_enter(key) && code != 0) {
+    d.keys.down().erase(key);
+    d.run([&] { return d.instance->key_up(code, shift); });
+    return;
   }
   // The arrows move the focus as QAbstractButton moves it: within the button's group or among
   // its auto-exclusive siblings, or to the next or previous widget. The control has seen the

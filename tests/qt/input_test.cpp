@@ -298,8 +298,8 @@ class KeyTest : public QObject {
       QTest::keyClick(b, Qt::Key_Return);
     }
     QCOMPARE(signals_of[1], QStringList({"pressed", "released", "clicked"}));
+    QCOMPARE(signals_of[0], signals_of[1]);
     QCOMPARE(log.lines, QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
-    QVERIFY(signals_of[0].contains("clicked"));
   }
 };
 
