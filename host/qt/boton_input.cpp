@@ -249,6 +249,11 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
     d.abandon_pointer_press();
     return;
   }
+  // And a button held down by setDown(true) alone, with released().
+  if (key == Qt::Key_Escape && isDown() && !d.instance->control().pressed()) {
+    QPushButton::keyPressEvent(e);
+    return;
+  }
   // A new press: an earlier one of the same key that was left to the window ended where the
   // focus had gone meanwhile, and is forgotten.
   if (!e->isAutoRepeat()) d.keys.passed_on().erase(key);

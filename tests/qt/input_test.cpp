@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <functional>
 #include <utility>
@@ -236,6 +237,17 @@ class KeyTest : public QObject {
         [elsewhere](QPushButton*) { elsewhere->setFocus(Qt::TabFocusReason); },
         [](QPushButton* b) { b->setEnabled(false); },
     };
+    // Escape lets up a button held by setDown(true) as well.
+    for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+      b->setFocus();
+      b->setDown(true);
+      QSignalSpy released(b, &QPushButton::released);
+      QSignalSpy clicked(b, &QPushButton::clicked);
+      QTest::keyClick(b, Qt::Key_Escape);
+      QVERIFY(!b->isDown());
+      QCOMPARE(released.count(), 1);
+      QCOMPARE(clicked.count(), 0);
+    }
     for (const auto& end : ends) {
       QStringList heard[2];
       int i = 0;
