@@ -41,3 +41,10 @@ if [ -n "$json_out" ]; then
 else
   "$report" "$raw"
 fi
+
+# The browser package's size, when the `web` preset has been built.
+web=$(dirname "$build")/web/host/web/npm/brelund
+if [ -f "$web/brelund-core.wasm" ] && command -v node >/dev/null; then
+  echo
+  node "$(dirname "$0")/web_size.mjs" "$web"
+fi

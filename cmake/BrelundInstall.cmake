@@ -51,7 +51,7 @@ install(EXPORT BrelundCoreTargets NAMESPACE Brelund:: FILE BrelundCoreTargets.cm
 brelund_install_export(Forms forms dev brelund_forms)
 brelund_install_export(Headless headless dev brelund_headless)
 install(TARGETS boton RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
-install(FILES ${PROJECT_SOURCE_DIR}/tools/boton.bash-completion
+install(FILES ${PROJECT_BINARY_DIR}/boton.bash-completion
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME boton COMPONENT tools)
 set(BRELUND_WITH_QT OFF)
 if(TARGET brelund_qt)

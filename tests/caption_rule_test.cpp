@@ -70,6 +70,23 @@ TEST(CaptionRule, OnlyCaptionsWithoutMarksOrBreaksArePlain) {
   EXPECT_FALSE(plain_caption("a\rb"));
 }
 
+// A toolkit that reads the marks itself must draw what the rule drew: one mark, before the
+// underlined character (the last of several), and every literal `&` doubled.
+TEST(CaptionRule, ALineMarkedAgainReadsAsTheRuleReadIt) {
+  const auto marked = [](std::string_view caption) {
+    std::vector<std::string> out;
+    for (const auto& l : caption_lines(caption)) out.push_back(marked_line(l));
+    return out;
+  };
+  using Marked = std::vector<std::string>;
+  EXPECT_EQ(marked("&Save"), Marked{"&Save"});
+  EXPECT_EQ(marked("R&&D &Now"), Marked{"R&&D &Now"});
+  EXPECT_EQ(marked("&a&b"), Marked{"a&b"});
+  EXPECT_EQ(marked("A &\nB&"), (Marked{"A ", "B&&"}));
+  EXPECT_EQ(marked("&\xC3\xB3k"), Marked{"&\xC3\xB3k"});
+  EXPECT_EQ(marked(""), Marked{""});
+}
+
 TEST(CaptionRule, LinesAreCentredAsDrawTextCentresThem) {
   EXPECT_EQ(centred_offset(68, 30), 19);
   EXPECT_EQ(centred_offset(68, 31), 18);  // half a pixel is dropped

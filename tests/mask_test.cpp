@@ -30,7 +30,7 @@ TEST(Mask, ShapesOfTheRebuild) {
   auto rounded = trace("new\ninit\nshow\n").last("mask");
   EXPECT_GT(rounded["rows"][0][0][0], 0);  // the default corners are cut away
   EXPECT_EQ(trace("new\ninit\nsize 2960 855\n").last("mask")["width"], 197);
-  EXPECT_EQ(trace("new\ninit\nsize 2955 855\n").last("mask")["width"], 197);
+  EXPECT_EQ(trace("new\ninit\nsize 2969 855\n").last("mask")["width"], 197);
   // Resize raises the application's event before the mask is rebuilt.
   EXPECT_EQ(trace("new\ninit\nsize 3000 900\n").kinds().front(), "Resize");
 }

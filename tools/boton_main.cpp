@@ -171,9 +171,10 @@ int gallery(const Options& o) {
   return 0;
 }
 
-CLI::Option* add_output(CLI::App* c, Options& o, const char* what) {
+// `kind`: what the file is (PNG, FORM), as the help names it and the shell completes it.
+CLI::Option* add_output(CLI::App* c, Options& o, const char* what, const std::string& kind) {
   // Required, but checked after the parse: an unknown option is then reported before a missing one.
-  return c->add_option("-o,--output", o.output, what)->type_name("FILE|-");
+  return c->add_option("-o,--output", o.output, what)->type_name(kind + "|-");
 }
 
 CLI::Option* add_budget(CLI::App* c, Options& o) {
@@ -185,8 +186,75 @@ CLI::Option* add_budget(CLI::App* c, Options& o) {
       ->type_name("N");
 }
 
-const std::vector<std::string_view> kCommands = {"trace", "render",  "resave",
-                                                 "check", "gallery", "help"};
+const std::vector<std::string> kHosts = {"headless", "qt", "win32", "web"};
+
+std::string joined(const std::vector<std::string>& words, const char* between) {
+  std::string out;
+  for (const auto& w : words) out += (out.empty() ? "" : between) + w;
+  return out;
+}
+
+// How the shell completes a value by the name the help gives it: files of a kind, or one of the
+// words of a choice (the hosts, the commands); nothing for a number.
+std::string completion_of(std::string type_name, const std::string& commands) {
+  // CLI11 adds a choice's validator after a colon; the name before it lists the words.
+  type_name = type_name.substr(0, type_name.find(':'));
+  if (type_name == "SCRIPT|-") return "_filedir trace";
+  if (type_name == "FORM|-") return "_filedir json";
+  if (type_name == "PNG|-") return "_filedir png";
+  if (type_name == "COMMAND") return R"(COMPREPLY=($(compgen -W ")" + commands + R"(" -- "$cur")))";
+  if (type_name.find('|') != std::string::npos) {
+    std::string words = type_name;
+    std::replace(words.begin(), words.end(), '|', ' ');
+    return R"(COMPREPLY=($(compgen -W ")" + words + R"(" -- "$cur")))";
+  }
+  return ":";
+}
+
+// The bash completion script, written from the commands and options as CLI11 holds them, so
+// that the two cannot disagree: `boton --bash-completion` prints it, and the build installs it.
+std::string bash_completion(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* sub : app.get_subcommands({})) names.push_back(sub->get_name());
+  const std::string commands = joined(names, " ");
+  std::ostringstream out;
+  out << "# bash completion for boton, written by `boton --bash-completion` from its own command\n"
+         "# line: its commands, their options, and form, script and image files.\n"
+         "_boton() {\n"
+         "  local cur prev words cword\n"
+         "  _init_completion || return\n"
+         "  if [ \"$cword\" -eq 1 ]; then\n"
+         "    COMPREPLY=($(compgen -W \""
+      << commands
+      << " --help --version\" -- \"$cur\"))\n"
+         "    return\n"
+         "  fi\n"
+         "  case ${words[1]} in\n";
+  for (const CLI::App* sub : app.get_subcommands({})) {
+    std::vector<std::string> flags;
+    std::string positional = ":";
+    out << "    " << sub->get_name() << ")\n      case $prev in\n";
+    for (const CLI::Option* opt : sub->get_options()) {
+      if (opt->get_positional()) {
+        positional = completion_of(opt->get_type_name(), commands);
+        continue;
+      }
+      std::vector<std::string> spellings;
+      for (const auto& s : opt->get_snames()) spellings.push_back("-" + s);
+      for (const auto& l : opt->get_lnames()) spellings.push_back("--" + l);
+      if (!opt->get_lnames().empty()) flags.push_back("--" + opt->get_lnames().front());
+      if (opt->get_items_expected_max() != 0)
+        out << "        " << joined(spellings, " | ") << ") "
+            << completion_of(opt->get_type_name(), commands) << "; return ;;\n";
+    }
+    out << "      esac\n";
+    out << "      if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W \"" << joined(flags, " ")
+        << "\" -- \"$cur\")); else " << positional << "; fi ;;\n";
+  }
+  out << "  esac\n"
+         "} && complete -F _boton boton\n";
+  return out.str();
+}
 
 int run(int argc, char** argv) {
   Options o;
@@ -207,8 +275,8 @@ int run(int argc, char** argv) {
       "host's WebAssembly module in node, from a build tree). Exit status: 0, 1 when the script\n"
       "cannot be read or the host is not available, 2 when a line cannot be parsed.");
   tr->add_option("--host", o.host, "the host to drive")
-      ->check(CLI::IsMember({"headless", "qt", "win32", "web"}))
-      ->type_name("headless|qt|win32|web");
+      ->check(CLI::IsMember(kHosts))
+      ->type_name(joined(kHosts, "|"));
   tr->add_option("script", o.inputs, "the script (default: standard input)")->type_name("SCRIPT|-");
 
   auto* rd = app.add_subcommand("render", "draw a form file to a PNG image");
@@ -218,7 +286,7 @@ int run(int argc, char** argv) {
       "folder), creates and shows its buttons and writes the form as a PNG image (standard output\n"
       "for -, which must not be a terminal). On a terminal, standard error shows the progress.");
   rd->add_option("form", o.inputs, "the form file")->type_name("FORM|-");
-  add_output(rd, o, "the PNG image to write");
+  add_output(rd, o, "the PNG image to write", "PNG");
   add_budget(rd, o);
 
   auto* rs = app.add_subcommand("resave", "load a form file and save it again");
@@ -226,7 +294,7 @@ int run(int argc, char** argv) {
       "\nLoads FORM, lets every button save its properties and writes the form file again\n"
       "(pictures inline as base64 PNG). Saving a saved file gives the same bytes.");
   rs->add_option("form", o.inputs, "the form file")->type_name("FORM|-");
-  add_output(rs, o, "the form file to write");
+  add_output(rs, o, "the form file to write", "FORM");
   add_budget(rs, o);
 
   auto* ck =
@@ -239,16 +307,23 @@ int run(int argc, char** argv) {
 
   auto* ga = app.add_subcommand("gallery", "draw the button's looks side by side");
   ga->footer("\nDraws rest, lit, pressed, disabled, shapes and lights as one PNG image.");
-  add_output(ga, o, "the PNG image to write");
+  add_output(ga, o, "the PNG image to write", "PNG");
 
   auto* he = app.add_subcommand("help", "describe boton or one of its commands");
   he->add_option("command", o.help_topic, "the command")->type_name("COMMAND");
 
+  std::vector<std::string> command_names;
+  for (const CLI::App* sub : app.get_subcommands({})) command_names.push_back(sub->get_name());
+  const std::vector<std::string_view> commands(command_names.begin(), command_names.end());
+  if (argc == 2 && std::string_view(argv[1]) == "--bash-completion") {
+    std::cout << bash_completion(app);
+    return 0;
+  }
   // A first word that is no command is most likely a typing error: offer the nearest.
   if (argc > 1 && argv[1][0] != '-' &&
-      std::find(kCommands.begin(), kCommands.end(), argv[1]) == kCommands.end()) {
+      std::find(commands.begin(), commands.end(), argv[1]) == commands.end()) {
     const std::string word = argv[1];
-    const auto near = brelund::forms::suggest(word, kCommands);
+    const auto near = brelund::forms::suggest(word, commands);
     throw Failure("unknown command \"" + brelund::cli::escaped(word) + "\"" +
                   (near ? "; did you mean \"" + std::string(*near) + "\"?" : std::string()) +
                   " (see boton --help)");
@@ -292,7 +367,7 @@ int run(int argc, char** argv) {
         return 0;
       }
     }
-    const auto near = brelund::forms::suggest(topic, kCommands);
+    const auto near = brelund::forms::suggest(topic, commands);
     throw Failure("help: unknown command \"" + brelund::cli::escaped(topic) + "\"" +
                   (near ? "; did you mean \"" + std::string(*near) + "\"?" : std::string()));
   }

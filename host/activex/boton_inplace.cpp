@@ -4,9 +4,12 @@
 // The pairs a container relies on: OnInPlaceActivate is answered by OnInPlaceDeactivate, also
 // when the activation fails half-way; OnUIActivate by OnUIDeactivate, once per UI activation;
 // the frame and document window learn of the active object while the control is UI-active.
+#include <span>
+
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/extent_limits.h"
+#include "host/common/form_keys.h"
 #include "typelib/registration.h"
 
 namespace brelund::ax {
@@ -29,7 +32,7 @@ void check_rect(const RECT& r) {
 
 void BotonObject::activate(IOleClientSite* site, HWND parent, LPCRECT pos, bool ui) {
   ensure_initialised();
-  if (!in_place_) in_place_activate(site, parent, pos);
+  if (activation_ == Activation::running) in_place_activate(site, parent, pos);
   if (hwnd_) ShowWindow(hwnd_, SW_SHOW);
   if (ui && hwnd_) {
     ui_activate();
@@ -72,7 +75,7 @@ void BotonObject::in_place_activate(IOleClientSite* site, HWND parent, LPCRECT p
   if (!hwnd) throw Error(errors::kInvalidProcedureCall, "The control's window cannot be made");
   unwind.site = nullptr;
   hwnd_ = hwnd;
-  in_place_ = true;
+  enter(Activation::in_place);
   inplace_site_ = ips;
   frame_ = frame;
   doc_window_ = doc;
@@ -80,12 +83,11 @@ void BotonObject::in_place_activate(IOleClientSite* site, HWND parent, LPCRECT p
   timer_.set_window(hwnd_);
   resize_to_pixels(r.right - r.left, r.bottom - r.top);
   if (!instance_.retired()) raise_on_failure(instance_.show());
-  showing_ = true;
 }
 
 void BotonObject::ui_activate() {
-  if (ui_active_ || !in_place_) return;
-  ui_active_ = true;
+  if (activation_ != Activation::in_place) return;
+  enter(Activation::ui_active);
   if (inplace_site_) inplace_site_->OnUIActivate();
   auto* active = static_cast<IOleInPlaceActiveObject*>(this);
   if (frame_) frame_->SetActiveObject(active, kObjectName);
@@ -97,8 +99,8 @@ void BotonObject::take_focus() {
 }
 
 HRESULT BotonObject::UIDeactivate() {
-  if (!ui_active_) return S_OK;
-  ui_active_ = false;
+  if (activation_ != Activation::ui_active) return S_OK;
+  enter(Activation::in_place);
   if (frame_) frame_->SetActiveObject(nullptr, nullptr);
   if (doc_window_) doc_window_->SetActiveObject(nullptr, nullptr);
   if (inplace_site_) inplace_site_->OnUIDeactivate(FALSE);
@@ -106,9 +108,9 @@ HRESULT BotonObject::UIDeactivate() {
 }
 
 HRESULT BotonObject::InPlaceDeactivate() {
-  if (!in_place_) return S_OK;
+  if (activation_ < Activation::in_place) return S_OK;
   UIDeactivate();
-  in_place_ = false;
+  enter(Activation::running);
   destroy_window();
   frame_.reset();
   doc_window_.reset();
@@ -138,19 +140,16 @@ void BotonObject::resize_to_pixels(int w, int h) {
 
 // ---- the keyboard: IOleInPlaceActiveObject and IOleControl ----
 
-// A UI-active control sees the container's messages first. As a push button in a dialog: Enter
-// works the focused button itself, Escape belongs to the form's cancel button unless this is
-// it, and Tab moves the focus, which is the container's to do.
+// A UI-active control sees the container's messages first. It keeps the form keys that the form
+// rule gives the focused button (Enter always reaches it, Escape when it is the cancel button);
+// the rest, Tab included, are the container's: it moves the focus and finds the other buttons.
 bool BotonObject::dialog_key(const MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
-  switch (msg.wParam) {
-    case VK_RETURN:
-      return true;
-    case VK_ESCAPE:
-      return surface_.extender_cancel().value_or(false);
-    default:
-      return false;
-  }
+  if (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE) return false;
+  const host::FormButton self{.is_default = surface_.extender_default().value_or(false),
+                              .is_cancel = surface_.extender_cancel().value_or(false)};
+  const auto key = msg.wParam == VK_RETURN ? host::FormKey::enter : host::FormKey::escape;
+  return !host::form_key_target(key, std::span(&self, 1), 0).goes_on;
 }
 
 HRESULT BotonObject::TranslateAccelerator(LPMSG msg) {

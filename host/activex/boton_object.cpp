@@ -1,4 +1,6 @@
 // Construction, identity, lifetime and the container queries of a Boton object.
+#include <cassert>
+
 #include "host/activex/boton_object.h"
 
 #include "host/activex/enumerator.h"
@@ -9,6 +11,7 @@ BotonObject::BotonObject() = default;
 
 BotonObject::~BotonObject() {
   font_watch_.stop();
+  disconnect_reader();
   destroy_window();
 }
 
@@ -73,9 +76,15 @@ void BotonObject::retire_if_in_step() noexcept {
   if (steps_ > 0) instance_.retire();
 }
 
+void BotonObject::enter(Activation to) noexcept {
+  [[maybe_unused]] const int step = static_cast<int>(to) - static_cast<int>(activation_);
+  assert(step >= -1 && step <= 1);
+  activation_ = to;
+}
+
 void BotonObject::ensure_initialised() {
-  if (initialised_) return;
-  initialised_ = true;
+  if (activation_ != Activation::loaded) return;
+  enter(Activation::running);
   raise_on_failure(instance_.init());
 }
 
@@ -129,6 +138,9 @@ void BotonObject::property_changed(std::string_view name) {
   dirty_ = true;
   view_dirty_ = true;
   if (const Member* m = find_member(name)) notify_.changed(m->dispid);
+  if (name == "Caption" || name == "ToolTipText") notify_reader(EVENT_OBJECT_NAMECHANGE);
+  if (name == "ToolTipText") notify_reader(EVENT_OBJECT_DESCRIPTIONCHANGE);
+  if (name == "Enabled") notify_reader(EVENT_OBJECT_STATECHANGE);
 }
 
 void BotonObject::view_changed() {

@@ -15,6 +15,7 @@
 
 #include "brelund/boton.h"
 #include "control/property_table.h"
+#include "host/activex/accessible.h"
 #include "host/activex/boton_diagnostics.h"
 #include "host/activex/com_ptr.h"
 #include "host/activex/events.h"
@@ -62,7 +63,8 @@ class BotonObject final : public _Boton,
                           public ISupportErrorInfo,
                           public IObjectSafety,
                           public IBotonDiagnostics,
-                          private Site {
+                          private Site,
+                          private AccessibleSource {
  public:
   BotonObject();
   ~BotonObject() override;
@@ -259,6 +261,15 @@ class BotonObject final : public _Boton,
   FontRef ambient_font() override;
   void property_changed(std::string_view name) override;
 
+  // AccessibleSource (boton_accessible.cpp)
+  AccessibleFacts accessible_facts() override;
+  bool accessible_hit(POINT screen) override;
+  HRESULT accessible_press() override;
+  LRESULT get_object(WPARAM wp, LPARAM lp);
+  // Tells readers that the button's name, state or focus changed.
+  void notify_reader(DWORD event) const noexcept;
+  void disconnect_reader() noexcept;
+
   Boton& control() noexcept { return instance_.control(); }
   // Turns a step's status into the error the COM boundary reports; a control that went away
   // inside a handler ends the call quietly.
@@ -298,15 +309,17 @@ class BotonObject final : public _Boton,
   std::atomic<ULONG> refs_{1};
   // Steps in progress, each holding one reference of its own (see Step).
   ULONG steps_ = 0;
-  // The instance has its properties (given by InitNew or Load, or a new control's on first use).
-  bool initialised_ = false;
   // The container gave InitNew or Load. Sizing, a site, quick or in-place activation before
   // either do not count: a form runtime may do all of those first and load afterwards.
   bool persisted_ = false;
   bool dirty_ = false;
-  bool showing_ = false;
-  bool in_place_ = false;
-  bool ui_active_ = false;
+  // Where the object is in OLE's activation. Running: it has its properties (given by InitNew or
+  // Load, or a new control's on first use). In place: it has its window in the container's.
+  // UI active: it is the one the container's keys go to first. OLE moves one state at a time,
+  // up or down; a DLL server stays running after Close, with its properties.
+  enum class Activation { loaded, running, in_place, ui_active };
+  Activation activation_ = Activation::loaded;
+  void enter(Activation to) noexcept;
   // A property changed in the step in progress: the view may look different.
   bool view_dirty_ = false;
   // Whether the window's focus messages give the control its focus notifications (a tool
@@ -327,6 +340,8 @@ class BotonObject final : public _Boton,
   ObjectCache objects_;
   FontWatch font_watch_{*this};
   PointerShape pointer_shape_;
+  // Made on a reader's first question to the window; cut off when the window or control goes.
+  ComPtr<Accessible> accessible_;
 
   ComPtr<IOleClientSite> site_;
   ComPtr<IOleInPlaceSite> inplace_site_;

@@ -124,7 +124,7 @@ HRESULT BotonObject::GetClassID(CLSID* clsid) {
 HRESULT BotonObject::begin_persistence() {
   if (persisted_) return E_UNEXPECTED;
   persisted_ = true;
-  initialised_ = true;
+  if (activation_ == Activation::loaded) enter(Activation::running);
   return S_OK;
 }
 

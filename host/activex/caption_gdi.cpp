@@ -56,17 +56,7 @@ int width_of(HDC dc, const std::wstring& text) {
   return r.right;
 }
 
-// A line marked as DrawText reads it: a literal `&` doubled, one `&` before the underlined
-// character.
-std::wstring marked(const host::CaptionLine& line) {
-  std::string out;
-  for (std::size_t i = 0; i < line.text.size(); ++i) {
-    if (line.underline && i == *line.underline) out += '&';
-    out += line.text[i];
-    if (line.text[i] == '&') out += '&';
-  }
-  return widen(out);
-}
+std::wstring marked(const host::CaptionLine& line) { return widen(host::marked_line(line)); }
 
 int line_height(HDC dc) {
   TEXTMETRICW tm{};

@@ -91,6 +91,7 @@ void unregister_window_class() noexcept {
 
 void BotonObject::destroy_window() noexcept {
   if (!hwnd_) return;
+  disconnect_reader();
   const HWND w = std::exchange(hwnd_, nullptr);
   timer_.set_window(nullptr);
   surface_.set_window(nullptr);
@@ -102,6 +103,7 @@ void BotonObject::destroy_window() noexcept {
 // Someone else destroyed the window (a handler, or the form with all its children).
 void BotonObject::window_destroyed() noexcept {
   if (!hwnd_) return;
+  disconnect_reader();
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
   timer_.set_window(nullptr);
   surface_.set_window(nullptr);
@@ -179,7 +181,8 @@ void BotonObject::pointer(UINT msg, WPARAM wp, LPARAM lp) {
 void BotonObject::focus_changed(bool in) {
   if (ComPtr<IOleControlSite> cs = site_.query<IOleControlSite>(IID_IOleControlSite))
     cs->OnFocus(in);
-  if (in && in_place_ && !ui_active_) ui_activate();
+  notify_reader(in ? EVENT_OBJECT_FOCUS : EVENT_OBJECT_STATECHANGE);
+  if (in && activation_ == Activation::in_place) ui_activate();
   if (window_focus_steps_) raise_on_failure(in ? instance_.focus_in() : instance_.focus_out());
 }
 
@@ -234,6 +237,8 @@ LRESULT BotonObject::on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR:
       if (LOWORD(lp) == HTCLIENT && set_pointer_shape()) return TRUE;
       return DefWindowProcW(hwnd, msg, wp, lp);
+    case WM_GETOBJECT:
+      return get_object(wp, lp);
     case WM_GETDLGCODE:
       return DLGC_BUTTON | DLGC_WANTCHARS;
     case WM_DESTROY:

@@ -58,4 +58,15 @@ std::vector<CaptionLine> caption_lines(std::string_view caption) {
   return lines;
 }
 
+std::string marked_line(const CaptionLine& line) {
+  std::string out;
+  out.reserve(line.text.size() + 2);
+  for (std::size_t i = 0; i < line.text.size(); ++i) {
+    if (line.underline && i == *line.underline) out += '&';
+    out += line.text[i];
+    if (line.text[i] == '&') out += '&';
+  }
+  return out;
+}
+
 }  // namespace brelund::host

@@ -34,6 +34,10 @@ bool plain_caption(std::string_view caption) noexcept;
 // The caption's lines, at least one (an empty caption is one empty line).
 std::vector<CaptionLine> caption_lines(std::string_view caption);
 
+// A line marked again for a toolkit that reads `&` marks itself (DrawText, Qt's mnemonics): a
+// literal `&` doubled, one `&` before the underlined character.
+std::string marked_line(const CaptionLine& line);
+
 // Centres a line of `line_width` pixels in a box `box_width` wide: the offset from the box's
 // left, rounded toward zero as DrawText's DT_CENTER does.
 constexpr int centred_offset(int box_width, int line_width) noexcept {

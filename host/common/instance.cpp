@@ -98,6 +98,9 @@ Status Instance::save(PropertyBag& bag) {
 }
 
 Status Instance::resize(float width_twips, float height_twips) {
+  // A size that does not change is no resize: a window gets no size message then, and a layout
+  // pass that hands every child its old size again must not raise Resize or repaint.
+  if (width_twips == surface_.width() && height_twips == surface_.height()) return {};
   return step([&] {
     surface_.set_size(width_twips, height_twips);
     control_.Resize();

@@ -67,7 +67,8 @@ class Instance {
   // part-way, and the host discards it.
   Status open(const forms::Control& entry, const std::string& file, bool& loaded);
   Status save(PropertyBag& bag);
-  // The host's side of a resize: the new extent in twips, then the Resize notification.
+  // The host's side of a resize: the new extent in twips, then the Resize notification. The
+  // same extent again is no resize and does nothing.
   Status resize(float width_twips, float height_twips);
   Status show();
 

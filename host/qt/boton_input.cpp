@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <utility>
@@ -99,55 +100,56 @@ bool BotonWidget::Private::in_dialog() const {
   return false;
 }
 
-// The form's own answer for Enter or Escape in `window` (host/common/form_keys.h): the shown push
-// buttons of the window, and the one with the focus if it is one of them. A QPushButton takes
-// Enter only while it is the default or an autoDefault button; otherwise Enter goes to the
-// window, as it does for a QPushButton.
+// Enter and Escape as the window's form keys: which button of the window takes them is the
+// shared form rule's to say. The window's buttons are its shown push buttons, in the order
+// QDialog searches them for its default; only this library's buttons can be a cancel button.
 namespace {
-struct FormAnswer {
-  QPushButton* presses = nullptr;
-  bool goes_on = true;
-};
-
-FormAnswer form_answer(QWidget& window, host::FormKey key, const QPushButton* focused) {
-  std::vector<QPushButton*> shown;
-  std::vector<host::FormButton> form;
-  std::optional<std::size_t> at;
-  bool takes_enter = true;
-  auto add = [&](QPushButton* b) {
-    if (b->window() != &window || (b != focused && !b->isVisible())) return;
-    if (b == focused) {
-      at = shown.size();
-      takes_enter = b->isDefault() || b->autoDefault();
-    }
-    const auto* boton = qobject_cast<const BotonWidget*>(b);
-    form.push_back({b->isDefault(), boton && boton->isCancel(), b->isEnabled()});
-    shown.push_back(b);
-  };
-  if (auto* self = qobject_cast<QPushButton*>(&window)) add(self);
-  for (QPushButton* b : window.findChildren<QPushButton*>()) add(b);
-  const host::FormKeyTarget t = host::form_key_target(key, form, at, takes_enter);
-  return {t.presses ? shown[*t.presses] : nullptr, t.goes_on};
-}
-
 std::optional<host::FormKey> form_key(const QKeyEvent& e) {
   if (!plain(e)) return std::nullopt;
   if (is_enter(e.key())) return host::FormKey::enter;
   if (e.key() == Qt::Key_Escape) return host::FormKey::escape;
   return std::nullopt;
 }
+
+struct WindowButtons {
+  std::vector<QPushButton*> widgets;
+  std::vector<host::FormButton> flags;
+  std::optional<std::size_t> index_of(const QWidget* b) const {
+    const auto it = std::find(widgets.begin(), widgets.end(), b);
+    if (it == widgets.end()) return std::nullopt;
+    return static_cast<std::size_t>(it - widgets.begin());
+  }
+};
+
+WindowButtons buttons_of(QWidget& window) {
+  WindowButtons form;
+  for (QPushButton* b : window.findChildren<QPushButton*>()) {
+    if (b->window() != &window || !b->isVisible()) continue;
+    const auto* ours = qobject_cast<const BotonWidget*>(b);
+    form.widgets.push_back(b);
+    form.flags.push_back({.is_default = b->isDefault(),
+                          .is_cancel = ours && ours->isCancel(),
+                          .enabled = b->isEnabled()});
+  }
+  return form;
+}
 }  // namespace
 
-// Enter and Escape that belong to another button of the window, or to none, are left to the
-// window, so that the focused button does not see them too (and does not click on their release).
-// Escape that no button takes stays the focused button's own key outside a dialog, where nothing
-// else would make use of it.
+// A key that the shared rule gives to another button of the window, or to none, is left to the
+// window, so that the focused button does not see it too (and does not click on its release).
+// QPushButton takes Enter only as a default or autoDefault button; Escape that no button takes
+// is a dialog's (it rejects).
 bool BotonWidget::Private::passes_on(const QKeyEvent& e) {
-  const std::optional<host::FormKey> key = form_key(e);
+  const auto key = form_key(e);
   if (!key) return false;
-  const FormAnswer a = form_answer(*w.window(), *key, &w);
-  if (a.presses == &w) return false;
-  return *key == host::FormKey::enter || !a.goes_on || in_dialog();
+  QWidget* window = w.window();
+  const WindowButtons form = buttons_of(*window);
+  const auto self = form.index_of(&w);
+  const auto target =
+      host::form_key_target(*key, form.flags, self, w.isDefault() || w.autoDefault());
+  if (self && target.presses == self) return false;
+  if (!target.goes_on || *key == host::FormKey::enter) return true;
+  return in_dialog();
 }
 
 // Enter and Escape that reach a window go to its default or cancel button. One filter per window
@@ -177,18 +179,17 @@ class WindowKeys final : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() != QEvent::KeyPress || watched != window_) return false;
-    const auto& key = *static_cast<const QKeyEvent*>(e);
-    if (key.isAutoRepeat()) return false;
-    const std::optional<host::FormKey> form = form_key(key);
-    if (!form) return false;
-    const FormAnswer a = form_answer(*window_, *form, nullptr);
-    // The form's key with its button disabled: nothing is pressed, and nothing else hears it.
-    if (!a.presses && !a.goes_on) {
-      e->accept();
-      return true;
-    }
-    auto* button = qobject_cast<BotonWidget*>(a.presses);
-    // The button may delete the window and itself (and this filter with its last button).
+    const auto& event = *static_cast<const QKeyEvent*>(e);
+    const auto key = form_key(event);
+    if (!key || event.isAutoRepeat()) return false;
+    // The key reached the window: no button has the focus, or the focused one left it.
+    const WindowButtons form = buttons_of(*window_);
+    const auto target = host::form_key_target(*key, form.flags, std::nullopt);
+    if (target.goes_on) return false;
+    if (!target.presses) return true;  // its button is disabled: the key is spent
+    // A QPushButton default is clicked by the window (QDialog) itself. Ours may delete the window
+    // and itself (and this filter with its last button).
+    auto* button = qobject_cast<BotonWidget*>(form.widgets[*target.presses]);
     return button && button->eventFilter(watched, e);
   }
 
@@ -224,11 +225,9 @@ void BotonWidget::Private::unwatch_window() {
 // cancel button gets it as the control's access-key notification, and the window (a QDialog's
 // own Enter and Escape handling included) does not see it.
 bool BotonWidget::Private::window_key(QKeyEvent& e) {
-  const std::optional<host::FormKey> key = form_key(e);
-  if (!key || e.isAutoRepeat() || watched != w.window()) return false;
-  if (form_answer(*watched, *key, nullptr).presses != &w) return false;
+  const auto key = form_key(e);
+  if (!key || e.isAutoRepeat()) return false;
   e.accept();
-  if (!w.isEnabled()) return true;
   run([&] { return instance->access_key(*key == host::FormKey::enter ? 13 : 27); });
   return true;
 }

@@ -28,17 +28,7 @@ QString qstring(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// A line as Qt's mnemonic marking reads it: a literal `&` doubled, one `&` before the underlined
-// character.
-QString marked(const host::CaptionLine& line) {
-  std::string out;
-  for (std::size_t i = 0; i < line.text.size(); ++i) {
-    if (line.underline && i == *line.underline) out += '&';
-    out += line.text[i];
-    if (line.text[i] == '&') out += '&';
-  }
-  return qstring(out);
-}
+QString marked(const host::CaptionLine& line) { return qstring(host::marked_line(line)); }
 
 // The width of each line as drawn, in pixels.
 std::vector<int> line_widths(const QFontMetrics& fm, const std::vector<host::CaptionLine>& lines) {

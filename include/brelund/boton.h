@@ -14,7 +14,8 @@
 
 namespace brelund {
 
-// The instance fields, in their declaration order; a snapshot for tools and tests.
+// The instance fields, in their declaration order. The control holds them as its base, so they
+// are declared here once; fields() is a snapshot for tools and tests.
 struct BotonFields {
   Bool16 m_Highlighted = kFalse;
   Bool16 m_Pressed = kFalse;
@@ -33,17 +34,14 @@ enum class LoadRebuild {
   at_show,  // left to the Show that the host raises right after the load
 };
 
-class Boton {
+class Boton : private BotonFields {
  public:
   // The host has created the four children with the design settings (control/design.h).
   explicit Boton(host::Services services) noexcept : host_(services) {}
   Boton(const Boton&) = delete;
   Boton& operator=(const Boton&) = delete;
 
-  BotonFields fields() const noexcept {
-    return {m_Highlighted, m_Pressed,      m_ForeColor, m_BackColor,
-            m_Roundness3D, m_CreateRegion, m_Light,     m_RoundSize};
-  }
+  BotonFields fields() const noexcept { return *this; }
   host::Services& services() noexcept { return host_; }
   // Held down by the mouse or a key: the look a host that draws its own states shows as pressed.
   bool pressed() const noexcept { return m_Pressed != kFalse; }
@@ -118,15 +116,6 @@ class Boton {
   void notify(const char* name) { host_.surface.property_changed(name); }
 
   host::Services host_;
-
-  Bool16 m_Highlighted = kFalse;
-  Bool16 m_Pressed = kFalse;
-  OleColor m_ForeColor = 0;
-  OleColor m_BackColor = 0;
-  std::int32_t m_Roundness3D = 0;
-  Bool16 m_CreateRegion = kFalse;
-  std::int32_t m_Light = 0;
-  std::int32_t m_RoundSize = 0;
 
   // The key whose release may click the button: the last Space or Enter pressed on it, or Escape
   // when it pressed the button. A release of any other key, or after the focus left, does not

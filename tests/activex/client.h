@@ -18,6 +18,26 @@ inline void check(bool ok, const char* what, const std::string& detail = {}) {
   std::fflush(stdout);
 }
 
+// Runs the thread's message loop for `ms` milliseconds: windowed checks let the control and
+// its container see what was posted to them.
+inline void pump(int ms) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+  MSG msg;
+  while (GetTickCount() < end) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  }
+}
+
+// A function of a loaded DLL, as the type the caller names.
+template <class F>
+F proc(HMODULE m, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+}
+
 inline std::string hex(long v) {
   char b[16];
   std::snprintf(b, sizeof b, "0x%08lX", static_cast<unsigned long>(v));
@@ -60,5 +80,6 @@ void picture_checks();       // the system's picture types saved in their own fo
 void bounds_checks();        // extents, Draw, Advise, DoVerb and EnumVerbs as OLE documents them
 int order_checks();          // form runtimes' call orders around Load; the ambient font
 int roundrect_checks();      // shape::rasterize against CreateRoundRectRgn
+int accessible_checks();     // what a screen reader gets through oleacc, in ATL's host and ours
 
 }  // namespace client

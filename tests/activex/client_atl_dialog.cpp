@@ -13,11 +13,6 @@ namespace {
 using AxInit = BOOL(WINAPI*)();
 using AxGetControl = HRESULT(WINAPI*)(HWND, IUnknown**);
 
-template <class F>
-F proc(HMODULE m, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
-}
-
 struct Hosted {
   HWND host = nullptr;  // the AtlAxWin window
   HWND ctl = nullptr;   // the control's own window inside it

@@ -13,23 +13,6 @@ using AxGetControl = HRESULT(WINAPI*)(HWND, IUnknown**);
 using AxCreateControlEx = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**, IUnknown**,
                                            REFIID, IUnknown*);
 
-void pump(int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  MSG msg;
-  while (GetTickCount() < end) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(5);
-  }
-}
-
-template <class F>
-F proc(HMODULE m, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
-}
-
 HWND control_window(IUnknown* control) {
   ComPtr<IOleWindow> w = ComPtr<IUnknown>(control).query<IOleWindow>(IID_IOleWindow);
   HWND h = nullptr;

@@ -9,7 +9,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::printf(
         "usage: boton_ax_client typelib|resources OCX|registered|unregistered|dispatch|"
-        "container|lifetime|ole|orders|form|atldialog|roundrect\n");
+        "container|lifetime|ole|orders|form|atldialog|accessible|roundrect\n");
     return 2;
   }
   if (FAILED(OleInitialize(nullptr))) {
@@ -40,6 +40,8 @@ int wmain(int argc, wchar_t** argv) {
     rc = client::ole_checks();
   else if (cmd == L"orders")
     rc = client::order_checks();
+  else if (cmd == L"accessible")
+    rc = client::accessible_checks();
   else if (cmd == L"roundrect")
     rc = client::roundrect_checks();
   else

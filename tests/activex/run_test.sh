@@ -11,6 +11,7 @@
 #   atldialog    two controls in ATL host windows under IsDialogMessage, real pointer and keys
 #   ole          streams, storages, notifications, live fonts, activation, drawing
 #   orders       form runtimes' call orders around Load, and the container's font
+#   accessible   what a screen reader gets through oleacc, in ATL's host window and our form
 #   roundrect    the shape rasterizer against CreateRoundRectRgn
 set -euo pipefail
 AX_BUILD=$(readlink -f "$1") AX_PREFIX=$(readlink -m "$2")
@@ -71,7 +72,7 @@ case "$test_name" in
     client typelib
     client resources "$(ax_winpath "$AX_OCX")"
     ;;
-  dispatch|container|lifetime|ole|orders|form|atldialog|roundrect)
+  dispatch|container|lifetime|ole|orders|form|atldialog|accessible|roundrect)
     ax_register
     client "$test_name"
     ;;

@@ -217,6 +217,18 @@ class KeyTest : public QObject {
     QVERIFY(!Access::control(*d.plain).pressed());
     QCOMPARE(d.plain_log.lines,
              QStringList({"KeyDown 32 0", "KeyPress 32", "Click", "KeyUp 32 0"}));
+    d.clear();
+    // Enter on an autoDefault button that is not the dialog's default (it has none) clicks it;
+    // without autoDefault the dialog gets it, and with no default button nothing clicks, as for
+    // a QPushButton.
+    QVERIFY(!d.plain->isDefault());
+    QTest::keyClick(d.plain, Qt::Key_Return);
+    QCOMPARE(d.plain_log.lines, QStringList());
+    d.plain->setAutoDefault(true);
+    QTest::keyClick(d.plain, Qt::Key_Return);
+    QCOMPARE(d.plain_log.lines,
+             QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
+    QCOMPARE(d.other_log.lines, QStringList());
   }
 
   void a_mouse_press_ends_without_a_click_as_a_qpushbuttons_does() {

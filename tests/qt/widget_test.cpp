@@ -2,6 +2,7 @@
 // platform (so Qt picks the widget under it, honours the mask and grabs the pointer during a
 // press), keys and focus through the window.
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
 
@@ -166,13 +167,26 @@ class WidgetTest : public QObject {
     b_->disconnect(b_);
   }
 
-  // As on a QPushButton, Enter is a button's own only while it is the default or autoDefault.
-  void enter_on_a_focused_button_neither_default_nor_auto_default_is_not_its_own() {
-    QVERIFY(!b_->isDefault() && !b_->autoDefault());
-    b_->setFocus();
-    QTest::keyClick(b_, Qt::Key_Return);
-    QVERIFY(!looks_.looks.contains("11"));
+  // As with QPushButton, Enter reaches a focused button only when it is default or autoDefault;
+  // otherwise it goes on to the window, and the button neither sees nor clicks.
+  void enter_on_a_focused_button_that_is_neither_default_nor_auto_default_goes_on() {
+    QPushButton qt_button("Qt", form_.get());
+    qt_button.show();
+    QSignalSpy qt_clicks(&qt_button, &QPushButton::clicked);
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{b_, &qt_button}) {
+      b->setFocus();
+      QTest::keyClick(b, Qt::Key_Return);
+    }
+    QCOMPARE(qt_clicks.count(), 0);
     QCOMPARE(log_->lines, QStringList());
+    b_->setAutoDefault(true);
+    qt_button.setAutoDefault(true);
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{b_, &qt_button}) {
+      b->setFocus();
+      QTest::keyClick(b, Qt::Key_Return);
+    }
+    QCOMPARE(qt_clicks.count(), 1);
+    QCOMPARE(log_->lines, QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
   }
 
   void enter_and_escape_elsewhere_work_the_default_and_cancel_buttons() {

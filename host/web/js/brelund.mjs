@@ -14,26 +14,41 @@ import { View } from "./dom.mjs";
 
 let core;
 
-// The WebAssembly core, loaded once. `options.locateFile(name)` may say where the .wasm is
-// served from; by default it is beside this module.
+// The WebAssembly core, loaded once. By default it is the file beside this module: written this
+// way, bundlers (webpack, Vite, Parcel) see the file and ship it with the page. `options.locateFile
+// (name)` may say where it is served from instead; `options.wasmBinary` may give its bytes.
 export function loadCore(options = {}) {
-  core ??= (async () => {
-    const locateFile = options.locateFile ?? ((name) => new URL(name, import.meta.url).href);
-    const settings = { locateFile };
-    // In node the core's loader looks for require() and __dirname, which an ES module does not
-    // have, and would fetch() a file name; the .wasm is read here instead.
-    if (typeof process === "object" && process.versions?.node && typeof window === "undefined") {
-      const { createRequire } = await import("node:module");
-      const { fileURLToPath } = await import("node:url");
-      const fs = await import("node:fs");
-      globalThis.require ??= createRequire(import.meta.url);
-      globalThis.__dirname ??= fileURLToPath(new URL(".", import.meta.url));
-      const wasm = locateFile("brelund-core.wasm");
-      settings.wasmBinary = fs.readFileSync(wasm.startsWith("file:") ? fileURLToPath(wasm) : wasm);
-    }
-    return createBrelundCore(settings);
+  if (core) return core;
+  core = (async () => {
+    const url = options.locateFile
+      ? options.locateFile("brelund-core.wasm")
+      : new URL("./brelund-core.wasm", import.meta.url).href;
+    const wasmBinary = options.wasmBinary ?? (await fetchCore(String(url)));
+    return createBrelundCore({ wasmBinary });
   })();
+  // A failed load may be tried again (the page may fix the address or the server).
+  core.catch(() => (core = undefined));
   return core;
+}
+
+// The core's bytes, or one error that names the address and what came back instead.
+async function fetchCore(url) {
+  const failed = (why) => new Error(`Brelund: cannot load the WebAssembly core from ${url}: ${why}`);
+  let response;
+  try {
+    response = await fetch(url);
+  } catch (e) {
+    throw failed(e.message);
+  }
+  if (!response.ok) throw failed(`HTTP ${response.status} ${response.statusText}`.trim());
+  const bytes = new Uint8Array(await response.arrayBuffer());
+  // A server that does not know the file often answers with a page (a 404 page or the app's
+  // index.html) and status 200: the bytes say what it is, whatever the MIME type claims.
+  if (bytes.length < 8 || bytes[0] !== 0 || bytes[1] !== 0x61 || bytes[2] !== 0x73 || bytes[3] !== 0x6d) {
+    const type = response.headers.get("content-type") || "no type";
+    throw failed(`the server sent ${bytes.length} bytes of ${type}, not WebAssembly`);
+  }
+  return bytes;
 }
 
 // The eight events and their by-reference arguments, in the control's order.
@@ -48,7 +63,6 @@ export const EVENTS = Object.freeze({
   Resize: [],
 });
 
-const METHODS = new Set(["Refresh", "CreaNuevaRegion"]);
 const EXTENDER = { default: "default", cancel: "cancel" };
 
 // A failed step: `number` and `description` as the control reports them (380 "Invalid property
@@ -79,8 +93,12 @@ export class Boton {
       throw new TypeError("Boton: an element to create the button on is needed");
     if (element.boton) throw new Error("Boton: the element already holds a button");
     this.element = element;
-    this.members = module.memberNames();
-    this.#view = new View(this, element);
+    // The members as the core's table has them: a method without a value is a function of the
+    // object, everything else a property.
+    const table = module.memberTable();
+    this.members = table.map((m) => m.name);
+    const methods = new Set(table.filter((m) => m.method && !m.value).map((m) => m.name));
+    this.#view = new View(this, element, module);
     this.#page = new module.Page(
       (name, args) => this.#raise(name, args),
       (font, text) => this.#view.measure(font, text),
@@ -88,7 +106,7 @@ export class Boton {
     // Every member is also a property (or method) of the object under its published name:
     // button.Caption = "Aceptar", button.Refresh().
     for (const name of this.members) {
-      if (METHODS.has(name)) Object.defineProperty(this, name, { value: () => this.call(name) });
+      if (methods.has(name)) Object.defineProperty(this, name, { value: () => this.call(name) });
       else Object.defineProperty(this, name, { get: () => this.get(name), set: (v) => this.set(name, v), enumerable: true });
     }
     element.boton = this;

@@ -50,35 +50,51 @@ function plainKey(e) {
   return !e.shiftKey && !e.ctrlKey && !e.altKey && !e.metaKey && !e.repeat;
 }
 
-// The buttons of the form `from` is in (the enclosing <form>, or the page), shown, in order.
+// The buttons of the form `from` is in (its <form>, or the page outside every form), shown, in
+// order: a key in one form never reaches another form's buttons.
 function buttonsOf(from) {
-  const scope = from?.closest?.("form") ?? document;
+  const form = from?.closest?.("form") ?? null;
+  const scope = form ?? document;
   return [...scope.querySelectorAll("[data-boton]")].filter(
-    (el) => el.boton && !el.boton.destroyed && el.getClientRects().length > 0,
+    (el) => el.boton && !el.boton.destroyed && el.getClientRects().length > 0 &&
+      (el.closest("form") ?? null) === form,
   );
 }
-function defaultOf(from) {
-  return buttonsOf(from).find((el) => el.boton.default)?.boton;
-}
-function cancelOf(from) {
-  return buttonsOf(from).find((el) => el.boton.cancel)?.boton;
+
+// Which button of the form Enter or Escape at `from` presses, by the rule every host shares
+// (host/common/form_keys.h, through the core): {button, own, taken}. `own` when it is the
+// focused button itself, which steps the key as its own; `taken` when the key is the form's and
+// goes no further, pressed or not (a disabled default button).
+let coreModule = null;
+function formTarget(e, from) {
+  if (!coreModule || (e.key !== "Enter" && e.key !== "Escape")) return null;
+  const buttons = buttonsOf(from);
+  const focused = buttons.indexOf(from);
+  const flags = buttons.map((el) => ({
+    default: Boolean(el.boton.default),
+    cancel: Boolean(el.boton.cancel),
+    enabled: Boolean(el.boton._page()?.enabled()),
+  }));
+  const t = coreModule.formKeyTarget(e.key === "Enter", flags, focused);
+  const button = t.presses >= 0 ? buttons[t.presses].boton : null;
+  return { button, own: t.presses >= 0 && t.presses === focused, taken: !t.goesOn };
 }
 
-// Enter and Escape that reach the page (no focused button took them) go to the form's default
-// or cancel button, as the control's access key, and not to the page (no form submission).
+// Enter and Escape that reach the page (no focused button took them as its own) go to the
+// form's default or cancel button, as the control's access key, and not to the page (no form
+// submission).
 function windowKey(e) {
   if (e.defaultPrevented || !plainKey(e)) return;
-  const enter = e.key === "Enter";
-  if (!enter && e.key !== "Escape") return;
   // A focused element that acts on Enter itself keeps it.
   const t = e.target;
-  if (enter && t instanceof Element && t.matches("textarea, button, select, a[href], [contenteditable]"))
+  if (e.key === "Enter" && t instanceof Element && t.matches("textarea, button, select, a[href], [contenteditable]"))
     return;
-  const owner = enter ? defaultOf(t) : cancelOf(t);
-  if (!owner) return;
+  const target = formTarget(e, t instanceof Element ? t : null);
+  if (!target || !target.taken || target.own) return;
   e.preventDefault();
-  if (!owner._page().enabled()) return;
-  owner._step((p) => p.accessKey(enter ? 13 : 27));
+  if (!target.button) return;
+  const code = e.key === "Enter" ? 13 : 27;
+  target.button._step((p) => p.accessKey(code));
 }
 
 // The pointer as the control's platform sees it, for the hover test: where it is relative to
@@ -105,7 +121,8 @@ function leavePage() {
 }
 
 export class View {
-  constructor(button, element) {
+  constructor(button, element, module) {
+    coreModule ??= module;
     this.button = button;
     this.element = element;
     this.face = document.createElement("canvas");
@@ -288,11 +305,11 @@ export class View {
   #key(e, down) {
     const page = this.button._page();
     if (!page || e.key === "Tab") return;
-    // Enter and Escape that belong to another button of the form are left to the form, so that
-    // this one does not see them too.
+    // Enter and Escape that the form gives another button are left to the form, so that this
+    // one does not see them too.
     if (plainKey(e) || e.repeat) {
-      if (e.key === "Enter" && !this.button.default && defaultOf(this.element)) return;
-      if (e.key === "Escape" && !this.button.cancel && cancelOf(this.element)) return;
+      const target = formTarget(e, this.element);
+      if (target?.taken && !target.own) return;
     }
     if (e.key === " " || e.key === "Enter" || e.key === "Escape") e.preventDefault();
     const code = e.keyCode & 0xffff;

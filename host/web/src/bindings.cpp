@@ -1,24 +1,36 @@
-// What the JavaScript module sees of the core: the Page class (one button) and the trace.
+// What the page's module sees of the core: the Page class (one button) and the members' names.
 #include <emscripten/bind.h>
 
-#include <sstream>
+#include <vector>
 
+#include "control/event_table.h"
 #include "control/property_table.h"
+#include "host/common/form_keys.h"
 #include "host/web/src/page.h"
-#include "host/web/src/trace_host.h"
 
 namespace brelund::web {
 
 using emscripten::val;
 
-val run_trace(const std::string& script, const std::string& folder) {
-  std::istringstream in(script);
-  std::ostringstream out, err;
-  const int status = run_trace_script(in, out, err, folder);
+// Which button of a form Enter (or Escape) presses, by the rule every host shares: `buttons` are
+// the form's shown buttons as {default, cancel, enabled}, `focused` the index of the focused one
+// or -1. Answers {presses: index or -1, goesOn}.
+val form_key_target(bool enter, const val& buttons, int focused) {
+  std::vector<host::FormButton> form;
+  const auto count = buttons["length"].as<unsigned>();
+  form.reserve(count);
+  for (unsigned i = 0; i < count; ++i) {
+    const val b = buttons[i];
+    form.push_back({.is_default = b["default"].as<bool>(),
+                    .is_cancel = b["cancel"].as<bool>(),
+                    .enabled = b["enabled"].as<bool>()});
+  }
+  const auto target = host::form_key_target(
+      enter ? host::FormKey::enter : host::FormKey::escape, form,
+      focused >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(focused)) : std::nullopt);
   val r = val::object();
-  r.set("status", status);
-  r.set("out", out.str());
-  r.set("err", err.str());
+  r.set("presses", target.presses ? static_cast<int>(*target.presses) : -1);
+  r.set("goesOn", target.goes_on);
   return r;
 }
 
@@ -55,12 +67,39 @@ EMSCRIPTEN_BINDINGS(brelund_web) {
       .function("enabled", &Page::enabled)
       .function("mousePointer", &Page::mouse_pointer)
       .function("focused", &Page::focused);
-  emscripten::function("runTrace", &run_trace);
+  emscripten::function("formKeyTarget", &form_key_target);
   emscripten::function("memberNames", emscripten::optional_override([] {
                          val names = val::array();
                          for (const Member& m : members())
                            names.call<void>("push", std::string(m.name));
                          return names;
+                       }));
+  // The member and event tables, for the module's lists and the test that holds its types to
+  // them: {name, method, value, writable} and {name, args}.
+  emscripten::function("memberTable", emscripten::optional_override([] {
+                         val table = val::array();
+                         for (const Member& m : members()) {
+                           val row = val::object();
+                           row.set("name", std::string(m.name));
+                           row.set("method", m.kind == MemberKind::method);
+                           row.set("value", m.get != nullptr);
+                           row.set("writable", m.put != nullptr);
+                           table.call<void>("push", row);
+                         }
+                         return table;
+                       }));
+  emscripten::function("eventTable", emscripten::optional_override([] {
+                         val table = val::array();
+                         for (const EventInfo& e : events()) {
+                           val args = val::array();
+                           for (const EventArg& a : e.args)
+                             args.call<void>("push", std::string(a.name));
+                           val row = val::object();
+                           row.set("name", std::string(e.name));
+                           row.set("args", args);
+                           table.call<void>("push", row);
+                         }
+                         return table;
                        }));
 }
 

@@ -1,7 +1,7 @@
 // The browser host in Debian's headless Chromium with real input (DevTools Input events, which
 // the page receives as trusted pointer and key events).
 // Environment: BRELUND_WEB_PACKAGE (the npm package folder), BOTON (the headless CLI),
-// BRELUND_PLAYGROUND (docs/playground.html).
+// BRELUND_PLAYGROUND (build/web/playground.html).
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
@@ -111,6 +111,30 @@ test("Enter and Escape in a form work its default and cancel buttons", async () 
   await page.focus("#name");
   await page.keyboard.press("Enter");
   assert.equal(count(await log(), "ok", "Click"), 1);
+  assert.deepEqual(errors, []);
+});
+
+test("Enter clicks the focused button, and a form's keys never reach another form", async () => {
+  await freshPage();
+  // A focused Cancel is clicked by Enter, not the form's default button.
+  await page.focus("#cancel");
+  await page.keyboard.press("Enter");
+  let entries = await log();
+  assert.deepEqual([count(entries, "cancel", "Click"), count(entries, "ok", "Click")], [1, 0]);
+  // A button outside every form clicks itself; no form's default button hears it.
+  await page.focus("#first");
+  await page.keyboard.press("Enter");
+  entries = await log();
+  assert.deepEqual([count(entries, "first", "Click"), count(entries, "ok", "Click")], [1, 0]);
+  assert.equal(count(entries, "ok2", "Click"), 0);
+  // In the second form's field, Enter is that form's default button's; Escape finds no cancel
+  // button there and reaches nobody in the first form.
+  await page.focus("#name2");
+  await page.keyboard.press("Enter");
+  await page.keyboard.press("Escape");
+  entries = await log();
+  assert.deepEqual([count(entries, "ok2", "Click"), count(entries, "ok", "Click")], [1, 0]);
+  assert.equal(count(entries, "cancel", "Click"), 1);
   assert.deepEqual(errors, []);
 });
 
@@ -355,5 +379,78 @@ test("the playground loads with no console error, and its button logs its events
     assert.equal(typeof saved.Properties, "object");
     assert.deepEqual(errs, []);
     await p.close();
+  }
+});
+
+// A server that does not have the core, or answers with a page in its place (as an app's
+// history fallback does), gives one error naming the address, not the runtime's abort.
+test("a missing or wrong core gives one error that names the address tried", async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-nocore-"));
+  try {
+    for (const f of ["brelund.mjs", "dom.mjs", "brelund-core.mjs"]) {
+      fs.mkdirSync(path.join(dir, "missing"), { recursive: true });
+      fs.mkdirSync(path.join(dir, "html"), { recursive: true });
+      fs.copyFileSync(path.join(pkg, f), path.join(dir, "missing", f));
+      fs.copyFileSync(path.join(pkg, f), path.join(dir, "html", f));
+    }
+    fs.writeFileSync(path.join(dir, "html", "brelund-core.wasm"), "<!doctype html><title>app</title>");
+    fs.writeFileSync(path.join(dir, "page.html"), '<!doctype html><link rel="icon" href="data:,">');
+    const s = await serve({ "/": dir });
+    try {
+      const p = await openPage(chromium.browser, `${s.url}/page.html`, []);
+      const attempt = (folder) => p.evaluate(async (folder) => {
+        const { Boton } = await import(`/${folder}/brelund.mjs`);
+        try {
+          await Boton.create(document.body);
+          return "loaded";
+        } catch (e) {
+          return e.message;
+        }
+      }, folder);
+      assert.equal(await attempt("missing"),
+        `Brelund: cannot load the WebAssembly core from ${s.url}/missing/brelund-core.wasm: HTTP 404 Not Found`);
+      assert.equal(await attempt("html"),
+        `Brelund: cannot load the WebAssembly core from ${s.url}/html/brelund-core.wasm: the server sent 33 bytes of application/wasm, not WebAssembly`);
+      await p.close();
+    } finally {
+      s.close();
+    }
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
+
+// An app that imports "brelund" from node_modules, bundled by esbuild with no options: the page
+// entry has no node modules to refuse. esbuild does not copy files named by new URL(), so the
+// core goes beside the bundle, as the package's README says.
+test("an app bundled by esbuild with no options shows a button that clicks", async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-esbuild-"));
+  try {
+    fs.mkdirSync(path.join(dir, "node_modules"));
+    fs.symlinkSync(pkg, path.join(dir, "node_modules", "brelund"));
+    fs.writeFileSync(path.join(dir, "main.js"), `import { Boton } from "brelund";
+      window.clicks = 0;
+      const b = await Boton.create(document.getElementById("b"), { width: 100, height: 30 });
+      b.element.addEventListener("Click", () => window.clicks++);
+      window.ready = true;`);
+    const esbuild = path.join(here, "node_modules", ".bin", "esbuild");
+    execFileSync(esbuild, ["main.js", "--bundle", "--format=esm", "--outdir=dist", "--log-level=error"], { cwd: dir });
+    fs.copyFileSync(path.join(pkg, "brelund-core.wasm"), path.join(dir, "dist", "brelund-core.wasm"));
+    fs.writeFileSync(path.join(dir, "dist", "index.html"), `<!doctype html><link rel="icon" href="data:,">
+      <body style="margin:0"><div id="b"></div><script type="module" src="main.js"></script>`);
+    const s = await serve({ "/": path.join(dir, "dist") });
+    try {
+      const errs = [];
+      const p = await openPage(chromium.browser, `${s.url}/index.html`, errs);
+      await p.waitForFunction("window.ready === true", { timeout: 20000 });
+      await p.mouse.click(8, 15);
+      assert.equal(await p.evaluate("window.clicks"), 1);
+      assert.deepEqual(errs, []);
+      await p.close();
+    } finally {
+      s.close();
+    }
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
   }
 });

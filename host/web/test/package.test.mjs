@@ -10,19 +10,26 @@ import path from "node:path";
 import { pathToFileURL } from "node:url";
 
 const pkg = process.env.BRELUND_WEB_PACKAGE;
+const traceDir = process.env.BRELUND_WEB_TRACE;
 
-test("npm pack ships the module, its types, the WebAssembly and the standalone script, and nothing else", () => {
+test("npm pack ships the entries, their types, the WebAssembly, the standalone script, README and LICENSE, and nothing else", () => {
   const manifest = JSON.parse(fs.readFileSync(path.join(pkg, "package.json"), "utf8"));
   assert.equal(manifest.name, "brelund");
-  assert.equal(manifest.exports["."].default, "./brelund.mjs");
+  assert.equal(manifest.license, "MIT");
+  // Browsers and bundlers get the entry without node's modules; node the one that reads the file.
+  assert.deepEqual(Object.entries(manifest.exports["."]), [["types", "./brelund.d.ts"],
+    ["browser", "./brelund.mjs"], ["node", "./brelund-node.mjs"], ["default", "./brelund.mjs"]]);
+  assert.doesNotMatch(fs.readFileSync(path.join(pkg, "brelund.mjs"), "utf8"), /node:|require\(/);
+  assert.doesNotMatch(fs.readFileSync(path.join(pkg, "brelund-core.mjs"), "utf8"), /require\(|runTrace/);
   for (const f of manifest.files) assert.ok(fs.existsSync(path.join(pkg, f)), `${f} is missing`);
   const [packed] = JSON.parse(execFileSync("npm", ["pack", "--dry-run", "--json"], { cwd: pkg }).toString());
-  assert.deepEqual(packed.files.map((f) => f.path).sort(), ["brelund-core.mjs", "brelund-core.wasm",
-    "brelund.d.ts", "brelund.js", "brelund.mjs", "dom.mjs", "package.json"]);
+  assert.deepEqual(packed.files.map((f) => f.path).sort(), ["LICENSE", "README.md",
+    "brelund-core.mjs", "brelund-core.wasm", "brelund-node.mjs", "brelund.d.ts", "brelund.js", "brelund.mjs",
+    "dom.mjs", "package.json"]);
 });
 
 test("the module loads, names the members and refuses an element it cannot use", async () => {
-  const { Boton, loadCore, EVENTS, SystemColor } = await import(pathToFileURL(path.join(pkg, "brelund.mjs")).href);
+  const { Boton, loadCore, EVENTS, SystemColor } = await import(pathToFileURL(path.join(pkg, "brelund-node.mjs")).href);
   const core = await loadCore();
   assert.equal(core.memberNames().length, 16);
   assert.deepEqual(Object.keys(EVENTS), ["Click", "KeyDown", "KeyPress", "KeyUp", "MouseDown",
@@ -31,14 +38,52 @@ test("the module loads, names the members and refuses an element it cannot use",
   assert.throws(() => new Boton(core, {}), /an element to create the button on/);
 });
 
-test("the core's trace runner reports a bad line with its number, as the CLI does", async () => {
-  const { loadCore } = await import(pathToFileURL(path.join(pkg, "brelund.mjs")).href);
+// The module's event list and its TypeScript declarations are written by hand; the control's
+// member and event tables are the source they must follow.
+test("the module's events and its types follow the control's member and event tables", async () => {
+  const { loadCore, EVENTS } = await import(pathToFileURL(path.join(pkg, "brelund-node.mjs")).href);
   const core = await loadCore();
-  const ok = core.runTrace("new\ninit\nget RoundSize\n", ".");
-  assert.deepEqual([ok.status, ok.out, ok.err], [0, '{"value":20}\n', ""]);
-  const bad = core.runTrace("new\nfrobnicate\n", ".");
-  assert.equal(bad.status, 2);
-  assert.match(bad.err, /^-:2: unknown command "frobnicate"/);
+  const members = core.memberTable();
+  const events = core.eventTable();
+  assert.deepEqual(Object.entries(EVENTS), events.map((e) => [e.name, e.args]));
+
+  const dts = fs.readFileSync(path.join(pkg, "brelund.d.ts"), "utf8");
+  const block = (name) => {
+    const m = dts.match(new RegExp(`interface ${name} \\{([^}]*)\\}`));
+    assert.ok(m, `brelund.d.ts declares no ${name}`);
+    return [...m[1].matchAll(/(?:^|;)\s*(\w+)\??:/gm)].map((f) => f[1]);
+  };
+  // Every member with a value is a property of Members; the others are MemberName's extras.
+  assert.deepEqual(block("Members"), members.filter((m) => m.value || !m.method).map((m) => m.name));
+  const extras = dts.match(/type MemberName = keyof Members((?: \| "\w+")*);/);
+  assert.ok(extras, "brelund.d.ts declares no MemberName");
+  assert.deepEqual([...extras[1].matchAll(/"(\w+)"/g)].map((e) => e[1]),
+    members.filter((m) => m.method && !m.value).map((m) => m.name));
+  // Every event is in the event map, its detail naming its arguments.
+  // Beside them, the module's own two: PropertyChanged and BotonError.
+  const start = dts.indexOf("interface BotonEventMap {");
+  assert.ok(start >= 0, "brelund.d.ts declares no BotonEventMap");
+  const map = dts.slice(start, dts.indexOf("\n}", start));
+  const declared = [...map.matchAll(/^\s*(\w+): CustomEvent<(.*)>;$/gm)]
+    .filter(([, name]) => name !== "PropertyChanged" && name !== "BotonError");
+  const detail = (type) => (type === "{}" ? [] : block(type));
+  assert.deepEqual(declared.map(([, name, type]) => [name, detail(type)]),
+    events.map((e) => [e.name, e.args]));
+});
+
+test("the trace runner's module reports a bad line with its number, as the CLI does", () => {
+  const runner = path.resolve(path.dirname(new URL(import.meta.url).pathname), "../trace/run_trace.mjs");
+  const run = (input) => {
+    try {
+      return [0, execFileSync(process.execPath, [runner, traceDir, "-"], { input, stdio: "pipe" }).toString(), ""];
+    } catch (e) {
+      return [e.status, e.stdout.toString(), e.stderr.toString()];
+    }
+  };
+  assert.deepEqual(run("new\ninit\nget RoundSize\n"), [0, '{"value":20}\n', ""]);
+  const bad = run("new\nfrobnicate\n");
+  assert.equal(bad[0], 2);
+  assert.match(bad[2], /^-:2: unknown command "frobnicate"/);
 });
 
 // Pictures from PNG files of every kind the repository holds (libpng's and Chromium's encoders,
@@ -62,7 +107,7 @@ test("the browser build decodes PNG files to the pixels the headless host's libp
       fs.writeFileSync(path.join(dir, `${i}.trace`), script);
       execFileSync(process.env.BOTON, ["trace", path.join(dir, `${i}.trace`)]);
       const headless = decodePng(fs.readFileSync(path.join(dir, "out.png")));
-      execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"), pkg,
+      execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"), traceDir,
         path.join(dir, `${i}.trace`)]);
       const web = decodePng(fs.readFileSync(path.join(dir, "out.png")));
       assert.deepEqual([web.width, web.height], [2000, 1000]);
@@ -112,7 +157,7 @@ test("the browser build's PNG reader refuses damaged files cleanly", async () =>
     }
     lines.push("get RoundSize", "");
     fs.writeFileSync(path.join(dir, "damaged.trace"), lines.join("\n"));
-    const out = execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"), pkg,
+    const out = execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"), traceDir,
       path.join(dir, "damaged.trace")]).toString().trim().split("\n").map((l) => JSON.parse(l));
     const errors = out.filter((j) => j.error);
     for (const e of errors) {
@@ -122,6 +167,28 @@ test("the browser build's PNG reader refuses damaged files cleanly", async () =>
     // Every cut-short file is refused.
     for (let line = 3; line < 23; line++) assert.ok(errors.some((e) => e.error.line === line), `line ${line}`);
     assert.deepEqual(out.at(-1), { value: 20 });
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+});
+
+// The tarball as a user gets it: installed into a new project, `import "brelund"` in node takes
+// the node entry, which finds the core beside itself.
+test("npm pack's tarball installs into a fresh folder and loads there", () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-fresh-"));
+  try {
+    const [packed] = JSON.parse(execFileSync("npm", ["pack", "--json", "--pack-destination", dir], { cwd: pkg }).toString());
+    const app = path.join(dir, "app");
+    fs.mkdirSync(app);
+    fs.writeFileSync(path.join(app, "package.json"), JSON.stringify({ name: "app", private: true, type: "module" }));
+    execFileSync("npm", ["install", "--offline", "--no-audit", "--no-fund", "--loglevel=error", path.join(dir, packed.filename)], { cwd: app });
+    fs.writeFileSync(path.join(app, "main.mjs"), `import { loadCore, SystemColor } from "brelund";
+      const core = await loadCore();
+      console.log(JSON.stringify([core.memberNames().length, SystemColor(15)]));`);
+    const out = execFileSync(process.execPath, ["main.mjs"], { cwd: app }).toString();
+    assert.deepEqual(JSON.parse(out), [16, 0x8000000f]);
+    for (const f of ["LICENSE", "README.md", "brelund-core.wasm"])
+      assert.ok(fs.existsSync(path.join(app, "node_modules", "brelund", f)), f);
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
   }

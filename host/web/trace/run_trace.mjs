@@ -1,13 +1,15 @@
 // `boton trace --host web`: runs a trace script in node on the browser host's WebAssembly
-// module. Usage: node run_trace.mjs PACKAGE_FOLDER [SCRIPT|-]
+// module (the trace runner's build, brelund-trace.mjs, beside the page's core). Usage:
+// node run_trace.mjs TRACE_FOLDER [SCRIPT|-]
 // The script's files are the real ones: the folders they lie in are mounted at their own paths,
 // so that names and messages read as on the other hosts.
 import fs from "node:fs";
 import path from "node:path";
+import { createRequire } from "node:module";
 import { pathToFileURL } from "node:url";
 
-const [pkg, script = "-", ...extra] = process.argv.slice(2);
-if (!pkg || extra.length) {
+const [dir, script = "-", ...extra] = process.argv.slice(2);
+if (!dir || extra.length) {
   process.stderr.write("usage: boton-trace-web [SCRIPT|-]\n");
   process.exit(1);
 }
@@ -18,8 +20,11 @@ try {
   process.stderr.write(`boton: trace: cannot read ${script}: ${e.message}\n`);
   process.exit(1);
 }
-const { loadCore } = await import(pathToFileURL(path.join(pkg, "brelund.mjs")).href);
-const core = await loadCore({ locateFile: (name) => path.join(pkg, name) });
+// The loader of an ES module built for node still looks for require() and __dirname.
+globalThis.require ??= createRequire(import.meta.url);
+globalThis.__dirname ??= dir;
+const { default: createBrelundTrace } = await import(pathToFileURL(path.join(dir, "brelund-trace.mjs")).href);
+const core = await createBrelundTrace({ wasmBinary: fs.readFileSync(path.join(dir, "brelund-trace.wasm")) });
 const { FS } = core;
 
 // Each top folder of the real file system that the run may name, at its own path.
