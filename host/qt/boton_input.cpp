@@ -65,20 +65,21 @@ bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent
 void BotonWidget::mousePressEvent(QMouseEvent* e) {
   e->accept();
   if (!d_ || !d_->instance) return;
-  d_->release_after_menu = false;
+  if (!isDown()) d_->control_down = false;
   d_->pointer(host::PointerAction::down, *e);
 }
 void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
   e->accept();
   if (d_ && d_->instance) d_->pointer(host::PointerAction::move, *e);
 }
+// A release with no press held on the control is not its own: Escape, the focus leaving, the
+// button disabled or a menu ended that press (a QPushButton ignores the release as well).
 void BotonWidget::mouseReleaseEvent(QMouseEvent* e) {
-  e->accept();
-  if (!d_ || !d_->instance) return;
-  if (d_->release_after_menu && !d_->instance->captured()) {
-    if (!e->buttons()) d_->release_after_menu = false;
+  if (!d_ || !d_->instance || !d_->instance->captured()) {
+    e->ignore();
     return;
   }
+  e->accept();
   d_->pointer(host::PointerAction::up, *e);
 }
 // Qt reports the second press of a double click as a double click only. QWidget treats it as a
@@ -123,7 +124,10 @@ struct WindowButtons {
 
 WindowButtons buttons_of(QWidget& window) {
   WindowButtons form;
-  for (QPushButton* b : window.findChildren<QPushButton*>()) {
+  // A button may be a window of its own.
+  QList<QPushButton*> buttons = window.findChildren<QPushButton*>();
+  if (auto* self = qobject_cast<QPushButton*>(&window)) buttons.prepend(self);
+  for (QPushButton* b : buttons) {
     if (b->window() != &window || !b->isVisible()) continue;
     const auto* ours = qobject_cast<const BotonWidget*>(b);
     form.widgets.push_back(b);
@@ -266,7 +270,13 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
     return;
   }
   e->accept();
-  if (is_press_key(key)) d.keys.down().insert(key);
+  const bool enter = is_enter(key);
+  if (is_press_key(key) && !enter) d.keys.down().insert(key);
+  if (!e->isAutoRepeat() && !isDown()) d.control_down = false;
+  // Enter clicks a QPushButton at once, on its press: pressed(), released(), clicked(). The
+  // button goes down first, the control hears the key's whole stroke, and its click lets the
+  // button up; the real release is no longer this button's.
+  if (enter && !e->isAutoRepeat() && !isDown() && !d.set_down(true)) return;
   std::int16_t shift = shift_code(e->modifiers());
   const std::int16_t code = key_code(key, e->modifiers());
   if (code != 0 && !d.run([&] { return d.instance->key_down(code, shift); })) return;
@@ -274,17 +284,19 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
     const auto ascii = static_cast<std::int16_t>(e->text().at(0).unicode());
     if (!d.run([&] { return d.instance->key_press(ascii); })) return;
   }
-  // Enter clicks a QPushButton at once, on its press (pressed(), released(), clicked()): the
-  // control hears the key's release with it, and the real release is no longer this button's.
-  if (is_enter(key) && code != 0) {
-    d.keys.down().erase(key);
-    d.run([&] { return d.instance->key_up(code, shift); });
+  if (enter) {
+    if (code != 0) d.run([&] { return d.instance->key_up(code, shift); });
     return;
   }
   // The arrows move the focus as QAbstractButton moves it: within the button's group or among
   // its auto-exclusive siblings, or to the next or previous widget. The control has seen the
-  // key-down; its key-up goes where the focus went.
-  if (is_arrow(key)) QPushButton::keyPressEvent(e);
+  // key-down; its key-up goes where the focus went. Any other key that the platform's theme makes
+  // a press key (Select, where Space is the control's own) presses the button as it presses a
+  // QPushButton, and its release clicks it.
+  if (is_arrow(key) || (!is_press_key(key) && !e->isAutoRepeat() && !isDown())) {
+    QPushButton::keyPressEvent(e);
+    if (!is_arrow(key)) e->accept();
+  }
 }
 
 void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
@@ -306,7 +318,12 @@ void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
   e->accept();
   std::int16_t shift = shift_code(e->modifiers());
   if (std::int16_t code = key_code(key, e->modifiers()); code != 0)
-    d.run([&] { return d.instance->key_up(code, shift); });
+    if (!d.run([&] { return d.instance->key_up(code, shift); })) return;
+  // The release of a theme's press key that pressed the button as Qt's own press clicks it.
+  if (!is_press_key(key) && isDown() && !d.instance->control().pressed()) {
+    QPushButton::keyReleaseEvent(e);
+    e->accept();
+  }
 }
 
 // ---- focus ----

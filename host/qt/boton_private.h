@@ -101,6 +101,9 @@ class BotonWidget::Private final : public WidgetHooks {
   // Brings QAbstractButton's `down` in line with the control's press and emits pressed() or
   // released() for the change. False when a slot deleted the widget.
   bool sync_down();
+  // Qt's button goes down or up for the control's press, with pressed() or released() (and the
+  // group's), as QAbstractButton's own press. False when a slot deleted the widget.
+  bool set_down(bool pressed);
   // A menu (setMenu) opened by pressed() took the pointer and closed: the control's press ends
   // without a click, so that the next press presses again and opens the menu again, as a
   // QPushButton's does. False when a slot deleted the widget.
@@ -238,11 +241,10 @@ class BotonWidget::Private final : public WidgetHooks {
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
-  bool control_down = false;          // the control's press as the last step left it
-  bool repeating = false;             // QAbstractButton is repeating the held button
-  // A menu ended the control's press while the mouse button was held: its release, should it
-  // come here, is not the control's (a QPushButton ignores it as well).
-  bool release_after_menu = false;
+  // Qt's button is down for the control's press. Qt letting it up (setDown(false), a menu) ends
+  // that until the next press, which shows the control's press again.
+  bool control_down = false;
+  bool repeating = false;  // QAbstractButton is repeating the held button
 };
 
 }  // namespace brelund::qt

@@ -174,7 +174,12 @@ bool BotonWidget::Private::sync_down() {
   // released() twice. And Qt lets it up while the control still holds its press when a menu
   // (setMenu) that pressed() opened closes: pressing it here again opened the menu again.
   if (std::exchange(control_down, pressed) == pressed || pressed == w.isDown()) return true;
+  return set_down(pressed);
+}
+
+bool BotonWidget::Private::set_down(bool pressed) {
   surface.forget_ratio();
+  control_down = pressed;
   w.setDown(pressed);
   QPointer<BotonWidget> self(&w);
   if (pressed)
@@ -193,7 +198,7 @@ bool BotonWidget::Private::sync_down() {
 }
 
 bool BotonWidget::Private::end_menu_press() {
-  if (!w.menu() || w.isDown() || !control_down) return true;
+  if (!w.menu() || w.isDown() || !instance->control().pressed()) return true;
   if (!instance->captured()) {
     // Space opened the menu, and its release went to the menu (which took the focus too). The
     // control hears the release of a key that no longer clicks it, as when the focus leaves
@@ -214,7 +219,6 @@ bool BotonWidget::Private::abandon_pointer_press() {
   // The control hears the release away from the button (no Click), as when the pointer is let
   // go elsewhere; the real release, when it comes, is no longer the control's.
   const float off = units::twips_of_pixels(-1);
-  release_after_menu = true;
   return run([&] {
     platform.pin_pointer(w.mapToGlobal(QPoint(-(1 << 20), -(1 << 20))));
     const Status s = instance->pointer(host::PointerAction::up, 1, 0, off, off);
@@ -409,7 +413,7 @@ void BotonWidget::timerEvent(QTimerEvent* e) {
   // The control's Timer1 ticks by the button's own timer events (it may delete the button).
   if (d_ && d_->timer.take(*e)) return;
   // Qt's repeat timer runs while the button is down; the control's press is what holds it down.
-  if (!d_ || !d_->instance || !autoRepeat() || !d_->control_down) {
+  if (!d_ || !d_->instance || !autoRepeat() || !d_->instance->control().pressed()) {
     QPushButton::timerEvent(e);
     return;
   }

@@ -327,6 +327,84 @@ class KeyTest : public QObject {
   }
 };
 
+// The same real input on a BotonWidget and on a QPushButton gives the same signals, in the same
+// order, where the control's own press would differ from Qt's.
+class LikeQPushButtonTest : public QObject {
+  Q_OBJECT
+
+  // pressed(), released() and clicked() as one line each, and whether the button is down after.
+  struct Heard {
+    QStringList lines;
+    explicit Heard(QAbstractButton& b) {
+      QObject::connect(&b, &QAbstractButton::pressed, &b, [this] { lines << "pressed"; });
+      QObject::connect(&b, &QAbstractButton::released, &b, [this] { lines << "released"; });
+      QObject::connect(&b, &QAbstractButton::clicked, &b, [this] { lines << "clicked"; });
+    }
+  };
+
+  // Runs `input` on a new BotonWidget and a new QPushButton (each alone, never shown unless
+  // `input` shows it) and returns what each emitted: ours first.
+  static std::pair<QStringList, QStringList> both(const std::function<void(QPushButton&)>& input) {
+    BotonWidget ours("Ours");
+    QPushButton theirs("Theirs");
+    Heard a(ours), b(theirs);
+    for (QPushButton* button : {static_cast<QPushButton*>(&ours), &theirs}) {
+      button->setGeometry(0, 0, 60, 30);
+      input(*button);
+    }
+    if (ours.isDown() != theirs.isDown())
+      return {{"down", QString::number(ours.isDown())}, b.lines};
+    return {a.lines, b.lines};
+  }
+
+ private slots:
+  void set_down_false_ends_the_press_that_the_next_press_starts_again() {
+    // Space held, Qt lets the button up, then a new press and release of Space.
+    const auto [ours, theirs] = both([](QPushButton& b) {
+      QTest::keyPress(&b, Qt::Key_Space);
+      b.setDown(false);
+      QTest::keyPress(&b, Qt::Key_Space);
+      QTest::keyRelease(&b, Qt::Key_Space);
+    });
+    QCOMPARE(theirs, QStringList({"pressed", "pressed", "released", "clicked"}));
+    QCOMPARE(ours, theirs);
+  }
+
+  void the_platforms_other_press_keys_click() {
+    // Select is a press key of Qt's generic and offscreen themes, beside Space.
+    const auto [ours, theirs] = both([](QPushButton& b) { QTest::keyClick(&b, Qt::Key_Select); });
+    QCOMPARE(theirs, QStringList({"pressed", "released", "clicked"}));
+    QCOMPARE(ours, theirs);
+    // Other keys press neither.
+    const auto [ours_a, theirs_a] = both([](QPushButton& b) { QTest::keyClick(&b, Qt::Key_A); });
+    QCOMPARE(theirs_a, QStringList());
+    QCOMPARE(ours_a, theirs_a);
+  }
+
+  void a_button_never_shown_is_pressed_again_when_dragged_back_in() {
+    const auto [ours, theirs] = both([](QPushButton& b) {
+      QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
+      QTest::mouseMove(&b, QPoint(100, 100));
+      QTest::mouseMove(&b, QPoint(10, 10));
+      QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(10, 10));
+    });
+    QCOMPARE(theirs, QStringList({"pressed", "released", "pressed", "released", "clicked"}));
+    QCOMPARE(ours, theirs);
+  }
+
+  void enter_on_an_auto_default_button_presses_releases_and_clicks_at_once() {
+    const auto [ours, theirs] = both([](QPushButton& b) {
+      b.show();  // the window's shown buttons are its form
+      QTest::keyPress(&b, Qt::Key_Enter);
+      b.setAutoDefault(true);
+      QTest::keyPress(&b, Qt::Key_Enter);
+      QTest::keyRelease(&b, Qt::Key_Enter);
+    });
+    QCOMPARE(theirs, QStringList({"pressed", "released", "clicked"}));
+    QCOMPARE(ours, theirs);
+  }
+};
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failed = 0;
@@ -336,6 +414,10 @@ int main(int argc, char** argv) {
   }
   {
     KeyTest t;
+    failed |= QTest::qExec(&t, argc, argv);
+  }
+  {
+    LikeQPushButtonTest t;
     failed |= QTest::qExec(&t, argc, argv);
   }
   return failed;
