@@ -62,7 +62,20 @@ bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent
   return settle(s);
 }
 
+// While the left button holds the button, the others are not its own: a QPushButton keeps its
+// press through a right click, where the control would end it. Neither their press nor their
+// release reaches the control.
+namespace {
+bool beside_left_press(const QMouseEvent& e) {
+  return e.button() != Qt::LeftButton && (e.buttons() & Qt::LeftButton);
+}
+}  // namespace
+
 void BotonWidget::mousePressEvent(QMouseEvent* e) {
+  if (beside_left_press(*e)) {
+    e->ignore();
+    return;
+  }
   e->accept();
   if (!d_ || !d_->instance) return;
   if (!isDown()) d_->control_down = false;
@@ -75,7 +88,7 @@ void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
 // A release with no press held on the control is not its own: Escape, the focus leaving, the
 // button disabled or a menu ended that press (a QPushButton ignores the release as well).
 void BotonWidget::mouseReleaseEvent(QMouseEvent* e) {
-  if (!d_ || !d_->instance || !d_->instance->captured()) {
+  if (beside_left_press(*e) || !d_ || !d_->instance || !d_->instance->captured()) {
     e->ignore();
     return;
   }

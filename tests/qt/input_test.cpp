@@ -392,6 +392,26 @@ class LikeQPushButtonTest : public QObject {
     QCOMPARE(ours, theirs);
   }
 
+  void another_mouse_button_leaves_the_left_press_as_it_is() {
+    // A right click while the left button holds the button; then the drag out lets it up.
+    const auto [ours, theirs] = both([](QPushButton& b) {
+      QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
+      QMouseEvent right(QEvent::MouseButtonPress, QPointF(10, 10), b.mapToGlobal(QPointF(10, 10)),
+                        Qt::RightButton, Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
+      QApplication::sendEvent(&b, &right);
+      QMouseEvent up(QEvent::MouseButtonRelease, QPointF(10, 10), b.mapToGlobal(QPointF(10, 10)),
+                     Qt::RightButton, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&b, &up);
+      QVERIFY(b.isDown());
+      QMouseEvent out(QEvent::MouseMove, QPointF(100, 100), b.mapToGlobal(QPointF(100, 100)),
+                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&b, &out);
+      QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(100, 100));
+    });
+    QCOMPARE(theirs, QStringList({"pressed", "released"}));
+    QCOMPARE(ours, theirs);
+  }
+
   void enter_on_an_auto_default_button_presses_releases_and_clicks_at_once() {
     const auto [ours, theirs] = both([](QPushButton& b) {
       b.show();  // the window's shown buttons are its form
