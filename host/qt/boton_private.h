@@ -244,7 +244,6 @@ class BotonWidget::Private final : public WidgetHooks {
   // Qt's button is down for the control's press. Qt letting it up (setDown(false), a menu) ends
   // that until the next press, which shows the control's press again.
   bool control_down = false;
-  bool repeating = false;  // QAbstractButton is repeating the held button
 };
 
 }  // namespace brelund::qt

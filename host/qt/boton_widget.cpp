@@ -412,25 +412,18 @@ void BotonWidget::changeEvent(QEvent* e) {
 void BotonWidget::timerEvent(QTimerEvent* e) {
   // The control's Timer1 ticks by the button's own timer events (it may delete the button).
   if (d_ && d_->timer.take(*e)) return;
-  // Qt's repeat timer runs while the button is down; the control's press is what holds it down.
-  if (!d_ || !d_->instance || !autoRepeat() || !d_->instance->control().pressed()) {
-    QPushButton::timerEvent(e);
-    return;
-  }
-  QPointer<BotonWidget> self(this);
-  d_->repeating = true;
   QPushButton::timerEvent(e);
-  if (self) d_->repeating = false;
 }
 
 void BotonWidget::nextCheckState() {
   QPointer<BotonWidget> self(this);
   QPushButton::nextCheckState();
   if (!self || !d_ || !d_->instance || d_->in_qt_click) return;
-  if (d_->repeating) {
-    // A repeat while held: Qt emits released(), clicked() and pressed() around this call; the
-    // control keeps its press (a click through the control would end it and the repeat with it)
-    // and the application hears the repeat as the control's Click too.
+  // Qt's clicks let the button up before they get here; a button still down is repeating while
+  // held. Qt emits released(), clicked() and pressed() around this call; the press goes on (a
+  // click through the control would end it and the repeat with it), and the application hears
+  // the repeat as the control's Click too.
+  if (isDown()) {
     emit Click();
     return;
   }
