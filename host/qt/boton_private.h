@@ -161,9 +161,8 @@ class BotonWidget::Private final : public WidgetHooks {
     std::optional<OleColor> back;
     bool operator==(const Look&) const = default;
   };
-  bool state_shown = false;      // the face shows such a look
-  Look shown_look;               // which
-  std::uint64_t state_face = 0;  // faces_painted when it was painted
+  std::optional<Look> shown_look;  // the face shows such a look, not the control's own
+  std::uint64_t state_face = 0;    // faces_painted when it was painted
   // The colours the style sheets in force give the button in its state now.
   StyledColours styled();
   // Made when a style sheet first reaches the button; most buttons never have one.
