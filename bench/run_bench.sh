@@ -42,9 +42,11 @@ else
   "$report" "$raw"
 fi
 
-# The browser package's size, when the `web` preset has been built.
+# The browser package's size and a page's speed, when the `web` preset has been built.
 web=$(dirname "$build")/web/host/web/npm/brelund
 if [ -f "$web/brelund-core.wasm" ] && command -v node >/dev/null; then
   echo
   node "$(dirname "$0")/web_size.mjs" "$web"
+  echo
+  node "$(dirname "$0")/web_speed.mjs" "$web" || echo "web page speed: not measured (see the message above)"
 fi

@@ -11,7 +11,6 @@
 #include "brelund/headless/button.h"
 #include "control/convert.h"
 #include "fuzz/fuzz_support.h"
-#include "host/common/forms/form_json.h"
 #include "host/common/property_bag.h"
 
 using namespace brelund;
@@ -36,31 +35,8 @@ host::MemoryPropertyBag saved_set(headless::Button& b) {
 
 }  // namespace
 
-namespace {
-
-// The form file's own reading of a property set against the JSON library's.
-std::string read_outcome(const std::string& text, bool library) {
-  try {
-    const forms::Properties p =
-        library ? forms::detail::parse_properties_with_library(text, fuzz::scratch_folder(), "f")
-                : forms::parse_properties(text, fuzz::scratch_folder(), "f");
-    forms::Form f;
-    f.controls.push_back({});
-    f.controls.back().properties = p;
-    std::string described = "ok " + forms::detail::to_json_with_library(f);
-    for (const auto& [k, v] : p) described += std::to_string(v.index());
-    return described;
-  } catch (const Error& e) {
-    return "error " + std::to_string(e.number()) + " " + e.description();
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  if (read_outcome(text, false) != read_outcome(text, true))
-    fail("the form reader and the library read the set differently", text);
   headless::Button first(nullptr, nullptr, fixed_measure());
   try {
     host::MemoryPropertyBag bag(forms::parse_properties(text, fuzz::scratch_folder(), "fuzz"));

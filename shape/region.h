@@ -23,6 +23,10 @@ inline Region round_rect_region(int l, int t, int r, int b, int ew, int eh) {
   return {Region::Kind::round_rect, l, t, r, b, ew, eh};
 }
 
+// The same region on a screen with `ratio` device pixels to the logical one: every coordinate
+// and corner size scaled and rounded, so that a host cuts the shape in device pixels.
+Region scaled(const Region& region, double ratio);
+
 // One horizontal run of a region: pixels [left, right) of row y.
 struct Span {
   int y;

@@ -1,13 +1,15 @@
-// An independent model of the button's interaction (flags, looks painted, content offset, hover
-// timer and events in order) and a driver that runs it side by side with the control through
+// The button's interaction (flags, looks painted, content offset, hover timer and events in order)
+// as a transition table, and a driver that runs the table side by side with the control through
 // random host notifications, failing at the first step where the two disagree.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "brelund/headless/button.h"
@@ -43,89 +45,129 @@ struct Recorder final : host::EventSink, host::Observer {
   }
 };
 
-// The model: the transition table written down independently of the control's code.
+// The model: the button's interaction written as a transition table, from the behaviour as it is
+// specified (the flags, the looks, the content's place and the events, in order), not from the
+// control's code. Each row is a notification, a guard on the facts of the moment and what
+// follows; the first row of the notification whose guard holds applies.
+enum class Note {
+  mouse_down,
+  mouse_move,
+  mouse_up,
+  key_down,
+  key_up,
+  focus_in,
+  focus_out,
+  tick,
+  rebuild
+};
+enum class Is : signed char { any = -1, no = 0, yes = 1 };  // a guard cell, or "unchanged"
+
+// What is known when a notification arrives: the state before it and its arguments.
+struct Facts {
+  bool left, still, over, timer, h, p;  // left: Button is 1; still: Button is 0
+  bool presses, arms, release_key, armed;
+};
+
+struct Row {
+  Note note;
+  struct {
+    Is left = Is::any, still = Is::any, over = Is::any, timer = Is::any, h = Is::any, p = Is::any;
+    Is presses = Is::any, arms = Is::any, release_key = Is::any, armed = Is::any;
+  } when;
+  Is h, p, timer;
+  enum Arm : signed char { keep, clear, key } arm;
+  const char* outputs;  // ';'-separated: "paint" lit/pressed, "layout" offset, events
+};
+
+constexpr Is Y = Is::yes, N = Is::no, _ = Is::any;
+using enum Note;
+// clang-format off
+inline constexpr Row kTable[] = {
+  // note       when                                                   H  P  timer arm         outputs
+  {mouse_down, {.left = Y},                                            Y, Y, _, Row::keep,  "MouseDown;layout 0;paint LP"},
+  {mouse_down, {},                                                     _, N, _, Row::keep,  "MouseDown"},
+  {mouse_move, {.left = Y, .over = Y},                                 Y, Y, _, Row::keep,  "paint LP;layout 15;MouseMove"},
+  {mouse_move, {.left = Y, .over = N},                                 N, N, _, Row::keep,  "paint --;layout 0;MouseMove"},
+  {mouse_move, {.still = Y, .over = Y, .timer = N},                    _, _, Y, Row::keep,  "paint L-;MouseMove"},
+  {mouse_move, {},                                                     _, _, _, Row::keep,  "MouseMove"},
+  {mouse_up,   {.left = Y, .over = Y, .h = Y},                         _, N, _, Row::keep,  "paint L-;layout 0;Click;MouseUp"},
+  {mouse_up,   {.left = Y, .over = Y, .h = N},                         _, N, _, Row::keep,  "paint --;layout 0;Click;MouseUp"},
+  {mouse_up,   {.left = Y, .over = N, .h = Y},                         _, N, _, Row::keep,  "paint L-;layout 0;MouseUp"},
+  {mouse_up,   {.left = Y, .over = N, .h = N},                         _, N, _, Row::keep,  "paint --;layout 0;MouseUp"},
+  {mouse_up,   {},                                                     _, _, _, Row::keep,  "MouseUp"},
+  // A key that presses arms its release; Enter arms it on any focused button, pressed or not.
+  {key_down,   {.presses = Y},                                         Y, Y, _, Row::key,   "paint LP;layout 15;KeyDown"},
+  {key_down,   {.arms = Y},                                            Y, _, _, Row::key,   "KeyDown"},
+  {key_down,   {},                                                     Y, _, _, Row::keep,  "KeyDown"},
+  // Only the release of the key that armed it clicks.
+  {key_up,     {.release_key = Y, .armed = Y},                         Y, N, _, Row::clear, "paint L-;layout 0;Click;KeyUp"},
+  {key_up,     {.release_key = Y},                                     Y, N, _, Row::clear, "paint L-;layout 0;KeyUp"},
+  {key_up,     {},                                                     _, _, _, Row::keep,  "KeyUp"},
+  {focus_in,   {},                                                     Y, _, _, Row::keep,  "paint L-"},
+  {focus_out,  {},                                                     N, _, _, Row::clear, "paint --"},
+  {tick,       {.over = N, .timer = Y, .h = Y, .p = Y},                _, _, N, Row::keep,  "paint LP"},
+  {tick,       {.over = N, .timer = Y, .h = Y, .p = N},                _, _, N, Row::keep,  "paint L-"},
+  {tick,       {.over = N, .timer = Y, .h = N, .p = Y},                _, _, N, Row::keep,  "paint -P"},
+  {tick,       {.over = N, .timer = Y, .h = N, .p = N},                _, _, N, Row::keep,  "paint --"},
+  {tick,       {},                                                     _, _, _, Row::keep,  ""},
+  // A property that rebuilds the face draws it released, lit through the flag, and lays out.
+  {rebuild,    {.h = Y, .p = Y},                                       _, _, _, Row::keep,  "paint L-;layout 15"},
+  {rebuild,    {.h = Y, .p = N},                                       _, _, _, Row::keep,  "paint L-;layout 0"},
+  {rebuild,    {.h = N, .p = Y},                                       _, _, _, Row::keep,  "paint --;layout 15"},
+  {rebuild,    {.h = N, .p = N},                                       _, _, _, Row::keep,  "paint --;layout 0"},
+};
+// clang-format on
+
 struct Model {
   bool H = false, P = false, timer = false, over = false, enabled = true;
   bool is_default = false, is_cancel = false;
-  int armed = 0;  // the key whose release clicks: its own key-down pressed or may press
+  int armed = 0;  // the key whose release clicks
   Effects fx;
 
-  void paint(bool lit_arg, bool pressed) {
-    fx.push_back(std::string("paint ") + (lit_arg || H ? "L" : "-") + (pressed ? "P" : "-"));
-  }
-  void layout() { fx.push_back(P ? "layout 15" : "layout 0"); }
-
-  void mouse_down(int b) {
-    fx.push_back("MouseDown");
-    P = false;
-    if (b == 1) {
-      H = true;
-      layout();
-      paint(false, true);
-      P = true;
+  void apply(Note note, int button = 0, int key = 0) {
+    const bool presses = key == 32 || (is_cancel && key == 27) || (is_default && key == 13);
+    const Facts f{.left = button == 1,
+                  .still = button == 0,
+                  .over = over,
+                  .timer = timer,
+                  .h = H,
+                  .p = P,
+                  .presses = presses,
+                  .arms = presses || key == 13,  // Enter arms any focused button
+                  .release_key = key == 13 || key == 32 || key == 27,
+                  .armed = armed != 0 && armed == key};
+    const auto holds = [](Is cell, bool fact) {
+      return cell == Is::any || (cell == Is::yes) == fact;
+    };
+    for (const Row& r : kTable) {
+      const auto& w = r.when;
+      if (r.note != note || !holds(w.left, f.left) || !holds(w.still, f.still) ||
+          !holds(w.over, f.over) || !holds(w.timer, f.timer) || !holds(w.h, f.h) ||
+          !holds(w.p, f.p) || !holds(w.presses, f.presses) || !holds(w.arms, f.arms) ||
+          !holds(w.release_key, f.release_key) || !holds(w.armed, f.armed))
+        continue;
+      if (r.h != Is::any) H = r.h == Is::yes;
+      if (r.p != Is::any) P = r.p == Is::yes;
+      if (r.timer != Is::any) timer = r.timer == Is::yes;
+      if (r.arm == Row::clear) armed = 0;
+      if (r.arm == Row::key) armed = key;
+      for (std::string_view rest = r.outputs; !rest.empty();) {
+        const auto end = std::min(rest.find(';'), rest.size());
+        fx.emplace_back(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+      }
+      return;
     }
   }
-  void mouse_move(int b) {
-    if (b == 1) {
-      H = P = over;
-      paint(H, P);
-      layout();
-    } else if (over && b == 0 && !timer) {
-      paint(true, false);
-      timer = true;
-    }
-    fx.push_back("MouseMove");
-  }
-  void mouse_up(int b) {
-    if (b == 1) {
-      paint(false, false);
-      P = false;
-      layout();
-      if (over) fx.push_back("Click");
-    }
-    fx.push_back("MouseUp");
-  }
-  void key_down(int k) {
-    H = true;
-    if (k == 32 || k == 13 || (is_cancel && k == 27)) armed = k;
-    if (k == 32 || (is_cancel && k == 27) || (is_default && k == 13)) {
-      P = true;
-      paint(false, true);
-      layout();
-    }
-    fx.push_back("KeyDown");
-  }
-  void key_up(int k) {
-    if (k == 13 || k == 32 || k == 27) {
-      P = false;
-      H = true;
-      paint(false, false);
-      layout();
-      if (armed == k) fx.push_back("Click");
-      armed = 0;
-    }
-    fx.push_back("KeyUp");
-  }
-  void access(int k) {
+  // Access keys press and release as the key would, and do nothing while disabled.
+  void access(int key) {
     if (!enabled) return;
-    key_down(k);
-    key_up(k);
+    apply(Note::key_down, 0, key);
+    apply(Note::key_up, 0, key);
   }
-  void focus(bool in, bool arg) {
-    if (!in) armed = 0;
-    H = in;
-    paint(arg, false);
-  }
-  void tick() {
-    if (timer && !over) {
-      paint(H, P);
-      timer = false;
-    }
-  }
-  void set_enabled(bool on) {  // a rebuilding setter: released look, lit through H
+  void set_enabled(bool on) {
     enabled = on;
-    paint(false, false);
-    layout();
+    apply(Note::rebuild);
   }
 };
 
@@ -162,28 +204,28 @@ inline void drive(std::uint32_t seed, long steps, bool properties = false,
       case 0:
         what = "down";
         c.MouseDown(btn, shift, x, y);
-        m.mouse_down(btn);
+        m.apply(Note::mouse_down, btn);
         break;
       case 1:
       case 2:
         what = "move";
         c.MouseMove(btn, shift, x, y);
-        m.mouse_move(btn);
+        m.apply(Note::mouse_move, btn);
         break;
       case 3:
         what = "up";
         c.MouseUp(btn, shift, x, y);
-        m.mouse_up(btn);
+        m.apply(Note::mouse_up, btn);
         break;
       case 4:
         what = "keydown";
         c.KeyDown(key, shift);
-        m.key_down(key);
+        m.apply(Note::key_down, 0, key);
         break;
       case 5:
         what = "keyup";
         c.KeyUp(key, shift);
-        m.key_up(key);
+        m.apply(Note::key_up, 0, key);
         break;
       case 6:
         what = "access";
@@ -201,14 +243,14 @@ inline void drive(std::uint32_t seed, long steps, bool properties = false,
           c.ExitFocus();
         else
           c.LostFocus();
-        m.focus(f < 2, f == 0);
+        m.apply(f < 2 ? Note::focus_in : Note::focus_out);
         break;
       }
       case 8:
       case 9:
         what = "tick";
         b.tick();
-        m.tick();
+        m.apply(Note::tick);
         break;
       case 10: {
         pointer = static_cast<int>(rng() % 3);
@@ -260,8 +302,7 @@ inline void drive(std::uint32_t seed, long steps, bool properties = false,
             c.set_Picture(rng() % 2 ? make_picture(16, 16, {}) : nullptr);
             break;
         }
-        m.paint(false, false);  // every one of them rebuilds: released, lit through the flag
-        m.layout();
+        m.apply(Note::rebuild);
         break;
       }
     }

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
+#include <regex>
+#include <set>
 #include <string>
 
+#include "control/event_table.h"
 #include "control/property_table.h"
 #include "trace_support.h"
 
@@ -130,6 +134,31 @@ TEST(Properties, TableHasOneRowPerSlotFoundByNameInAnyCase) {
   }
   EXPECT_EQ(find_member("Nope"), nullptr);
   EXPECT_EQ(find_member(""), nullptr);
+}
+
+// The trace language's description names the methods `call` takes and the events `on` takes:
+// the tables' own, all of them.
+TEST(Properties, TraceLanguageNamesTheTablesMethodsAndEvents) {
+  std::ifstream in(std::string(BRELUND_SOURCE_DIR) + "/docs/trace.md");
+  std::string line, call_row, on_row;
+  while (std::getline(in, line)) {
+    if (line.starts_with("| `call NAME`")) call_row = line;
+    if (line.starts_with("| `on EVENT")) on_row = line.substr(0, line.find(':'));
+  }
+  const auto named = [](const std::string& row) {
+    std::set<std::string> out;
+    static const std::regex word(R"(`([A-Z]\w*)`)");
+    for (auto it = std::sregex_iterator(row.begin(), row.end(), word); it != std::sregex_iterator();
+         ++it)
+      out.insert((*it)[1]);
+    return out;
+  };
+  std::set<std::string> methods, event_names;
+  for (const Member& m : members())
+    if (m.kind == MemberKind::method) methods.emplace(m.name);
+  for (const EventInfo& e : events()) event_names.emplace(e.name);
+  EXPECT_EQ(named(call_row), methods) << call_row;
+  EXPECT_EQ(named(on_row), event_names) << on_row;
 }
 
 }  // namespace

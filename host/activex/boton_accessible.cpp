@@ -41,14 +41,15 @@ bool BotonObject::accessible_hit(POINT screen) {
   return surface_.opaque_at(screen.x, screen.y);
 }
 
-// The default action presses the button as its access key does: a click decided by the pointer
-// would test the real cursor's place, which a reader's press does not move.
+// The default action presses the button from outside (Instance::press): a click decided by the
+// pointer would test the real cursor's place, which a reader's press does not move, and a key
+// would reach the application's key handlers.
 HRESULT BotonObject::accessible_press() {
   if (!hwnd_) return E_FAIL;
   const Step step(*this);
   return com_call([&] {
     ensure_initialised();
-    raise_on_failure(instance_.access_key(' '));
+    raise_on_failure(instance_.press());
   });
 }
 

@@ -237,15 +237,20 @@ class BotonObject final : public _Boton,
    public:
     explicit Step(BotonObject& o) : o_(o) {
       o_.AddRef();
-      ++o_.steps_;
+      if (o_.steps_++ == 0) o_.pressed_before_step_ = o_.control().pressed();
     }
     ~Step() {
       // A container that composes the control itself learns once per step that it looks
-      // different, not once per line drawn.
+      // different, not once per line drawn; a screen reader, that the button went down or
+      // came up (whatever pressed it: pointer, key, access key, a reader's own press).
       if (--o_.steps_ == 0) {
         const bool looks_different =
             o_.surface_.take_redrawn() | std::exchange(o_.view_dirty_, false);
-        if (looks_different && !o_.instance_.retired()) o_.view_changed();
+        if (!o_.instance_.retired()) {
+          if (looks_different) o_.view_changed();
+          if (o_.control().pressed() != o_.pressed_before_step_)
+            o_.notify_reader(EVENT_OBJECT_STATECHANGE);
+        }
       }
       o_.Release();
     }
@@ -309,6 +314,7 @@ class BotonObject final : public _Boton,
   std::atomic<ULONG> refs_{1};
   // Steps in progress, each holding one reference of its own (see Step).
   ULONG steps_ = 0;
+  bool pressed_before_step_ = false;  // at the start of the outermost step
   // The container gave InitNew or Load. Sizing, a site, quick or in-place activation before
   // either do not count: a form runtime may do all of those first and load afterwards.
   bool persisted_ = false;
@@ -331,7 +337,7 @@ class BotonObject final : public _Boton,
   Surface surface_{*this};
   Label label_;
   Image pic_;
-  MaskCanvas mask_;
+  MaskImage mask_;
   Timer timer_;
   Platform platform_;
   EventPoint events_{static_cast<_Boton&>(*this), *this};

@@ -1,24 +1,16 @@
 // The OLE object side: client site, verbs, extents, advises, and drawing for containers that
 // print, preview or compose the control themselves.
-#include <cmath>
+#include <algorithm>
 
 #include "brelund/units.h"
 #include "host/activex/boton_object.h"
 #include "host/activex/extent_limits.h"
+#include "host/activex/screen_units.h"
 #include "typelib/registration.h"
 
 namespace brelund::ax {
 
 HRESULT enum_verbs(IUnknown& source, IEnumOLEVERB** out);
-
-namespace {
-constexpr LONG kHimetricPerInch = 2540;
-constexpr double kTwipsPerInch = 1440.0;
-float twips_of_himetric(LONG v) {
-  return static_cast<float>(std::lround(v * kTwipsPerInch / kHimetricPerInch));
-}
-LONG himetric_of_twips(float v) { return std::lround(v * kHimetricPerInch / kTwipsPerInch); }
-}  // namespace
 
 HRESULT BotonObject::SetClientSite(IOleClientSite* site) {
   site_ = ComPtr<IOleClientSite>(site);
@@ -98,12 +90,15 @@ HRESULT BotonObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND p
 HRESULT BotonObject::SetExtent(DWORD aspect, SIZEL* size) {
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!size) return E_POINTER;
-  if (!extent_fits(size->cx, size->cy, kMaxSideHimetric))
-    return refuse_extent(size->cx, size->cy, kMaxSideHimetric, "HIMETRIC");
+  const ScreenDpi dpi = screen_dpi();
+  // The cap is in pixels; in HIMETRIC it is what the container's pixels come to at this DPI.
+  const long long max = std::min(max_side_himetric(dpi.x), max_side_himetric(dpi.y));
+  if (!extent_fits(size->cx, size->cy, max))
+    return refuse_extent(size->cx, size->cy, max, "HIMETRIC");
   const Step step(*this);
   return com_call([&] {
     ensure_initialised();
-    const float w = twips_of_himetric(size->cx), h = twips_of_himetric(size->cy);
+    const float w = twips_of_himetric(size->cx, dpi.x), h = twips_of_himetric(size->cy, dpi.y);
     if (w == surface_.width() && h == surface_.height()) return;
     raise_on_failure(instance_.resize(w, h));
   });
@@ -112,8 +107,9 @@ HRESULT BotonObject::SetExtent(DWORD aspect, SIZEL* size) {
 HRESULT BotonObject::GetExtent(DWORD aspect, SIZEL* size) {
   if (!size) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-  size->cx = himetric_of_twips(surface_.width());
-  size->cy = himetric_of_twips(surface_.height());
+  const ScreenDpi dpi = screen_dpi();
+  size->cx = himetric_of_twips(surface_.width(), dpi.x);
+  size->cy = himetric_of_twips(surface_.height(), dpi.y);
   return S_OK;
 }
 

@@ -9,8 +9,13 @@
 namespace brelund::ax {
 
 inline constexpr long long kMaxSidePixels = 4096;
-// The same cap in the HIMETRIC units of SetExtent (at 96 pixels per inch).
-inline constexpr long long kMaxSideHimetric = kMaxSidePixels * 2540 / 96;
+// The same cap in the HIMETRIC units of SetExtent, at `dpi` logical pixels per inch: what a
+// container asks for the largest side, rounded to nearest as it rounds (108373 at 96, 72249 at
+// 144).
+inline constexpr long long max_side_himetric(int dpi) noexcept {
+  const long long d = dpi > 0 ? dpi : 96;
+  return (kMaxSidePixels * 2540 * 2 + d) / (2 * d);
+}
 
 inline bool extent_fits(long long width, long long height, long long max) noexcept {
   return width >= 0 && height >= 0 && width <= max && height <= max;

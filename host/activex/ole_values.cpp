@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "host/activex/gdi.h"
+#include "host/activex/screen_units.h"
 #include "host/activex/utf16.h"
 #include "brelund/error.h"
 #include "control/numeric.h"
@@ -55,7 +56,11 @@ PictureRef picture_from_ipicture(IPicture* pic) {
     hw = head.rclFrame.right - head.rclFrame.left;
     hh = head.rclFrame.bottom - head.rclFrame.top;
   }
-  const double pw = std::fabs(hw * 96.0 / 2540.0), ph = std::fabs(hh * 96.0 / 2540.0);
+  // The picture object measured the bitmap's pixels at the screen's DPI; the control shows them
+  // one to one.
+  const ScreenDpi dpi = screen_dpi();
+  const double pw = std::fabs(pixels_of_himetric(hw, dpi.x));
+  const double ph = std::fabs(pixels_of_himetric(hh, dpi.y));
   if (pw > kMaxPictureSide || ph > kMaxPictureSide)
     throw Error(kInvalidPicture, "The picture of " + std::to_string(std::lround(pw)) + " x " +
                                      std::to_string(std::lround(ph)) + " pixels is larger than " +
@@ -199,10 +204,8 @@ std::optional<std::vector<std::uint8_t>> metafile_bytes(IPicture& pic) {
 
 HFONT create_gdi_font(const Font& font) {
   LOGFONTW lf{};
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  lf.lfHeight = -static_cast<LONG>(std::lround(font.size * dpi / 72.0));
+  // Points are 1/72 inch: at 144 pixels per inch a caption is half as tall again in pixels.
+  lf.lfHeight = -static_cast<LONG>(std::lround(font.size * screen_dpi().y / 72.0));
   lf.lfWeight = font.weight;
   lf.lfItalic = font.italic;
   lf.lfUnderline = font.underline;

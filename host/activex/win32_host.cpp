@@ -14,7 +14,6 @@
 namespace brelund::ax {
 
 namespace {
-constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 
 [[noreturn]] void host_failure(const char* what) {
   throw Error(errors::kInvalidProcedureCall,
@@ -110,80 +109,6 @@ void Label::changed(host::Change what) {
   Selection sel(dc.get(), font.get());
   const SIZE s = measure_caption(dc.get(), caption());
   measured(units::twips_of_pixels(s.cx), units::twips_of_pixels(s.cy));
-}
-
-// ---- MaskCanvas ----
-
-void MaskCanvas::set_width(float twips) {
-  width_ = twips;
-  reshape();
-}
-
-void MaskCanvas::set_height(float twips) {
-  height_ = twips;
-  reshape();
-}
-
-void MaskCanvas::reshape() {
-  const int w = units::extent_pixels(width_), h = units::extent_pixels(height_);
-  if (w == w_ && h == h_) return;
-  Bitmap next;
-  std::uint32_t* bits = nullptr;
-  if (w > 0 && h > 0) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* p = nullptr;
-    next = Bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
-    if (!next) host_failure("CreateDIBSection");
-    bits = static_cast<std::uint32_t*>(p);
-    std::fill(bits, bits + num::area(static_cast<std::size_t>(w), static_cast<std::size_t>(h)),
-              kWhite);
-    // The persistent image keeps its content where the box still covers it.
-    GdiFlush();
-    for (int y = 0; y < std::min(h, h_); ++y)
-      std::copy_n(bits_ + static_cast<std::size_t>(y) * w_, std::min(w, w_),
-                  bits + static_cast<std::size_t>(y) * w);
-  }
-  // The DC's own 1x1 bitmap goes back in when there is no image, so the old one can be deleted.
-  HGDIOBJ previous = SelectObject(dc_.get(), next ? static_cast<HGDIOBJ>(next.get()) : original_);
-  if (!original_) original_ = previous;
-  dib_ = std::move(next);
-  bits_ = bits;
-  w_ = w;
-  h_ = h;
-  handed_.reset();
-}
-
-void MaskCanvas::clear() {
-  if (!bits_) return;
-  handed_.reset();
-  GdiFlush();
-  std::fill(bits_, bits_ + num::area(static_cast<std::size_t>(w_), static_cast<std::size_t>(h_)),
-            kWhite);
-}
-
-void MaskCanvas::fill_black(const shape::Region& r) {
-  // The region is a temporary of this one fill; it is deleted when the fill is done.
-  Region rgn(
-      r.kind == shape::Region::Kind::round_rect
-          ? CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, r.ellipse_width, r.ellipse_height)
-          : CreateRectRgn(r.left, r.top, r.right, r.bottom));
-  if (!rgn) host_failure("CreateRoundRectRgn");
-  if (!bits_) return;  // a canvas of no pixels has nothing to fill
-  handed_.reset();
-  if (!FillRgn(dc_.get(), rgn.get(), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))))
-    host_failure("FillRgn");
-}
-
-MaskRef MaskCanvas::image() {
-  if (handed_) return handed_;
-  // A canvas without pixels hands out an image of none, at no size, as the picture object it
-  // stands for reads.
-  if (!bits_) return handed_ = MaskShape::blank(0, 0);
-  GdiFlush();
-  // The DIB's pixels as GDI left them: black where the region was filled, the white background
-  // elsewhere.
-  return handed_ = MaskShape::of_pixels(w_, h_, bits_);
 }
 
 // ---- Timer ----

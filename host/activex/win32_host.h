@@ -1,5 +1,5 @@
 // The Win32 side of the host contract: the control's window with its retained face, the
-// windowless caption and picture drawn over it, the mask canvas on a real GDI memory DC, the
+// windowless caption and picture drawn over it (the mask canvas is the shared in-memory one), the
 // window timer and the system's colours and pointer.
 #pragma once
 
@@ -13,6 +13,7 @@
 
 #include "host/activex/gdi.h"
 #include "host/common/canvas.h"
+#include "host/common/mask_image.h"
 #include "brelund/host.h"
 #include "brelund/raster.h"
 #include "host/common/stored_children.h"
@@ -75,28 +76,6 @@ class Label final : public host::StoredLabel {
 
 // Pic keeps its state only: the control window draws it over the face.
 class Image final : public host::StoredImage {};
-
-// picMask: a white-backed persistent image on a memory DC, filled through the real gdi32
-// region functions. Its image is handed out as the runs read from those pixels.
-class MaskCanvas final : public host::MaskCanvas {
- public:
-  void set_width(float twips) override;
-  void set_height(float twips) override;
-  void clear() override;
-  void fill_black(const shape::Region& region) override;
-  MaskRef image() override;
-
- private:
-  void reshape();
-  // The runs last handed out, while nothing has been drawn since: handed out again as they are.
-  MaskRef handed_;
-  float width_ = 0, height_ = 0;
-  int w_ = 0, h_ = 0;
-  Bitmap dib_;
-  std::uint32_t* bits_ = nullptr;
-  HGDIOBJ original_ = nullptr;
-  MemoryDc dc_;  // declared last: deleted before the bitmap it holds
-};
 
 class Timer final : public host::Timer {
  public:

@@ -2,20 +2,13 @@
 
 #include <algorithm>
 
+#include "host/common/utf8.h"
+
 namespace brelund::host {
 
 namespace {
 
 bool is_break(char c) noexcept { return c == '\r' || c == '\n'; }
-
-// Bytes of the UTF-8 sequence that starts with `lead`; a stray continuation byte or an invalid
-// lead counts as one, so that marking it cannot swallow what follows.
-std::size_t sequence_bytes(unsigned char lead) noexcept {
-  if (lead >= 0xF0 && lead < 0xF8) return 4;
-  if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
-  if (lead >= 0xC0) return 2;
-  return 1;
-}
 
 }  // namespace
 
@@ -43,8 +36,9 @@ std::vector<CaptionLine> caption_lines(std::string_view caption) {
       } else if (is_break(next)) {
         ++i;  // hidden, and the break underlines nothing
       } else {
-        const std::size_t n =
-            std::min(sequence_bytes(static_cast<unsigned char>(next)), caption.size() - i - 1);
+        // A byte that starts no well-formed sequence is marked alone, so that marking it
+        // cannot swallow what follows.
+        const std::size_t n = utf8::step(caption, i + 1).bytes;
         line.underline = line.text.size();
         line.underline_bytes = n;
         line.text.append(caption.substr(i + 1, n));

@@ -15,11 +15,24 @@ class Instance::Guard final : public EventRelay {
  public:
   Guard(EventSink& app, std::shared_ptr<bool> alive) : app_(app), alive_(std::move(alive)) {}
 
+  // While one lives, the key events of the step in progress stay with the instance.
+  class KeysKept {
+   public:
+    explicit KeysKept(Guard& g) noexcept : g_(g) { g_.keep_keys_ = true; }
+    ~KeysKept() { g_.keep_keys_ = false; }
+    KeysKept(const KeysKept&) = delete;
+    KeysKept& operator=(const KeysKept&) = delete;
+
+   private:
+    Guard& g_;
+  };
+
  private:
   void relay(EventId id, const EventArgs& args) override {
     // An event raised by a control that is already gone (a step that went on after a retire)
     // must not reach the application either.
     if (!*alive_) throw ControlGone{};
+    if (keep_keys_ && (id == EventId::KeyDown || id == EventId::KeyUp)) return;
     const std::shared_ptr<bool> alive = alive_;
     raise_event(app_, id, args);
     if (!*alive) throw ControlGone{};
@@ -27,6 +40,7 @@ class Instance::Guard final : public EventRelay {
 
   EventSink& app_;
   std::shared_ptr<bool> alive_;
+  bool keep_keys_ = false;
 };
 
 namespace {
@@ -98,10 +112,10 @@ Status Instance::save(PropertyBag& bag) {
 }
 
 Status Instance::resize(float width_twips, float height_twips) {
-  // A size that does not change is no resize: a window gets no size message then, and a layout
-  // pass that hands every child its old size again must not raise Resize or repaint.
-  if (width_twips == surface_.width() && height_twips == surface_.height()) return {};
+  // A window system sends no size message when the size stays, so no host raises Resize then:
+  // the same script gives the same lines everywhere, and nothing is repainted for nothing.
   return step([&] {
+    if (width_twips == surface_.width() && height_twips == surface_.height()) return;
     surface_.set_size(width_twips, height_twips);
     control_.Resize();
   });
@@ -206,6 +220,16 @@ Status Instance::key_up(std::int16_t key_code, std::int16_t shift) {
 
 Status Instance::access_key(std::int16_t key_ascii) {
   return step([&] { control_.AccessKeyPress(key_ascii); });
+}
+
+Status Instance::press() {
+  return step([&] {
+    if (!surface_.enabled()) return;
+    std::int16_t space = 32, shift = 0;
+    const Guard::KeysKept kept(*guard_);
+    control_.KeyDown(space, shift);
+    control_.KeyUp(space, shift);
+  });
 }
 
 Status Instance::tick() {

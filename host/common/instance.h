@@ -105,6 +105,11 @@ class Instance {
   Status key_press(std::int16_t key_ascii);
   Status key_up(std::int16_t key_code, std::int16_t shift);
   Status access_key(std::int16_t key_ascii);
+  // A press from outside the keyboard and the pointer (a screen reader's default action): the
+  // button goes down and up as Space takes it and raises Click, and nothing else reaches the
+  // application: a key its handlers never saw pressed cannot be swallowed by them (KeyCode = 0)
+  // either. A disabled button is not pressed.
+  Status press();
   // One period of Timer1: ticks the control while the timer is enabled.
   Status tick();
 

@@ -5,18 +5,12 @@
 #include <vector>
 
 #include "host/common/caption_rule.h"
+#include "host/common/utf8.h"
 #include "host/headless/caption_shaping.h"
 
 namespace brelund::headless {
 
 namespace {
-
-// Code points before a byte offset of UTF-8 text: the index the line's layout counts in.
-std::size_t characters_before(const std::string& utf8, std::size_t bytes) {
-  return static_cast<std::size_t>(
-      std::count_if(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(bytes),
-                    [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
 
 int clamp_int(long long v) { return static_cast<int>(std::clamp<long long>(v, 0, INT_MAX)); }
 
@@ -54,8 +48,7 @@ void draw_caption(Raster& dst, int x, int y, const Font& font, const std::string
     const int line_top = static_cast<int>(top);
     draw_text(dst, left, line_top, font, line.text, argb);
     if (!line.underline) continue;
-    const auto span =
-        character_span(font, line.text, characters_before(line.text, *line.underline));
+    const auto span = character_span(font, line.text, utf8::characters(line.text, *line.underline));
     if (span)
       dst.fill_span(line_top + ascent + 1, left + span->first, left + span->second - 1, argb);
   }

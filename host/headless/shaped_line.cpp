@@ -10,22 +10,17 @@
 #include <map>
 #include <memory>
 
+#include "host/common/utf8.h"
+
 namespace brelund::headless {
 
 std::u32string decode_utf8(const std::string& s) {
   std::u32string out;
+  out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    char32_t cp = len == 1 ? c : c & (0x7F >> len);
-    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    out.push_back(cp);
-    i += len;
+    const utf8::Step step = utf8::step(s, i);
+    out.push_back(step.code_point);
+    i += step.bytes;
   }
   return out;
 }

@@ -67,24 +67,10 @@ void HiresFace::line(float x1, float y1, float x2, float y2, OleColor rgb, float
   }
 }
 
-namespace {
-shape::Region scaled(const shape::Region& region, double ratio) {
-  auto at = [ratio](int v) { return static_cast<int>(std::lround(v * ratio)); };
-  shape::Region big = region;
-  big.left = at(region.left);
-  big.top = at(region.top);
-  big.right = at(region.right);
-  big.bottom = at(region.bottom);
-  big.ellipse_width = at(region.ellipse_width);
-  big.ellipse_height = at(region.ellipse_height);
-  return big;
-}
-}  // namespace
-
 QRegion device_shape(const std::vector<shape::Region>& regions, double ratio) {
   QRegion shape;
   for (const shape::Region& region : regions)
-    shape::for_each_span(scaled(region, ratio), [&](int y, int l, int r) {
+    shape::for_each_span(shape::scaled(region, ratio), [&](int y, int l, int r) {
       const int top = static_cast<int>(std::floor(y / ratio));
       const int left = static_cast<int>(std::floor(l / ratio));
       const int right = static_cast<int>(std::ceil(r / ratio));
@@ -109,7 +95,7 @@ QImage device_face(const Raster& logical, const HiresFace& hires,
     QImage keep(face.size(), QImage::Format_Alpha8);
     keep.fill(0);
     for (const shape::Region& region : regions) {
-      shape::for_each_span(scaled(region, ratio), [&](int y, int l, int rr) {
+      shape::for_each_span(shape::scaled(region, ratio), [&](int y, int l, int rr) {
         if (y < 0 || y >= keep.height()) return;
         l = std::clamp(l, 0, keep.width());
         rr = std::clamp(rr, 0, keep.width());

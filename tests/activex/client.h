@@ -81,5 +81,7 @@ void bounds_checks();        // extents, Draw, Advise, DoVerb and EnumVerbs as O
 int order_checks();          // form runtimes' call orders around Load; the ambient font
 int roundrect_checks();      // shape::rasterize against CreateRoundRectRgn
 int accessible_checks();     // what a screen reader gets through oleacc, in ATL's host and ours
+// The control at the screen's DPI, which must be `dpi`; with a path, a gallery row drawn there.
+int dpi_checks(int dpi, const wchar_t* gallery_path);
 
 }  // namespace client

@@ -64,7 +64,7 @@ void check_text(HRESULT hr, BSTR b, const wchar_t* want, const char* what, int l
     check_text(hr_, b_.get(), (want), (what), __LINE__); \
   } while (0)
 
-LONG state_of(IAccessible* acc) {
+long state_of(IAccessible* acc) {
   VARIANT v;
   VariantInit(&v);
   CHECK_HR(acc->get_accState(self(), &v), S_OK, "get_accState");
@@ -77,6 +77,140 @@ ComPtr<IAccessible> reader_of(HWND ctl) {
                                       acc.put_void()),
            S_OK, "AccessibleObjectFromWindow(OBJID_CLIENT)");
   return acc;
+}
+
+// Every member that names a child, called with `child`: each must answer `want`. A member
+// given a NULL out pointer answers E_INVALIDARG whatever the child.
+void each_member(IAccessible* acc, const VARIANT& child, HRESULT want, const char* what) {
+  BSTR b = nullptr;
+  VARIANT v;
+  VariantInit(&v);
+  LONG n = 0;
+  const struct {
+    const char* member;
+    HRESULT got;
+  } calls[] = {
+      {"get_accName", acc->get_accName(child, &b)},
+      {"get_accValue", acc->get_accValue(child, &b)},
+      {"get_accDescription", acc->get_accDescription(child, &b)},
+      {"get_accRole", acc->get_accRole(child, &v)},
+      {"get_accState", acc->get_accState(child, &v)},
+      {"get_accHelp", acc->get_accHelp(child, &b)},
+      {"get_accHelpTopic", acc->get_accHelpTopic(&b, child, &n)},
+      {"get_accKeyboardShortcut", acc->get_accKeyboardShortcut(child, &b)},
+      {"get_accDefaultAction", acc->get_accDefaultAction(child, &b)},
+      {"accLocation", acc->accLocation(&n, &n, &n, &n, child)},
+      {"accNavigate", acc->accNavigate(NAVDIR_NEXT, child, &v)},
+      {"accSelect", acc->accSelect(SELFLAG_TAKEFOCUS, child)},
+      {"accDoDefaultAction", acc->accDoDefaultAction(child)},
+  };
+  for (const auto& c : calls)
+    if (c.got != want)
+      check(false, what, std::string(c.member) + ": HRESULT " + hex(c.got) + ", want " + hex(want));
+}
+
+void null_outs(IAccessible* acc) {
+  LONG n = 0;
+  const VARIANT me = self();
+  const struct {
+    const char* member;
+    HRESULT got;
+  } calls[] = {
+      {"get_accParent", acc->get_accParent(nullptr)},
+      {"get_accChildCount", acc->get_accChildCount(nullptr)},
+      {"get_accChild", acc->get_accChild(me, nullptr)},
+      {"get_accName", acc->get_accName(me, nullptr)},
+      {"get_accValue", acc->get_accValue(me, nullptr)},
+      {"get_accDescription", acc->get_accDescription(me, nullptr)},
+      {"get_accRole", acc->get_accRole(me, nullptr)},
+      {"get_accState", acc->get_accState(me, nullptr)},
+      {"get_accHelp", acc->get_accHelp(me, nullptr)},
+      {"get_accHelpTopic", acc->get_accHelpTopic(nullptr, me, &n)},
+      {"get_accKeyboardShortcut", acc->get_accKeyboardShortcut(me, nullptr)},
+      {"get_accFocus", acc->get_accFocus(nullptr)},
+      {"get_accSelection", acc->get_accSelection(nullptr)},
+      {"get_accDefaultAction", acc->get_accDefaultAction(me, nullptr)},
+      {"accLocation", acc->accLocation(&n, &n, &n, nullptr, me)},
+      {"accNavigate", acc->accNavigate(NAVDIR_NEXT, me, nullptr)},
+      {"accHitTest", acc->accHitTest(0, 0, nullptr)},
+  };
+  for (const auto& c : calls)
+    if (c.got != E_INVALIDARG)
+      check(false, "a NULL out pointer", std::string(c.member) + ": HRESULT " + hex(c.got));
+}
+
+// The input a reader must never crash on, for every member.
+void bad_input_checks(IAccessible* acc, HWND ctl) {
+  VARIANT other = self();
+  other.lVal = 1;
+  each_member(acc, other, E_INVALIDARG, "a child id other than CHILDID_SELF");
+  other.lVal = -5;
+  each_member(acc, other, E_INVALIDARG, "a negative child id");
+  VARIANT wrong;
+  VariantInit(&wrong);
+  wrong.vt = VT_R8;
+  wrong.dblVal = 0;
+  each_member(acc, wrong, E_INVALIDARG, "a VARIANT of the wrong type (VT_R8)");
+  VariantInit(&wrong);
+  each_member(acc, wrong, E_INVALIDARG, "a VARIANT of the wrong type (VT_EMPTY)");
+  wrong.vt = VT_I4 | VT_BYREF;
+  LONG self_id = CHILDID_SELF;
+  wrong.plVal = &self_id;
+  each_member(acc, wrong, E_INVALIDARG, "a VARIANT of the wrong type (VT_I4 | VT_BYREF)");
+  null_outs(acc);
+  // Object ids other than the client's are the default handler's, which has none of its own.
+  check_eq(SendMessageW(ctl, WM_GETOBJECT, 0, 1), LRESULT{0}, "WM_GETOBJECT for object id 1");
+  check_eq(SendMessageW(ctl, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CARET)), LRESULT{0},
+           "WM_GETOBJECT for OBJID_CARET");
+}
+
+// The reader kept its object; the control is gone: every member says so, none touches it.
+void gone_checks(IAccessible* acc, const char* where) {
+  std::printf("accessible: after the control went, %s\n", where);
+  each_member(acc, self(), RPC_E_DISCONNECTED, "a call after the control went");
+  IDispatch* parent = nullptr;
+  LONG n = 0;
+  VARIANT v;
+  VariantInit(&v);
+  CHECK_HR(acc->get_accParent(&parent), RPC_E_DISCONNECTED, "the parent of a gone control");
+  CHECK_HR(acc->get_accChildCount(&n), RPC_E_DISCONNECTED, "the children of a gone control");
+  CHECK_HR(acc->get_accFocus(&v), RPC_E_DISCONNECTED, "the focus of a gone control");
+  CHECK_HR(acc->get_accSelection(&v), RPC_E_DISCONNECTED, "the selection of a gone control");
+  CHECK_HR(acc->accHitTest(0, 0, &v), RPC_E_DISCONNECTED, "a hit test on a gone control");
+}
+
+// Pressed while the button is held, with a state change each way.
+void pressed_checks(IAccessible* acc, HWND ctl) {
+  RECT wr{};
+  GetWindowRect(ctl, &wr);
+  const int cx = (wr.right - wr.left) / 2, cy = (wr.bottom - wr.top) / 2;
+  SetCursorPos(wr.left + cx, wr.top + cy);
+  pump(50);
+  check_eq(state_of(acc) & STATE_SYSTEM_PRESSED, 0L, "not pressed before the press");
+  g_events.clear();
+  SendMessageW(ctl, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx, cy));
+  pump(50);
+  check_eq(state_of(acc) & STATE_SYSTEM_PRESSED, long{STATE_SYSTEM_PRESSED},
+           "pressed while the button is held");
+  check_eq(seen(EVENT_OBJECT_STATECHANGE, ctl), 1, "the press is reported once");
+  g_events.clear();
+  SendMessageW(ctl, WM_LBUTTONUP, 0, MAKELPARAM(cx, cy));
+  pump(50);
+  check_eq(state_of(acc) & STATE_SYSTEM_PRESSED, 0L, "not pressed after the release");
+  check_eq(seen(EVENT_OBJECT_STATECHANGE, ctl), 1, "the release is reported once");
+  // The keyboard's press too.
+  SetFocus(ctl);
+  pump(50);
+  g_events.clear();
+  SendMessageW(ctl, WM_KEYDOWN, VK_SPACE, 0x00390001);
+  pump(30);
+  check_eq(state_of(acc) & STATE_SYSTEM_PRESSED, long{STATE_SYSTEM_PRESSED},
+           "pressed while Space is held");
+  check_eq(seen(EVENT_OBJECT_STATECHANGE, ctl), 1, "the key's press is reported");
+  SendMessageW(ctl, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
+  pump(30);
+  check_eq(state_of(acc) & STATE_SYSTEM_PRESSED, 0L, "not pressed after Space is let go");
+  check_eq(seen(EVENT_OBJECT_STATECHANGE, ctl), 2, "the key's release is reported");
 }
 
 // What any host shows: role, texts, states, the default action, location and hit test, bad input.
@@ -112,11 +246,26 @@ void button_checks(IDispatch* d, HWND ctl, Sink& sink, const char* where) {
   check_eq(state_of(acc.get()) & STATE_SYSTEM_FOCUSED, long{STATE_SYSTEM_FOCUSED}, "focused");
   check_eq(seen(EVENT_OBJECT_FOCUS, ctl), 1, "the focus is reported");
 
-  // The default action clicks, with the events of a click.
+  pressed_checks(acc.get(), ctl);
+
+  // The default action clicks: one Click, and the button is up again afterwards.
   sink.clear();
+  g_events.clear();
   CHECK_HR(acc->accDoDefaultAction(self()), S_OK, "accDoDefaultAction");
   pump(50);
+  check_eq(static_cast<long>(sink.events.size()), 1L, "the default action raises one event");
   check_eq(sink.count(1), 1, "the default action raises Click once");
+  check_eq(state_of(acc.get()) & STATE_SYSTEM_PRESSED, 0L, "up again after the default action");
+  check_eq(seen(EVENT_OBJECT_STATECHANGE, ctl), 0, "down and up within the one action");
+  // An application that swallows Space in KeyDown (KeyCode = 0) still gets the reader's Click.
+  sink.clear();
+  sink.on_event = [](DISPID id, DISPPARAMS* p) {
+    if (id == 2 && p->cArgs == 2 && V_VT(&p->rgvarg[1]) == (VT_I2 | VT_BYREF))
+      *V_I2REF(&p->rgvarg[1]) = 0;
+  };
+  CHECK_HR(acc->accDoDefaultAction(self()), S_OK, "accDoDefaultAction, keys swallowed");
+  sink.on_event = nullptr;
+  check_eq(sink.count(1), 1, "a key handler does not stop the reader's Click");
 
   // Location in screen pixels; the hit test answers nothing over a cut-away corner.
   RECT wr{};
@@ -163,6 +312,9 @@ void button_checks(IDispatch* d, HWND ctl, Sink& sink, const char* where) {
   check(seen(EVENT_OBJECT_STATECHANGE, ctl) >= 1, "Enabled = False is reported");
   check_eq(state_of(acc.get()) & STATE_SYSTEM_UNAVAILABLE, long{STATE_SYSTEM_UNAVAILABLE},
            "disabled is unavailable");
+  sink.clear();
+  CHECK_HR(acc->accDoDefaultAction(self()), S_OK, "accDoDefaultAction while disabled");
+  check_eq(sink.count(1), 0, "a disabled button is not pressed");
   off.boolVal = VARIANT_TRUE;
   check_hr(put(d, L"Enabled", off), "Enabled = True");
 
@@ -173,20 +325,7 @@ void button_checks(IDispatch* d, HWND ctl, Sink& sink, const char* where) {
   CHECK_TEXT(acc->get_accName(self(), b_.put()), L"Saves the form",
              "no caption: the name is the tip");
 
-  // Bad input.
-  VARIANT other = self();
-  other.lVal = 1;
-  BSTR b = nullptr;
-  CHECK_HR(acc->get_accName(other, &b), E_INVALIDARG, "a child id other than CHILDID_SELF");
-  VARIANT wrong;
-  VariantInit(&wrong);
-  wrong.vt = VT_R8;
-  wrong.dblVal = 0;
-  CHECK_HR(acc->get_accRole(wrong, &role), E_INVALIDARG, "a VARIANT of the wrong type");
-  CHECK_HR(acc->get_accName(self(), nullptr), E_INVALIDARG, "a NULL out pointer");
-  CHECK_HR(acc->accLocation(nullptr, &y, &w, &h, self()), E_INVALIDARG, "accLocation NULL x");
-  CHECK_HR(acc->accHitTest(0, 0, nullptr), E_INVALIDARG, "accHitTest NULL out");
-  CHECK_HR(acc->accDoDefaultAction(other), E_INVALIDARG, "the default action of a child");
+  bad_input_checks(acc.get(), ctl);
   // Other object ids are the default handler's: the window object, not the button.
   ComPtr<IAccessible> window;
   CHECK_HR(AccessibleObjectFromWindow(ctl, static_cast<DWORD>(OBJID_WINDOW), kIidAccessible,
@@ -223,11 +362,7 @@ int atl_part(HWINEVENTHOOK) {
   unk.reset();
   DestroyWindow(form);
   pump(100);
-  if (kept) {
-    BSTR b = nullptr;
-    CHECK_HR(kept->get_accName(self(), &b), RPC_E_DISCONNECTED, "a call after the control went");
-    CHECK_HR(kept->accDoDefaultAction(self()), RPC_E_DISCONNECTED, "pressing a gone control");
-  }
+  if (kept) gone_checks(kept.get(), "its host window destroyed");
   return 0;
 }
 
@@ -260,11 +395,7 @@ void container_part() {
   d.reset();
   DestroyWindow(form);
   pump(50);
-  if (kept) {
-    VARIANT role;
-    VariantInit(&role);
-    CHECK_HR(kept->get_accRole(self(), &role), RPC_E_DISCONNECTED, "a closed control's role");
-  }
+  if (kept) gone_checks(kept.get(), "closed by our container");
 }
 
 }  // namespace

@@ -79,11 +79,12 @@ HRESULT Sink::QueryInterface(REFIID riid, void** out) {
 }
 
 HRESULT Sink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) {
-  EventRecord r{id, {}};
+  EventRecord r{id, {}, {}};
   for (UINT i = p->cArgs; i-- > 0;) {
     const VARIANT& a = p->rgvarg[i];
     if (!(V_VT(&a) & VT_BYREF)) all_by_reference = false;
     if (V_VT(&a) == (VT_I2 | VT_BYREF)) r.ints.push_back(*V_I2REF(&a));
+    if (V_VT(&a) == (VT_R4 | VT_BYREF)) r.reals.push_back(*V_R4REF(&a));
   }
   events.push_back(r);
   if (on_event) on_event(id, p);

@@ -32,7 +32,8 @@ VARIANT string_value(const wchar_t* s);  // the caller's VARIANT owns a BSTR: Va
 
 struct EventRecord {
   DISPID id;
-  std::vector<long> ints;  // the 16-bit arguments as they arrived
+  std::vector<long> ints;    // the 16-bit arguments as they arrived
+  std::vector<float> reals;  // the single-precision ones (X and Y)
 };
 
 class Sink final : public IDispatch {

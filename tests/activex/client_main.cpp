@@ -9,7 +9,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::printf(
         "usage: boton_ax_client typelib|resources OCX|registered|unregistered|dispatch|"
-        "container|lifetime|ole|orders|form|atldialog|accessible|roundrect\n");
+        "container|lifetime|ole|orders|form|atldialog|accessible|roundrect|dpi DPI [PNG]\n");
     return 2;
   }
   if (FAILED(OleInitialize(nullptr))) {
@@ -42,6 +42,8 @@ int wmain(int argc, wchar_t** argv) {
     rc = client::order_checks();
   else if (cmd == L"accessible")
     rc = client::accessible_checks();
+  else if (cmd == L"dpi" && argc > 2)
+    rc = client::dpi_checks(_wtoi(argv[2]), argc > 3 ? argv[3] : nullptr);
   else if (cmd == L"roundrect")
     rc = client::roundrect_checks();
   else

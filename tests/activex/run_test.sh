@@ -13,6 +13,8 @@
 #   orders       form runtimes' call orders around Load, and the container's font
 #   accessible   what a screen reader gets through oleacc, in ATL's host window and our form
 #   roundrect    the shape rasterizer against CreateRoundRectRgn
+#   dpi          at 96, 120 and 144 DPI (LogPixels of this prefix, which should be its own):
+#                extents, twips, caption font, face and mask; draws a gallery row at 144
 set -euo pipefail
 AX_BUILD=$(readlink -f "$1") AX_PREFIX=$(readlink -m "$2")
 test_name=$3
@@ -75,6 +77,33 @@ case "$test_name" in
   dispatch|container|lifetime|ole|orders|form|atldialog|accessible|roundrect)
     ax_register
     client "$test_name"
+    ;;
+  dpi)
+    ax_register
+    # The user's LogPixels, which Wine reads when a program starts (over the machine's under
+    # Hardware Profiles\Current\Software\Fonts). Face and mask are the same at every DPI, and
+    # the caption grows with it.
+    declare -A face mask height
+    for dpi in 96 120 144; do
+      ax_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+      gallery=()
+      [ "$dpi" = 144 ] && gallery=("$(ax_winpath "$AX_BUILD")\gallery-win32-144.png")
+      out=$(client dpi "$dpi" "${gallery[@]}" | tr -d '\r') || { printf '%s\n' "$out"; exit 1; }
+      printf '%s\n' "$out"
+      face[$dpi]=$(sed -n 's/^face //p' <<<"$out")
+      mask[$dpi]=$(sed -n 's/^mask //p' <<<"$out")
+      height[$dpi]=$(sed -n 's/^caption [0-9]* x \([0-9]*\) pixels$/\1/p' <<<"$out")
+    done
+    ax_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+    for dpi in 120 144; do
+      [ -n "${face[$dpi]}" ] && [ "${face[$dpi]}" = "${face[96]}" ] ||
+        { echo "FAIL: the face at $dpi DPI differs from the one at 96" >&2; exit 1; }
+      [ -n "${mask[$dpi]}" ] && [ "${mask[$dpi]}" = "${mask[96]}" ] ||
+        { echo "FAIL: the mask at $dpi DPI differs from the one at 96" >&2; exit 1; }
+    done
+    [ "${height[96]:-0}" -gt 0 ] && [ "${height[120]}" -gt "${height[96]}" ] &&
+      [ "${height[144]}" -gt "${height[120]}" ] ||
+      { echo "FAIL: the caption does not grow with the DPI: ${height[*]}" >&2; exit 1; }
     ;;
   vbscript | jscript)
     ax_register

@@ -7,6 +7,7 @@
 
 #include "brelund/units.h"
 #include "host/activex/gdi.h"
+#include "host/activex/screen_units.h"
 #include "host/common/png.h"
 #include "host/headless/platform.h"
 #include "typelib/brelund_h.h"
@@ -49,9 +50,6 @@ void check(HRESULT hr, const char* what) {
     throw Error(s.number, std::string(what) + ": " + s.description);
   }
 }
-
-LONG himetric_of_twips(float twips) { return std::lround(twips * 2540.0 / 1440.0); }
-float twips_of_himetric(LONG v) { return static_cast<float>(std::lround(v * 1440.0 / 2540.0)); }
 
 std::string text_of(BSTR b) { return b ? narrow(b, SysStringLen(b)) : std::string(); }
 
@@ -204,7 +202,8 @@ Status Win32Host::save(host::MemoryPropertyBag& bag) {
 // rectangle of its window.
 Status Win32Host::resize(float w, float h) {
   Control& c = *control_;
-  SIZEL size{himetric_of_twips(w), himetric_of_twips(h)};
+  const ScreenDpi dpi = screen_dpi();
+  SIZEL size{himetric_of_twips(w, dpi.x), himetric_of_twips(h, dpi.y)};
   if (const Status s = status_of(c.ole->SetExtent(DVASPECT_CONTENT, &size)); !s.ok() || !control_)
     return s;
   c.around->place =
@@ -224,9 +223,11 @@ Status Win32Host::show() {
     c->hwnd = nullptr;
   }
   SIZEL size{};
+  const ScreenDpi dpi = screen_dpi();
   if (SUCCEEDED(c->ole->GetExtent(DVASPECT_CONTENT, &size)))
-    c->around->place = RECT{kLeft, kTop, kLeft + units::extent_pixels(twips_of_himetric(size.cx)),
-                            kTop + units::extent_pixels(twips_of_himetric(size.cy))};
+    c->around->place =
+        RECT{kLeft, kTop, kLeft + units::extent_pixels(twips_of_himetric(size.cx, dpi.x)),
+             kTop + units::extent_pixels(twips_of_himetric(size.cy, dpi.y))};
   const Status s = status_of(c->ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
                                             static_cast<IOleClientSite*>(c->site.get()), 0, form_,
                                             &c->around->place));

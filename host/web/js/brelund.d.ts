@@ -39,6 +39,11 @@ export interface Members {
   Roundness3D: number;
 }
 export type MemberName = keyof Members | "Refresh" | "CreaNuevaRegion";
+export type WritableMember = Exclude<keyof Members, "BackColorOriginal">;
+/** What each member takes: pictures also from the page's images and canvases. */
+export type MemberInput = {
+  [K in WritableMember]: K extends "Picture" | "MouseIcon" ? PictureSource : Members[K];
+};
 
 /** The form file's entry of one button (docs/forms.md). */
 export interface FormEntry {
@@ -96,13 +101,13 @@ export declare class Boton {
   CreaNuevaRegion(): void;
   static create(element: Element, options?: CreateOptions): Promise<Boton>;
   /** The button's window: its events are dispatched here (see BotonEventMap). */
-  readonly element: HTMLElement;
+  readonly element: BotonHostElement;
   /** The published member names, in the control's order. */
   readonly members: string[];
   get<K extends keyof Members>(name: K): Members[K];
-  get(name: string): unknown;
-  set<K extends keyof Members>(name: K, value: Members[K] | PictureSource): void;
-  set(name: string, value: unknown): void;
+  set<K extends WritableMember>(name: K, value: MemberInput[K]): void;
+  /** Clicks the button as the user does: Click, then the page's `click`. */
+  click(): void;
   call(name: "Refresh" | "CreaNuevaRegion"): void;
   save(): FormEntry;
   load(entry: FormEntry | string): void;
@@ -115,8 +120,52 @@ export declare class Boton {
   destroy(): void;
 }
 
+/** `<brelund-boton>`: the button as an element, defined when the module is imported. */
+export declare class BrelundBotonElement extends HTMLElement {
+  /** The control while the element is in a document. */
+  readonly boton: Boton | undefined;
+  readonly form: HTMLFormElement | null;
+  readonly labels: NodeList;
+  name: string;
+  value: string;
+  type: "submit" | "reset" | "button";
+  disabled: boolean;
+  default: boolean;
+  cancel: boolean;
+  caption: string;
+  roundSize: number;
+  light: number;
+  roundness3D: number;
+  createRegion: boolean;
+  backColor: number;
+  foreColor: number;
+  mousePointer: number;
+  tooltipText: string;
+  get<K extends keyof Members>(name: K): Members[K];
+  set<K extends WritableMember>(name: K, value: MemberInput[K]): void;
+  save(): FormEntry;
+  load(entry: FormEntry | string): void;
+  addEventListener<K extends keyof BotonElementEventMap>(type: K,
+    listener: (this: BrelundBotonElement, ev: BotonElementEventMap[K]) => unknown,
+    options?: boolean | AddEventListenerOptions): void;
+  addEventListener(type: string, listener: EventListenerOrEventListenerObject,
+    options?: boolean | AddEventListenerOptions): void;
+}
+export interface BotonElementEventMap extends HTMLElementEventMap, BotonEventMap {}
+/** The element a Boton was created on, its events typed. */
+export interface BotonHostElement extends HTMLElement {
+  addEventListener<K extends keyof BotonElementEventMap>(type: K,
+    listener: (this: HTMLElement, ev: BotonElementEventMap[K]) => unknown,
+    options?: boolean | AddEventListenerOptions): void;
+  addEventListener(type: string, listener: EventListenerOrEventListenerObject,
+    options?: boolean | AddEventListenerOptions): void;
+}
+
 /** brelund.js (the package's standalone script) defines the same as window.Brelund. */
 declare global {
+  interface HTMLElementTagNameMap {
+    "brelund-boton": BrelundBotonElement;
+  }
   interface Window {
     Brelund: {
       Boton: typeof Boton;

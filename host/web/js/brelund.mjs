@@ -11,6 +11,7 @@
 // draws (see dom.mjs).
 import createBrelundCore from "./brelund-core.mjs";
 import { View } from "./dom.mjs";
+import { defineElement } from "./element.mjs";
 
 let core;
 
@@ -23,7 +24,7 @@ export function loadCore(options = {}) {
     const url = options.locateFile
       ? options.locateFile("brelund-core.wasm")
       : new URL("./brelund-core.wasm", import.meta.url).href;
-    const wasmBinary = options.wasmBinary ?? (await fetchCore(String(url)));
+    const wasmBinary = options.wasmBinary ?? (await fetchCore(String(url), !options.locateFile));
     return createBrelundCore({ wasmBinary });
   })();
   // A failed load may be tried again (the page may fix the address or the server).
@@ -31,8 +32,19 @@ export function loadCore(options = {}) {
   return core;
 }
 
+// Vite's dev server runs a dependency from a copy in its cache (node_modules/.vite/deps) and
+// leaves the files beside it behind; the package's own folder sits next to that cache.
+const VITE_CACHE = /\/node_modules\/\.vite\/deps\/[^/?#]*([?#].*)?$/;
+
 // The core's bytes, or one error that names the address and what came back instead.
-async function fetchCore(url) {
+async function fetchCore(url, besideModule = false) {
+  if (besideModule && VITE_CACHE.test(import.meta.url)) {
+    const own = import.meta.url.replace(VITE_CACHE, "/node_modules/brelund/brelund-core.wasm");
+    return fetchCore(url).catch((first) =>
+      fetchCore(own).catch(() => {
+        throw new Error(`${first.message} (nor from ${own})`);
+      }));
+  }
   const failed = (why) => new Error(`Brelund: cannot load the WebAssembly core from ${url}: ${why}`);
   let response;
   try {
@@ -98,7 +110,7 @@ export class Boton {
     const table = module.memberTable();
     this.members = table.map((m) => m.name);
     const methods = new Set(table.filter((m) => m.method && !m.value).map((m) => m.name));
-    this.#view = new View(this, element, module);
+    this.#view = new View(this, element, module, { sizedByCss: Boolean(options.sizedByCss) });
     this.#page = new module.Page(
       (name, args) => this.#raise(name, args),
       (font, text) => this.#view.measure(font, text),
@@ -115,8 +127,8 @@ export class Boton {
     this.#cancel = Boolean(options.cancel);
     this.#page.setExtender(this.#default ? 1 : 0, this.#cancel ? 1 : 0);
     this.#step((p) => p.init());
+    this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
     if (options.entry) this.load(options.entry);
-    else this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
     this.#step((p) => p.show());
   }
 
@@ -147,17 +159,28 @@ export class Boton {
     this.#check(r.status);
     return JSON.parse(r.form).Controls[0];
   }
-  // An entry as save() gives it (an object or its JSON text): extent, Default, Cancel and the
-  // properties, applied in order; a failure names the key, and the keys before it keep their
-  // new values.
+  // An entry as save() gives it (an object or its JSON text). The extent, Default and Cancel
+  // it leaves out keep their values; its Properties are the whole saved set, as in a form file
+  // (a property it leaves out has its default value, as save() leaves default values out). A
+  // failure names the key and leaves the button as it was.
   load(entry) {
     const object = typeof entry === "string" ? JSON.parse(entry) : entry;
     if (object === null || typeof object !== "object" || Array.isArray(object))
       throw new TypeError("Boton: a saved entry is an object");
-    const text = JSON.stringify({ Controls: [{ Name: "Boton1", ...object }] });
+    const before = this.save();
+    const merged = { ...before, Properties: {}, ...object };
+    try {
+      this.#apply(merged);
+    } catch (error) {
+      if (!this.destroyed) this.#apply(before);
+      throw error;
+    }
+  }
+  #apply(entry) {
+    const text = JSON.stringify({ Controls: [{ Name: "Boton1", ...entry }] });
     this.#step((p) => p.load(text));
-    this.#default = Boolean(object.Default);
-    this.#cancel = Boolean(object.Cancel);
+    this.#default = Boolean(entry.Default);
+    this.#cancel = Boolean(entry.Cancel);
   }
 
   // The extender's Default and Cancel: Enter anywhere in the button's form works the default
@@ -203,6 +226,13 @@ export class Boton {
     page.delete();
   }
 
+  // Clicks the button as a script or the page asks (el.click(), a <label>): Click, and the
+  // page's `click`, as when the user clicks it; nothing on a disabled button.
+  click() {
+    this.#live();
+    this.#view.activate();
+  }
+
   // The view's side: the host steps, run and shown.
   _step(fn) {
     return this.#step(fn);
@@ -244,5 +274,10 @@ export class Boton {
     this.#view.sync();
     this.element.dispatchEvent(new CustomEvent(name, { detail, bubbles: true }));
     names.forEach((n, i) => (args[i] = detail[n]));
+    // The page's own `click` follows the control's Click, and the element's default action
+    // (a form's submission) follows that unless a listener cancelled it.
+    if (name === "Click" && this.#page && this.#view.clicked() && this.#page) this._clickedHook?.();
   }
 }
+
+defineElement(Boton, loadCore);

@@ -22,10 +22,12 @@ const read = (name) => fs.readFileSync(path.join(pkg, name), "utf8");
 const wasm = `data:application/wasm;base64,${fs.readFileSync(path.join(pkg, "brelund-core.wasm")).toString("base64")}`;
 const unexport = (text) =>
   text.replace(/^import .*;\n/gm, "").replace(/^export (const|function|class|async function) /gm, "$1 ")
-    .replace(/^export default .*;?\n?/gm, "")
+    // The core's only export, under whatever name the minifier left it.
+    .replace(/export default (\w+);?\s*$/, (_, name) =>
+      name === "createBrelundCore" ? "" : `const createBrelundCore = ${name};\n`)
     .replace('new URL("./brelund-core.wasm", import.meta.url).href', () => JSON.stringify(wasm))
     .replaceAll("import.meta.url", "document.baseURI");
-const module = [unexport(read("brelund-core.mjs")), unexport(read("dom.mjs")), unexport(read("brelund.mjs"))].join("\n");
+const module = [unexport(read("brelund-core.mjs")), unexport(read("dom.mjs")), unexport(read("element.mjs")), unexport(read("brelund.mjs"))].join("\n");
 if (!module.includes("data:application/wasm")) throw new Error("brelund.mjs no longer names its core as build.mjs expects");
 function write(text) {
   fs.mkdirSync(path.dirname(out), { recursive: true });

@@ -5,6 +5,7 @@
 
 #include "control/event_table.h"
 #include "control/property_table.h"
+#include "host/common/caption_rule.h"
 #include "host/common/form_keys.h"
 #include "host/web/src/page.h"
 
@@ -32,6 +33,22 @@ val form_key_target(bool enter, const val& buttons, int focused) {
   r.set("presses", target.presses ? static_cast<int>(*target.presses) : -1);
   r.set("goesOn", target.goes_on);
   return r;
+}
+
+// A caption as every host reads it: its lines, each as the text before the underlined
+// character, that character (empty when none) and the text after it.
+val caption_lines(const std::string& caption) {
+  val lines = val::array();
+  for (const host::CaptionLine& line : host::caption_lines(caption)) {
+    const std::size_t at = line.underline.value_or(line.text.size());
+    const std::size_t n = line.underline ? line.underline_bytes : 0;
+    val row = val::object();
+    row.set("before", line.text.substr(0, at));
+    row.set("key", line.text.substr(at, n));
+    row.set("after", line.text.substr(at + n));
+    lines.call<void>("push", row);
+  }
+  return lines;
 }
 
 EMSCRIPTEN_BINDINGS(brelund_web) {
@@ -68,6 +85,7 @@ EMSCRIPTEN_BINDINGS(brelund_web) {
       .function("mousePointer", &Page::mouse_pointer)
       .function("focused", &Page::focused);
   emscripten::function("formKeyTarget", &form_key_target);
+  emscripten::function("captionLines", &caption_lines);
   emscripten::function("memberNames", emscripten::optional_override([] {
                          val names = val::array();
                          for (const Member& m : members())

@@ -1,7 +1,8 @@
 #include "host/web/src/button.h"
 
 #include <algorithm>
-#include <sstream>
+#include <charconv>
+#include <cmath>
 
 #include "brelund/units.h"
 
@@ -30,22 +31,45 @@ const std::vector<std::uint8_t>& Button::face_rgba() {
   return rgba_;
 }
 
-std::string Button::shape_path() const {
-  const MaskRef& mask = surface_.mask_picture();
-  if (!mask || mask->handle() == 0) return {};
-  // The shape needs the size only, not the face.
-  const int width = surface_.pixel_width(), height = surface_.pixel_height();
-  std::ostringstream path;
-  bool cut = false;
-  // Rows of the same spans one under the other make one rectangle: a rounded button is mostly
-  // its middle rows, which then cost one rectangle instead of one per row.
+namespace {
+
+// The runs of a shape, row by row (y rising, runs of a row left to right and apart), as an SVG
+// path of `unit`-sized pixels. Rows of the same spans one under the other make one rectangle: a
+// rounded button is mostly its middle rows, which then cost one rectangle instead of one per row.
+template <class ForEachRun>
+std::string path_of_runs(ForEachRun&& for_each_run, double unit) {
+  // Written with to_chars, never a string stream: streams bring the locale machinery into the
+  // page's module, a third of its size.
+  std::string path;
+  const auto put = [&path, unit](char command, int pixels) {
+    // Device pixels as CSS pixels, to four decimals (a ratio's fractions need no more).
+    const long long scaled = std::llround(pixels / unit * 10000);
+    const long long whole = scaled / 10000, part = std::llabs(scaled % 10000);
+    char digits[24];
+    path += command;
+    if (scaled < 0 && whole == 0) path += '-';
+    path.append(digits, std::to_chars(digits, digits + sizeof digits, whole).ptr);
+    if (part == 0) return;
+    char fraction[5] = {
+        static_cast<char>('0' + part / 1000), static_cast<char>('0' + part / 100 % 10),
+        static_cast<char>('0' + part / 10 % 10), static_cast<char>('0' + part % 10)};
+    int n = 4;
+    while (fraction[n - 1] == '0') --n;
+    path += '.';
+    path.append(fraction, static_cast<std::size_t>(n));
+  };
   struct Span {
     int y0, x0, x1;
   };
   std::vector<Span> open, next;
   int last_y = -1;
   auto close = [&](const Span& s, int y_end) {
-    path << 'M' << s.x0 << ' ' << s.y0 << 'H' << s.x1 << 'V' << y_end << 'H' << s.x0 << 'Z';
+    put('M', s.x0);
+    put(' ', s.y0);
+    put('H', s.x1);
+    put('V', y_end);
+    put('H', s.x0);
+    path += 'Z';
   };
   std::vector<std::pair<int, int>> row;
   auto flush_row = [&](int y) {
@@ -68,11 +92,7 @@ std::string Button::shape_path() const {
     last_y = y;
   };
   int current = -1;
-  mask->for_each_run([&](int y, int x0, int x1) {
-    if (y >= height) return;
-    x1 = std::min(x1, width);
-    if (x0 >= x1) return;
-    if (x0 != 0 || x1 != width) cut = true;
+  for_each_run([&](int y, int x0, int x1) {
     if (y != current) {
       if (current >= 0) flush_row(current);
       current = y;
@@ -81,15 +101,62 @@ std::string Button::shape_path() const {
   });
   if (current >= 0) flush_row(current);
   for (const Span& s : open) close(s, last_y + 1);
-  // Rows the mask leaves out entirely are cut too.
-  if (!cut) {
-    int rows = 0;
-    mask->for_each_run([&](int y, int, int) { rows += y < height; });
-    if (rows == height) return {};
-  }
-  const std::string out = path.str();
   // A mask that keeps nothing: a path with no area, so that nothing of the element is hit.
-  return out.empty() ? "M0 0Z" : out;
+  return path.empty() ? "M0 0Z" : path;
+}
+
+}  // namespace
+
+std::string Button::shape_path(double ratio) const {
+  const MaskRef& mask = surface_.mask_picture();
+  if (!mask || mask->handle() == 0) return {};
+  // The shape needs the size only, not the face.
+  const int width = surface_.pixel_width(), height = surface_.pixel_height();
+  bool cut = false;
+  int rows = 0;
+  mask->for_each_run([&](int y, int x0, int x1) {
+    if (y >= height) return;
+    ++rows;
+    if (x0 != 0 || std::min(x1, width) != width) cut = true;
+  });
+  // Rows the mask leaves out entirely are cut too.
+  if (!cut && rows == height) return {};
+  const std::vector<shape::Region>* regions = mask_.regions_of(mask);
+  if (ratio <= 1 || !regions || regions->empty() || !(ratio < 16)) {
+    return path_of_runs(
+        [&](auto&& fn) {
+          mask->for_each_run([&](int y, int x0, int x1) {
+            x1 = std::min(x1, width);
+            if (y < height && x0 < x1) fn(y, x0, x1);
+          });
+        },
+        1);
+  }
+  // The regions the mask was filled with, drawn again at the device's resolution: the corners
+  // step in device pixels, as the face does.
+  const int dw = static_cast<int>(std::lround(width * ratio));
+  const int dh = static_cast<int>(std::lround(height * ratio));
+  std::vector<std::vector<std::pair<int, int>>> spans(static_cast<std::size_t>(std::max(dh, 0)));
+  for (const shape::Region& r : *regions)
+    shape::for_each_span(shape::scaled(r, ratio), [&](int y, int l, int rr) {
+      l = std::max(l, 0);
+      rr = std::min(rr, dw);
+      if (y >= 0 && y < dh && l < rr) spans[static_cast<std::size_t>(y)].emplace_back(l, rr);
+    });
+  return path_of_runs(
+      [&](auto&& fn) {
+        for (std::size_t y = 0; y < spans.size(); ++y) {
+          auto& row = spans[y];
+          std::sort(row.begin(), row.end());
+          // Overlapping regions are one run.
+          for (std::size_t i = 0; i < row.size();) {
+            int l = row[i].first, r = row[i].second;
+            for (++i; i < row.size() && row[i].first <= r; ++i) r = std::max(r, row[i].second);
+            fn(static_cast<int>(y), l, r);
+          }
+        }
+      },
+      ratio);
 }
 
 Raster Button::compose_without_caption() {

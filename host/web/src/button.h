@@ -10,7 +10,6 @@
 
 #include "control/event_relay.h"
 #include "host/common/instance.h"
-#include "host/common/mask_image.h"
 #include "host/web/src/host_objects.h"
 
 namespace brelund::web {
@@ -39,8 +38,9 @@ class Button {
   const std::vector<std::uint8_t>& face_rgba();
   // The opaque part of the mask as an SVG path in pixels, for the element's clip-path: the
   // browser then hit-tests the corners as outside, and the element behind gets the click.
-  // Empty while the whole rectangle belongs to the control.
-  std::string shape_path() const;
+  // Empty while the whole rectangle belongs to the control. At a device pixel `ratio` above 1
+  // the shape is cut in device pixels (coordinates stay CSS pixels, now with fractions).
+  std::string shape_path(double ratio = 1) const;
   // Face, picture and mask composed into ARGB, without the caption (which the page draws).
   Raster compose_without_caption();
 
@@ -56,7 +56,7 @@ class Button {
   Surface surface_{dirty_};
   Label label_;
   Image pic_{dirty_};
-  MaskImage mask_;
+  Mask mask_;
   Timer timer_{dirty_};
   Platform platform_{surface_};
   Relay relay_;

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "brelund/host.h"
+#include "host/common/mask_image.h"
 #include "host/common/stored_children.h"
 #include "host/common/stored_surface.h"
 
@@ -42,6 +44,36 @@ class Surface final : public host::StoredSurface {
     if (on_property_changed) on_property_changed(name);
   }
   std::uint32_t& dirty_;
+};
+
+// The mask canvas, remembering what it was filled with: the page cuts the shape from those
+// regions again at its device resolution, finer than the mask's pixels.
+class Mask final : public host::MaskCanvas {
+ public:
+  void set_width(float twips) override { image_.set_width(twips); }
+  void set_height(float twips) override { image_.set_height(twips); }
+  void clear() override {
+    image_.clear();
+    regions_.clear();
+  }
+  void fill_black(const shape::Region& region) override {
+    image_.fill_black(region);
+    regions_.push_back(region);
+  }
+  MaskRef image() override {
+    made_ = image_.image();
+    made_regions_ = regions_;
+    return made_;
+  }
+  // The regions `mask` was made of, when it is this canvas's last image; null otherwise.
+  const std::vector<shape::Region>* regions_of(const MaskRef& mask) const noexcept {
+    return mask && mask == made_ ? &made_regions_ : nullptr;
+  }
+
+ private:
+  MaskImage image_;
+  std::vector<shape::Region> regions_, made_regions_;
+  MaskRef made_;
 };
 
 // The caption's size in pixels in a font, as the page measures it; none measures as empty (a

@@ -34,7 +34,7 @@ class Page {
                     return TextSize{r[0].as<double>(), r[1].as<double>()};
                   }))) {
     button_->surface().on_property_changed = [this](std::string_view name) {
-      events_(std::string("PropertyChanged"), std::string(name));
+      if (!quiet_) events_(std::string("PropertyChanged"), std::string(name));
     };
   }
 
@@ -81,12 +81,24 @@ class Page {
     out.set("value", js::value_of(v));
     return out;
   }
+  // A refused value leaves the old one: a setter that stored the value and then failed (an
+  // overflow while drawing with it) would otherwise fail every later step that draws too.
   val let(const std::string& name, const val& value) {
-    return js::status_of(guarded([&] {
+    const Member* member = nullptr;
+    Variant old;
+    const Status s = guarded([&] {
       const Member& m = js::member_named(name);
       if (!m.put) errors::not_supported();
+      member = &m;
+      if (m.get) old = m.get(in().control());
       m.put(in().control(), js::variant_from(m, value));
-    }));
+    });
+    if (!s.ok() && !s.gone && member && !std::holds_alternative<std::monostate>(old)) {
+      quiet_ = true;
+      (void)guarded([&] { member->put(in().control(), old); });
+      quiet_ = false;
+    }
+    return js::status_of(s);
   }
 
   // The saved set as a form entry: {"Name", "Left", "Top", "Width", "Height", "Default",
@@ -148,7 +160,7 @@ class Page {
     const auto& rgba = button_->face_rgba();
     return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
   }
-  std::string shape() { return button_->shape_path(); }
+  std::string shape(double ratio) { return button_->shape_path(ratio); }
   val caption() {
     Label& l = button_->label();
     val out = val::object();
@@ -190,6 +202,7 @@ class Page {
   val events_;
   val measure_;
   std::optional<bool> default_ = false, cancel_ = false;
+  bool quiet_ = false;
   std::unique_ptr<Button> button_;
 };
 

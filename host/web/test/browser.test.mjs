@@ -9,23 +9,16 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { pathToFileURL, fileURLToPath } from "node:url";
-import { serve, launch, openPage, decodePng } from "./harness.mjs";
+import { serve, openPage, decodePng, startBrowser } from "./harness.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const pkg = process.env.BRELUND_WEB_PACKAGE;
 const boton = process.env.BOTON;
 const playground = process.env.BRELUND_PLAYGROUND;
-let server, chromium, page, errors;
+let server, chromium, browser, page, errors;
 
-before(async () => {
-  assert.ok(pkg && fs.existsSync(path.join(pkg, "brelund-core.wasm")), `no package at ${pkg}`);
-  server = await serve({ "/pkg/": pkg, "/test/": here });
-  chromium = await launch();
-});
-after(async () => {
-  await chromium?.close();
-  server?.close();
-});
+before(async () => ({ server, chromium } = browser = await startBrowser()));
+after(() => browser?.close());
 
 async function freshPage() {
   errors = [];
@@ -387,7 +380,7 @@ test("the playground loads with no console error, and its button logs its events
 test("a missing or wrong core gives one error that names the address tried", async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-nocore-"));
   try {
-    for (const f of ["brelund.mjs", "dom.mjs", "brelund-core.mjs"]) {
+    for (const f of ["brelund.mjs", "dom.mjs", "element.mjs", "brelund-core.mjs"]) {
       fs.mkdirSync(path.join(dir, "missing"), { recursive: true });
       fs.mkdirSync(path.join(dir, "html"), { recursive: true });
       fs.copyFileSync(path.join(pkg, f), path.join(dir, "missing", f));

@@ -6,6 +6,7 @@ import path from "node:path";
 import os from "node:os";
 import puppeteer from "puppeteer-core";
 import zlibModule from "node:zlib";
+import { fileURLToPath } from "node:url";
 
 const TYPES = { ".html": "text/html", ".mjs": "text/javascript", ".js": "text/javascript",
   ".wasm": "application/wasm", ".png": "image/png", ".json": "application/json" };
@@ -41,6 +42,23 @@ export async function launch() {
     async close() {
       await browser.close();
       fs.rmSync(profile, { recursive: true, force: true });
+    },
+  };
+}
+
+// What a test file drives: the npm package (BRELUND_WEB_PACKAGE) served at /pkg/, this folder at
+// /test/, and Chromium.
+export async function startBrowser() {
+  const pkg = process.env.BRELUND_WEB_PACKAGE;
+  if (!pkg || !fs.existsSync(path.join(pkg, "brelund-core.wasm"))) throw new Error(`no package at ${pkg}`);
+  const server = await serve({ "/pkg/": pkg, "/test/": path.dirname(fileURLToPath(import.meta.url)) });
+  const chromium = await launch();
+  return {
+    server,
+    chromium,
+    async close() {
+      await chromium.close();
+      server.close();
     },
   };
 }

@@ -25,7 +25,7 @@ test("npm pack ships the entries, their types, the WebAssembly, the standalone s
   const [packed] = JSON.parse(execFileSync("npm", ["pack", "--dry-run", "--json"], { cwd: pkg }).toString());
   assert.deepEqual(packed.files.map((f) => f.path).sort(), ["LICENSE", "README.md",
     "brelund-core.mjs", "brelund-core.wasm", "brelund-node.mjs", "brelund.d.ts", "brelund.js", "brelund.mjs",
-    "dom.mjs", "package.json"]);
+    "dom.mjs", "element.mjs", "package.json"]);
 });
 
 test("the module loads, names the members and refuses an element it cannot use", async () => {
