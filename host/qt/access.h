@@ -56,6 +56,8 @@ class BotonWidgetAccess {
   // can tell beforehand where a real release will go. (Where a point of the pointer goes, the
   // instance answers: host::Instance::route.)
   static bool took_press(BotonWidget& w, int qt_key);
+  // Whether a press at `pos` (widget pixels) would be the button's: inside it and its shape.
+  static bool hits(const BotonWidget& w, QPoint pos) { return w.hitButton(pos); }
 };
 
 }  // namespace brelund::qt

@@ -62,23 +62,37 @@ bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent
   return settle(s);
 }
 
+// While the left button holds the button, the others are not its own: a QPushButton keeps its
+// press through a right click, where the control would end it. Neither their press nor their
+// release reaches the control.
+namespace {
+bool beside_left_press(const QMouseEvent& e) {
+  return e.button() != Qt::LeftButton && (e.buttons() & Qt::LeftButton);
+}
+}  // namespace
+
 void BotonWidget::mousePressEvent(QMouseEvent* e) {
+  if (beside_left_press(*e)) {
+    e->ignore();
+    return;
+  }
   e->accept();
   if (!d_ || !d_->instance) return;
-  d_->release_after_menu = false;
+  if (!isDown()) d_->control_down = false;
   d_->pointer(host::PointerAction::down, *e);
 }
 void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
   e->accept();
   if (d_ && d_->instance) d_->pointer(host::PointerAction::move, *e);
 }
+// A release with no press held on the control is not its own: Escape, the focus leaving, the
+// button disabled or a menu ended that press (a QPushButton ignores the release as well).
 void BotonWidget::mouseReleaseEvent(QMouseEvent* e) {
-  e->accept();
-  if (!d_ || !d_->instance) return;
-  if (d_->release_after_menu && !d_->instance->captured()) {
-    if (!e->buttons()) d_->release_after_menu = false;
+  if (beside_left_press(*e) || !d_ || !d_->instance || !d_->instance->captured()) {
+    e->ignore();
     return;
   }
+  e->accept();
   d_->pointer(host::PointerAction::up, *e);
 }
 // Qt reports the second press of a double click as a double click only. QWidget treats it as a
@@ -123,7 +137,10 @@ struct WindowButtons {
 
 WindowButtons buttons_of(QWidget& window) {
   WindowButtons form;
-  for (QPushButton* b : window.findChildren<QPushButton*>()) {
+  // A button may be a window of its own.
+  QList<QPushButton*> buttons = window.findChildren<QPushButton*>();
+  if (auto* self = qobject_cast<QPushButton*>(&window)) buttons.prepend(self);
+  for (QPushButton* b : buttons) {
     if (b->window() != &window || !b->isVisible()) continue;
     const auto* ours = qobject_cast<const BotonWidget*>(b);
     form.widgets.push_back(b);
@@ -242,6 +259,17 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
   const int key = e->key();
+  // Escape while the pointer holds the button lets it up without a click, as a QPushButton's.
+  if (key == Qt::Key_Escape && d.instance->captured()) {
+    e->accept();
+    d.abandon_pointer_press();
+    return;
+  }
+  // And a button held down by setDown(true) alone, with released().
+  if (key == Qt::Key_Escape && isDown() && !d.instance->control().pressed()) {
+    QPushButton::keyPressEvent(e);
+    return;
+  }
   // A new press: an earlier one of the same key that was left to the window ended where the
   // focus had gone meanwhile, and is forgotten.
   if (!e->isAutoRepeat()) d.keys.passed_on().erase(key);
@@ -255,19 +283,33 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
     return;
   }
   e->accept();
-  if (is_press_key(key)) d.keys.down().insert(key);
+  const bool enter = is_enter(key);
+  if (is_press_key(key) && !enter) d.keys.down().insert(key);
+  if (!e->isAutoRepeat() && !isDown()) d.control_down = false;
+  // Enter clicks a QPushButton at once, on its press: pressed(), released(), clicked(). The
+  // button goes down first, the control hears the key's whole stroke, and its click lets the
+  // button up; the real release is no longer this button's.
+  if (enter && !e->isAutoRepeat() && !isDown() && !d.set_down(true)) return;
   std::int16_t shift = shift_code(e->modifiers());
-  if (std::int16_t code = key_code(key, e->modifiers()); code != 0) {
-    if (!d.run([&] { return d.instance->key_down(code, shift); })) return;
-  }
+  const std::int16_t code = key_code(key, e->modifiers());
+  if (code != 0 && !d.run([&] { return d.instance->key_down(code, shift); })) return;
   if (!e->text().isEmpty() && e->text().at(0).unicode() < 0x8000) {
     const auto ascii = static_cast<std::int16_t>(e->text().at(0).unicode());
     if (!d.run([&] { return d.instance->key_press(ascii); })) return;
   }
+  if (enter) {
+    if (code != 0) d.run([&] { return d.instance->key_up(code, shift); });
+    return;
+  }
   // The arrows move the focus as QAbstractButton moves it: within the button's group or among
   // its auto-exclusive siblings, or to the next or previous widget. The control has seen the
-  // key-down; its key-up goes where the focus went.
-  if (is_arrow(key)) QPushButton::keyPressEvent(e);
+  // key-down; its key-up goes where the focus went. Any other key that the platform's theme makes
+  // a press key (Select, where Space is the control's own) presses the button as it presses a
+  // QPushButton, and its release clicks it.
+  if (is_arrow(key) || (!is_press_key(key) && !e->isAutoRepeat() && !isDown())) {
+    QPushButton::keyPressEvent(e);
+    if (!is_arrow(key)) e->accept();
+  }
 }
 
 void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
@@ -289,7 +331,12 @@ void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
   e->accept();
   std::int16_t shift = shift_code(e->modifiers());
   if (std::int16_t code = key_code(key, e->modifiers()); code != 0)
-    d.run([&] { return d.instance->key_up(code, shift); });
+    if (!d.run([&] { return d.instance->key_up(code, shift); })) return;
+  // The release of a theme's press key that pressed the button as Qt's own press clicks it.
+  if (!is_press_key(key) && isDown() && !d.instance->control().pressed()) {
+    QPushButton::keyReleaseEvent(e);
+    e->accept();
+  }
 }
 
 // ---- focus ----
@@ -308,6 +355,12 @@ void BotonWidget::focusOutEvent(QFocusEvent* e) {
     return;
   }
   Private& d = *d_;
+  // The focus leaving while the pointer holds the button lets it up without a click (a popup
+  // taking the focus does not), as QAbstractButton does.
+  if (e->reason() != Qt::PopupFocusReason) {
+    QPointer<BotonWidget> self(this);
+    if (!d.abandon_pointer_press() || !self) return;
+  }
   // QAbstractButton releases a pressed button when the focus leaves; the control keeps its
   // press (a Space held while the focus moves), so Qt's `down` is hidden from it meanwhile.
   const bool down = isDown();

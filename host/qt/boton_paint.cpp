@@ -71,25 +71,24 @@ void BotonWidget::Private::show_state(const StyledColours& styled) {
   if (styled.back)
     want.back = styled.back->red() + 256 * styled.back->green() + 65536 * styled.back->blue();
   // The control painted its face since: what the widget painted is gone.
-  if (state_shown && surface.faces_painted != state_face) state_shown = false;
+  if (shown_look && surface.faces_painted != state_face) shown_look.reset();
   const bool own = !want.pressed && !want.back;
-  if (state_shown ? want == shown_look : own) return;
-  const BotonFields f = c.fields();
+  if (shown_look ? want == *shown_look : own) return;
   const bool pressed = want.pressed || c.pressed();
-  // Lit as the control lights it: focused, or hovered while not held.
-  const bool lit = f.m_Highlighted != 0 || (timer.enabled() && !c.pressed());
   const bool alive = run([&] {
     return guarded([&] {
-      render::PaintFace(
-          surface, label, platform,
-          {lit, pressed, want.back.value_or(c.BackColorOriginal()), c.Light(), c.Roundness3D()});
+      render::PaintFace(surface, label, platform,
+                        {c.lit(), pressed, want.back.value_or(c.BackColorOriginal()), c.Light(),
+                         c.Roundness3D()});
       lay_out_icon(pressed);
     });
   });
   // A slot that heard of a failure may have deleted the button.
   if (!alive) return;
-  state_shown = !own;
-  shown_look = want;
+  if (own)
+    shown_look.reset();
+  else
+    shown_look = want;
   state_face = surface.faces_painted;
 }
 
@@ -131,12 +130,12 @@ void BotonWidget::Private::sync_icon() {
   if (!instance || !update_icon()) return;
   // Before the first Show or Resize nothing is laid out; that rebuild lays the icon out too.
   if (!surface.mask_picture()) return;
-  const bool pressed = (state_shown && shown_look.pressed) || instance->control().pressed();
+  const bool pressed = (shown_look && shown_look->pressed) || instance->control().pressed();
   run([&] { return guarded([&] { lay_out_icon(pressed); }); });
 }
 
 bool BotonWidget::Private::face_hidden() {
-  if (!w.isFlat() || state_shown || w.isDown()) return false;
+  if (!w.isFlat() || shown_look || w.isDown()) return false;
   const BotonFields f = instance->control().fields();
   return f.m_Highlighted == 0 && f.m_Pressed == 0;
 }

@@ -101,10 +101,17 @@ class BotonWidget::Private final : public WidgetHooks {
   // Brings QAbstractButton's `down` in line with the control's press and emits pressed() or
   // released() for the change. False when a slot deleted the widget.
   bool sync_down();
+  // Qt's button goes down or up for the control's press, with pressed() or released() (and the
+  // group's), as QAbstractButton's own press. False when a slot deleted the widget.
+  bool set_down(bool pressed);
   // A menu (setMenu) opened by pressed() took the pointer and closed: the control's press ends
   // without a click, so that the next press presses again and opens the menu again, as a
   // QPushButton's does. False when a slot deleted the widget.
   bool end_menu_press();
+  // Escape, the focus leaving or the button disabled while the pointer holds it: the press ends
+  // without a click, with released(), as a QPushButton's does. False when a slot deleted the
+  // widget.
+  bool abandon_pointer_press();
   // A QButtonGroup hears from QAbstractButton only of the presses and clicks QAbstractButton
   // made itself; the control's are told to the button's group here, by id and by button. False
   // when a slot deleted the widget.
@@ -154,9 +161,8 @@ class BotonWidget::Private final : public WidgetHooks {
     std::optional<OleColor> back;
     bool operator==(const Look&) const = default;
   };
-  bool state_shown = false;      // the face shows such a look
-  Look shown_look;               // which
-  std::uint64_t state_face = 0;  // faces_painted when it was painted
+  std::optional<Look> shown_look;  // the face shows such a look, not the control's own
+  std::uint64_t state_face = 0;    // faces_painted when it was painted
   // The colours the style sheets in force give the button in its state now.
   StyledColours styled();
   // Made when a style sheet first reaches the button; most buttons never have one.
@@ -234,11 +240,9 @@ class BotonWidget::Private final : public WidgetHooks {
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
   bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
-  bool control_down = false;          // the control's press as the last step left it
-  bool repeating = false;             // QAbstractButton is repeating the held button
-  // A menu ended the control's press while the mouse button was held: its release, should it
-  // come here, is not the control's (a QPushButton ignores it as well).
-  bool release_after_menu = false;
+  // Qt's button is down for the control's press. Qt letting it up (setDown(false), a menu) ends
+  // that until the next press, which shows the control's press again.
+  bool control_down = false;
 };
 
 }  // namespace brelund::qt

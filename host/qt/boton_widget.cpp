@@ -174,7 +174,12 @@ bool BotonWidget::Private::sync_down() {
   // released() twice. And Qt lets it up while the control still holds its press when a menu
   // (setMenu) that pressed() opened closes: pressing it here again opened the menu again.
   if (std::exchange(control_down, pressed) == pressed || pressed == w.isDown()) return true;
+  return set_down(pressed);
+}
+
+bool BotonWidget::Private::set_down(bool pressed) {
   surface.forget_ratio();
+  control_down = pressed;
   w.setDown(pressed);
   QPointer<BotonWidget> self(&w);
   if (pressed)
@@ -193,7 +198,7 @@ bool BotonWidget::Private::sync_down() {
 }
 
 bool BotonWidget::Private::end_menu_press() {
-  if (!w.menu() || w.isDown() || !control_down) return true;
+  if (!w.menu() || w.isDown() || !instance->control().pressed()) return true;
   if (!instance->captured()) {
     // Space opened the menu, and its release went to the menu (which took the focus too). The
     // control hears the release of a key that no longer clicks it, as when the focus leaves
@@ -205,10 +210,15 @@ bool BotonWidget::Private::end_menu_press() {
     return (focused ? leave() && enter() : enter() && leave()) &&
            run([&] { return instance->key_up(32, 0); });
   }
-  // The release went to the menu. The control hears it away from the button (no Click), as
-  // when the pointer is let go elsewhere.
+  // The release went to the menu.
+  return abandon_pointer_press();
+}
+
+bool BotonWidget::Private::abandon_pointer_press() {
+  if (!instance->captured()) return true;
+  // The control hears the release away from the button (no Click), as when the pointer is let
+  // go elsewhere; the real release, when it comes, is no longer the control's.
   const float off = units::twips_of_pixels(-1);
-  release_after_menu = true;
   return run([&] {
     platform.pin_pointer(w.mapToGlobal(QPoint(-(1 << 20), -(1 << 20))));
     const Status s = instance->pointer(host::PointerAction::up, 1, 0, off, off);
@@ -358,9 +368,15 @@ bool BotonWidget::event(QEvent* e) {
 void BotonWidget::changeEvent(QEvent* e) {
   switch (e->type()) {
     case QEvent::EnabledChange:
-      // QAbstractButton would release a pressed button here; the control keeps its press.
+      // A button disabled while the pointer holds it is let up without a click, as a
+      // QPushButton is (released(), and no clicked() for the later release).
       QWidget::changeEvent(e);  // NOLINT(bugprone-parent-virtual-call)
-      if (d_ && !d_->surface.applying_enabled) d_->enabled_changed();
+      if (!d_ || !d_->instance || d_->surface.applying_enabled) return;
+      if (!isEnabled()) {
+        QPointer<BotonWidget> self(this);
+        if (!d_->abandon_pointer_press() || !self) return;
+      }
+      d_->enabled_changed();
       return;
     case QEvent::PaletteChange:
       QPushButton::changeEvent(e);
@@ -396,25 +412,18 @@ void BotonWidget::changeEvent(QEvent* e) {
 void BotonWidget::timerEvent(QTimerEvent* e) {
   // The control's Timer1 ticks by the button's own timer events (it may delete the button).
   if (d_ && d_->timer.take(*e)) return;
-  // Qt's repeat timer runs while the button is down; the control's press is what holds it down.
-  if (!d_ || !d_->instance || !autoRepeat() || !d_->control_down) {
-    QPushButton::timerEvent(e);
-    return;
-  }
-  QPointer<BotonWidget> self(this);
-  d_->repeating = true;
   QPushButton::timerEvent(e);
-  if (self) d_->repeating = false;
 }
 
 void BotonWidget::nextCheckState() {
   QPointer<BotonWidget> self(this);
   QPushButton::nextCheckState();
   if (!self || !d_ || !d_->instance || d_->in_qt_click) return;
-  if (d_->repeating) {
-    // A repeat while held: Qt emits released(), clicked() and pressed() around this call; the
-    // control keeps its press (a click through the control would end it and the repeat with it)
-    // and the application hears the repeat as the control's Click too.
+  // Qt's clicks let the button up before they get here; a button still down is repeating while
+  // held. Qt emits released(), clicked() and pressed() around this call; the press goes on (a
+  // click through the control would end it and the repeat with it), and the application hears
+  // the repeat as the control's Click too.
+  if (isDown()) {
     emit Click();
     return;
   }

@@ -87,8 +87,14 @@ host::ScreenPoint Platform::cursor_pos() {
 }
 
 host::WindowHandle Platform::window_from_point(host::ScreenPoint p) {
+  const QPoint at(p.x, p.y);
+  // A button that is not on the screen has nothing in front of it: the point is over it where the
+  // button would take a press there, as a QPushButton that was never shown answers for a drag.
+  if (const auto* button = qobject_cast<const BotonWidget*>(source_.data());
+      button && !button->isVisible() && BotonWidgetAccess::hits(*button, button->mapFromGlobal(at)))
+    return window_handle_of(button);
   // widgetAt honours widget masks, so a cut-away corner answers the widget behind it.
-  return window_handle_of(QApplication::widgetAt(QPoint(p.x, p.y)));
+  return window_handle_of(QApplication::widgetAt(at));
 }
 
 }  // namespace brelund::qt

@@ -570,6 +570,11 @@ Delivery QtHost::deliver_key(trace::KeyVerb verb, std::int16_t code, std::int16_
     return send_key(QEvent::KeyPress, k, mods, QString(), &w);
   const bool press_key =
       k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape;
+  // Enter clicks a button that takes it on the key's press, and the control hears the release
+  // with it: the real release is sent, and the widget leaves it.
+  const bool enter = k == Qt::Key_Return || k == Qt::Key_Enter;
+  if (enter && (w.isDefault() || w.autoDefault()) && !BotonWidgetAccess::took_press(w, k))
+    return send_key(QEvent::KeyRelease, k, mods, QString(), &w);
   if (press_key && !BotonWidgetAccess::took_press(w, k))
     return simulated("the widget leaves the release of a key whose press it did not take");
   return send_key(QEvent::KeyRelease, k, mods, QString(), &w);

@@ -45,6 +45,8 @@ class Boton : private BotonFields {
   host::Services& services() noexcept { return host_; }
   // Held down by the mouse or a key: the look a host that draws its own states shows as pressed.
   bool pressed() const noexcept { return m_Pressed != kFalse; }
+  // Lit: focused, or the pointer over it (Timer1 runs only then) while it is not held.
+  bool lit() const { return m_Highlighted != kFalse || (host_.timer.enabled() && !pressed()); }
 
   // ---- the public members, in the order of their slots ----
   std::string Caption();

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <utility>
 
 #include "brelund/units.h"
@@ -228,6 +230,199 @@ class KeyTest : public QObject {
              QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
     QCOMPARE(d.other_log.lines, QStringList());
   }
+
+  void a_mouse_press_ends_without_a_click_as_a_qpushbuttons_does() {
+    // Escape, the focus moving away and disabling each let a held button up with released()
+    // and no clicked(), and the later release is nobody's; the same steps on a QPushButton in
+    // the same window give the same signals.
+    QWidget window;
+    auto* boton = new BotonWidget("Boton", &window);
+    auto* qt_button = new QPushButton("Qt", &window);
+    auto* elsewhere = new QPushButton("Elsewhere", &window);
+    qt_button->move(0, 50);
+    elsewhere->move(0, 100);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const std::function<void(QPushButton*)> ends[] = {
+        [](QPushButton* b) { QTest::keyClick(b, Qt::Key_Escape); },
+        [elsewhere](QPushButton*) { elsewhere->setFocus(Qt::TabFocusReason); },
+        [](QPushButton* b) { b->setEnabled(false); },
+    };
+    // Escape lets up a button held by setDown(true) as well.
+    for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+      b->setFocus();
+      b->setDown(true);
+      QSignalSpy released(b, &QPushButton::released);
+      QSignalSpy clicked(b, &QPushButton::clicked);
+      QTest::keyClick(b, Qt::Key_Escape);
+      QVERIFY(!b->isDown());
+      QCOMPARE(released.count(), 1);
+      QCOMPARE(clicked.count(), 0);
+    }
+    for (const auto& end : ends) {
+      QStringList heard[2];
+      int i = 0;
+      for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+        QStringList* out = &heard[i++];
+        b->setEnabled(true);
+        b->setFocus();
+        QObject::connect(b, &QPushButton::pressed, &window, [out] { *out << "pressed"; });
+        QObject::connect(b, &QPushButton::released, &window, [out] { *out << "released"; });
+        QObject::connect(b, &QPushButton::clicked, &window, [out] { *out << "clicked"; });
+        QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(b->isDown());
+        end(b);
+        QVERIFY(!b->isDown());
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!b->isDown());
+        b->disconnect(&window);
+      }
+      QCOMPARE(heard[1], QStringList({"pressed", "released"}));
+      QCOMPARE(heard[0], heard[1]);
+      QVERIFY(!Access::control(*boton).pressed());
+    }
+  }
+
+  void enter_on_a_button_neither_default_nor_auto_default_goes_to_the_window() {
+    // As a QPushButton beside it in the same window: Enter neither presses nor clicks it, and
+    // the window hears the key. An autoDefault one takes Enter and clicks.
+    QWidget window;
+    auto* boton = new BotonWidget("Boton", &window);
+    auto* qt_button = new QPushButton("Qt", &window);
+    qt_button->move(0, 50);
+    EventLog log(*boton);
+    QStringList signals_of[2];
+    int i = 0;
+    for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+      QStringList* out = &signals_of[i++];
+      QObject::connect(b, &QPushButton::pressed, [out] { *out << "pressed"; });
+      QObject::connect(b, &QPushButton::released, [out] { *out << "released"; });
+      QObject::connect(b, &QPushButton::clicked, [out] { *out << "clicked"; });
+    }
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+      QVERIFY(!b->isDefault() && !b->autoDefault());
+      b->setFocus();
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(b, &press);
+      QVERIFY(!press.isAccepted());
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(b, &release);
+      QVERIFY(!b->isDown());
+    }
+    QCOMPARE(signals_of[0], QStringList());
+    QCOMPARE(signals_of[1], QStringList());
+    QCOMPARE(log.lines, QStringList());
+    for (QPushButton* b : {static_cast<QPushButton*>(boton), qt_button}) {
+      b->setAutoDefault(true);
+      b->setFocus();
+      QTest::keyClick(b, Qt::Key_Return);
+    }
+    QCOMPARE(signals_of[1], QStringList({"pressed", "released", "clicked"}));
+    QCOMPARE(signals_of[0], signals_of[1]);
+    QCOMPARE(log.lines, QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
+  }
+};
+
+// The same real input on a BotonWidget and on a QPushButton gives the same signals, in the same
+// order, where the control's own press would differ from Qt's.
+class LikeQPushButtonTest : public QObject {
+  Q_OBJECT
+
+  // pressed(), released() and clicked() as one line each, and whether the button is down after.
+  struct Heard {
+    QStringList lines;
+    explicit Heard(QAbstractButton& b) {
+      QObject::connect(&b, &QAbstractButton::pressed, &b, [this] { lines << "pressed"; });
+      QObject::connect(&b, &QAbstractButton::released, &b, [this] { lines << "released"; });
+      QObject::connect(&b, &QAbstractButton::clicked, &b, [this] { lines << "clicked"; });
+    }
+  };
+
+  // Runs `input` on a new BotonWidget and a new QPushButton (each alone, never shown unless
+  // `input` shows it) and returns what each emitted: ours first.
+  static std::pair<QStringList, QStringList> both(const std::function<void(QPushButton&)>& input) {
+    BotonWidget ours("Ours");
+    QPushButton theirs("Theirs");
+    Heard a(ours), b(theirs);
+    for (QPushButton* button : {static_cast<QPushButton*>(&ours), &theirs}) {
+      button->setGeometry(0, 0, 60, 30);
+      input(*button);
+    }
+    if (ours.isDown() != theirs.isDown())
+      return {{"down", QString::number(ours.isDown())}, b.lines};
+    return {a.lines, b.lines};
+  }
+
+ private slots:
+  void set_down_false_ends_the_press_that_the_next_press_starts_again() {
+    // Space held, Qt lets the button up, then a new press and release of Space.
+    const auto [ours, theirs] = both([](QPushButton& b) {
+      QTest::keyPress(&b, Qt::Key_Space);
+      b.setDown(false);
+      QTest::keyPress(&b, Qt::Key_Space);
+      QTest::keyRelease(&b, Qt::Key_Space);
+    });
+    QCOMPARE(theirs, QStringList({"pressed", "pressed", "released", "clicked"}));
+    QCOMPARE(ours, theirs);
+  }
+
+  void the_platforms_other_press_keys_click() {
+    // Select is a press key of Qt's generic and offscreen themes, beside Space.
+    const auto [ours, theirs] = both([](QPushButton& b) { QTest::keyClick(&b, Qt::Key_Select); });
+    QCOMPARE(theirs, QStringList({"pressed", "released", "clicked"}));
+    QCOMPARE(ours, theirs);
+    // Other keys press neither.
+    const auto [ours_a, theirs_a] = both([](QPushButton& b) { QTest::keyClick(&b, Qt::Key_A); });
+    QCOMPARE(theirs_a, QStringList());
+    QCOMPARE(ours_a, theirs_a);
+  }
+
+  void a_button_never_shown_is_pressed_again_when_dragged_back_in() {
+    const auto [ours, theirs] = both([](QPushButton& b) {
+      QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
+      QTest::mouseMove(&b, QPoint(100, 100));
+      QTest::mouseMove(&b, QPoint(10, 10));
+      QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(10, 10));
+    });
+    QCOMPARE(theirs, QStringList({"pressed", "released", "pressed", "released", "clicked"}));
+    QCOMPARE(ours, theirs);
+  }
+
+  void another_mouse_button_leaves_the_left_press_as_it_is() {
+    // A right click while the left button holds the button; then the drag out lets it up.
+    const auto [ours, theirs] = both([](QPushButton& b) {
+      QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
+      QMouseEvent right(QEvent::MouseButtonPress, QPointF(10, 10), b.mapToGlobal(QPointF(10, 10)),
+                        Qt::RightButton, Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
+      QApplication::sendEvent(&b, &right);
+      QMouseEvent up(QEvent::MouseButtonRelease, QPointF(10, 10), b.mapToGlobal(QPointF(10, 10)),
+                     Qt::RightButton, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&b, &up);
+      QVERIFY(b.isDown());
+      QMouseEvent out(QEvent::MouseMove, QPointF(100, 100), b.mapToGlobal(QPointF(100, 100)),
+                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&b, &out);
+      QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(100, 100));
+    });
+    QCOMPARE(theirs, QStringList({"pressed", "released"}));
+    QCOMPARE(ours, theirs);
+  }
+
+  void enter_on_an_auto_default_button_presses_releases_and_clicks_at_once() {
+    const auto [ours, theirs] = both([](QPushButton& b) {
+      b.show();  // the window's shown buttons are its form
+      QTest::keyPress(&b, Qt::Key_Enter);
+      b.setAutoDefault(true);
+      QTest::keyPress(&b, Qt::Key_Enter);
+      QTest::keyRelease(&b, Qt::Key_Enter);
+    });
+    QCOMPARE(theirs, QStringList({"pressed", "released", "clicked"}));
+    QCOMPARE(ours, theirs);
+  }
 };
 
 int main(int argc, char** argv) {
@@ -239,6 +434,10 @@ int main(int argc, char** argv) {
   }
   {
     KeyTest t;
+    failed |= QTest::qExec(&t, argc, argv);
+  }
+  {
+    LikeQPushButtonTest t;
     failed |= QTest::qExec(&t, argc, argv);
   }
   return failed;

@@ -152,10 +152,19 @@ class WidgetTest : public QObject {
   void enter_on_the_focused_default_button_presses_it() {
     form_->setDefaultButton(b_);
     b_->setFocus();
+    QStringList heard;
+    connect(b_, &QPushButton::pressed, b_, [&] { heard << "pressed"; });
+    connect(b_, &QPushButton::released, b_, [&] { heard << "released"; });
+    connect(b_, &QPushButton::clicked, b_, [&] { heard << "clicked"; });
+    // As a QPushButton's, the click comes with the press; the release is nobody's.
     QTest::keyPress(b_, Qt::Key_Return);
-    QVERIFY(fields().m_Pressed);
-    QTest::keyRelease(b_, Qt::Key_Return);
+    QVERIFY(!fields().m_Pressed);
+    QCOMPARE(heard, QStringList({"pressed", "released", "clicked"}));
     QCOMPARE(log_->lines, QStringList({"KeyDown 13 0", "KeyPress 13", "Click", "KeyUp 13 0"}));
+    QTest::keyRelease(b_, Qt::Key_Return);
+    QCOMPARE(heard.size(), 3);
+    QCOMPARE(log_->lines.size(), 4);
+    b_->disconnect(b_);
   }
 
   // As with QPushButton, Enter reaches a focused button only when it is default or autoDefault;
