@@ -33,7 +33,7 @@ void HiresFace::fill(int x0, int y0, int x1, int y1, std::uint32_t argb) noexcep
 void HiresFace::line(double ratio, int logical_width, int logical_height, float x1, float y1,
                      float x2, float y2, OleColor rgb, float scale_width, float scale_height) {
   if (ratio <= 1) {
-    image_ = {};
+    if (active()) image_ = {};
     return;
   }
   if (!matches(ratio, logical_width, logical_height)) {
@@ -67,6 +67,8 @@ void HiresFace::line(double ratio, int logical_width, int logical_height, float 
 
 void HiresFace::rows(double ratio, int logical_width, int logical_height, const Surface::Row* rows,
                      int count, float scale_width, float scale_height) {
+  // At a ratio of 1 a batch stays one call of the surface's, with nothing to do here.
+  if (ratio <= 1 && !active()) return;
   for (int i = 0; i < count; ++i)
     for (std::int32_t j = 0; j < rows[i].count; ++j)
       line(ratio, logical_width, logical_height, 0, rows[i].y_at(j), 1, rows[i].y_at(j),

@@ -21,7 +21,8 @@ class HiresFace {
   // ratio of 1 or less the face is dropped.
   void line(double ratio, int logical_width, int logical_height, float x1, float y1, float x2,
             float y2, OleColor rgb, float scale_width, float scale_height);
-  // A batch of the surface's rows, each drawn as the line it stands for.
+  // A batch of the surface's rows, each drawn as the line it stands for (nothing at a ratio of
+  // 1 with no face kept).
   void rows(double ratio, int logical_width, int logical_height, const Surface::Row* rows,
             int count, float scale_width, float scale_height);
   const Raster& image() const noexcept { return image_; }

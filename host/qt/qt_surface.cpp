@@ -52,7 +52,9 @@ double Surface::ratio() {
 
 void Surface::line(float x1, float y1, float x2, float y2, OleColor rgb) {
   StoredSurface::line(x1, y1, x2, y2, rgb);
-  also(x1, y1, x2, y2, rgb);
+  if (HiresFace* face = device_face())
+    face->line(ratio(), pixel_width(), pixel_height(), x1, y1, x2, y2, rgb, scale_width(),
+               scale_height());
 }
 
 void Surface::rows(const Row* rows, int count) {
@@ -61,22 +63,17 @@ void Surface::rows(const Row* rows, int count) {
   // resolution.
   if (watcher()) return StoredSurface::rows(rows, count);
   StoredSurface::rows(rows, count);
-  // The batch stays one call at a ratio of 1, as it is meant to.
-  if (!hires().active() && ratio() <= 1) return;
-  for (int i = 0; i < count; ++i)
-    for (std::int32_t j = 0; j < rows[i].count; ++j)
-      also(0, rows[i].y_at(j), 1, rows[i].y_at(j), rows[i].rgb);
+  if (HiresFace* face = device_face())
+    face->rows(ratio(), pixel_width(), pixel_height(), rows, count, scale_width(), scale_height());
 }
 
-void Surface::also(float x1, float y1, float x2, float y2, OleColor rgb) {
-  const double ratio = this->ratio();
-  if (ratio <= 1) {
+HiresFace* Surface::device_face() {
+  if (ratio() <= 1) {
     hires_.reset();
-    return;
+    return nullptr;
   }
   if (!hires_) hires_ = std::make_unique<HiresFace>();
-  hires_->line(ratio, pixel_width(), pixel_height(), x1, y1, x2, y2, rgb, scale_width(),
-               scale_height());
+  return hires_.get();
 }
 
 const HiresFace& Surface::hires() const noexcept {

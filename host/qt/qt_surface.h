@@ -83,8 +83,8 @@ class Surface final : public host::StoredSurface {
   void notify(std::string_view name) override;
   void apply_shape();
   void apply_cursor();
-  // The same line at device resolution.
-  void also(float x1, float y1, float x2, float y2, OleColor rgb);
+  // The face at device resolution while the ratio is above 1 (made then), none otherwise.
+  HiresFace* device_face();
   // The window shape last made, and what it was made from: most rebuilds (a caption, a colour,
   // a look, the show) keep the mask, and then neither the region nor Qt's mask is made again.
   // At device resolution the shape comes from the shapes the mask was filled with.

@@ -44,17 +44,14 @@ class Surface final : public host::StoredSurface {
 
   void line(float x1, float y1, float x2, float y2, OleColor rgb) override {
     StoredSurface::line(x1, y1, x2, y2, rgb);
-    if (ratio_ > 1 || hires_.active())
-      hires_.line(ratio_, pixel_width(), pixel_height(), x1, y1, x2, y2, rgb, scale_width(),
-                  scale_height());
+    hires_.line(ratio_, pixel_width(), pixel_height(), x1, y1, x2, y2, rgb, scale_width(),
+                scale_height());
   }
   void rows(const Row* rows, int count) override {
     // A watching tool sees each row as a line of its own, which line() draws at both sizes.
     if (watcher()) return StoredSurface::rows(rows, count);
     StoredSurface::rows(rows, count);
-    if (ratio_ > 1 || hires_.active())
-      hires_.rows(ratio_, pixel_width(), pixel_height(), rows, count, scale_width(),
-                  scale_height());
+    hires_.rows(ratio_, pixel_width(), pixel_height(), rows, count, scale_width(), scale_height());
   }
 
  private:
