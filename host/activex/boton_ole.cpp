@@ -99,7 +99,6 @@ HRESULT BotonObject::SetExtent(DWORD aspect, SIZEL* size) {
   return com_call([&] {
     ensure_initialised();
     const float w = twips_of_himetric(size->cx, dpi.x), h = twips_of_himetric(size->cy, dpi.y);
-    if (w == surface_.width() && h == surface_.height()) return;
     raise_on_failure(instance_.resize(w, h));
   });
 }
