@@ -329,15 +329,18 @@ function faceLooks(page, view) {
 function captionLooks(c) {
   const lines = linesOf(c.text);
   const decorations = [c.font.Underline && "underline", c.font.Strikethrough && "line-through"];
+  const decoration = decorations.filter(Boolean).join(" ") || "none";
   return { lines, text: c.text,
     font: `font: ${fontText(c.font)}; line-height: ${c.height / lines.length}px; white-space: pre; ` +
-      `color: ${cssColor(c.color)}; text-decoration: ${decorations.filter(Boolean).join(" ") || "none"}; `,
-    box: { left: c.left, top: c.top, width: c.width, css: `left: ${c.left}px; top: ${c.top}px; width: ${c.width}px;` } };
+      `color: ${cssColor(c.color)}; text-decoration: ${decoration}; `,
+    box: { left: c.left, top: c.top, width: c.width,
+      css: `left: ${c.left}px; top: ${c.top}px; width: ${c.width}px;` } };
 }
 
 // The core's pixels as they are: putImageData copies them.
 function imageOf(bytes, width, height) {
-  return new ImageData(new Uint8ClampedArray(bytes.buffer, bytes.byteOffset, bytes.length), width, height);
+  const data = new Uint8ClampedArray(bytes.buffer, bytes.byteOffset, bytes.length);
+  return new ImageData(data, width, height);
 }
 
 // Attributes the view gives its element while it holds a button, and takes back after.
