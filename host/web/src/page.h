@@ -1,5 +1,5 @@
 // The JavaScript face of one button: the host's steps, members by their published names, the
-// saved set as a form entry, and what the page must show. Lengths cross in pixels (the page's
+// saved set (which the forms module turns into a form entry), and what the page must show. Lengths cross in pixels (the page's
 // unit) and become twips here; values cross as plain JavaScript values (js_values.h).
 #pragma once
 
@@ -13,6 +13,7 @@
 #include "brelund/units.h"
 #include "host/common/property_bag.h"
 #include "host/web/src/button.h"
+#include "host/web/src/entry_values.h"
 #include "host/web/src/js_values.h"
 #include "render/colour.h"
 
@@ -101,35 +102,33 @@ class Page {
     return js::status_of(s);
   }
 
-  // The saved set as a form entry: {"Name", "Left", "Top", "Width", "Height", "Default",
-  // "Cancel", "Properties"} in the form file's format, as text.
-  val save() {
+  // The saved set with the extent and the extender's keys, as plain values (entry_values.h):
+  // the forms module turns it into the form file's entry.
+  val save_entry() {
     host::MemoryPropertyBag bag;
     const Status s = in().save(bag);
     val out = val::object();
     out.set("status", js::status_of(s));
     if (!s.ok() || s.gone) return out;
-    forms::Form form;
     forms::Control c;
-    c.name = "Boton1";
     c.width = button_->surface().width();
     c.height = button_->surface().height();
     c.is_default = default_.value_or(false);
     c.is_cancel = cancel_.value_or(false);
     c.properties = bag.take();
-    form.controls.push_back(std::move(c));
-    const Status w = guarded([&] { out.set("form", forms::to_json(form)); });
-    if (!w.ok()) out.set("status", js::status_of(w));
+    out.set("entry", js::entry_of(c));
     return out;
   }
-  // A form file's text with one control: that control's entry, as a form window opens it.
-  val load(const std::string& form_text) {
+  // An entry as save_entry gives it (the forms module reads a form file's into it), as a form
+  // window opens it; what it leaves out of the extent and the extender's keys stays.
+  val load_entry(const val& entry) {
     return js::status_of(guarded([&] {
-      const forms::Form form = forms::parse(form_text, ".", "<page>");
-      if (form.controls.size() != 1)
-        throw Error(errors::kInvalidPropertyValue, "<page>: a saved button is one control, not " +
-                                                       std::to_string(form.controls.size()));
-      const forms::Control& c = form.controls.front();
+      forms::Control c;
+      c.width = button_->surface().width();
+      c.height = button_->surface().height();
+      c.is_default = default_.value_or(false);
+      c.is_cancel = cancel_.value_or(false);
+      js::entry_from(entry, c);
       throw_if_failed(in().load(c, "<page>"));
       default_ = c.is_default;
       cancel_ = c.is_cancel;

@@ -26,8 +26,12 @@ after(async () => {
 // No top-level await: Vite's default targets refuse it.
 const APP = `import { Boton } from "brelund";
 window.clicks = 0;
-Boton.create(document.getElementById("b"), { width: 100, height: 30 }).then((b) => {
+Boton.create(document.getElementById("b"), { width: 100, height: 30 }).then(async (b) => {
   b.element.addEventListener("Click", () => window.clicks++);
+  // The first save fetches the forms module, which the bundler must have shipped too.
+  b.Caption = "Saved";
+  const entry = await b.save();
+  if (entry.Properties.Caption !== "Saved") throw new Error("the saved entry lost its caption");
   window.ready = true;
 }, (e) => console.error(String(e)));
 `;
@@ -90,8 +94,8 @@ test("Vite builds an app that imports brelund, with no options, and the button c
   try {
     await build({ root: dir, logLevel: "error", configFile: false });
     const dist = path.join(dir, "dist");
-    // The core went out with the app, under a name Vite gave it.
-    assert.ok(fs.readdirSync(path.join(dist, "assets")).some((f) => f.endsWith(".wasm")));
+    // The core and the forms module went out with the app, under names Vite gave them.
+    assert.equal(fs.readdirSync(path.join(dist, "assets")).filter((f) => f.endsWith(".wasm")).length, 2);
     await servedFrom(dist, (url) => clicksOnce(`${url}/index.html`));
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
@@ -134,7 +138,7 @@ test("webpack 5 builds an app that imports brelund, with no options, and the but
       webpack({ mode: "production", context: dir, entry: "./main.js", output: { path: dist } },
         (err, s) => (err ? fail(err) : ok(s))));
     assert.deepEqual(stats.toJson({ all: false, errors: true }).errors, []);
-    assert.ok(fs.readdirSync(dist).some((f) => f.endsWith(".wasm")));
+    assert.equal(fs.readdirSync(dist).filter((f) => f.endsWith(".wasm")).length, 2);
     fs.copyFileSync(path.join(dir, "index.html"), path.join(dist, "index.html"));
     await servedFrom(dist, (url) => clicksOnce(`${url}/index.html`));
   } finally {

@@ -21,10 +21,13 @@ test("npm pack ships the entries, their types, the WebAssembly, the standalone s
     ["browser", "./brelund.mjs"], ["node", "./brelund-node.mjs"], ["default", "./brelund.mjs"]]);
   assert.doesNotMatch(fs.readFileSync(path.join(pkg, "brelund.mjs"), "utf8"), /node:|require\(/);
   assert.doesNotMatch(fs.readFileSync(path.join(pkg, "brelund-core.mjs"), "utf8"), /require\(|runTrace/);
+  // The page's core hands form entries to the forms module, which alone reads and writes them.
+  assert.doesNotMatch(fs.readFileSync(path.join(pkg, "brelund-core.mjs"), "utf8"), /formOf|entryOf/);
+  assert.match(fs.readFileSync(path.join(pkg, "brelund-forms.mjs"), "utf8"), /formOf/);
   for (const f of manifest.files) assert.ok(fs.existsSync(path.join(pkg, f)), `${f} is missing`);
   const [packed] = JSON.parse(execFileSync("npm", ["pack", "--dry-run", "--json"], { cwd: pkg }).toString());
   assert.deepEqual(packed.files.map((f) => f.path).sort(), ["LICENSE", "README.md",
-    "brelund-core.mjs", "brelund-core.wasm", "brelund-node.mjs", "brelund.d.ts", "brelund.js", "brelund.mjs",
+    "brelund-core.mjs", "brelund-core.wasm", "brelund-forms.mjs", "brelund-forms.wasm", "brelund-node.mjs", "brelund.d.ts", "brelund.js", "brelund.mjs",
     "dom.mjs", "element.mjs", "package.json"]);
 });
 
@@ -187,7 +190,7 @@ test("npm pack's tarball installs into a fresh folder and loads there", () => {
       console.log(JSON.stringify([core.memberNames().length, SystemColor(15)]));`);
     const out = execFileSync(process.execPath, ["main.mjs"], { cwd: app }).toString();
     assert.deepEqual(JSON.parse(out), [16, 0x8000000f]);
-    for (const f of ["LICENSE", "README.md", "brelund-core.wasm"])
+    for (const f of ["LICENSE", "README.md", "brelund-core.wasm", "brelund-forms.wasm"])
       assert.ok(fs.existsSync(path.join(app, "node_modules", "brelund", f)), f);
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
