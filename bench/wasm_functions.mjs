@@ -91,7 +91,7 @@ export function analyse(file) {
     sections.push({ label, size, gzip: zlib.gzipSync(bytes.subarray(start, start + size), { level: 9 }).length });
     r.at = start + size;
   }
-  const functions = code.map((f) => ({ name: names.get(f.index) ?? `function ${f.index}`, size: f.size, body: f.body }));
+  const functions = code.map((f) => ({ index: f.index, name: names.get(f.index) ?? `function ${f.index}`, size: f.size, body: f.body }));
   const groups = new Map();
   for (const f of functions) {
     const group = GROUPS.find(([re]) => re.test(f.name))[1];
@@ -105,8 +105,29 @@ export function analyse(file) {
   return { sections, functions, groups: grouped.sort((a, b) => b.size - a.size) };
 }
 
+// The functions whose bodies hold a direct call of `index`: found by the call instruction's
+// bytes, so a rare false match is possible; a hint for where a function comes from.
+export function callers(functions, index) {
+  const call = [0x10];
+  for (let v = index; ; ) {
+    const b = v & 0x7f;
+    v >>>= 7;
+    if (v === 0) { call.push(b); break; }
+    call.push(b | 0x80);
+  }
+  const needle = Buffer.from(call);
+  return functions.filter((f) => Buffer.from(f.body).includes(needle)).map((f) => f.name);
+}
+
 const file = process.argv[2];
-if (file) {
+if (file && process.argv[3] === "--callers") {
+  const { functions } = analyse(file);
+  for (const name of process.argv.slice(4)) {
+    const f = functions.find((g) => g.name === name);
+    console.log(`${name}:`);
+    for (const c of f ? callers(functions, f.index) : ["(no such function)"]) console.log(`  ${c.slice(0, 160)}`);
+  }
+} else if (file) {
   const top = Number(process.argv[3] ?? 40);
   const { sections, functions, groups } = analyse(file);
   const KB = (n) => (n / 1024).toFixed(1).padStart(7);

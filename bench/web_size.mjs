@@ -15,7 +15,9 @@ export function shippingSize(pkg) {
     if (files.includes(name)) return;
     files.push(name);
     const text = fs.readFileSync(path.join(pkg, name), "utf8");
-    for (const m of text.matchAll(/^import [^"]*"\.\/([^"]+)";/gm)) visit(m[1]);
+    // Static imports only, written out or minified (`import{View as E}from"./dom.mjs"`); the
+    // forms module, import()ed on the first save or load, is not part of what a page downloads.
+    for (const m of text.matchAll(/\bimport\s*(?:[\w$]+\s*,?\s*)?(?:\{[^}]*\}|\*\s*as\s+[\w$]+)?\s*(?:from\s*)?"\.\/([^"]+)"/g)) visit(m[1]);
   };
   visit("brelund.mjs");
   files.push("brelund-core.wasm");
