@@ -34,8 +34,9 @@ try {
         if (!at.test(text)) throw new Error(`brelund.mjs no longer names ${wasm} as build.mjs expects`);
         text = text.replace(at, () => JSON.stringify(dataUrl(wasm)));
       }
-      text = text.replaceAll("import.meta.url", "document.baseURI");
     }
+    // A classic script has no import.meta; its page's address stands in.
+    text = text.replaceAll("import.meta.url", "document.baseURI");
     fs.writeFileSync(path.join(work, f), text);
   }
   fs.writeFileSync(path.join(work, "standalone.mjs"), `import { Boton, BotonError, SystemColor, EVENTS, loadCore } from "./brelund.mjs";

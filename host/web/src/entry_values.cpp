@@ -32,7 +32,8 @@ val pixels_of(const PictureRef& p) {
 PictureRef pixels_from(const val& v) {
   if (v.isNull()) return make_empty_picture();
   const val data = v["pixels"];
-  if (!v["width"].isNumber() || !v["height"].isNumber() || !data.instanceof(val::global("Uint32Array")))
+  if (!v["width"].isNumber() || !v["height"].isNumber() || !data.instanceof
+      (val::global("Uint32Array")))
     invalid("a picture is {width, height, pixels}");
   const double w = v["width"].as<double>(), h = v["height"].as<double>();
   if (!(w >= 0 && h >= 0 && w * h <= 16.0 * 1024 * 1024) || w != std::floor(w) ||
@@ -131,7 +132,8 @@ void entry_from(const val& v, forms::Control& c) {
   c.properties.reserve(count);
   for (unsigned i = 0; i < count; ++i) {
     const val row = rows[i];
-    if (!row.isArray() || !row[0].isString() || !row[1].isNumber()) invalid("a row is [key, type, value]");
+    if (!row.isArray() || !row[0].isString() || !row[1].isNumber())
+      invalid("a row is [key, type, value]");
     c.properties.emplace_back(row[0].as<std::string>(), stored_from(row[1].as<int>(), row[2]));
   }
 }

@@ -1,6 +1,7 @@
 // The JavaScript face of one button: the host's steps, members by their published names, the
-// saved set (which the forms module turns into a form entry), and what the page must show. Lengths cross in pixels (the page's
-// unit) and become twips here; values cross as plain JavaScript values (js_values.h).
+// saved set (which the forms module turns into a form entry), and what the page must show. Lengths
+// cross in pixels (the page's unit) and become twips here; values cross as plain JavaScript values
+// (js_values.h).
 #pragma once
 
 #include <emscripten/val.h>
