@@ -33,11 +33,13 @@ const SECTIONS = ["custom", "type", "import", "function", "table", "memory", "gl
 
 // The group a function belongs to, by the namespace or source its demangled-looking name shows.
 const GROUPS = [
-  [/brelund::web|emscripten::/, "web host and embind"],
-  [/brelund::host|brelund::forms/, "host/common"],
-  [/brelund::/, "core"],
-  [/^std::|std::__2|__cxa|__cxx|operator new|operator delete/, "libc++"],
-  [/^_?_?embind|^_embind|emval/, "web host and embind"],
+  [/brelund::web/, "web host (host/web/src)"],
+  [/nlohmann::/, "nlohmann-json"],
+  [/^stbi/, "stb_image, stb_image_write"],
+  [/emscripten::|embind|emval/, "embind"],
+  [/brelund::host|brelund::forms|brelund::Canvas|brelund::MaskImage/, "host/common"],
+  [/brelund::/, "core (control, render, shape, input)"],
+  [/^std::|std::__2|__cxa|__cxx|operator new|operator delete|_Unwind/, "libc++ and its ABI"],
   [/./, "libc and the rest"],
 ];
 
@@ -131,10 +133,10 @@ if (file && process.argv[3] === "--callers") {
   const top = Number(process.argv[3] ?? 40);
   const { sections, functions, groups } = analyse(file);
   const KB = (n) => (n / 1024).toFixed(1).padStart(7);
-  console.log("section                      KB   gzip KB");
-  for (const s of sections) console.log(`  ${s.label.padEnd(24)} ${KB(s.size)} ${KB(s.gzip)}`);
-  console.log("\ncode by group                KB   gzip KB (alone)");
-  for (const g of groups) console.log(`  ${g.name.padEnd(24)} ${KB(g.size)} ${KB(g.gzip)}`);
+  console.log(`${"section".padEnd(38)}    KB  gzip KB`);
+  for (const s of sections) console.log(`  ${s.label.padEnd(36)} ${KB(s.size)} ${KB(s.gzip)}`);
+  console.log(`\n${"code by group".padEnd(38)}    KB  gzip KB (alone)`);
+  for (const g of groups) console.log(`  ${g.name.padEnd(36)} ${KB(g.size)} ${KB(g.gzip)}`);
   console.log(`\nlargest ${top} functions (bytes)`);
   for (const f of [...functions].sort((a, b) => b.size - a.size).slice(0, top))
     console.log(`  ${String(f.size).padStart(6)}  ${f.name.slice(0, 150)}`);

@@ -128,6 +128,14 @@ export class BotonError extends Error {
   }
 }
 
+// A saved entry as an object: as given, or read from its JSON text.
+function entryObject(entry) {
+  const object = typeof entry === "string" ? JSON.parse(entry) : entry;
+  if (object === null || typeof object !== "object" || Array.isArray(object))
+    throw new TypeError("Boton: a saved entry is an object");
+  return object;
+}
+
 // System colours as the control takes them: 0x80000000 + index (the button face is
 // SystemColor(15)).
 export const SystemColor = (index) => 0x80000000 + index;
@@ -215,9 +223,7 @@ export class Boton {
   // whole entry is read and checked before the button sees any of it; a value the button refuses
   // rejects the promise with an error naming the key, and leaves the button as it was.
   async load(entry) {
-    const object = typeof entry === "string" ? JSON.parse(entry) : entry;
-    if (object === null || typeof object !== "object" || Array.isArray(object))
-      throw new TypeError("Boton: a saved entry is an object");
+    const object = entryObject(entry);
     this.#loadWith(await loadForms(), object);
   }
   #formOf(module, entry) {
@@ -226,10 +232,10 @@ export class Boton {
     return JSON.parse(r.form).Controls[0];
   }
   #loadWith(module, entry) {
-    const object = typeof entry === "string" ? JSON.parse(entry) : entry;
+    const object = entryObject(entry);
     const before = this._snapshot();
     const merged = { ...this.#formOf(module, before), Properties: {}, ...object };
-    const r = module.entryOf(JSON.stringify({ Controls: [{ ...merged, Name: "Boton1" }] }));
+    const r = module.entryOf(JSON.stringify({ Controls: [{ Name: "Boton1", ...merged }] }));
     this.#check(r.status);
     this._restore(r.entry, before);
   }
