@@ -29,12 +29,7 @@ class Page {
         measure_(std::move(measure)),
         button_(std::make_unique<Button>(
             [this](EventId id, const EventArgs& a) { js::raise(events_, id, a); },
-            measure_.isNull() || measure_.isUndefined()
-                ? Measure{}
-                : Measure([this](const Font& f, const std::string& t) {
-                    const val r = measure_(js::font_of(f), t);
-                    return TextSize{r[0].as<double>(), r[1].as<double>()};
-                  }))) {
+            text_measure())) {
     button_->surface().on_property_changed = [this](std::string_view name) {
       if (!quiet_) events_(std::string("PropertyChanged"), std::string(name));
     };
@@ -121,7 +116,9 @@ class Page {
     return out;
   }
   // An entry as save_entry gives it (the forms module reads a form file's into it), as a form
-  // window opens it; what it leaves out of the extent and the extender's keys stays.
+  // window opens it; what it leaves out of the extent and the extender's keys stays. The entry
+  // is first loaded into a button of its own, which no one sees: a value the control refuses
+  // fails the load there, before this button has taken (and told the page of) any of it.
   val load_entry(const val& entry) {
     return js::status_of(guarded([&] {
       forms::Control c;
@@ -130,6 +127,9 @@ class Page {
       c.is_default = default_.value_or(false);
       c.is_cancel = cancel_.value_or(false);
       js::entry_from(entry, c);
+      Button trial({}, text_measure());
+      throw_if_failed(trial.instance().init());
+      throw_if_failed(trial.instance().load(c, "<page>"));
       throw_if_failed(in().load(c, "<page>"));
       default_ = c.is_default;
       cancel_ = c.is_cancel;
@@ -208,6 +208,14 @@ class Page {
 
  private:
   host::Instance& in() { return button_->instance(); }
+  // The page's text measure, for the label (none: the label's own estimate).
+  Measure text_measure() {
+    if (measure_.isNull() || measure_.isUndefined()) return {};
+    return [this](const Font& f, const std::string& t) {
+      const val r = measure_(js::font_of(f), t);
+      return TextSize{r[0].as<double>(), r[1].as<double>()};
+    };
+  }
   val events_;
   val measure_;
   std::optional<bool> default_ = false, cancel_ = false;

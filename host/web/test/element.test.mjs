@@ -303,7 +303,10 @@ test("a refused value leaves the old one, load keeps what the entry lacks, destr
     // the whole set (RoundSize, left out, is back to its default).
     await el.load({ Properties: { Caption: "loaded" } });
     out.afterLoad = [b.get("Caption"), (await b.save()).Width, b.get("RoundSize"), b.default];
-    // A value the button refuses (RoundSize) after one it took (Caption): nothing of it stays.
+    // A value the button refuses (RoundSize) after one it would take (Caption): nothing of it
+    // is applied, and the page hears nothing of it (no PropertyChanged).
+    const changes = [];
+    el.addEventListener("PropertyChanged", (e) => changes.push(e.detail.name));
     try {
       await b.load({ Width: 3000, Default: false, Properties: { Caption: "half", RoundSize: "big" } });
     } catch (e) {
@@ -312,12 +315,13 @@ test("a refused value leaves the old one, load keeps what the entry lacks, destr
     out.afterFailedLoad = [b.get("Caption"), b.get("RoundSize"), (await b.save()).Width, b.default];
     // An entry the form file's reader refuses (a picture that is not PNG) never reaches the
     // button; neither does text that is not JSON.
-    const changes = [];
-    el.addEventListener("PropertyChanged", (e) => changes.push(e.detail.name));
     out.unreadable = [];
     for (const entry of [{ Properties: { Caption: "never", Picture: { png: "R0lGODlh" } } }, "{not json"])
       await b.load(entry).catch((e) => out.unreadable.push(e.number ?? e.name));
-    out.afterUnreadable = [b.get("Caption"), changes];
+    out.afterUnreadable = [b.get("Caption"), [...changes]];
+    // (A load that is taken is heard: its new picture objects.)
+    await b.load({ Properties: { Caption: "taken" } });
+    out.heard = changes.length > 0;
     // Without a document the element's save is refused as a promise, not thrown.
     const loose = document.createElement("brelund-boton");
     out.looseSave = await loose.save().then(() => "saved", (e) => e.message);
@@ -326,7 +330,7 @@ test("a refused value leaves the old one, load keeps what the entry lacks, destr
   assert.deepEqual(r, { error: 6, light: 45, caption: "after", attributeErrors: [13], roundSize: 20,
     roundSizeAfter: 7, backColor: 0x030201, afterLoad: ["loaded", 120 * 15, 20, true],
     loadError: 380, afterFailedLoad: ["loaded", 20, 120 * 15, true], unreadable: [380, "SyntaxError"],
-    afterUnreadable: ["loaded", []],
+    afterUnreadable: ["loaded", []], heard: true,
     looseSave: "brelund-boton: the button exists while the element is in a document" });
   // Boton.create on a plain element, then destroy(): the element as it was.
   const plain = await page.evaluate(async () => {
