@@ -3,8 +3,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
+#include "control/number_text.h"
 #include "control/numeric.h"
 
 namespace brelund::convert {
@@ -83,11 +83,7 @@ std::optional<double> parse_number(std::string_view text) {
     if (!(std::isdigit(static_cast<unsigned char>(ch)) || ch == '+' || ch == '-' || ch == '.' ||
           ch == 'e' || ch == 'E'))
       return std::nullopt;
-  std::string copy(text);
-  char* end = nullptr;
-  const double d = std::strtod(copy.c_str(), &end);
-  if (end != copy.c_str() + copy.size() || !std::isfinite(d)) return std::nullopt;
-  return d;
+  return num::decimal(std::string(text));
 }
 
 std::string to_string(const Variant& v) {
@@ -96,11 +92,7 @@ std::string to_string(const Variant& v) {
     std::string operator()(bool b) const { return b ? "True" : "False"; }
     std::string operator()(std::int16_t i) const { return std::to_string(i); }
     std::string operator()(std::int32_t i) const { return std::to_string(i); }
-    std::string operator()(double d) const {
-      char buf[32];
-      std::snprintf(buf, sizeof buf, "%.15g", d);
-      return buf;
-    }
+    std::string operator()(double d) const { return num::g15(d); }
     std::string operator()(const std::string& s) const { return s; }
     std::string operator()(Nothing) const { errors::type_mismatch(); }
     std::string operator()(const FontRef&) const { errors::type_mismatch(); }

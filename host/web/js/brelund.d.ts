@@ -109,8 +109,10 @@ export declare class Boton {
   /** Clicks the button as the user does: Click, then the page's `click`. */
   click(): void;
   call(name: "Refresh" | "CreaNuevaRegion"): void;
-  save(): FormEntry;
-  load(entry: FormEntry | string): void;
+  /** The form file's entry; the first save or load fetches the forms module (brelund-forms.wasm). */
+  save(): Promise<FormEntry>;
+  /** Applies all of the entry or, rejecting with the reason, none of it. */
+  load(entry: FormEntry | string): Promise<void>;
   default: boolean;
   cancel: boolean;
   resize(width: number, height: number): void;
@@ -143,8 +145,8 @@ export declare class BrelundBotonElement extends HTMLElement {
   tooltipText: string;
   get<K extends keyof Members>(name: K): Members[K];
   set<K extends WritableMember>(name: K, value: MemberInput[K]): void;
-  save(): FormEntry;
-  load(entry: FormEntry | string): void;
+  save(): Promise<FormEntry>;
+  load(entry: FormEntry | string): Promise<void>;
   addEventListener<K extends keyof BotonElementEventMap>(type: K,
     listener: (this: BrelundBotonElement, ev: BotonElementEventMap[K]) => unknown,
     options?: boolean | AddEventListenerOptions): void;

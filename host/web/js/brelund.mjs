@@ -3,28 +3,38 @@
 //   const button = await Boton.create(document.querySelector("#ok"), { width: 81, height: 33 });
 //   button.set("Caption", "Aceptar");
 //   button.element.addEventListener("Click", () => ...);
-//   const entry = button.save();   // the form file's entry, properties as a save writes them
-//   button.load(entry);
+//   const entry = await button.save();   // the form file's entry, properties as a save writes them
+//   await button.load(entry);
 //
 // The control itself (drawing, shape, layout, input rules, saved set) is the library's
 // WebAssembly core; this module only turns the page's input into its steps and shows what it
-// draws (see dom.mjs).
+// draws (see dom.mjs). Saving and loading form entries (their JSON, pictures as PNG) is a
+// second module, fetched on the first save or load: most pages never save a button, and that
+// code would be most of what they download.
 import createBrelundCore from "./brelund-core.mjs";
 import { SETUP, View } from "./dom.mjs";
 import { defineElement } from "./element.mjs";
 
-let core;
+let core, forms, formsModule, where = {};
+
+// How a module's bytes are read: fetched by default; node's entry reads the file instead.
+let readBytes = (url, besideModule) => fetchCore(url, besideModule);
+export function _readWith(read) {
+  readBytes = read;
+}
 
 // The WebAssembly core, loaded once. By default it is the file beside this module: written this
 // way, bundlers (webpack, Vite, Parcel) see the file and ship it with the page. `options.locateFile
-// (name)` may say where it is served from instead; `options.wasmBinary` may give its bytes.
+// (name)` may say where it is served from instead (for the forms module's brelund-forms.wasm
+// too); `options.wasmBinary` may give its bytes.
 export function loadCore(options = {}) {
   if (core) return core;
+  if (options.locateFile) where = { locateFile: options.locateFile };
   core = (async () => {
     const url = options.locateFile
       ? options.locateFile("brelund-core.wasm")
       : new URL("./brelund-core.wasm", import.meta.url).href;
-    const wasmBinary = options.wasmBinary ?? (await fetchCore(String(url), !options.locateFile));
+    const wasmBinary = options.wasmBinary ?? (await readBytes(String(url), !options.locateFile));
     return createBrelundCore({ wasmBinary });
   })();
   // A failed load may be tried again (the page may fix the address or the server).
@@ -32,14 +42,32 @@ export function loadCore(options = {}) {
   return core;
 }
 
+// The forms module (form entries to and from their JSON), loaded once, on the first save or
+// load; found as the core is, beside this module or where locateFile says.
+function loadForms() {
+  if (forms) return forms;
+  forms = (async () => {
+    const url = where.locateFile
+      ? where.locateFile("brelund-forms.wasm")
+      : new URL("./brelund-forms.wasm", import.meta.url).href;
+    const [{ default: create }, wasmBinary] = await Promise.all([
+      import("./brelund-forms.mjs"), readBytes(String(url), !where.locateFile)]);
+    formsModule = await create({ wasmBinary });
+    return formsModule;
+  })();
+  forms.catch(() => (forms = undefined));
+  return forms;
+}
+
 // Vite's dev server runs a dependency from a copy in its cache (node_modules/.vite/deps) and
 // leaves the files beside it behind; the package's own folder sits next to that cache.
 const VITE_CACHE = /\/node_modules\/\.vite\/deps\/[^/?#]*([?#].*)?$/;
 
-// The core's bytes, or one error that names the address and what came back instead.
+// A module's bytes, or one error that names the address and what came back instead.
 async function fetchCore(url, besideModule = false) {
   if (besideModule && VITE_CACHE.test(import.meta.url)) {
-    const own = import.meta.url.replace(VITE_CACHE, "/node_modules/brelund/brelund-core.wasm");
+    const file = url.replace(/[?#].*$/, "").replace(/^.*\//, "");
+    const own = import.meta.url.replace(VITE_CACHE, `/node_modules/brelund/${file}`);
     return fetchCore(url).catch((first) =>
       fetchCore(own).catch(() => {
         throw new Error(`${first.message} (nor from ${own})`);
@@ -113,16 +141,24 @@ export class BotonError extends Error {
   }
 }
 
+// A saved entry as an object: as given, or read from its JSON text.
+function entryObject(entry) {
+  const object = typeof entry === "string" ? JSON.parse(entry) : entry;
+  if (object === null || typeof object !== "object" || Array.isArray(object))
+    throw new TypeError("Boton: a saved entry is an object");
+  return object;
+}
+
 // System colours as the control takes them: 0x80000000 + index (the button face is
 // SystemColor(15)).
 export const SystemColor = (index) => 0x80000000 + index;
 
 export class Boton {
   // Creates a button on `element` (any element: it becomes the control's window, focusable and
-  // shaped). `options`: width and height in pixels, `entry` (a saved form entry to load),
-  // `default`/`cancel` (the Enter and Escape button of its form).
+  // shaped). `options`: width and height in pixels, `entry` (a saved form entry to load: the
+  // forms module is loaded first), `default`/`cancel` (the Enter and Escape button of its form).
   static async create(element, options = {}) {
-    const module = await loadCore(options);
+    const [module] = await Promise.all([loadCore(options), options.entry && loadForms()]);
     return new Boton(module, element, options);
   }
 
@@ -147,7 +183,10 @@ export class Boton {
     try {
       this.#step((p) => p.init());
       this.#step((p) => p.resize(options.width ?? 81, options.height ?? 33));
-      if (options.entry) this.load(options.entry);
+      if (options.entry) {
+        if (!formsModule) throw new Error("Boton: an entry to create from needs the forms module: use Boton.create");
+        this.#loadWith(formsModule, options.entry);
+      }
       options[SETUP]?.(this);
       this.#page.setRatio(this.#view.scaleOf(this.#page));
       this.#step((p) => p.show());
@@ -178,34 +217,58 @@ export class Boton {
   }
 
   // The form file's entry for this button: {Name, Left, Top, Width, Height, Default, Cancel,
-  // Properties}, pictures inline as base64 PNG. JSON.stringify it for the text.
-  save() {
-    const r = this.#live().save();
-    this.#check(r.status);
-    return JSON.parse(r.form).Controls[0];
+  // Properties}, pictures inline as base64 PNG; JSON.stringify it for the text. A promise: the
+  // forms module is loaded on the first save or load. The entry is the button as it was when
+  // save() was called.
+  async save() {
+    const entry = this._snapshot();
+    return this.#formOf(await loadForms(), entry);
   }
   // An entry as save() gives it (an object or its JSON text). The extent, Default and Cancel
   // it leaves out keep their values; its Properties are the whole saved set, as in a form file
-  // (a property it leaves out has its default value, as save() leaves default values out). A
-  // failure names the key and leaves the button as it was.
-  load(entry) {
-    const object = typeof entry === "string" ? JSON.parse(entry) : entry;
-    if (object === null || typeof object !== "object" || Array.isArray(object))
-      throw new TypeError("Boton: a saved entry is an object");
-    const before = this.save();
-    const merged = { ...before, Properties: {}, ...object };
+  // (a property it leaves out has its default value, as save() leaves default values out). The
+  // whole entry is read and checked before the button sees any of it; a value the button refuses
+  // rejects the promise with an error naming the key, and leaves the button as it was.
+  async load(entry) {
+    const object = entryObject(entry);
+    this.#loadWith(await loadForms(), object);
+  }
+  #formOf(module, entry) {
+    const r = module.formOf(entry);
+    this.#check(r.status);
+    return JSON.parse(r.form).Controls[0];
+  }
+  #loadWith(module, entry) {
+    const object = entryObject(entry);
+    const before = this._snapshot();
+    const merged = { ...this.#formOf(module, before), Properties: {}, ...object };
+    const r = module.entryOf(JSON.stringify({ Controls: [{ Name: "Boton1", ...merged }] }));
+    this.#check(r.status);
+    this._restore(r.entry, before);
+  }
+
+  // The button's saved set, extent and extender's keys as the core hands them over (pictures
+  // as pixels), without the forms module: what the element keeps while it is out of the page.
+  _snapshot() {
+    const r = this.#live().saveEntry();
+    this.#check(r.status);
+    return r.entry;
+  }
+  // Applies a snapshot (or the forms module's reading of an entry); one that fails is undone
+  // by applying `before`, the button's snapshot from before it.
+  _restore(entry, before = this._snapshot()) {
     try {
-      this.#apply(merged);
+      this.#apply(entry);
     } catch (error) {
       if (!this.destroyed) this.#apply(before);
       throw error;
     }
   }
   #apply(entry) {
-    const text = JSON.stringify({ Controls: [{ Name: "Boton1", ...entry }] });
-    this.#step((p) => p.load(text));
-    this.#default = Boolean(entry.Default);
-    this.#cancel = Boolean(entry.Cancel);
+    this.#step((p) => p.loadEntry(entry));
+    // What the entry leaves out of the extender's keys stays, as in the core.
+    if (entry.default !== undefined) this.#default = Boolean(entry.default);
+    if (entry.cancel !== undefined) this.#cancel = Boolean(entry.cancel);
   }
 
   // The extender's Default and Cancel: Enter anywhere in the button's form works the default

@@ -163,7 +163,7 @@ export function defineElement(Boton, loadCore) {
       queueMicrotask(() => {
         if (this.isConnected || !this.#boton) return;
         try {
-          this.#entry = this.#boton.save();
+          this.#entry = this.#boton._snapshot();
         } catch (error) {
           this.#error(error);
         }
@@ -196,11 +196,11 @@ export function defineElement(Boton, loadCore) {
     set(name, value) {
       this.#live().set(name, value);
     }
-    save() {
+    async save() {
       return this.#live().save();
     }
-    load(entry) {
-      this.#live().load(entry);
+    async load(entry) {
+      return this.#live().load(entry);
     }
 
     #live() {
@@ -218,7 +218,7 @@ export function defineElement(Boton, loadCore) {
         // the attributes.
         const entry = this.#entry;
         this.#entry = null;
-        if (entry) this.#catching(() => boton.load({ ...entry, Width: undefined, Height: undefined }));
+        if (entry) this.#catching(() => boton._restore({ ...entry, width: undefined, height: undefined }));
         else
           for (const attribute of Object.keys(MEMBERS))
             if (this.hasAttribute(attribute)) this.#attribute(attribute, this.getAttribute(attribute));

@@ -116,7 +116,8 @@ PictureRef picture_from(const val& v) {
   const double w = wv.as<double>(), h = hv.as<double>();
   if (!(w >= 0 && h >= 0 && w * h <= 16.0 * 1024 * 1024) || w != std::floor(w) ||
       h != std::floor(h))
-    invalid("a picture of " + std::to_string(w) + " x " + std::to_string(h) + " pixels");
+    invalid("a picture of " + val::global("String")(wv).as<std::string>() + " x " +
+            val::global("String")(hv).as<std::string>() + " pixels");
   const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   if (data["length"].as<double>() < static_cast<double>(n) * 4)
     invalid("the picture's data is shorter than width x height x 4 bytes");

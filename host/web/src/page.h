@@ -1,6 +1,7 @@
 // The JavaScript face of one button: the host's steps, members by their published names, the
-// saved set as a form entry, and what the page must show. Lengths cross in pixels (the page's
-// unit) and become twips here; values cross as plain JavaScript values (js_values.h).
+// saved set (which the forms module turns into a form entry), and what the page must show. Lengths
+// cross in pixels (the page's unit) and become twips here; values cross as plain JavaScript values
+// (js_values.h).
 #pragma once
 
 #include <emscripten/val.h>
@@ -13,6 +14,7 @@
 #include "brelund/units.h"
 #include "host/common/property_bag.h"
 #include "host/web/src/button.h"
+#include "host/web/src/entry_values.h"
 #include "host/web/src/js_values.h"
 #include "render/colour.h"
 
@@ -27,12 +29,7 @@ class Page {
         measure_(std::move(measure)),
         button_(std::make_unique<Button>(
             [this](EventId id, const EventArgs& a) { js::raise(events_, id, a); },
-            measure_.isNull() || measure_.isUndefined()
-                ? Measure{}
-                : Measure([this](const Font& f, const std::string& t) {
-                    const val r = measure_(font_value(f), t);
-                    return TextSize{r[0].as<double>(), r[1].as<double>()};
-                  }))) {
+            text_measure())) {
     button_->surface().on_property_changed = [this](std::string_view name) {
       if (!quiet_) events_(std::string("PropertyChanged"), std::string(name));
     };
@@ -97,35 +94,38 @@ class Page {
     return status_of(s);
   }
 
-  // The saved set as a form entry: {"Name", "Left", "Top", "Width", "Height", "Default",
-  // "Cancel", "Properties"} in the form file's format, as text.
-  val save() {
+  // The saved set with the extent and the extender's keys, as plain values (entry_values.h):
+  // the forms module turns it into the form file's entry.
+  val save_entry() {
     host::MemoryPropertyBag bag;
     const Status s = in().save(bag);
     val out = val::object();
     out.set("status", status_of(s));
     if (!s.ok() || s.gone) return out;
-    forms::Form form;
     forms::Control c;
-    c.name = "Boton1";
     c.width = button_->surface().width();
     c.height = button_->surface().height();
     c.is_default = default_.value_or(false);
     c.is_cancel = cancel_.value_or(false);
     c.properties = bag.take();
-    form.controls.push_back(std::move(c));
-    const Status w = guarded([&] { out.set("form", forms::to_json(form)); });
-    if (!w.ok()) out.set("status", status_of(w));
+    out.set("entry", js::entry_of(c));
     return out;
   }
-  // A form file's text with one control: that control's entry, as a form window opens it.
-  val load(const std::string& form_text) {
+  // An entry as save_entry gives it (the forms module reads a form file's into it), as a form
+  // window opens it; what it leaves out of the extent and the extender's keys stays. The entry
+  // is first loaded into a button of its own, which no one sees: a value the control refuses
+  // fails the load there, before this button has taken (and told the page of) any of it.
+  val load_entry(const val& entry) {
     return status_of(guarded([&] {
-      const forms::Form form = forms::parse(form_text, ".", "<page>");
-      if (form.controls.size() != 1)
-        throw Error(errors::kInvalidPropertyValue, "<page>: a saved button is one control, not " +
-                                                       std::to_string(form.controls.size()));
-      const forms::Control& c = form.controls.front();
+      forms::Control c;
+      c.width = button_->surface().width();
+      c.height = button_->surface().height();
+      c.is_default = default_.value_or(false);
+      c.is_cancel = cancel_.value_or(false);
+      js::entry_from(entry, c);
+      Button trial({}, text_measure());
+      throw_if_failed(trial.instance().init());
+      throw_if_failed(trial.instance().load(c, "<page>"));
       throw_if_failed(in().load(c, "<page>"));
       default_ = c.is_default;
       cancel_ = c.is_cancel;
@@ -222,6 +222,14 @@ class Page {
       object = js::font_of(f);
     }
     return object;
+  }
+  // The page's text measure, for the label (none: the label's own estimate).
+  Measure text_measure() {
+    if (measure_.isNull() || measure_.isUndefined()) return {};
+    return [this](const Font& f, const std::string& t) {
+      const val r = measure_(font_value(f), t);
+      return TextSize{r[0].as<double>(), r[1].as<double>()};
+    };
   }
   val events_;
   val measure_;

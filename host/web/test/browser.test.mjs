@@ -234,7 +234,7 @@ test("a listener's write to a by-reference argument is what the control goes on 
 
 test("the module gets and sets every member by name, and saves and loads the form entry", async () => {
   await freshPage();
-  const r = await page.evaluate(() => {
+  const r = await page.evaluate(async () => {
     const { first, Boton } = window.buttons;
     const out = { members: first.members };
     first.set("caption", "Guardar");
@@ -280,11 +280,11 @@ test("the module gets and sets every member by name, and saves and loads the for
     out.extender = [first.default, first.get("default")];
     first.default = false;
     first.RoundSize = 8;
-    out.saved = first.save();
+    out.saved = await first.save();
     const el = document.createElement("div");
     document.body.append(el);
-    return Boton.create(el, { entry: JSON.stringify(out.saved) }).then((copy) => {
-      out.copy = copy.save();
+    return Boton.create(el, { entry: JSON.stringify(out.saved) }).then(async (copy) => {
+      out.copy = await copy.save();
       out.copyCaption = copy.get("Caption");
       out.size = [el.getBoundingClientRect().width, el.getBoundingClientRect().height];
       return out;

@@ -263,21 +263,21 @@ test("the face has the device's pixels, and the CSS box is the button's extent",
     el.addEventListener("Resize", () => window.log.push({ on: "save", event: "Resize" }));
     el.style.cssText = "width: 140px; height: 40px; position: absolute; left: 300px";
   });
-  await page.waitForFunction(() => document.getElementById("save").boton.save().Width === 140 * 15);
-  assert.equal(await page.$eval("#save", (el) => el.boton.save().Height), 40 * 15);
+  await page.waitForFunction(async () => (await document.getElementById("save").boton.save()).Width === 140 * 15);
+  assert.equal(await page.$eval("#save", async (el) => (await el.boton.save()).Height), 40 * 15);
   assert.ok(events(await log()).includes("save:Resize"));
   assert.equal(await page.$eval("#save", (el) => getComputedStyle(el).position), "absolute");
   // A huge CSS box is bounded as resize() bounds it, and still drawn.
   await page.$eval("#save", (el) => (el.style.width = "100000px"));
-  await page.waitForFunction(() => document.getElementById("save").boton.save().Width > 140 * 15);
-  const huge = await page.$eval("#save", (el) => [el.boton.save().Width / 15, el.querySelector("canvas").width]);
+  await page.waitForFunction(async () => (await document.getElementById("save").boton.save()).Width > 140 * 15);
+  const huge = await page.$eval("#save", async (el) => [(await el.boton.save()).Width / 15, el.querySelector("canvas").width]);
   assert.ok(huge[0] <= 100000 && huge[1] > 0 && huge[1] <= 32767, `${huge}`);
   assert.deepEqual(errors, []);
 });
 
 test("a refused value leaves the old one, load keeps what the entry lacks, destroy leaves a plain element", async () => {
   await freshPage();
-  const r = await page.$eval("#two", (el) => {
+  const r = await page.$eval("#two", async (el) => {
     const b = el.boton;
     const out = {};
     try {
@@ -301,19 +301,37 @@ test("a refused value leaves the old one, load keeps what the entry lacks, destr
     b.default = true;
     // What the entry leaves out of the extent and the form's keys stays; its properties are
     // the whole set (RoundSize, left out, is back to its default).
-    b.load({ Properties: { Caption: "loaded" } });
-    out.afterLoad = [b.get("Caption"), b.save().Width, b.get("RoundSize"), b.default];
+    await el.load({ Properties: { Caption: "loaded" } });
+    out.afterLoad = [b.get("Caption"), (await b.save()).Width, b.get("RoundSize"), b.default];
+    // A value the button refuses (RoundSize) after one it would take (Caption): nothing of it
+    // is applied, and the page hears nothing of it (no PropertyChanged).
+    const changes = [];
+    el.addEventListener("PropertyChanged", (e) => changes.push(e.detail.name));
     try {
-      b.load({ Width: 3000, Properties: { Caption: "half", RoundSize: "big" } });
+      await b.load({ Width: 3000, Default: false, Properties: { Caption: "half", RoundSize: "big" } });
     } catch (e) {
       out.loadError = e.number;
     }
-    out.afterFailedLoad = [b.get("Caption"), b.get("RoundSize"), b.save().Width];
+    out.afterFailedLoad = [b.get("Caption"), b.get("RoundSize"), (await b.save()).Width, b.default];
+    // An entry the form file's reader refuses (a picture that is not PNG) never reaches the
+    // button; neither does text that is not JSON.
+    out.unreadable = [];
+    for (const entry of [{ Properties: { Caption: "never", Picture: { png: "R0lGODlh" } } }, "{not json"])
+      await b.load(entry).catch((e) => out.unreadable.push(e.number ?? e.name));
+    out.afterUnreadable = [b.get("Caption"), [...changes]];
+    // (A load that is taken is heard: its new picture objects.)
+    await b.load({ Properties: { Caption: "taken" } });
+    out.heard = changes.length > 0;
+    // Without a document the element's save is refused as a promise, not thrown.
+    const loose = document.createElement("brelund-boton");
+    out.looseSave = await loose.save().then(() => "saved", (e) => e.message);
     return out;
   });
   assert.deepEqual(r, { error: 6, light: 45, caption: "after", attributeErrors: [13], roundSize: 20,
     roundSizeAfter: 7, backColor: 0x030201, afterLoad: ["loaded", 120 * 15, 20, true],
-    loadError: 380, afterFailedLoad: ["loaded", 20, 120 * 15] });
+    loadError: 380, afterFailedLoad: ["loaded", 20, 120 * 15, true], unreadable: [380, "SyntaxError"],
+    afterUnreadable: ["loaded", []], heard: true,
+    looseSave: "brelund-boton: the button exists while the element is in a document" });
   // Boton.create on a plain element, then destroy(): the element as it was.
   const plain = await page.evaluate(async () => {
     const { Boton } = await import("/pkg/brelund.mjs");
@@ -340,19 +358,20 @@ test("elements written together each get their own size, caption and look, and s
     document.body.append(holder);
     const els = [...holder.querySelectorAll("brelund-boton")];
     while (!els.every((el) => el.boton)) await new Promise((ok) => setTimeout(ok));
-    const look = (el) => {
+    const look = async (el) => {
       const caption = el.querySelector("[data-boton-caption]");
       const c = el.querySelector("canvas");
       const [r, g, b] = c.getContext("2d").getImageData(c.width >> 1, 3, 1, 1).data;
-      return { size: [el.boton.save().Width / 15, el.boton.save().Height / 15, c.width, c.height],
+      const saved = await el.boton.save();
+      return { size: [saved.Width / 15, saved.Height / 15, c.width, c.height],
         text: caption.textContent, left: caption.offsetLeft, name: el.getAttribute("aria-label"),
         pixel: [r, g, b] };
     };
-    const before = els.map(look);
+    const before = await Promise.all(els.map(look));
     // One of the alike buttons changes: the other keeps its caption, place and face.
     els[0].boton.set("Caption", "Changed a lot");
     els[0].boton.set("BackColor", 0x0000ff);
-    return { before, after: els.map(look) };
+    return { before, after: await Promise.all(els.map(look)) };
   });
   const [a, b, other, coloured] = r.before;
   assert.deepEqual([a.size, other.size], [[81, 33, 81, 33], [130, 45, 130, 45]]);

@@ -21,10 +21,16 @@ test("npm pack ships the entries, their types, the WebAssembly, the standalone s
     ["browser", "./brelund.mjs"], ["node", "./brelund-node.mjs"], ["default", "./brelund.mjs"]]);
   assert.doesNotMatch(fs.readFileSync(path.join(pkg, "brelund.mjs"), "utf8"), /node:|require\(/);
   assert.doesNotMatch(fs.readFileSync(path.join(pkg, "brelund-core.mjs"), "utf8"), /require\(|runTrace/);
+  // The page's core hands form entries to the forms module, which alone reads and writes them
+  // (the functions' names are in each WebAssembly's data).
+  const wasm = (name) => fs.readFileSync(path.join(pkg, name)).toString("latin1");
+  assert.doesNotMatch(wasm("brelund-core.wasm"), /formOf|entryOf/);
+  assert.match(wasm("brelund-core.wasm"), /saveEntry/);
+  assert.match(wasm("brelund-forms.wasm"), /formOf/);
   for (const f of manifest.files) assert.ok(fs.existsSync(path.join(pkg, f)), `${f} is missing`);
   const [packed] = JSON.parse(execFileSync("npm", ["pack", "--dry-run", "--json"], { cwd: pkg }).toString());
   assert.deepEqual(packed.files.map((f) => f.path).sort(), ["LICENSE", "README.md",
-    "brelund-core.mjs", "brelund-core.wasm", "brelund-node.mjs", "brelund.d.ts", "brelund.js", "brelund.mjs",
+    "brelund-core.mjs", "brelund-core.wasm", "brelund-forms.mjs", "brelund-forms.wasm", "brelund-node.mjs", "brelund.d.ts", "brelund.js", "brelund.mjs",
     "dom.mjs", "element.mjs", "package.json"]);
 });
 
@@ -84,6 +90,45 @@ test("the trace runner's module reports a bad line with its number, as the CLI d
   const bad = run("new\nfrobnicate\n");
   assert.equal(bad[0], 2);
   assert.match(bad[2], /^-:2: unknown command "frobnicate"/);
+});
+
+// The page's module writes and reads number text with the browser's own (number_text.js) where
+// the other hosts use the C library's printf("%.15g") and strtod: the same values must give the
+// same text and the same numbers, halfway cases, exponents and refusals included.
+test("the browser build's number text is the C library's", () => {
+  if (!process.env.BOTON || !fs.existsSync(process.env.BOTON)) return;  // the other side is the CLI
+  const root = path.resolve(path.dirname(new URL(import.meta.url).pathname), "../../..");
+  let seed = 2024;
+  const random = () => (seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648;
+  const numbers = [0.1, 0.5, 2.5, 1 / 3, 2 / 3, 1e15, 1e15 + 5, 1e14 + 0.5, 999999999999999.5,
+    123456789012345678, 1e21, 1e-5, 1.2345e-5, 0.0001, 0.00012345678901234567, 5e-324,
+    2.2250738585072014e-308, 1.7976931348623157e308, 9.999999999999995, 0.9999999999999999,
+    99999999999999.95, -7.25, -1e-300, 4503599627370497.5, 1125899906842624.5, 45, 1e100];
+  for (let i = 0; i < 300; i++) {
+    const magnitude = 10 ** Math.floor(random() * 40 - 20);
+    numbers.push((random() < 0.5 ? -1 : 1) * Math.round(random() * 1e6) / 1e6 * magnitude);
+    numbers.push(Math.floor(random() * 2 ** 53) * 2 ** Math.floor(random() * 60 - 80));
+  }
+  const texts = ["2.5", "3.5", "-2.5", " 7 ", ".5", "5.", "+.5e1", "1e", "1e+", "1.2.3", "--1", "+",
+    ".", "e5", "0.49999999999999997", "0.5000000000000001", "32767.4999999999999", "32767.5",
+    "1e400", "1e-400", "-0", "00012", "1E2", "1e0002", "4.5e-1", "12345678901234567890e-15"];
+  const lines = ["new", "init"];
+  for (const n of numbers) lines.push(`let Caption ${n}`, "get Caption");
+  for (const t of texts) lines.push(`let RoundSize "${t}"`, "get RoundSize");
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-numbers-"));
+  try {
+    fs.writeFileSync(path.join(dir, "numbers.trace"), lines.join("\n") + "\n");
+    // Only what the member holds and what was refused: layout follows each host's fonts.
+    const answers = (out) => out.toString().trim().split("\n").filter((l) => /^\{"(value|error)"/.test(l));
+    const big = { maxBuffer: 1 << 30 };
+    const desktop = answers(execFileSync(process.env.BOTON, ["trace", path.join(dir, "numbers.trace")], big));
+    const web = answers(execFileSync(process.execPath, [path.join(root, "host/web/trace/run_trace.mjs"),
+      traceDir, path.join(dir, "numbers.trace")], big));
+    assert.ok(desktop.filter((l) => l.startsWith(`{"value"`)).length === numbers.length + texts.length);
+    assert.deepEqual(web, desktop);
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
 });
 
 // Pictures from PNG files of every kind the repository holds (libpng's and Chromium's encoders,
@@ -187,7 +232,7 @@ test("npm pack's tarball installs into a fresh folder and loads there", () => {
       console.log(JSON.stringify([core.memberNames().length, SystemColor(15)]));`);
     const out = execFileSync(process.execPath, ["main.mjs"], { cwd: app }).toString();
     assert.deepEqual(JSON.parse(out), [16, 0x8000000f]);
-    for (const f of ["LICENSE", "README.md", "brelund-core.wasm"])
+    for (const f of ["LICENSE", "README.md", "brelund-core.wasm", "brelund-forms.wasm"])
       assert.ok(fs.existsSync(path.join(app, "node_modules", "brelund", f)), f);
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });

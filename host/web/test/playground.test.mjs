@@ -109,8 +109,8 @@ test("Copy HTML gives the element that makes the same button", async () => {
       holder.innerHTML = html;
       const el = holder.firstElementChild;
       while (!el.boton) await new Promise((ok) => setTimeout(ok, 20));
-      const of = (b) => [b.save().Properties, b.default, b.cancel];
-      return [[...of(el.boton), el.clientWidth, el.clientHeight], [...of(window.button), 120, 40]];
+      const of = async (b) => [(await b.save()).Properties, b.default, b.cancel];
+      return [[...await of(el.boton), el.clientWidth, el.clientHeight], [...await of(window.button), 120, 40]];
     }, html);
     assert.deepEqual(same[0], same[1]);
     assert.deepEqual(errors, []);

@@ -16,6 +16,12 @@ export async function use(host: HTMLElement): Promise<number> {
   b.set("BackColorOriginal", 1);
   b.element.addEventListener("KeyDown", (e) => (e.detail.KeyCode = 0));
   b.element.addEventListener("BotonError", (e) => e.detail.number);
+  // Saving and loading are promises (the forms module comes on first use).
+  const entry = await b.save();
+  await b.load(entry);
+  await b.load(JSON.stringify(entry));
+  // @ts-expect-error a promise, not the entry
+  b.save().Properties;
 
   const el = document.createElement("brelund-boton");
   el.caption = "&Sí";
@@ -27,5 +33,7 @@ export async function use(host: HTMLElement): Promise<number> {
   el.addEventListener("click", (e) => e.clientX);
   const found = document.querySelector("brelund-boton");
   found?.set("Light", 50);
+  const saved = await el.save();
+  await el.load(saved);
   return size + caption.length + (el.boton?.get("Light") ?? 0);
 }
