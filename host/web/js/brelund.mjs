@@ -12,7 +12,7 @@
 // second module, fetched on the first save or load: most pages never save a button, and that
 // code would be most of what they download.
 import createBrelundCore from "./brelund-core.mjs";
-import { View } from "./dom.mjs";
+import { SETUP, View } from "./dom.mjs";
 import { defineElement } from "./element.mjs";
 
 let core, forms, formsModule, where = {};
@@ -116,6 +116,19 @@ function membersOf(module) {
     lists = { names: table.map((m) => m.name),
       methods: new Set(table.filter((m) => m.method && !m.value).map((m) => m.name)) };
     memberLists.set(module, lists);
+    // Every member is also a property of the buttons, defined once: button.Caption = "Aceptar",
+    // button.Refresh() (a method is the button's own function, made when first read).
+    for (const name of lists.names) {
+      if (Object.hasOwn(Boton.prototype, name)) continue;
+      const member = lists.methods.has(name)
+        ? { get() {
+          const fn = () => this.call(name);
+          Object.defineProperty(this, name, { value: fn });
+          return fn;
+        } }
+        : { get() { return this.get(name); }, set(v) { this.set(name, v); }, enumerable: true };
+      Object.defineProperty(Boton.prototype, name, { ...member, configurable: true });
+    }
   }
   return lists;
 }
@@ -154,19 +167,12 @@ export class Boton {
       throw new TypeError("Boton: an element to create the button on is needed");
     if (element.boton) throw new Error("Boton: the element already holds a button");
     this.element = element;
-    const { names, methods } = membersOf(module);
-    this.members = [...names];
+    this.members = [...membersOf(module).names];
     this.#view = new View(this, element, module, { sizedByCss: Boolean(options.sizedByCss) });
     this.#page = new module.Page(
       (name, args) => this.#raise(name, args),
       (font, text) => this.#view.measure(font, text),
     );
-    // Every member is also a property (or method) of the object under its published name:
-    // button.Caption = "Aceptar", button.Refresh().
-    for (const name of this.members) {
-      if (methods.has(name)) Object.defineProperty(this, name, { value: () => this.call(name) });
-      else Object.defineProperty(this, name, { get: () => this.get(name), set: (v) => this.set(name, v), enumerable: true });
-    }
     element.boton = this;
     this.#view.attach();
     this.#default = Boolean(options.default);
@@ -181,6 +187,7 @@ export class Boton {
         if (!formsModule) throw new Error("Boton: an entry to create from needs the forms module: use Boton.create");
         this.#loadWith(formsModule, options.entry);
       }
+      options[SETUP]?.(this);
       this.#page.setRatio(this.#view.scaleOf(this.#page));
       this.#step((p) => p.show());
     } finally {

@@ -2,6 +2,9 @@
 // clip-path that the browser also hit-tests (a click in a cut-away corner goes to the element
 // behind), the picture and the caption over it; DOM input becomes the control's steps.
 
+// An option of Boton's: sets the button up before it is first shown.
+export const SETUP = Symbol("brelund.setup");
+
 // What the core reports as changed (host/web/src/host_objects.h).
 const FACE = 1, CAPTION = 2, PICTURE = 4, TIMER = 8, ENABLED = 16, POINTER = 32, TIP = 64;
 const DOWN = 0, MOVE = 1, UP = 2;
@@ -48,6 +51,25 @@ export function cssFont(font) {
   const weight = Math.max(1, Math.min(1000, font.Weight || (font.Bold ? 700 : 400)));
   const name = String(font.Name).replace(/["\\]/g, "");
   return `${font.Italic ? "italic " : ""}${weight} ${font.Size}pt "${name}", sans-serif`;
+}
+
+// The core hands out one object per font: its CSS is worked out once.
+const fontTexts = new WeakMap();
+function fontText(font) {
+  let css = fontTexts.get(font);
+  if (css === undefined) fontTexts.set(font, (css = cssFont(font)));
+  return css;
+}
+
+// A caption's lines by the rule every host shares, once per text; only read.
+const captionLineCache = new Map();
+function linesOf(text) {
+  let lines = captionLineCache.get(text);
+  if (!lines) {
+    if (captionLineCache.size >= 256) captionLineCache.clear();
+    captionLineCache.set(text, (lines = coreModule.captionLines(text)));
+  }
+  return lines;
 }
 
 function cssColor(rgb) {
@@ -243,6 +265,84 @@ function leavePage() {
   document.removeEventListener("keydown", windowKey);
 }
 
+// A button's elements, made once per look and cloned: a clone shares the parsed styles, so that
+// alike buttons cost one style parse. The caption's place and text are each clone's own.
+const templates = new Map();
+function shapeLike(looks, text) {
+  const key = `${looks.shape}\n${looks.face}\n${looks.size}\n${text.font}`;
+  let template = templates.get(key);
+  if (!template) {
+    if (templates.size >= 32) templates.clear();
+    const shape = document.createElement("div");
+    shape.dataset.botonShape = "";
+    shape.style.cssText = looks.shape;
+    const face = document.createElement("canvas");
+    [face.width, face.height] = looks.size;
+    face.style.cssText = looks.face;
+    const caption = document.createElement("span");
+    caption.dataset.botonCaption = "";
+    caption.style.cssText = text.font + text.box.css;
+    shape.append(face, caption);
+    templates.set(key, (template = { shape, box: text.box.css }));
+  }
+  const shape = template.shape.cloneNode(true);
+  const caption = shape.lastChild;
+  if (template.box !== text.box.css) placeCaption(caption, text.box);
+  caption.append(...captionLinesAsElements(text.lines));
+  return shape;
+}
+
+function placeCaption(caption, box) {
+  caption.style.left = `${box.left}px`;
+  caption.style.top = `${box.top}px`;
+  caption.style.width = `${box.width}px`;
+}
+
+function captionLinesAsElements(lines) {
+  return lines.map((line) => {
+    const div = document.createElement("div");
+    if (line.key) {
+      const key = document.createElement("u");
+      key.textContent = line.key;
+      div.append(line.before, key, line.after);
+    } else {
+      div.textContent = line.before + line.after;
+    }
+    return div;
+  });
+}
+
+// The shape's and the face's styles, and the face's size in device pixels.
+function faceLooks(page, view) {
+  const w = page.width(), h = page.height();
+  // Whole device pixels: the canvas's pixels are the screen's, never smoothed by the browser.
+  // The core draws the face at the device's resolution, and the shape is cut in device pixels.
+  const ratio = window.devicePixelRatio || 1;
+  const path = page.shape(ratio);
+  const face = `width: ${w}px; height: ${h}px;`;
+  const scale = view.scaleOf(page, w, h);
+  return { w, h, ratio, face, shape: path ? `${face} clip-path: path("${path}");` : face,
+    size: [Math.round(w * scale), Math.round(h * scale)] };
+}
+
+// The caption's lines, style (font first: it resets the line height) and box.
+function captionLooks(c) {
+  const lines = linesOf(c.text);
+  const decorations = [c.font.Underline && "underline", c.font.Strikethrough && "line-through"];
+  const decoration = decorations.filter(Boolean).join(" ") || "none";
+  return { lines, text: c.text,
+    font: `font: ${fontText(c.font)}; line-height: ${c.height / lines.length}px; white-space: pre; ` +
+      `color: ${cssColor(c.color)}; text-decoration: ${decoration}; `,
+    box: { left: c.left, top: c.top, width: c.width,
+      css: `left: ${c.left}px; top: ${c.top}px; width: ${c.width}px;` } };
+}
+
+// The core's pixels as they are: putImageData copies them.
+function imageOf(bytes, width, height) {
+  const data = new Uint8ClampedArray(bytes.buffer, bytes.byteOffset, bytes.length);
+  return new ImageData(data, width, height);
+}
+
 // Attributes the view gives its element while it holds a button, and takes back after.
 const OWN_ATTRIBUTES = ["role", "tabindex", "aria-disabled", "aria-label", "aria-keyshortcuts", "title"];
 
@@ -254,14 +354,13 @@ export class View {
     this.button = button;
     this.element = element;
     this.sizedByCss = Boolean(options.sizedByCss);
-    this.shape = document.createElement("div");
-    this.shape.dataset.botonShape = "";
-    this.face = document.createElement("canvas");
+    // Made when first shown (#build).
+    this.shape = null;
+    this.face = null;
     this.faceContext = null;
     this.pic = null;  // made with a picture
-    this.caption = document.createElement("span");
-    this.caption.dataset.botonCaption = "";
-    this.shape.append(this.face, this.caption);
+    this.caption = null;
+    this.looks = null;  // what they were last given
     this.root = null;
     this.timer = null;
     this.ratio = 0;
@@ -276,12 +375,14 @@ export class View {
     const el = this.element;
     addSheet(el.ownerDocument);
     // What the element was, to give it back as it was when the button goes.
+    const attributes = {};
+    for (const a of OWN_ATTRIBUTES) attributes[a] = el.getAttribute(a);
     this.saved = {
-      children: [...el.childNodes],
+      children: el.hasChildNodes() ? Array.from(el.childNodes) : [],
       style: el.getAttribute("style"),
-      attributes: Object.fromEntries(OWN_ATTRIBUTES.map((a) => [a, el.getAttribute(a)])),
+      attributes,
     };
-    el.dataset.boton = "";
+    el.setAttribute("data-boton", "");
     if (!el.hasAttribute("role")) el.setAttribute("role", "button");
     views.set(el, this);
     this.root = rootOf(el);
@@ -313,9 +414,9 @@ export class View {
   // lines' heights together, read by the caption rule every host shares.
   measure(font, text) {
     measureContext ??= document.createElement("canvas").getContext("2d");
-    measureContext.font = cssFont(font);
+    measureContext.font = fontText(font);
     let width = 0, height = 0;
-    for (const line of coreModule.captionLines(text)) {
+    for (const line of linesOf(text)) {
       const m = measureContext.measureText(line.before + line.key + line.after);
       width = Math.max(width, m.width);
       height += m.fontBoundingBoxAscent + m.fontBoundingBoxDescent;
@@ -381,15 +482,28 @@ export class View {
     const page = this.button._page();
     if (!page || this.held) return;
     const changed = page.changes();
-    if (changed & FACE) this.#showFace(page);
-    if (changed & CAPTION) this.#showCaption(page);
-    if (changed & PICTURE) this.#showPicture(page);
-    if (changed & TIP) this.#showName(page);
+    const caption = changed & (CAPTION | TIP) || !this.shape ? page.caption() : null;
+    const picture = changed & (PICTURE | TIP | CAPTION) ? page.picture() : null;
+    const face = changed & FACE || !this.shape ? faceLooks(page, this) : null;
+    const text = changed & CAPTION || !this.shape ? captionLooks(caption) : null;
+    if (!this.shape) this.#build(face, text);
+    if (face) this.#showFace(page, face);
+    if (changed & CAPTION) this.#showCaption(text);
+    if (changed & PICTURE) this.#showPicture(picture);
+    if (changed & (CAPTION | TIP)) this.#showName(caption, picture);
     if (changed & ENABLED) this.#showEnabled(page.enabled());
     if (changed & POINTER) this.element.style.cursor = CURSORS[page.mousePointer()] ?? "";
     if (changed & TIMER) this.#runTimer(page);
     // Drawn out of the document, then shown: the page's style work is done once, not per canvas.
     if (this.shape.parentNode !== this.element) this.element.replaceChildren(this.shape);
+  }
+
+  #build(face, text) {
+    this.looks = { shape: face.shape, face: face.face, size: face.size, font: text.font,
+      box: text.box.css, text: text.text };
+    this.shape = shapeLike(face, text);
+    this.face = this.shape.firstChild;
+    this.caption = this.shape.lastChild;
   }
 
   // A disabled button leaves the tab order and the focus (a key could click it otherwise).
@@ -411,42 +525,34 @@ export class View {
       p.setRatio(this.scaleOf(p));
       return p.show();
     });
-    if ((window.devicePixelRatio || 1) !== this.ratio) this.#showFace(page);
+    if ((window.devicePixelRatio || 1) !== this.ratio) this.#showFace(page, faceLooks(page, this));
   }
 
   // The ratio the face is drawn at: the screen's, unless a canvas side would pass the 32767
   // pixels a canvas may have (a huge button is then drawn coarser, never not at all).
-  scaleOf(page) {
-    return Math.min(window.devicePixelRatio || 1, 32767 / Math.max(page.width(), page.height(), 1));
+  scaleOf(page, width = page.width(), height = page.height()) {
+    return Math.min(window.devicePixelRatio || 1, 32767 / Math.max(width, height, 1));
   }
 
-  #showFace(page) {
-    const w = page.width(), h = page.height();
-    const el = this.element;
+  #showFace(page, looks) {
+    const { w, h } = looks;
     if (!this.sizedByCss) {
-      el.style.width = `${w}px`;
-      el.style.height = `${h}px`;
+      this.element.style.width = `${w}px`;
+      this.element.style.height = `${h}px`;
     }
-    // Whole device pixels: the canvas's pixels are the screen's, never smoothed by the browser.
-    // The core draws the face at the device's resolution, and the shape is cut in device pixels.
-    const ratio = window.devicePixelRatio || 1;
-    this.ratio = ratio;
-    const shape = page.shape(ratio);
-    this.shape.style.clipPath = shape ? `path("${shape}")` : "";
-    Object.assign(this.shape.style, { width: `${w}px`, height: `${h}px` });
-    const scale = this.scaleOf(page);
-    const dw = Math.round(w * scale), dh = Math.round(h * scale);
+    this.ratio = looks.ratio;
+    if (this.looks.shape !== looks.shape) this.shape.style.cssText = this.looks.shape = looks.shape;
+    if (this.looks.face !== looks.face) this.face.style.cssText = this.looks.face = looks.face;
+    const [dw, dh] = looks.size;
     if (this.face.width !== dw) this.face.width = dw;
     if (this.face.height !== dh) this.face.height = dh;
-    Object.assign(this.face.style, { width: `${w}px`, height: `${h}px` });
     if (w === 0 || h === 0) return;
     const ctx = (this.faceContext ??= this.face.getContext("2d"));
     const device = dw === w && dh === h ? null : page.deviceFace();
-    if (device && device.length === dw * dh * 4)
-      return ctx.putImageData(new ImageData(new Uint8ClampedArray(device), dw, dh), 0, 0);
+    if (device && device.length === dw * dh * 4) return ctx.putImageData(imageOf(device, dw, dh), 0, 0);
     // No face drawn at this scale (a button so large that the canvas's limit lowered it): the
     // logical pixels as blocks of device pixels, edges kept sharp.
-    const logical = new ImageData(new Uint8ClampedArray(page.face()), w, h);
+    const logical = imageOf(page.face(), w, h);
     if (dw === w && dh === h) return ctx.putImageData(logical, 0, 0);
     // The finer shape decides what is cut: a logical pixel it only partly keeps is drawn.
     for (let i = 3; i < logical.data.length; i += 4) logical.data[i] = 255;
@@ -459,44 +565,31 @@ export class View {
     ctx.drawImage(this.logical, 0, 0, dw, dh);
   }
 
-  #showCaption(page) {
-    const c = page.caption();
-    const lines = coreModule.captionLines(c.text);
-    const lineHeight = c.height / lines.length;
-    this.caption.replaceChildren(...lines.map((line) => {
-      const div = document.createElement("div");
-      div.append(line.before);
-      if (line.key) {
-        const key = document.createElement("u");
-        key.textContent = line.key;
-        div.append(key);
-      }
-      div.append(line.after);
-      return div;
-    }));
-    const decorations = [c.font.Underline && "underline", c.font.Strikethrough && "line-through"];
-    Object.assign(this.caption.style, {
-      font: cssFont(c.font),
-      lineHeight: `${lineHeight}px`,
-      whiteSpace: "pre",
-      color: cssColor(c.color),
-      left: `${c.left}px`,
-      top: `${c.top}px`,
-      width: `${c.width}px`,
-      textDecoration: decorations.filter(Boolean).join(" ") || "none",
-    });
+  #showCaption(looks) {
+    if (this.looks.text !== looks.text) {
+      this.caption.replaceChildren(...captionLinesAsElements(looks.lines));
+      this.looks.text = looks.text;
+    }
+    if (this.looks.font !== looks.font) {
+      this.caption.style.cssText = looks.font + looks.box.css;
+      this.looks.font = looks.font;
+      this.looks.box = looks.box.css;
+    } else if (this.looks.box !== looks.box.css) {
+      placeCaption(this.caption, looks.box);
+      this.looks.box = looks.box.css;
+    }
+    const lines = looks.lines;
     this.captionName = lines.map((l) => l.before + l.key + l.after).join(" ").trim();
     // The marked character is the access key: Alt and that letter click the button.
     this.accessKey = (lines.findLast((l) => l.key)?.key ?? "").toLowerCase();
     if (this.accessKey) this.element.setAttribute("aria-keyshortcuts", `Alt+${this.accessKey.toUpperCase()}`);
     else this.element.removeAttribute("aria-keyshortcuts");
-    this.#showName(page);
   }
 
   // The accessible name: the caption as read (no marks), else the tooltip, unless the page
   // named the button itself.
-  #showName(page) {
-    const tip = page.caption().tip || page.picture().tip;
+  #showName(caption, picture) {
+    const tip = caption.tip || picture.tip;
     const el = this.element;
     if (tip) el.title = tip;
     else if (this.saved.attributes.title === null) el.removeAttribute("title");
@@ -508,8 +601,7 @@ export class View {
     else el.removeAttribute("aria-label");
   }
 
-  #showPicture(page) {
-    const p = page.picture();
+  #showPicture(p) {
     const image = p.visible ? p.image : null;
     if (!image) {
       if (this.pic) this.pic.style.display = "none";

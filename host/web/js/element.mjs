@@ -8,7 +8,7 @@
 // :disabled, fieldset), sizes itself from its CSS box, and holds its control only while it is
 // in a document, so that frameworks may create, move and drop it like any other element.
 
-import { addSheet } from "./dom.mjs";
+import { addSheet, SETUP } from "./dom.mjs";
 
 // Attributes that set a member from its text. Colours also take any CSS colour.
 const MEMBERS = {
@@ -74,7 +74,27 @@ export function defineElement(Boton, loadCore) {
     #creating = null;
     #entry = null;
     #fieldsetDisabled = false;
-    #resize = null;
+
+    // Controls are made together, after the task's other microtasks: all sizes are read at one
+    // layout first (reading each as it is made lays the page out again every time).
+    static #pending = [];
+    static #makePending() {
+      const batch = BrelundBoton.#pending.splice(0);
+      const sizes = batch.map(([el]) => (el.isConnected && !el.#boton ? el.#size() : null));
+      batch.forEach(([el, module], i) => {
+        if (sizes[i] && el.isConnected && !el.#boton) el.#catching(() => el.#create(module, sizes[i]));
+      });
+    }
+    // The CSS box is the button's extent: one observer, all sizes read before any resize.
+    static #resizes = new ResizeObserver((entries) => {
+      const elements = entries.map((e) => e.target);
+      const sizes = elements.map((el) => el.#size());
+      elements.forEach((el, i) => el.#fit(sizes[i]));
+    });
+
+    #size() {
+      return [Math.round(this.clientWidth), Math.round(this.clientHeight)];
+    }
 
     get form() {
       return this.#internals.form;
@@ -126,7 +146,9 @@ export function defineElement(Boton, loadCore) {
       this.#creating ??= loadCore().then(
         (module) => {
           this.#creating = null;
-          if (this.isConnected && !this.#boton) this.#create(module);
+          if (!this.isConnected || this.#boton) return;
+          if (!BrelundBoton.#pending.length) queueMicrotask(BrelundBoton.#makePending);
+          BrelundBoton.#pending.push([this, module]);
         },
         (error) => {
           this.#creating = null;
@@ -186,39 +208,42 @@ export function defineElement(Boton, loadCore) {
       return this.#boton;
     }
 
-    #create(module) {
-      const width = Math.round(this.clientWidth), height = Math.round(this.clientHeight);
-      const boton = new Boton(module, this, { sizedByCss: true, width, height,
-        default: this.default, cancel: this.cancel });
-      this.#boton = boton;
-      boton._enabledChanged = (on) => this.#reflect("disabled", !on && !this.#fieldsetDisabled);
-      boton._clickedHook = () => this.#act();
-      // Back in a document: the control as it was (its attributes were applied then); new: the
-      // attributes.
-      const entry = this.#entry;
-      this.#entry = null;
-      if (entry) this.#catching(() => boton._restore({ ...entry, width: undefined, height: undefined }));
-      else
-        for (const attribute of Object.keys(MEMBERS))
-          if (this.hasAttribute(attribute)) this.#attribute(attribute, this.getAttribute(attribute));
-      this.#enable();
-      // The CSS box is the button's extent.
-      this.#resize = new ResizeObserver(() => this.#fit());
-      this.#resize.observe(this);
+    #create(module, [width, height]) {
+      // Set up before it is first shown: the face is drawn once, not once per attribute.
+      const setup = (boton) => {
+        this.#boton = boton;
+        boton._enabledChanged = (on) => this.#reflect("disabled", !on && !this.#fieldsetDisabled);
+        boton._clickedHook = () => this.#act();
+        // Back in a document: the control as it was (its attributes were applied then); new:
+        // the attributes.
+        const entry = this.#entry;
+        this.#entry = null;
+        if (entry) this.#catching(() => boton._restore({ ...entry, width: undefined, height: undefined }));
+        else
+          for (const attribute of Object.keys(MEMBERS))
+            if (this.hasAttribute(attribute)) this.#attribute(attribute, this.getAttribute(attribute));
+        this.#enable();
+      };
+      try {
+        new Boton(module, this, { sizedByCss: true, width, height, default: this.default,
+          cancel: this.cancel, [SETUP]: setup });
+      } catch (error) {
+        this.#boton = null;
+        throw error;
+      }
+      BrelundBoton.#resizes.observe(this);
     }
 
     #release() {
-      this.#resize?.disconnect();
-      this.#resize = null;
+      BrelundBoton.#resizes.unobserve(this);
       const boton = this.#boton;
       this.#boton = null;
       boton?.destroy();
     }
 
-    #fit() {
+    #fit([width, height]) {
       const boton = this.#boton;
       if (!boton || boton.destroyed) return;
-      const width = Math.round(this.clientWidth), height = Math.round(this.clientHeight);
       const page = boton._page();
       if (page.width() === width && page.height() === height) return;
       this.#catching(() => boton.resize(width, height));
@@ -239,7 +264,8 @@ export function defineElement(Boton, loadCore) {
       const boton = this.#boton;
       if (!boton) return;
       const on = !this.disabled && !this.#fieldsetDisabled;
-      if (Boolean(boton.get("Enabled")) !== on) this.#catching(() => boton.set("Enabled", on));
+      const page = boton._page();
+      if (page && page.enabled() !== on) this.#catching(() => boton.set("Enabled", on));
     }
 
     // The element's attribute follows the control (a script set Enabled), without applying it

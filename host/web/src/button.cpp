@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "brelund/units.h"
 
@@ -15,27 +16,40 @@ Button::Button(EventFn events, Measure measure, host::Observer* observer)
 }
 
 namespace {
-// ARGB pixels as the straight RGBA bytes of an ImageData, each pixel's alpha from `alpha`.
-template <class Alpha>
-void rgba_of(const Raster& r, std::vector<std::uint8_t>& out, Alpha&& alpha) {
-  out.resize(static_cast<std::size_t>(r.width) * r.height * 4);
+// ARGB pixels as the opaque RGBA bytes of an ImageData, a pixel at a time.
+void rgba_of(const Raster& r, std::vector<std::uint8_t>& out) {
+  const std::size_t n = static_cast<std::size_t>(r.width) * r.height;
+  out.resize(n * 4);
+  const std::uint32_t* in = r.pixels.data();
   std::uint8_t* o = out.data();
-  for (int y = 0; y < r.height; ++y) {
-    const std::uint32_t* row = r.row(y);
-    for (int x = 0; x < r.width; ++x, o += 4) {
-      const std::uint32_t p = row[x];
-      o[0] = static_cast<std::uint8_t>(p >> 16);
-      o[1] = static_cast<std::uint8_t>(p >> 8);
-      o[2] = static_cast<std::uint8_t>(p);
-      o[3] = alpha(x, y);
-    }
+  for (std::size_t i = 0; i < n; ++i, o += 4) {
+    const std::uint32_t p = in[i];
+    // R, G, B, A in memory order: the page's bytes as one little-endian word.
+    const std::uint32_t rgba = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+    std::memcpy(o, &rgba, sizeof rgba);
   }
 }
 }  // namespace
 
 const std::vector<std::uint8_t>& Button::face_rgba() {
-  rgba_of(surface_.pixels(), rgba_,
-          [&](int x, int y) -> std::uint8_t { return surface_.opaque_at(x, y) ? 255 : 0; });
+  const Raster& r = surface_.pixels();
+  rgba_of(r, rgba_);
+  // What the mask cuts away is transparent: the gaps between each row's runs, a row at a time
+  // (a pixel-by-pixel lookup costs a search per pixel).
+  const MaskRef& mask = surface_.mask_picture();
+  if (!mask || mask->handle() == 0) return rgba_;
+  for (int y = 0; y < r.height; ++y) {
+    std::uint8_t* row = rgba_.data() + static_cast<std::size_t>(y) * r.width * 4;
+    int x = 0;
+    const auto cut_to = [&](int end) {
+      for (; x < end; ++x) row[x * 4 + 3] = 0;
+    };
+    for (const MaskShape::Run& run : mask->row(y)) {
+      cut_to(std::min(run.left, r.width));
+      x = std::max(x, std::min(run.right, r.width));
+    }
+    cut_to(r.width);
+  }
   return rgba_;
 }
 
@@ -44,7 +58,7 @@ const std::vector<std::uint8_t>& Button::device_face_rgba() {
   if (!hires.matches(surface_.ratio(), surface_.pixel_width(), surface_.pixel_height()))
     rgba_.clear();
   else
-    rgba_of(hires.image(), rgba_, [](int, int) -> std::uint8_t { return 255; });
+    rgba_of(hires.image(), rgba_);
   return rgba_;
 }
 

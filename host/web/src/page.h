@@ -35,35 +35,31 @@ class Page {
     };
   }
 
-  val init() { return js::status_of(in().init()); }
-  val show() { return js::status_of(in().show()); }
+  val init() { return status_of(in().init()); }
+  val show() { return status_of(in().show()); }
   val resize(double w, double h) {
-    return js::status_of(in().resize(static_cast<float>(w * units::kTwipsPerPixel),
-                                     static_cast<float>(h * units::kTwipsPerPixel)));
+    return status_of(in().resize(static_cast<float>(w * units::kTwipsPerPixel),
+                                 static_cast<float>(h * units::kTwipsPerPixel)));
   }
   val pointer(int action, int button, int shift, double x, double y) {
-    return js::status_of(in().pointer(
+    return status_of(in().pointer(
         static_cast<host::PointerAction>(action), static_cast<std::int16_t>(button),
         static_cast<std::int16_t>(shift), static_cast<float>(x * units::kTwipsPerPixel),
         static_cast<float>(y * units::kTwipsPerPixel)));
   }
   val key_down(int code, int shift) {
-    return js::status_of(
+    return status_of(
         in().key_down(static_cast<std::int16_t>(code), static_cast<std::int16_t>(shift)));
   }
   val key_up(int code, int shift) {
-    return js::status_of(
+    return status_of(
         in().key_up(static_cast<std::int16_t>(code), static_cast<std::int16_t>(shift)));
   }
-  val key_press(int ascii) {
-    return js::status_of(in().key_press(static_cast<std::int16_t>(ascii)));
-  }
-  val access_key(int ascii) {
-    return js::status_of(in().access_key(static_cast<std::int16_t>(ascii)));
-  }
-  val focus_in() { return js::status_of(in().focus_in()); }
-  val focus_out() { return js::status_of(in().focus_out()); }
-  val tick() { return js::status_of(in().tick()); }
+  val key_press(int ascii) { return status_of(in().key_press(static_cast<std::int16_t>(ascii))); }
+  val access_key(int ascii) { return status_of(in().access_key(static_cast<std::int16_t>(ascii))); }
+  val focus_in() { return status_of(in().focus_in()); }
+  val focus_out() { return status_of(in().focus_out()); }
+  val tick() { return status_of(in().tick()); }
 
   val get(const std::string& name) {
     val out = val::object();
@@ -74,7 +70,7 @@ class Page {
       if (!m.get) errors::not_supported();
       v = m.get(in().control());
     });
-    out.set("status", js::status_of(s));
+    out.set("status", status_of(s));
     out.set("value", js::value_of(v));
     return out;
   }
@@ -95,7 +91,7 @@ class Page {
       (void)guarded([&] { member->put(in().control(), old); });
       quiet_ = false;
     }
-    return js::status_of(s);
+    return status_of(s);
   }
 
   // The saved set with the extent and the extender's keys, as plain values (entry_values.h):
@@ -104,7 +100,7 @@ class Page {
     host::MemoryPropertyBag bag;
     const Status s = in().save(bag);
     val out = val::object();
-    out.set("status", js::status_of(s));
+    out.set("status", status_of(s));
     if (!s.ok() || s.gone) return out;
     forms::Control c;
     c.width = button_->surface().width();
@@ -120,7 +116,7 @@ class Page {
   // is first loaded into a button of its own, which no one sees: a value the control refuses
   // fails the load there, before this button has taken (and told the page of) any of it.
   val load_entry(const val& entry) {
-    return js::status_of(guarded([&] {
+    return status_of(guarded([&] {
       forms::Control c;
       c.width = button_->surface().width();
       c.height = button_->surface().height();
@@ -138,7 +134,7 @@ class Page {
 
   void set_pointer(int x, int y) { button_->platform().set_pointer(x, y); }
   val set_sys_color(int index, double rgb) {
-    return js::status_of(
+    return status_of(
         guarded([&] { button_->platform().set_sys_color(index, static_cast<OleColor>(rgb)); }));
   }
   // The extender's Default and Cancel: -1 for an extender without the member.
@@ -174,7 +170,7 @@ class Page {
     Label& l = button_->label();
     val out = val::object();
     out.set("text", l.caption());
-    out.set("font", js::font_of(*l.font()));
+    out.set("font", font_value(*l.font()));
     OleColor rgb = 0;
     (void)guarded([&] { rgb = SysColorToRgb(button_->platform(), l.fore_color()); });
     out.set("color", rgb);
@@ -208,11 +204,30 @@ class Page {
 
  private:
   host::Instance& in() { return button_->instance(); }
+  // A step's status for the page. Most steps succeed: those share one object, which the page
+  // only reads, instead of building one per step.
+  static val status_of(const Status& s) {
+    if (!s.ok() || s.gone || !s.description.empty()) return js::status_of(s);
+    static const val ok = js::status_of(s);
+    return ok;
+  }
+  // The caption's font as the view reads it, the same object for as long as the font is the
+  // same: the page works out its CSS once per font, not once per button and step. The view only
+  // reads it (get("Font") hands out a copy of its own).
+  static val font_value(const Font& f) {
+    static Font last;
+    static val object = val::undefined();
+    if (object.isUndefined() || !(f == last)) {
+      last = f;
+      object = js::font_of(f);
+    }
+    return object;
+  }
   // The page's text measure, for the label (none: the label's own estimate).
   Measure text_measure() {
     if (measure_.isNull() || measure_.isUndefined()) return {};
     return [this](const Font& f, const std::string& t) {
-      const val r = measure_(js::font_of(f), t);
+      const val r = measure_(font_value(f), t);
       return TextSize{r[0].as<double>(), r[1].as<double>()};
     };
   }

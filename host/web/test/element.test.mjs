@@ -347,6 +347,49 @@ test("a refused value leaves the old one, load keeps what the entry lacks, destr
   assert.deepEqual(errors, []);
 });
 
+test("elements written together each get their own size, caption and look, and stay apart", async () => {
+  await freshPage();
+  const r = await page.evaluate(async () => {
+    const holder = document.createElement("div");
+    // Alike but for one caption, one size and one colour.
+    holder.innerHTML = `<brelund-boton caption="Same"></brelund-boton><brelund-boton caption="Same"></brelund-boton>
+      <brelund-boton caption="Other &amp;one" style="width: 130px; height: 45px"></brelund-boton>
+      <brelund-boton caption="Same" back-color="#102030"></brelund-boton>`;
+    document.body.append(holder);
+    const els = [...holder.querySelectorAll("brelund-boton")];
+    while (!els.every((el) => el.boton)) await new Promise((ok) => setTimeout(ok));
+    const look = async (el) => {
+      const caption = el.querySelector("[data-boton-caption]");
+      const c = el.querySelector("canvas");
+      const [r, g, b] = c.getContext("2d").getImageData(c.width >> 1, 3, 1, 1).data;
+      const saved = await el.boton.save();
+      return { size: [saved.Width / 15, saved.Height / 15, c.width, c.height],
+        text: caption.textContent, left: caption.offsetLeft, name: el.getAttribute("aria-label"),
+        pixel: [r, g, b] };
+    };
+    const before = await Promise.all(els.map(look));
+    // One of the alike buttons changes: the other keeps its caption, place and face.
+    els[0].boton.set("Caption", "Changed a lot");
+    els[0].boton.set("BackColor", 0x0000ff);
+    return { before, after: await Promise.all(els.map(look)) };
+  });
+  const [a, b, other, coloured] = r.before;
+  assert.deepEqual([a.size, other.size], [[81, 33, 81, 33], [130, 45, 130, 45]]);
+  assert.deepEqual([a.text, other.text, other.name], ["Same", "Other one", "Other one"]);
+  assert.deepEqual(b, a);
+  assert.notEqual(other.left, a.left, "a longer caption is placed further left");
+  // The face is shaded, the colour's order of channels stays.
+  const [red, green, blue] = coloured.pixel;
+  assert.ok(red < green && green < blue, String(coloured.pixel));
+  assert.notDeepEqual(a.pixel, coloured.pixel);
+  const [changed, kept] = r.after;
+  assert.deepEqual(kept, b);
+  assert.equal(changed.text, "Changed a lot");
+  assert.notEqual(changed.left, kept.left);
+  assert.ok(changed.pixel[0] > changed.pixel[2], String(changed.pixel));
+  assert.deepEqual(errors, []);
+});
+
 test("removing the element releases its control; moving it keeps it", async () => {
   await freshPage();
   const r = await page.evaluate(async () => {
