@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include "brelund/qt/boton_widget.h"
+#include "control/look.h"
 #include "host/common/instance.h"
 #include "host/qt/qt_children.h"
 #include "host/qt/qt_icon.h"
@@ -145,30 +146,22 @@ class BotonWidget::Private final : public WidgetHooks {
     return surface.watcher() || (instance && instance->control().services().observer);
   }
 
-  // Qt's checked and down states that the control has no press for (setChecked, setDown, a
-  // toggle button left on) are painted as the control paints its pressed look, by its own face
-  // painter and layout; when they end, the control's look for its state comes back.
-  //
-  // A style sheet's background for the button's state (:checked, :pressed, :hover, :disabled,
-  // or none) is the base colour of the face the control's painter draws while that rule applies,
-  // and a rule's `color` is the caption's: an explicit rule wins over BackColor and ForeColor, as
-  // it wins over a QPushButton's palette. BackColor and ForeColor keep what was set, and are
-  // what is saved; the control's look comes back when no rule applies.
-  void show_state(const StyledColours& styled);
-  // The face beyond the control's own look: pressed for a Qt state, a style sheet's base.
-  struct Look {
-    bool pressed = false;
-    std::optional<OleColor> back;
-    bool operator==(const Look&) const = default;
-  };
-  std::optional<Look> shown_look;  // the face shows such a look, not the control's own
-  std::uint64_t state_face = 0;    // faces_painted when it was painted
+  // The face's state now (control/look.h): the control's, with Qt's down and checked states, the
+  // default button, flatness, and a style sheet's background for the button's state (:checked,
+  // :pressed, :hover, :disabled). An explicit rule's background wins over BackColor as it wins
+  // over a QPushButton's palette; BackColor keeps what was set, and is what is saved.
+  FaceState look(const StyledColours& styled = {});
+  // Paints the face the look gives when the control's own paint does not show it, by the
+  // control's face painter and layout; when it ends, the control's look comes back.
+  void show_state(const FaceState& want);
+  std::optional<FaceState> shown_look;  // the face shows the host's look, not the control's own
+  std::uint64_t state_face = 0;         // faces_painted when it was painted
   // The colours the style sheets in force give the button in its state now.
   StyledColours styled();
   // Made when a style sheet first reaches the button; most buttons never have one.
   std::unique_ptr<StyleProbe> style_probe;
   // The default button's mark and the menu indicator, over the face (boton_marks.cpp).
-  void paint_marks(QPainter& p, const QColor& ink);
+  void paint_marks(QPainter& p, const FaceState& look, const QColor& ink);
 
   // The icon in the picture's place while the control has no picture (qt_icon.h). Each layout
   // of the control is followed by the same layout with the icon's stand-in while it is shown.
@@ -180,8 +173,6 @@ class BotonWidget::Private final : public WidgetHooks {
   std::unique_ptr<IconBox> icon;  // made when the button is first given an icon
   bool icon_shown() const noexcept { return icon && icon->shown(); }
   bool laying_icon = false;
-  // A flat button shows its face only while lit (hovered or focused) or pressed.
-  bool face_hidden();
 
   // Pointer and keys.
   bool pointer(host::PointerAction action, const QMouseEvent& e);
