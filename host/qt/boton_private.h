@@ -96,23 +96,27 @@ class BotonWidget::Private final : public WidgetHooks {
   bool call(F&& f) {
     return run([&] { return guarded([&] { f(instance->control()); }); });
   }
-  // After a step: a failure becomes the error signal; pressed()/released() follow the control's
-  // press. False when a slot deleted the widget.
+  // After a step: a failure becomes the error signal; Qt's down follows the control's press.
+  // False when a slot deleted the widget.
   bool settle(const Status& s);
-  // Brings QAbstractButton's `down` in line with the control's press and emits pressed() or
-  // released() for the change. False when a slot deleted the widget.
+  // QAbstractButton's `down` is the button's one press. The control's press shows in it: the
+  // control's steps press it (pressed()) and let it up (released()); when Qt lets it up by
+  // itself (setDown(false), a menu that took the release), the control's press ends with it,
+  // without a click. Qt's own press (setDown(true), animateClick, its click()) has no steps in
+  // the control and is Qt's to end. False when a slot deleted the widget.
   bool sync_down();
   // Qt's button goes down or up for the control's press, with pressed() or released() (and the
   // group's), as QAbstractButton's own press. False when a slot deleted the widget.
   bool set_down(bool pressed);
-  // A menu (setMenu) opened by pressed() took the pointer and closed: the control's press ends
-  // without a click, so that the next press presses again and opens the menu again, as a
-  // QPushButton's does. False when a slot deleted the widget.
-  bool end_menu_press();
-  // Escape, the focus leaving or the button disabled while the pointer holds it: the press ends
-  // without a click, with released(), as a QPushButton's does. False when a slot deleted the
-  // widget.
-  bool abandon_pointer_press();
+  // A press that input is about to make starts afresh from a down Qt holds by itself (set from
+  // code), with pressed(), as a QPushButton's press does.
+  void take_down() {
+    if (w.isDown() && !down_is_controls) w.setDown(false);
+  }
+  // The control's press ends without a click (Escape, the focus leaving, disabling, Qt letting
+  // it up): the pointer's as if let go away from the button, a key's without a key event. False
+  // when a slot deleted the widget.
+  bool let_go();
   // A QButtonGroup hears from QAbstractButton only of the presses and clicks QAbstractButton
   // made itself; the control's are told to the button's group here, by id and by button. False
   // when a slot deleted the widget.
@@ -230,10 +234,10 @@ class BotonWidget::Private final : public WidgetHooks {
   HeldKeys keys;              // press keys this button took, and keys it left to the window
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
-  bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
-  // Qt's button is down for the control's press. Qt letting it up (setDown(false), a menu) ends
-  // that until the next press, which shows the control's press again.
-  bool control_down = false;
+  // Whose press Qt's down shows: the control's, or Qt's own. QAbstractButton::setDown is not
+  // virtual, so Qt's own press reaches the widget only as `down`; the control's steps within it
+  // (its click() runs the control's click) neither let it up nor report a click of their own.
+  bool down_is_controls = false;
 };
 
 }  // namespace brelund::qt
