@@ -154,7 +154,7 @@ class BotonWidget::Private final : public WidgetHooks {
   // default button, flatness, and a style sheet's background for the button's state (:checked,
   // :pressed, :hover, :disabled). An explicit rule's background wins over BackColor as it wins
   // over a QPushButton's palette; BackColor keeps what was set, and is what is saved.
-  FaceState look(const StyledColours& styled = {});
+  FaceState look(const StyledColours& styled);
   // Paints the face the look gives when the control's own paint does not show it, by the
   // control's face painter and layout; when it ends, the control's look comes back.
   void show_state(const FaceState& want);

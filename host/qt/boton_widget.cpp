@@ -3,10 +3,8 @@
 // sizing in boton_paint.cpp, the published properties in boton_properties.cpp.
 #include <QButtonGroup>
 #include <QHelpEvent>
-#include <QMenu>
 #include <QToolTip>
 #include <QtDebug>
-#include <utility>
 
 #include "brelund/units.h"
 #include "host/common/property_bag.h"
@@ -191,11 +189,7 @@ bool BotonWidget::Private::set_down(bool pressed) {
   if (!self) return false;
   if (!pressed) return tell_group(&QButtonGroup::idReleased, &QButtonGroup::buttonReleased);
   if (!tell_group(&QButtonGroup::idPressed, &QButtonGroup::buttonPressed)) return false;
-  // QPushButton pops its menu up from pressed() and lets the button up when the menu closes.
-  if (QMenu* menu = w.menu(); menu && menu->isVisible())
-    QObject::connect(
-        menu, &QMenu::aboutToHide, &w, [this] { sync_down(); },
-        Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
+  // QPushButton runs its menu from pressed() and lets the button up when the menu closes.
   return sync_down();
 }
 
