@@ -342,7 +342,7 @@ void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
   if (std::int16_t code = key_code(key, e->modifiers()); code != 0)
     if (!d.run([&] { return d.instance->key_up(code, shift); })) return;
   // The release of a theme's press key that pressed the button as Qt's own press clicks it.
-  if (!is_press_key(key) && isDown() && !d.instance->control().pressed()) {
+  if (!is_press_key(key) && isDown() && !d.down_is_controls) {
     QPushButton::keyReleaseEvent(e);
     e->accept();
   }
