@@ -1,5 +1,7 @@
 #include "brelund/boton.h"
 
+#include "control/look.h"
+
 #include "render/face_painter.h"
 #include "render/layout.h"
 
@@ -28,6 +30,21 @@ void Boton::PaintFace(Bool16 Highlighted, Bool16 Pressed) {
   PaintScope scope(host_.observer, lit, Pressed != 0);
   render::PaintFace(host_.surface, host_.label, host_.platform,
                     {lit, Pressed != 0, m_BackColor, Light(), Roundness3D()});
+}
+
+FaceState face_state(Boton& c, const HostStates& host) {
+  FaceState s;
+  s.disabled = !host.enabled || !c.services().surface.enabled();
+  s.lit = c.lit();
+  // The toolkit's own press has no steps in the control: its look is the host's to paint.
+  const bool held = (host.down || host.checked) && !s.disabled && !c.pressed();
+  s.pressed = held || c.pressed();
+  s.checked = host.checked;
+  s.is_default = host.is_default;
+  s.back = host.back.value_or(c.BackColorOriginal());
+  s.own = !held && !host.back;
+  s.hidden = host.flat && !s.lit && !s.pressed && !host.back;
+  return s;
 }
 
 void Boton::LayoutContent() {

@@ -66,6 +66,37 @@ TEST_F(Press, ADisabledButtonIsNotPressed) {
   EXPECT_FALSE(b.control().pressed());
 }
 
+// The toolkit ends a key's press by itself (a menu took the release, the application let the
+// button up): no click, no key the application never released, the focus's light as it was.
+TEST_F(Press, LettingGoOfAKeysPressClicksNothingAndTellsNoKey) {
+  for (const bool focused : {true, false}) {
+    seen.events.clear();
+    if (focused) {
+      ASSERT_TRUE(in().focus_in().ok());
+    }
+    ASSERT_TRUE(in().key_down(32, 0).ok());
+    ASSERT_TRUE(b.control().pressed());
+    ASSERT_TRUE(in().let_go().ok());
+    EXPECT_FALSE(b.control().pressed());
+    EXPECT_EQ(b.control().lit(), focused);
+    EXPECT_EQ(seen.events, std::vector<std::string>{"keydown 32"});
+    // The key's real release, should it still come, clicks nothing either.
+    ASSERT_TRUE(in().key_up(32, 0).ok());
+    EXPECT_EQ(seen.events, (std::vector<std::string>{"keydown 32", "keyup 32"}));
+    if (focused) {
+      ASSERT_TRUE(in().focus_out().ok());
+    }
+  }
+  // Nothing held: nothing happens; a press the pointer holds is the pointer's to end.
+  seen.events.clear();
+  ASSERT_TRUE(in().let_go().ok());
+  b.pointer_over();
+  ASSERT_TRUE(in().pointer(host::PointerAction::down, 1, 0, 100, 100).ok());
+  ASSERT_TRUE(in().let_go().ok());
+  EXPECT_TRUE(b.control().pressed());
+  EXPECT_EQ(seen.events, std::vector<std::string>{"mousedown"});
+}
+
 TEST_F(Press, AClickHandlerMayEndTheControl) {
   struct Ending : Seen {
     host::Instance* in = nullptr;

@@ -232,6 +232,19 @@ Status Instance::press() {
   });
 }
 
+Status Instance::let_go() {
+  return step([&] {
+    if (!control_.pressed() || captured()) return;
+    const Guard::KeysKept kept(*guard_);
+    // Losing the focus disarms the key, so that its release clicks nothing; the release lights
+    // the face as the focus does, which is put back as it is.
+    control_.LostFocus();
+    std::int16_t space = 32, shift = 0;
+    control_.KeyUp(space, shift);
+    if (!focused_) control_.LostFocus();
+  });
+}
+
 Status Instance::tick() {
   return step([&] {
     if (timer_.enabled()) control_.Timer1_Timer();

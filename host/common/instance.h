@@ -110,6 +110,11 @@ class Instance {
   // application: a key its handlers never saw pressed cannot be swallowed by them (KeyCode = 0)
   // either. A disabled button is not pressed.
   Status press();
+  // The toolkit let the button up by itself while a key held it (its own press model ended the
+  // press: a menu took the key's release, the application let it up, the focus left): the press
+  // ends without a click, and the application hears of no key, which nobody released. The focus
+  // stays as it is. A press the pointer holds ends through pointer().
+  Status let_go();
   // One period of Timer1: ticks the control while the timer is enabled.
   Status tick();
 

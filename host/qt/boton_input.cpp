@@ -59,7 +59,11 @@ bool BotonWidget::Private::pointer(host::PointerAction action, const QMouseEvent
                                      units::twips_of_pixels(at.y()));
   if (s.gone) return false;
   platform.unpin_pointer();
-  return settle(s);
+  if (!settle(s)) return false;
+  // A slot that disabled or hid the button while it took the press (MouseDown comes before the
+  // control holds it) leaves it holding none: no release could reach it.
+  const bool hidden = w.isHidden() && w.testAttribute(Qt::WA_WState_ExplicitShowHide);
+  return (w.isEnabled() && !hidden) || let_go();
 }
 
 // While the left button holds the button, the others are not its own: a QPushButton keeps its
@@ -77,18 +81,21 @@ void BotonWidget::mousePressEvent(QMouseEvent* e) {
     return;
   }
   e->accept();
-  if (!d_ || !d_->instance) return;
-  if (!isDown()) d_->control_down = false;
+  // Each handler starts from Qt's down: a press Qt let up meanwhile has ended.
+  if (!d_ || !d_->instance || !d_->sync_down()) return;
+  if (e->button() == Qt::LeftButton) d_->take_down();
   d_->pointer(host::PointerAction::down, *e);
 }
 void BotonWidget::mouseMoveEvent(QMouseEvent* e) {
   e->accept();
-  if (d_ && d_->instance) d_->pointer(host::PointerAction::move, *e);
+  if (d_ && d_->instance && d_->sync_down()) d_->pointer(host::PointerAction::move, *e);
 }
 // A release with no press held on the control is not its own: Escape, the focus leaving, the
-// button disabled or a menu ended that press (a QPushButton ignores the release as well).
+// button disabled or Qt letting it up ended that press (a QPushButton ignores the release too).
 void BotonWidget::mouseReleaseEvent(QMouseEvent* e) {
-  if (beside_left_press(*e) || !d_ || !d_->instance || !d_->instance->captured()) {
+  if (!d_ || !d_->instance) return;
+  if (!d_->sync_down()) return;
+  if (beside_left_press(*e) || !d_->instance->captured()) {
     e->ignore();
     return;
   }
@@ -245,6 +252,7 @@ bool BotonWidget::Private::window_key(QKeyEvent& e) {
   const auto key = form_key(e);
   if (!key || e.isAutoRepeat()) return false;
   e.accept();
+  take_down();
   run([&] { return instance->access_key(*key == host::FormKey::enter ? 13 : 27); });
   return true;
 }
@@ -259,15 +267,16 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
   const int key = e->key();
-  // Escape while the pointer holds the button lets it up without a click, as a QPushButton's.
-  if (key == Qt::Key_Escape && d.instance->captured()) {
+  if (!d.sync_down()) return;
+  // Escape lets a held button up without a click, with released(), as a QPushButton's: the
+  // control's press ends, and Qt's own (setDown(true)) is Qt's to end.
+  if (key == Qt::Key_Escape && !e->isAutoRepeat() && (isDown() || d.instance->captured())) {
+    if (!d.down_is_controls && !d.instance->captured()) {
+      QPushButton::keyPressEvent(e);
+      return;
+    }
     e->accept();
-    d.abandon_pointer_press();
-    return;
-  }
-  // And a button held down by setDown(true) alone, with released().
-  if (key == Qt::Key_Escape && isDown() && !d.instance->control().pressed()) {
-    QPushButton::keyPressEvent(e);
+    d.let_go();
     return;
   }
   // A new press: an earlier one of the same key that was left to the window ended where the
@@ -285,11 +294,10 @@ void BotonWidget::keyPressEvent(QKeyEvent* e) {
   e->accept();
   const bool enter = is_enter(key);
   if (is_press_key(key) && !enter) d.keys.down().insert(key);
-  if (!e->isAutoRepeat() && !isDown()) d.control_down = false;
+  if (is_press_key(key) && !e->isAutoRepeat()) d.take_down();
   // Enter clicks a QPushButton at once, on its press: pressed(), released(), clicked(). The
-  // button goes down first, the control hears the key's whole stroke, and its click lets the
-  // button up; the real release is no longer this button's.
-  if (enter && !e->isAutoRepeat() && !isDown() && !d.set_down(true)) return;
+  // control hears the key's whole stroke, which presses (the button takes Enter as its default)
+  // and clicks it; the real release is no longer this button's.
   std::int16_t shift = shift_code(e->modifiers());
   const std::int16_t code = key_code(key, e->modifiers());
   if (code != 0 && !d.run([&] { return d.instance->key_down(code, shift); })) return;
@@ -316,6 +324,7 @@ void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
   if (!d_ || !d_->instance) return;
   Private& d = *d_;
   const int key = e->key();
+  if (!d.sync_down()) return;
   // Auto-repeat repeats the press only; the one release comes when the key is let go.
   if (e->isAutoRepeat()) {
     e->setAccepted(!d.keys.passed_on().count(key));
@@ -333,7 +342,7 @@ void BotonWidget::keyReleaseEvent(QKeyEvent* e) {
   if (std::int16_t code = key_code(key, e->modifiers()); code != 0)
     if (!d.run([&] { return d.instance->key_up(code, shift); })) return;
   // The release of a theme's press key that pressed the button as Qt's own press clicks it.
-  if (!is_press_key(key) && isDown() && !d.instance->control().pressed()) {
+  if (!is_press_key(key) && isDown() && !d.down_is_controls) {
     QPushButton::keyReleaseEvent(e);
     e->accept();
   }
@@ -355,18 +364,13 @@ void BotonWidget::focusOutEvent(QFocusEvent* e) {
     return;
   }
   Private& d = *d_;
-  // The focus leaving while the pointer holds the button lets it up without a click (a popup
-  // taking the focus does not), as QAbstractButton does.
+  // The focus leaving lets a held button up without a click (a popup taking the focus does
+  // not), as QAbstractButton does.
   if (e->reason() != Qt::PopupFocusReason) {
     QPointer<BotonWidget> self(this);
-    if (!d.abandon_pointer_press() || !self) return;
+    if (!d.let_go() || !self) return;
   }
-  // QAbstractButton releases a pressed button when the focus leaves; the control keeps its
-  // press (a Space held while the focus moves), so Qt's `down` is hidden from it meanwhile.
-  const bool down = isDown();
-  if (down) setDown(false);
   QPushButton::focusOutEvent(e);
-  if (down) setDown(true);
   d.keys.down().clear();
   d.run([&] { return d.instance->focus_out(); });
 }

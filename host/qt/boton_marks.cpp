@@ -13,10 +13,10 @@
 
 namespace brelund::qt {
 
-void BotonWidget::Private::paint_marks(QPainter& p, const QColor& ink) {
+void BotonWidget::Private::paint_marks(QPainter& p, const FaceState& look, const QColor& ink) {
   p.save();
   p.setRenderHint(QPainter::Antialiasing, true);
-  if (w.isDefault()) {
+  if (look.is_default) {
     // The shape's corner radius in pixels is half its RoundSize; the mark is 3 pixels further in.
     const qreal radius = std::max(0.0, instance->control().RoundSize() / 2.0 - 3.0);
     QPen pen(ink, 1);

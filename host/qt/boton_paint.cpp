@@ -62,30 +62,34 @@ StyledColours BotonWidget::Private::styled() {
   return style_probe->colours(w, option);
 }
 
-void BotonWidget::Private::show_state(const StyledColours& styled) {
+FaceState BotonWidget::Private::look(const StyledColours& styled) {
+  HostStates host;
+  host.down = w.isDown();
+  host.checked = w.isChecked();
+  host.enabled = w.isEnabled();
+  host.is_default = w.isDefault();
+  host.flat = w.isFlat();
+  if (styled.back)
+    host.back = styled.back->red() + 256 * styled.back->green() + 65536 * styled.back->blue();
+  return face_state(instance->control(), host);
+}
+
+void BotonWidget::Private::show_state(const FaceState& want) {
   // Nothing is drawn before the first Show or Resize.
   if (!surface.mask_picture()) return;
-  Boton& c = instance->control();
-  Look want;
-  want.pressed = (w.isDown() || w.isChecked()) && !c.pressed() && w.isEnabled();
-  if (styled.back)
-    want.back = styled.back->red() + 256 * styled.back->green() + 65536 * styled.back->blue();
   // The control painted its face since: what the widget painted is gone.
   if (shown_look && surface.faces_painted != state_face) shown_look.reset();
-  const bool own = !want.pressed && !want.back;
-  if (shown_look ? want == *shown_look : own) return;
-  const bool pressed = want.pressed || c.pressed();
+  if (shown_look ? want == *shown_look : want.own) return;
+  Boton& c = instance->control();
   const bool alive = run([&] {
     return guarded([&] {
-      render::PaintFace(surface, label, platform,
-                        {c.lit(), pressed, want.back.value_or(c.BackColorOriginal()), c.Light(),
-                         c.Roundness3D()});
-      lay_out_icon(pressed);
+      render::PaintFace(surface, label, platform, want.face(c));
+      lay_out_icon(want.pressed);
     });
   });
   // A slot that heard of a failure may have deleted the button.
   if (!alive) return;
-  if (own)
+  if (want.own)
     shown_look.reset();
   else
     shown_look = want;
@@ -130,14 +134,8 @@ void BotonWidget::Private::sync_icon() {
   if (!instance || !update_icon()) return;
   // Before the first Show or Resize nothing is laid out; that rebuild lays the icon out too.
   if (!surface.mask_picture()) return;
-  const bool pressed = (shown_look && shown_look->pressed) || instance->control().pressed();
+  const bool pressed = shown_look ? shown_look->pressed : instance->control().pressed();
   run([&] { return guarded([&] { lay_out_icon(pressed); }); });
-}
-
-bool BotonWidget::Private::face_hidden() {
-  if (!w.isFlat() || shown_look || w.isDown()) return false;
-  const BotonFields f = instance->control().fields();
-  return f.m_Highlighted == 0 && f.m_Pressed == 0;
 }
 
 void BotonWidget::paintEvent(QPaintEvent*) {
@@ -147,7 +145,8 @@ void BotonWidget::paintEvent(QPaintEvent*) {
   d.sync_icon();
   if (!self) return;
   const StyledColours styled = d.styled();
-  d.show_state(styled);
+  const FaceState look = d.look(styled);
+  d.show_state(look);
   if (!self) return;
   // The face's pixels are made at the first paint after a resize; a paint event is no place for
   // an exception to leave, so a face that cannot be had is not drawn this time.
@@ -161,7 +160,7 @@ void BotonWidget::paintEvent(QPaintEvent*) {
   // Qt clips the painter to the event's region (the window's shape included) itself.
   QPainter p(this);
   const double ratio = devicePixelRatioF();
-  if (!face || d.face_hidden()) {
+  if (!face || look.hidden) {
     // Flat and at rest the parent shows through, as behind a flat QPushButton.
   } else if (ratio > 1) {
     const MaskRef& mask = d.surface.mask_picture();
@@ -189,7 +188,7 @@ void BotonWidget::paintEvent(QPaintEvent*) {
         p.drawImage(at.topLeft(), d.pic.image());
     }
   }
-  d.paint_marks(p, styled.ink ? *styled.ink : d.label.colour());
+  d.paint_marks(p, look, styled.ink ? *styled.ink : d.label.colour());
   if (!text().isEmpty()) d.label.paint(p, d.caption_rect(), styled.ink);
 }
 

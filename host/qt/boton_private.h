@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include "brelund/qt/boton_widget.h"
+#include "control/look.h"
 #include "host/common/instance.h"
 #include "host/qt/qt_children.h"
 #include "host/qt/qt_icon.h"
@@ -95,23 +96,27 @@ class BotonWidget::Private final : public WidgetHooks {
   bool call(F&& f) {
     return run([&] { return guarded([&] { f(instance->control()); }); });
   }
-  // After a step: a failure becomes the error signal; pressed()/released() follow the control's
-  // press. False when a slot deleted the widget.
+  // After a step: a failure becomes the error signal; Qt's down follows the control's press.
+  // False when a slot deleted the widget.
   bool settle(const Status& s);
-  // Brings QAbstractButton's `down` in line with the control's press and emits pressed() or
-  // released() for the change. False when a slot deleted the widget.
+  // QAbstractButton's `down` is the button's one press. The control's press shows in it: the
+  // control's steps press it (pressed()) and let it up (released()); when Qt lets it up by
+  // itself (setDown(false), a menu that took the release), the control's press ends with it,
+  // without a click. Qt's own press (setDown(true), animateClick, its click()) has no steps in
+  // the control and is Qt's to end. False when a slot deleted the widget.
   bool sync_down();
   // Qt's button goes down or up for the control's press, with pressed() or released() (and the
   // group's), as QAbstractButton's own press. False when a slot deleted the widget.
   bool set_down(bool pressed);
-  // A menu (setMenu) opened by pressed() took the pointer and closed: the control's press ends
-  // without a click, so that the next press presses again and opens the menu again, as a
-  // QPushButton's does. False when a slot deleted the widget.
-  bool end_menu_press();
-  // Escape, the focus leaving or the button disabled while the pointer holds it: the press ends
-  // without a click, with released(), as a QPushButton's does. False when a slot deleted the
-  // widget.
-  bool abandon_pointer_press();
+  // A press that input is about to make starts afresh from a down Qt holds by itself (set from
+  // code), with pressed(), as a QPushButton's press does.
+  void take_down() {
+    if (w.isDown() && !down_is_controls) w.setDown(false);
+  }
+  // The control's press ends without a click (Escape, the focus leaving, disabling, Qt letting
+  // it up): the pointer's as if let go away from the button, a key's without a key event. False
+  // when a slot deleted the widget.
+  bool let_go();
   // A QButtonGroup hears from QAbstractButton only of the presses and clicks QAbstractButton
   // made itself; the control's are told to the button's group here, by id and by button. False
   // when a slot deleted the widget.
@@ -145,30 +150,22 @@ class BotonWidget::Private final : public WidgetHooks {
     return surface.watcher() || (instance && instance->control().services().observer);
   }
 
-  // Qt's checked and down states that the control has no press for (setChecked, setDown, a
-  // toggle button left on) are painted as the control paints its pressed look, by its own face
-  // painter and layout; when they end, the control's look for its state comes back.
-  //
-  // A style sheet's background for the button's state (:checked, :pressed, :hover, :disabled,
-  // or none) is the base colour of the face the control's painter draws while that rule applies,
-  // and a rule's `color` is the caption's: an explicit rule wins over BackColor and ForeColor, as
-  // it wins over a QPushButton's palette. BackColor and ForeColor keep what was set, and are
-  // what is saved; the control's look comes back when no rule applies.
-  void show_state(const StyledColours& styled);
-  // The face beyond the control's own look: pressed for a Qt state, a style sheet's base.
-  struct Look {
-    bool pressed = false;
-    std::optional<OleColor> back;
-    bool operator==(const Look&) const = default;
-  };
-  std::optional<Look> shown_look;  // the face shows such a look, not the control's own
-  std::uint64_t state_face = 0;    // faces_painted when it was painted
+  // The face's state now (control/look.h): the control's, with Qt's down and checked states, the
+  // default button, flatness, and a style sheet's background for the button's state (:checked,
+  // :pressed, :hover, :disabled). An explicit rule's background wins over BackColor as it wins
+  // over a QPushButton's palette; BackColor keeps what was set, and is what is saved.
+  FaceState look(const StyledColours& styled);
+  // Paints the face the look gives when the control's own paint does not show it, by the
+  // control's face painter and layout; when it ends, the control's look comes back.
+  void show_state(const FaceState& want);
+  std::optional<FaceState> shown_look;  // the face shows the host's look, not the control's own
+  std::uint64_t state_face = 0;         // faces_painted when it was painted
   // The colours the style sheets in force give the button in its state now.
   StyledColours styled();
   // Made when a style sheet first reaches the button; most buttons never have one.
   std::unique_ptr<StyleProbe> style_probe;
   // The default button's mark and the menu indicator, over the face (boton_marks.cpp).
-  void paint_marks(QPainter& p, const QColor& ink);
+  void paint_marks(QPainter& p, const FaceState& look, const QColor& ink);
 
   // The icon in the picture's place while the control has no picture (qt_icon.h). Each layout
   // of the control is followed by the same layout with the icon's stand-in while it is shown.
@@ -180,8 +177,6 @@ class BotonWidget::Private final : public WidgetHooks {
   std::unique_ptr<IconBox> icon;  // made when the button is first given an icon
   bool icon_shown() const noexcept { return icon && icon->shown(); }
   bool laying_icon = false;
-  // A flat button shows its face only while lit (hovered or focused) or pressed.
-  bool face_hidden();
 
   // Pointer and keys.
   bool pointer(host::PointerAction action, const QMouseEvent& e);
@@ -239,10 +234,10 @@ class BotonWidget::Private final : public WidgetHooks {
   HeldKeys keys;              // press keys this button took, and keys it left to the window
   QPointer<QWidget> watched;
   WindowKeys* window_keys = nullptr;  // the filter on `watched`, shared with its other buttons
-  bool in_qt_click = false;           // QAbstractButton emits pressed/released/clicked itself
-  // Qt's button is down for the control's press. Qt letting it up (setDown(false), a menu) ends
-  // that until the next press, which shows the control's press again.
-  bool control_down = false;
+  // Whose press Qt's down shows: the control's, or Qt's own. QAbstractButton::setDown is not
+  // virtual, so Qt's own press reaches the widget only as `down`; the control's steps within it
+  // (its click() runs the control's click) neither let it up nor report a click of their own.
+  bool down_is_controls = false;
 };
 
 }  // namespace brelund::qt

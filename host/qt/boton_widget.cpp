@@ -3,10 +3,8 @@
 // sizing in boton_paint.cpp, the published properties in boton_properties.cpp.
 #include <QButtonGroup>
 #include <QHelpEvent>
-#include <QMenu>
 #include <QToolTip>
 #include <QtDebug>
-#include <utility>
 
 #include "brelund/units.h"
 #include "host/common/property_bag.h"
@@ -25,12 +23,14 @@ namespace brelund::qt {
 void BotonWidget::Private::Sink::Click() {
   BotonWidget& w = d_.w;
   QPointer<BotonWidget> self(&w);
+  // A click of the control's own press (mouse, Space, Enter, Escape) is the button's click, which
+  // the control's release reports; within Qt's own press (click(), a shortcut) QAbstractButton
+  // has changed the check state and reports the click itself.
+  const bool own = d_.down_is_controls;
   if (!ready()) return;
-  // QAbstractButton's own click (click(), a shortcut) has changed the check state already; the
-  // control's clicks (mouse, Space, Enter, Escape) change it here, before anyone hears of them.
-  if (!d_.in_qt_click && !d_.toggle()) return;
+  if (own && !d_.toggle()) return;
   emit w.Click();
-  if (!self || d_.in_qt_click) return;
+  if (!self || !own) return;
   emit w.clicked(w.isChecked());
   if (self) d_.tell_group(&QButtonGroup::idClicked, &QButtonGroup::buttonClicked);
 }
@@ -166,20 +166,20 @@ bool BotonWidget::Private::settle(const Status& s) {
 }
 
 bool BotonWidget::Private::sync_down() {
-  if (in_qt_click || !instance) return true;
+  if (!instance) return true;
   const bool pressed = instance->control().pressed();
-  // `down` follows the control's press when that changes, and is Qt's own meanwhile. Qt holds
-  // the button down while the control does not during animateClick (a shortcut, a mnemonic,
-  // accessibility's Press), and releases it with its click: releasing it here as well emitted
-  // released() twice. And Qt lets it up while the control still holds its press when a menu
-  // (setMenu) that pressed() opened closes: pressing it here again opened the menu again.
-  if (std::exchange(control_down, pressed) == pressed || pressed == w.isDown()) return true;
-  return set_down(pressed);
+  if (down_is_controls && !w.isDown()) {
+    down_is_controls = false;
+    return !pressed || let_go();
+  }
+  if (pressed && !w.isDown()) return set_down(true);
+  if (!pressed && down_is_controls) return set_down(false);
+  return true;
 }
 
 bool BotonWidget::Private::set_down(bool pressed) {
   surface.forget_ratio();
-  control_down = pressed;
+  down_is_controls = pressed;
   w.setDown(pressed);
   QPointer<BotonWidget> self(&w);
   if (pressed)
@@ -189,33 +189,15 @@ bool BotonWidget::Private::set_down(bool pressed) {
   if (!self) return false;
   if (!pressed) return tell_group(&QButtonGroup::idReleased, &QButtonGroup::buttonReleased);
   if (!tell_group(&QButtonGroup::idPressed, &QButtonGroup::buttonPressed)) return false;
-  // QPushButton pops its menu up from pressed() and lets the button up when the menu hides.
-  if (QMenu* menu = w.menu(); menu && menu->isVisible())
-    QObject::connect(
-        menu, &QMenu::aboutToHide, &w, [this] { end_menu_press(); },
-        Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
-  return end_menu_press();
+  // QPushButton runs its menu from pressed() and lets the button up when the menu closes.
+  return sync_down();
 }
 
-bool BotonWidget::Private::end_menu_press() {
-  if (!w.menu() || w.isDown() || !instance->control().pressed()) return true;
+bool BotonWidget::Private::let_go() {
   if (!instance->captured()) {
-    // Space opened the menu, and its release went to the menu (which took the focus too). The
-    // control hears the release of a key that no longer clicks it, as when the focus leaves
-    // while a key is held; the focus is left as it is.
-    keys.down().erase(Qt::Key_Space);
-    const bool focused = instance->focused();
-    const auto leave = [&] { return run([&] { return instance->focus_out(); }); };
-    const auto enter = [&] { return run([&] { return instance->focus_in(); }); };
-    return (focused ? leave() && enter() : enter() && leave()) &&
-           run([&] { return instance->key_up(32, 0); });
+    keys.down().clear();
+    return !instance->control().pressed() || run([&] { return instance->let_go(); });
   }
-  // The release went to the menu.
-  return abandon_pointer_press();
-}
-
-bool BotonWidget::Private::abandon_pointer_press() {
-  if (!instance->captured()) return true;
   // The control hears the release away from the button (no Click), as when the pointer is let
   // go elsewhere; the real release, when it comes, is no longer the control's.
   const float off = units::twips_of_pixels(-1);
@@ -343,6 +325,12 @@ bool BotonWidget::event(QEvent* e) {
       case QEvent::ParentChange:
         d.watch_window();
         break;
+      case QEvent::Hide: {
+        // Hidden while held: the release can no longer reach the button.
+        QPointer<BotonWidget> self(this);
+        if (!d.let_go() || !self) return true;
+        break;
+      }
       case QEvent::ToolTipChange:
         // QWidget::setToolTip is not virtual either: the tip an application gives the button
         // is the control's ToolTipText, shown over the caption and the picture.
@@ -368,13 +356,13 @@ bool BotonWidget::event(QEvent* e) {
 void BotonWidget::changeEvent(QEvent* e) {
   switch (e->type()) {
     case QEvent::EnabledChange:
-      // A button disabled while the pointer holds it is let up without a click, as a
-      // QPushButton is (released(), and no clicked() for the later release).
+      // A button disabled while held is let up without a click, as a QPushButton is
+      // (released(), and no clicked() for the later release).
       QWidget::changeEvent(e);  // NOLINT(bugprone-parent-virtual-call)
       if (!d_ || !d_->instance || d_->surface.applying_enabled) return;
       if (!isEnabled()) {
         QPointer<BotonWidget> self(this);
-        if (!d_->abandon_pointer_press() || !self) return;
+        if (!d_->let_go() || !self) return;
       }
       d_->enabled_changed();
       return;
@@ -418,7 +406,7 @@ void BotonWidget::timerEvent(QTimerEvent* e) {
 void BotonWidget::nextCheckState() {
   QPointer<BotonWidget> self(this);
   QPushButton::nextCheckState();
-  if (!self || !d_ || !d_->instance || d_->in_qt_click) return;
+  if (!self || !d_ || !d_->instance) return;
   // Qt's clicks let the button up before they get here; a button still down is repeating while
   // held. Qt emits released(), clicked() and pressed() around this call; the press goes on (a
   // click through the control would end it and the repeat with it), and the application hears
@@ -427,13 +415,16 @@ void BotonWidget::nextCheckState() {
     emit Click();
     return;
   }
-  // QAbstractButton emits pressed(), released() and clicked() around this call itself; the
-  // control clicks through its access-key path, as a container activates a button.
+  // QAbstractButton's own click (click(), animateClick, a shortcut) emits pressed(), released()
+  // and clicked() around this call itself. The control clicks through its access-key path, as a
+  // container activates a button, within Qt's own press: its steps neither press nor release
+  // the button again.
   Private& d = *d_;
-  d.in_qt_click = true;
+  d.down_is_controls = false;
+  setDown(true);
   const Status s = d.instance->access_key(32);
   if (s.gone || !self) return;
-  d.in_qt_click = false;
+  setDown(false);
   d.settle(s);
 }
 

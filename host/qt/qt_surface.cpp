@@ -90,7 +90,9 @@ void Surface::notify(std::string_view name) {
 
 std::optional<bool> Surface::extender_default() {
   if (!extender_present) return std::nullopt;
-  return button_.isDefault();
+  // The control presses for Enter where a QPushButton takes it: as the default button, or an
+  // autoDefault one (the focused button of a dialog).
+  return button_.isDefault() || button_.autoDefault();
 }
 
 std::optional<bool> Surface::extender_cancel() {

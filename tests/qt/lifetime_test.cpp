@@ -1,7 +1,8 @@
 // An application may delete the button, or the dialog that holds it, from a slot of any of its
-// events or of clicked(); it may also hide or disable it there. The button must stop at once and
-// touch nothing afterwards (AddressSanitizer watches in the sanitizer build). Runs on offscreen
-// and, with the real X pointer, on xcb.
+// events or of clicked(); it may also hide or disable it there, or press, check or click it from
+// code. The button must stop at once and touch nothing afterwards (AddressSanitizer watches in the
+// sanitizer build), and is never left down once the input is over. Runs on offscreen and, with
+// the real X pointer, on xcb.
 #include <QDialog>
 #include <QTest>
 
@@ -13,7 +14,20 @@ using namespace brelund::qt;
 using namespace brelund::qt::test;
 
 namespace {
-enum class Act { delete_button, delete_dialog, later_button, later_dialog, hide, disable };
+enum class Act {
+  delete_button,
+  delete_dialog,
+  later_button,
+  later_dialog,
+  hide,
+  disable,
+  set_down,
+  set_up,
+  check,
+  click,
+  animate_click,
+  count
+};
 
 // The slot connected to the signal under test.
 class Actor : public QObject {
@@ -46,6 +60,24 @@ class Actor : public QObject {
       case Act::disable:
         button->setEnabled(false);
         break;
+      case Act::set_down:
+        button->setDown(true);
+        break;
+      case Act::set_up:
+        button->setDown(false);
+        break;
+      case Act::check:
+        button->setCheckable(true);
+        button->setChecked(!button->isChecked());
+        break;
+      case Act::click:
+        button->click();
+        break;
+      case Act::animate_click:
+        button->animateClick();
+        break;
+      case Act::count:
+        break;
     }
   }
 };
@@ -72,10 +104,13 @@ class LifetimeTest : public QObject {
         SIGNAL(Resize()),
         SIGNAL(propertyChanged(QString)),
     };
-    const char* const act_names[] = {"delete", "delete dialog", "deleteLater", "deleteLater dialog",
-                                     "hide",   "disable"};
+    const char* const act_names[] = {
+        "delete",     "delete dialog", "deleteLater", "deleteLater dialog",
+        "hide",       "disable",       "setDown",     "setDown false",
+        "setChecked", "click",         "animateClick"};
+    static_assert(std::size(act_names) == static_cast<std::size_t>(Act::count));
     for (const char* s : signal_names)
-      for (int a = 0; a < 6; ++a)
+      for (int a = 0; a < static_cast<int>(Act::count); ++a)
         QTest::newRow(qPrintable(QString("%1 %2").arg(s + 1).arg(act_names[a])))
             << QByteArray(s) << a;
   }
@@ -148,11 +183,20 @@ class LifetimeTest : public QObject {
       case Act::disable:
         QVERIFY(actor.button && !actor.button->isEnabled());
         break;
+      default:
+        QVERIFY(actor.button);
+        break;
     }
     // What is left still works: the dialog takes a click on where the button was.
     if (alive_dialog) {
       QTest::mouseClick(alive_dialog->windowHandle(), Qt::LeftButton, {}, inside);
       QTest::keyClick(alive_dialog.data(), Qt::Key_Return);
+      // No press outlives the input: Qt's and the control's are over (animateClick's after its
+      // moment).
+      if (actor.button) {
+        QTRY_VERIFY(!actor.button->isDown());
+        QVERIFY(!Access::control(*actor.button).pressed());
+      }
       delete alive_dialog.data();
     }
   }
