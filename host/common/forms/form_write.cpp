@@ -1,12 +1,13 @@
 // Writing form files: pictures inline as base64 PNG, colours in &H notation, and a save that
 // replaces the old file only once the new text is complete.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <rapidjson/internal/dtoa.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
@@ -36,8 +37,8 @@ std::string picture_text(const Picture& p) {
 
 // The library lays the text out (two spaces a level, "key": value); strings and fractions are
 // written in the form files' own notation, which files already saved are in: \u001f in lower
-// case, and numbers as the shortest text that reads back, with ".0" on whole ones and an exponent
-// of at least two digits outside 1e-5 .. 1e15.
+// case, and fractions as the shortest text that reads back, with ".0" on whole ones and an
+// exponent of at least two digits outside 1e-4 .. 1e15.
 class Writer {
  public:
   Writer() : out_(buffer_) { out_.SetIndent(' ', 2); }
@@ -136,8 +137,35 @@ class Writer {
     return true;
   }
 
-  // A finite double as the shortest digits that read back (the library's Grisu2, which its own
-  // writer uses), laid out as described above.
+  // The shortest digits that read back as d (> 0), correctly rounded, and the power of ten of
+  // the first: to_chars where the standard library has it for doubles; the browser build's
+  // libc++ has not, and its C library's %.*e (correctly rounded, "C" locale) stands in.
+  static int shortest_digits(double d, char* digits, int& first_power) {
+    char buf[40];
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+    const char* end = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific).ptr;
+#else
+    int length = 0;
+    for (int precision = 0; precision < 17; ++precision) {
+      length = std::snprintf(buf, sizeof buf, "%.*e", precision, d);
+      if (std::strtod(buf, nullptr) == d) break;
+    }
+    const char* end = buf + length;
+#endif
+    int k = 0;
+    const char* p = buf;
+    for (; p < end && *p != 'e'; ++p)
+      if (*p != '.') digits[k++] = *p;
+    while (k > 1 && digits[k - 1] == '0') --k;
+    // The exponent after the 'e': a sign, then digits.
+    const bool negative = p + 1 < end && p[1] == '-';
+    int power = 0;
+    for (const char* q = p + 2; q < end; ++q) power = power * 10 + (*q - '0');
+    first_power = negative ? -power : power;
+    return k;
+  }
+
+  // A finite double as the shortest digits that read back, laid out as described above.
   static std::size_t fraction_text(double d, char* out) {
     char* o = out;
     if (std::signbit(d)) {
@@ -148,10 +176,10 @@ class Writer {
       std::memcpy(o, "0.0", 3);
       return static_cast<std::size_t>(o + 3 - out);
     }
-    char digits[32];
-    int k = 0, exponent = 0;
-    rapidjson::internal::Grisu2(d, digits, &k, &exponent);
-    const int n = k + exponent;  // the decimal point's place after the first digit
+    char digits[24];
+    int first_power = 0;
+    const int k = shortest_digits(d, digits, first_power);
+    const int n = first_power + 1;  // the decimal point's place after the first digit
     constexpr int kMinExp = -4, kMaxExp = 15;
     if (k <= n && n <= kMaxExp) {  // a whole number: digits, zeros, ".0"
       std::memcpy(o, digits, static_cast<std::size_t>(k));
