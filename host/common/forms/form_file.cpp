@@ -107,13 +107,15 @@ bool is_number(const json& j) { return type(j) == Type::integer || type(j) == Ty
 
 // A whole number, written as an integer or as a number without a fraction (20.0), in range.
 long long checked_integer(const json& j, const Context& cx, long long least, long long most) {
-  const std::string range = " (" + std::to_string(least) + " to " + std::to_string(most) + ")";
-  if (!is_number(j)) cx.fail("expected an integer" + range);
+  // The range is named only in a message: built for each value, it was most of a form's reading.
+  const auto fail = [&](const char* what, const char* after = "") {
+    cx.fail(what + (" (" + std::to_string(least) + " to " + std::to_string(most) + ")") + after);
+  };
+  if (!is_number(j)) fail("expected an integer");
   const double d = number(j);
   if (type(j) == Type::floating && (!std::isfinite(d) || d != std::floor(d)))
-    cx.fail("expected an integer" + range + ", not a fraction");
-  if (d < static_cast<double>(least) || d > static_cast<double>(most))
-    cx.fail("value out of range" + range);
+    fail("expected an integer", ", not a fraction");
+  if (d < static_cast<double>(least) || d > static_cast<double>(most)) fail("value out of range");
   return type(j) == Type::integer ? integer(j) : static_cast<long long>(d);
 }
 
@@ -281,7 +283,7 @@ Variant typed_value(const Member& m, const json& j, const Context& cx) {
   }
 }
 
-Control parse_control(const json& j, Context cx) {
+Control parse_control(const json& j, Context& cx) {
   if (type(j) != Type::object) cx.fail("each control must be an object");
   Control c;
   if (const auto name = member(j, "Name")) {
@@ -311,7 +313,8 @@ Control parse_control(const json& j, Context cx) {
       each_member(v, [&](std::string_view pk, const auto& pv) {
         cx.key = pk;
         if (pk.size() > 64) cx.fail("key name too long");
-        const Member* m = is_property_name(pk) ? find_member(pk) : nullptr;
+        const Member* m = find_member(pk);
+        if (m && !m->saved_default) m = nullptr;  // a member, but not one a save writes
         if (!m) unknown(cx, "property", pk, property_names());
         c.properties.emplace_back(std::string(pk), typed_value(*m, pv, cx));
       });

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <type_traits>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
 #include "brelund/forms.h"
-#include "control/shortest.h"
 #include "host/common/forms/base64.h"
 #include "host/common/forms/limits.h"
 #include "host/common/png.h"
@@ -43,10 +43,12 @@ class Writer {
  public:
   Writer() : out_(buffer_) { out_.SetIndent(' ', 2); }
 
-  // Where the strings written next come from, for a message naming them.
-  void at(std::string control, std::string key) {
-    control_ = std::move(control);
-    key_ = std::move(key);
+  // Where the strings written next come from, for a message naming them: a control by its name,
+  // or by its number (from 1) when it is the name that is written.
+  void at(std::string_view control, std::string_view key, std::size_t number = 0) {
+    control_ = control;
+    key_ = key;
+    number_ = number;
   }
 
   void begin_object() { out_.StartObject(); }
@@ -60,15 +62,20 @@ class Writer {
   }
   void string(std::string_view s) {
     if (!quote(s))
-      fail(where("form", control_, key_) + ": text is not valid UTF-8; nothing was saved");
+      fail(where("form", number_ ? "#" + std::to_string(number_) : std::string(control_),
+                 std::string(key_)) +
+           ": text is not valid UTF-8; nothing was saved");
     out_.RawValue(token_.data(), token_.size(), rapidjson::kStringType);
   }
   void null() { out_.Null(); }
   void boolean(bool b) { out_.Bool(b); }
   void integer(std::int32_t i) { out_.Int(i); }
-  void number(double d) {
+  // A double, or a float as the shortest text that reads back as that float (what a double made
+  // from that text would be written as, found without the detour).
+  template <class Real>
+  void number(Real d) {
     if (!std::isfinite(d)) return null();
-    char buf[40];
+    char buf[48];
     const std::size_t n = fraction_text(d, buf);
     out_.RawValue(buf, n, rapidjson::kNumberType);
   }
@@ -85,7 +92,8 @@ class Writer {
     throw Error(errors::kInvalidPropertyValue, message);
   }
 
-  // The string in quotes, escaped, into token_; false when it is not UTF-8.
+  // The string in quotes, escaped, into token_; false when it is not UTF-8. Runs that need no
+  // escape are copied whole.
   bool quote(std::string_view s) {
     static constexpr char kHex[] = "0123456789abcdef";
     token_.clear();
@@ -93,6 +101,10 @@ class Writer {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const auto* const end = p + s.size();
     while (p < end) {
+      const auto* run = p;
+      while (p < end && *p >= 0x20 && *p < 0x80 && *p != '"' && *p != '\\') ++p;
+      token_.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+      if (p == end) break;
       const unsigned c = *p;
       if (c >= 0x80) {
         const std::size_t n = utf8::sequence(p, end);
@@ -102,53 +114,56 @@ class Writer {
         continue;
       }
       ++p;
-      if (c >= 0x20 && c != '"' && c != '\\') {
-        token_.push_back(static_cast<char>(c));
-        continue;
-      }
-      token_.push_back('\\');
+      char escape[6] = {'\\', static_cast<char>(c), 0, 0, 0, 0};
+      std::size_t length = 2;
       switch (c) {
         case '"':
         case '\\':
-          token_.push_back(static_cast<char>(c));
           break;
         case '\b':
-          token_.push_back('b');
+          escape[1] = 'b';
           break;
         case '\f':
-          token_.push_back('f');
+          escape[1] = 'f';
           break;
         case '\n':
-          token_.push_back('n');
+          escape[1] = 'n';
           break;
         case '\r':
-          token_.push_back('r');
+          escape[1] = 'r';
           break;
         case '\t':
-          token_.push_back('t');
+          escape[1] = 't';
           break;
         default:
-          token_.append("u00");
-          token_.push_back(kHex[c >> 4]);
-          token_.push_back(kHex[c & 15]);
+          escape[1] = 'u';
+          escape[2] = escape[3] = '0';
+          escape[4] = kHex[c >> 4];
+          escape[5] = kHex[c & 15];
+          length = 6;
       }
+      token_.append(escape, length);
     }
     token_.push_back('"');
     return true;
   }
 
-  // The shortest digits that read back as d (> 0), correctly rounded, and the power of ten of
-  // the first: to_chars where the standard library has it for doubles; the browser build's
-  // libc++ has not, and its C library's %.*e (correctly rounded, "C" locale) stands in.
-  static int shortest_digits(double d, char* digits, int& first_power) {
+  // The shortest digits that read back as d (> 0, a float or a double), correctly rounded, and
+  // the power of ten of the first: to_chars where the standard library has it for floating
+  // point; the browser build's libc++ has not, and its C library's %.*e (correctly rounded, in
+  // the "C" locale) stands in.
+  template <class Real>
+  static int shortest_digits(Real d, char* digits, int& first_power) {
     char buf[40];
 #if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
     const char* end = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific).ptr;
 #else
     int length = 0;
     for (int precision = 0; precision < 17; ++precision) {
-      length = std::snprintf(buf, sizeof buf, "%.*e", precision, d);
-      if (std::strtod(buf, nullptr) == d) break;
+      length = std::snprintf(buf, sizeof buf, "%.*e", precision, static_cast<double>(d));
+      const Real back = std::is_same_v<Real, float> ? std::strtof(buf, nullptr)
+                                                    : static_cast<Real>(std::strtod(buf, nullptr));
+      if (back == d) break;
     }
     const char* end = buf + length;
 #endif
@@ -165,8 +180,9 @@ class Writer {
     return k;
   }
 
-  // A finite double as the shortest digits that read back, laid out as described above.
-  static std::size_t fraction_text(double d, char* out) {
+  // A finite number as the shortest digits that read back, laid out as described above.
+  template <class Real>
+  static std::size_t fraction_text(Real d, char* out) {
     char* o = out;
     if (std::signbit(d)) {
       *o++ = '-';
@@ -175,6 +191,13 @@ class Writer {
     if (d == 0) {
       std::memcpy(o, "0.0", 3);
       return static_cast<std::size_t>(o + 3 - out);
+    }
+    // Whole numbers (most places and sizes) need no search for their digits.
+    if (d < Real(1e15) && d == std::floor(d)) {
+      o = std::to_chars(o, o + 20, static_cast<long long>(d)).ptr;
+      *o++ = '.';
+      *o++ = '0';
+      return static_cast<std::size_t>(o - out);
     }
     char digits[24];
     int first_power = 0;
@@ -221,7 +244,8 @@ class Writer {
   rapidjson::StringBuffer buffer_;
   rapidjson::PrettyWriter<rapidjson::StringBuffer> out_;
   std::string token_;
-  std::string control_, key_;
+  std::string_view control_, key_;
+  std::size_t number_ = 0;
 };
 
 void write_font(Writer& w, const Font& f) {
@@ -272,7 +296,7 @@ void write_value(Writer& w, const std::string& key, const Variant& v) {
 // The numbers of a place or size: floats, written as the shortest text that reads back.
 void write_twips(Writer& w, const char* key, float v) {
   w.key(key);
-  w.number(num::shortest(v));
+  w.number(v);
 }
 
 }  // namespace
@@ -300,7 +324,7 @@ std::string to_json(const Form& form) {
   for (std::size_t i = 0; i < form.controls.size(); ++i) {
     const Control& c = form.controls[i];
     w.begin_object();
-    w.at("#" + std::to_string(i + 1), "Name");
+    w.at("", "Name", i + 1);
     w.key("Name");
     w.string(c.name);
     write_twips(w, "Left", c.left);

@@ -64,13 +64,6 @@ const std::vector<std::string_view>& property_names() {
   return names;
 }
 
-bool is_property_name(std::string_view key) {
-  const auto all = members();
-  return std::any_of(all.begin(), all.end(), [&](const Member& m) {
-    return m.saved_default != nullptr && convert::iequals(m.name, key);
-  });
-}
-
 std::string_view nearest_property_name(std::string_view key) {
   std::string_view best;
   std::size_t best_distance = static_cast<std::size_t>(-1);

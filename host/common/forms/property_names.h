@@ -10,7 +10,6 @@
 
 namespace brelund::forms {
 
-bool is_property_name(std::string_view key);
 // The property name closest to `key` by edit distance (case ignored); ties go to the first in
 // the control's order.
 std::string_view nearest_property_name(std::string_view key);
