@@ -2,11 +2,38 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "brelund/units.h"
 #include "shape/region.h"
 
 namespace brelund {
+
+namespace {
+
+// The image of `region` alone on an image of w x h. A form's buttons come in a few shapes and
+// sizes, and building the same image for each of them was a tenth of opening a form; images do
+// not change once built, so the buttons of one shape share one. The few made last are kept, per
+// thread, so that no lock is taken.
+MaskRef region_image(const shape::Region& region, int w, int h) {
+  struct Made {
+    shape::Region region;
+    int width, height;
+    MaskRef image;
+  };
+  constexpr std::size_t kKept = 32;
+  thread_local std::vector<Made> made;
+  for (auto it = made.rbegin(); it != made.rend(); ++it)
+    if (it->width == w && it->height == h && it->region == region) return it->image;
+  MaskShape::Builder b(w, h);
+  shape::for_each_span(region, [&](int y, int l, int r) { b.add(y, l, r); });
+  MaskRef image = b.build();
+  if (made.size() == kKept) made.erase(made.begin());
+  made.push_back({region, w, h, image});
+  return image;
+}
+
+}  // namespace
 
 void MaskImage::set_width(float twips) {
   width_ = twips;
@@ -58,9 +85,7 @@ void MaskImage::fill_black(const shape::Region& region) {
   if (clear_pending_ || image_->empty()) {
     clear_pending_ = false;
     if (image_shape_ == region) return;  // the image is this very region already
-    MaskShape::Builder b(w, h);
-    shape::for_each_span(region, [&](int y, int l, int r) { b.add(y, l, r); });
-    image_ = b.build();
+    image_ = region_image(region, w, h);
     image_shape_ = region;
     return;
   }
