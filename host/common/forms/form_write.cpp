@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
@@ -24,10 +25,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// &H, eight hexadecimal digits in capitals, &.
 std::string colour_text(OleColor c) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "&H%08X&", static_cast<unsigned>(c));
-  return buf;
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text = "&H00000000&";
+  auto v = static_cast<std::uint32_t>(c);
+  for (int i = 9; i >= 2; --i, v >>= 4) text[static_cast<std::size_t>(i)] = kHex[v & 15];
+  return text;
 }
 
 // The picture as a save writes it: base64 PNG, empty for a picture object without an image.
@@ -55,6 +59,16 @@ class Writer {
   void end_object() { out_.EndObject(); }
   void begin_array() { out_.StartArray(); }
   void end_array() { out_.EndArray(); }
+  // One of the file's own keys: plain ASCII, quoted as it is.
+  template <std::size_t N>
+  void key(const char (&k)[N]) {
+    static_assert(N < 24);
+    char quoted[N + 1];
+    quoted[0] = '"';
+    std::memcpy(quoted + 1, k, N - 1);
+    quoted[N] = '"';
+    out_.RawValue(quoted, N + 1, rapidjson::kStringType);
+  }
   // Keys are checked as values are; one that is not UTF-8 has no key to name.
   void key(std::string_view k) {
     if (!quote(k)) fail("form: text is not valid UTF-8; nothing was saved");
@@ -294,7 +308,8 @@ void write_value(Writer& w, const std::string& key, const Variant& v) {
 }
 
 // The numbers of a place or size: floats, written as the shortest text that reads back.
-void write_twips(Writer& w, const char* key, float v) {
+template <std::size_t N>
+void write_twips(Writer& w, const char (&key)[N], float v) {
   w.key(key);
   w.number(v);
 }
