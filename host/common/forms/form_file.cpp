@@ -472,36 +472,41 @@ std::optional<std::pair<std::string, std::string>> first_duplicate(const json& r
   return std::nullopt;
 }
 
+// A document read in place: its strings lie in its own copy of the text.
+struct Document {
+  std::string text;
+  rapidjson::Document root;
+};
+
 // The text as one JSON object, or an error saying what is wrong with it.
-rapidjson::Document parse_object(const std::string& text, Context cx, const char* not_an_object) {
+void parse_object(const std::string& text, Context cx, const char* not_an_object, Document& doc) {
   if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
   // Strict: the text must be UTF-8 throughout, numbers are read to the last digit, and nesting
-  // takes no stack.
-  constexpr unsigned kFlags = rapidjson::kParseIterativeFlag |
-                              rapidjson::kParseValidateEncodingFlag |
-                              rapidjson::kParseFullPrecisionFlag;
+  // takes no stack. Strings are read where they are, in a copy of the text.
+  constexpr unsigned kFlags =
+      rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag |
+      rapidjson::kParseFullPrecisionFlag | rapidjson::kParseInsituFlag;
   // A byte-order mark is allowed, as editors write one.
   const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  rapidjson::Document doc;
+  doc.text.assign(text, skip);
   rapidjson::Reader reader;
-  rapidjson::StringStream in(text.c_str() + skip);
+  rapidjson::InsituStringStream in(doc.text.data());
   auto generate = [&](rapidjson::Document& into) {
     Builder<rapidjson::Document> builder(into);
     return !reader.Parse<kFlags>(in, builder).IsError();
   };
-  doc.Populate(generate);
+  doc.root.Populate(generate);
   if (reader.HasParseError())
     cx.fail(malformed(text, reader.GetParseErrorCode(), reader.GetErrorOffset() + skip));
   // The stream reads a zero byte as the end of the text: one after the value is refused here.
   if (in.Tell() + skip < text.size())
     cx.fail(malformed(text, rapidjson::kParseErrorDocumentRootNotSingular, in.Tell() + skip));
-  if (const auto duplicate = first_duplicate(doc)) {
+  if (const auto duplicate = first_duplicate(doc.root)) {
     cx.control = duplicate->first;
     cx.key = duplicate->second;
     cx.fail("the key is given twice");
   }
-  if (!doc.IsObject()) cx.fail(not_an_object);
-  return doc;
+  if (!doc.root.IsObject()) cx.fail(not_an_object);
 }
 
 // The form in a document the text was read into.
@@ -582,17 +587,17 @@ Properties properties_of(const json& doc, Context& cx) {
 
 Form parse(const std::string& text, const std::string& folder, const std::string& name) {
   Context cx{name, folder, "", ""};
-  const rapidjson::Document doc =
-      parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"");
-  return form_of(doc, cx);
+  Document doc;
+  parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"", doc);
+  return form_of(doc.root, cx);
 }
 
 Properties parse_properties(const std::string& text, const std::string& folder,
                             const std::string& name) {
   Context cx{name, folder, "", ""};
-  const rapidjson::Document doc =
-      parse_object(text, cx, "expected a JSON object of saved properties");
-  return properties_of(doc, cx);
+  Document doc;
+  parse_object(text, cx, "expected a JSON object of saved properties", doc);
+  return properties_of(doc.root, cx);
 }
 
 Form load(const std::string& path) {
