@@ -1,21 +1,20 @@
 // Reading form files: every value checked against its key and the limits before it is used.
 #include "brelund/forms.h"
 
+#include <rapidjson/document.h>
+#include <rapidjson/reader.h>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <rapidjson/document.h>
-#include <rapidjson/memorystream.h>
-#include <rapidjson/reader.h>
-#include <unordered_set>
 #include <sstream>
 #include <tuple>
+#include <unordered_set>
 
 #include "control/convert.h"
 #include "control/property_table.h"
@@ -349,7 +348,8 @@ std::string position(const std::string& text, std::size_t byte) {
 std::string malformed(const std::string& text, rapidjson::ParseErrorCode code, std::size_t at) {
   if (code == rapidjson::kParseErrorNumberTooBig) return "malformed JSON: a number too large";
   if (at >= text.size()) return "malformed JSON: the text ends early (" + position(text, at) + ")";
-  // The library may stop inside a word it cannot read (nope, tru); the word is shown from its start.
+  // The library may stop inside a word it cannot read (nope, tru); the word is shown from its
+  // start.
   const auto word = [&](std::size_t i) {
     return i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) ||
                                static_cast<unsigned char>(text[i]) >= 0x80);
@@ -395,7 +395,9 @@ class Builder {
   bool String(const char* s, SizeType n, bool copy) {
     return utf8_text(s, n) && into_.String(s, n, copy);
   }
-  bool Key(const char* s, SizeType n, bool copy) { return utf8_text(s, n) && into_.Key(s, n, copy); }
+  bool Key(const char* s, SizeType n, bool copy) {
+    return utf8_text(s, n) && into_.Key(s, n, copy);
+  }
   bool StartObject() { return into_.StartObject(); }
   bool EndObject(SizeType n) { return into_.EndObject(n); }
   bool StartArray() { return into_.StartArray(); }
@@ -457,7 +459,7 @@ std::optional<std::pair<std::string, std::string>> first_duplicate(const json& r
         if (stack.size() >= 3 && top == "Controls" && stack[1].value->IsArray())
           control = "#" + std::to_string(stack[1].next);
         return std::pair{control, stack.size() == 2 && top == "Form" ? "Form." + std::string(k)
-                                                                      : std::string(k)};
+                                                                     : std::string(k)};
       }
       child = &m->value;
     } else {
@@ -483,9 +485,9 @@ void parse_object(const std::string& text, Context cx, const char* not_an_object
   if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
   // Strict: the text must be UTF-8 throughout, numbers are read to the last digit, and nesting
   // takes no stack. Strings are read where they are, in a copy of the text.
-  constexpr unsigned kFlags =
-      rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag |
-      rapidjson::kParseFullPrecisionFlag | rapidjson::kParseInsituFlag;
+  constexpr unsigned kFlags = rapidjson::kParseIterativeFlag |
+                              rapidjson::kParseValidateEncodingFlag |
+                              rapidjson::kParseFullPrecisionFlag | rapidjson::kParseInsituFlag;
   // A byte-order mark is allowed, as editors write one.
   const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   doc.text.assign(text, skip);

@@ -1,17 +1,17 @@
 // Writing form files: pictures inline as base64 PNG, colours in &H notation, and a save that
 // replaces the old file only once the new text is complete.
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <type_traits>
-#include <rapidjson/prettywriter.h>
-#include <rapidjson/stringbuffer.h>
 
 #include "brelund/forms.h"
 #include "host/common/forms/base64.h"
@@ -268,9 +268,9 @@ void write_font(Writer& w, const Font& f) {
   w.string(f.name);
   w.key("Size");
   w.number(f.size);
-  for (auto [k, v] : {std::pair{"Bold", f.bold}, std::pair{"Italic", f.italic},
-                      std::pair{"Underline", f.underline},
-                      std::pair{"Strikethrough", f.strikethrough}}) {
+  for (auto [k, v] :
+       {std::pair{"Bold", f.bold}, std::pair{"Italic", f.italic},
+        std::pair{"Underline", f.underline}, std::pair{"Strikethrough", f.strikethrough}}) {
     w.key(k);
     w.boolean(v);
   }
