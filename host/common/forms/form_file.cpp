@@ -312,8 +312,7 @@ Control parse_control(const json& j, Context& cx) {
       each_member(v, [&](std::string_view pk, const auto& pv) {
         cx.key = pk;
         if (pk.size() > 64) cx.fail("key name too long");
-        const Member* m = find_member(pk);
-        if (m && !m->saved_default) m = nullptr;  // a member, but not one a save writes
+        const Member* m = saved_member(pk);
         if (!m) unknown(cx, "property", pk, property_names());
         c.properties.emplace_back(std::string(pk), typed_value(*m, pv, cx));
       });

@@ -8,7 +8,15 @@
 #include <string_view>
 #include <vector>
 
+namespace brelund {
+struct Member;
+}
+
 namespace brelund::forms {
+
+// The saved member `key` names, case ignored; nullptr for anything else (a member a save does not
+// write among them).
+const Member* saved_member(std::string_view key);
 
 // The property name closest to `key` by edit distance (case ignored); ties go to the first in
 // the control's order.
