@@ -342,13 +342,132 @@ std::string position(const std::string& text, std::size_t byte) {
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-// What the library found wrong, in our words, at the byte it stopped at: its own messages name
-// its internals ("kParseErrorValueInvalid").
-std::string malformed(const std::string& text, rapidjson::ParseErrorCode code, std::size_t at) {
+bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Where a reader that takes the text a token at a time stops, as messages have always placed
+// a fault: at the last character of a token it did not expect, and inside a string or a number
+// at the character that breaks it. The library says where the fault begins instead: the start
+// of the unexpected token, the backslash of a bad escape, the first byte of a bad sequence.
+// Past the end of the text when the text ends first.
+std::size_t stop_of_token(const std::string& t, std::size_t i);
+
+// Inside a string from byte i (after its opening quote): the byte where reading it fails (the
+// end of the text when it runs out), or the closing quote when nothing does.
+std::size_t stop_in_string(const std::string& t, std::size_t i) {
+  const auto hex4 = [&](std::size_t& k, unsigned& v) {  // k at the first digit
+    v = 0;
+    for (int d = 0; d < 4; ++d, ++k) {
+      if (k >= t.size() || !is_hex(t[k])) return false;
+      const char h = static_cast<char>(std::tolower(static_cast<unsigned char>(t[k])));
+      v = v * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : h - 'a' + 10);
+    }
+    --k;  // on the last digit
+    return true;
+  };
+  while (i < t.size()) {
+    const auto c = static_cast<unsigned char>(t[i]);
+    if (c == '"') return i;
+    if (c < 0x20) return i;
+    if (c >= 0x80) {
+      const auto* p = reinterpret_cast<const unsigned char*>(t.data());
+      const utf8::Scan scan = utf8::scan(p + i, p + t.size());
+      if (!scan.ok) return c < 0xC2 || c > 0xF4 ? i : i + scan.bytes;
+      i += scan.bytes;
+      continue;
+    }
+    if (c != '\\') {
+      ++i;
+      continue;
+    }
+    if (++i >= t.size()) return i;
+    if (std::string_view("\"\\/bfnrt").find(t[i]) != std::string_view::npos) {
+      ++i;
+      continue;
+    }
+    if (t[i] != 'u') return i;
+    std::size_t k = i + 1;
+    unsigned v = 0;
+    if (!hex4(k, v)) return k;
+    if (v >= 0xDC00 && v <= 0xDFFF) return k;
+    if (v >= 0xD800 && v <= 0xDBFF) {
+      if (++k >= t.size() || t[k] != '\\') return k;
+      if (++k >= t.size() || t[k] != 'u') return k;
+      ++k;
+      if (!hex4(k, v)) return k;
+      if (v < 0xDC00 || v > 0xDFFF) return k;
+    }
+    i = k + 1;
+  }
+  return i;
+}
+
+std::size_t stop_of_token(const std::string& t, std::size_t i) {
+  if (i >= t.size()) return i;
+  const char c = t[i];
+  if (c == '"') return stop_in_string(t, i + 1);
+  const auto digit = [&](std::size_t k) { return k < t.size() && t[k] >= '0' && t[k] <= '9'; };
+  if (c == '-' || digit(i)) {
+    std::size_t k = i;
+    if (t[k] == '-' && !digit(++k)) return k;
+    if (t[k] == '0')
+      ++k;
+    else
+      while (digit(k)) ++k;
+    if (k < t.size() && t[k] == '.') {
+      if (!digit(++k)) return k;
+      while (digit(k)) ++k;
+    }
+    if (k < t.size() && (t[k] == 'e' || t[k] == 'E')) {
+      if (++k < t.size() && (t[k] == '+' || t[k] == '-')) ++k;
+      if (!digit(k)) return k;
+      while (digit(k)) ++k;
+    }
+    return k - 1;
+  }
+  for (const std::string_view word : {"true", "false", "null"}) {
+    if (c != word[0]) continue;
+    for (std::size_t k = 1; k < word.size(); ++k)
+      if (i + k >= t.size() || t[i + k] != word[k]) return i + k;
+    return i + word.size() - 1;
+  }
+  return i;
+}
+
+// What the library found wrong, in our words: its own messages name its internals
+// ("kParseErrorValueInvalid"). `at` is where it says the fault is; `string` where the string
+// begins that the builder refused, if it was one.
+std::string malformed(const std::string& text, rapidjson::ParseErrorCode code, std::size_t at,
+                      std::size_t string = 0) {
   if (code == rapidjson::kParseErrorNumberTooBig) return "malformed JSON: a number too large";
+  bool in_string = false;
+  switch (code) {
+    case rapidjson::kParseErrorObjectMissName:
+    case rapidjson::kParseErrorObjectMissColon:
+    case rapidjson::kParseErrorObjectMissCommaOrCurlyBracket:
+    case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
+    case rapidjson::kParseErrorDocumentRootNotSingular:
+      at = stop_of_token(text, at);
+      break;
+    case rapidjson::kParseErrorStringUnicodeEscapeInvalidHex:
+    case rapidjson::kParseErrorStringUnicodeSurrogateInvalid:
+    case rapidjson::kParseErrorStringEscapeInvalid:  // at the backslash, or a control character
+    case rapidjson::kParseErrorStringInvalidEncoding:
+      if (text[at] == '\\' || static_cast<unsigned char>(text[at]) >= 0x80)
+        at = stop_in_string(text, at);
+      in_string = true;
+      break;
+    case rapidjson::kParseErrorStringMissQuotationMark:  // a zero byte: the text ends only later
+      in_string = true;
+      break;
+    case rapidjson::kParseErrorTermination:  // the builder's: a lone \uDC00..\uDFFF
+      at = stop_in_string(text, string);
+      in_string = true;
+      break;
+    default:
+      break;
+  }
   if (at >= text.size()) return "malformed JSON: the text ends early (" + position(text, at) + ")";
-  // The library may stop inside a word it cannot read (nope, tru); the word is shown from its
-  // start.
+  // The fault may be inside a word (nope, tru); the word is shown from its start.
   const auto word = [&](std::size_t i) {
     return i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) ||
                                static_cast<unsigned char>(text[i]) >= 0x80);
@@ -356,19 +475,6 @@ std::string malformed(const std::string& text, rapidjson::ParseErrorCode code, s
   while (at > 0 && word(at - 1)) --at;
   std::size_t end = at + 1;
   while (end < text.size() && end - at < 16 && word(at) && word(end)) ++end;
-  bool in_string = false;
-  switch (code) {
-    case rapidjson::kParseErrorStringUnicodeEscapeInvalidHex:
-    case rapidjson::kParseErrorStringUnicodeSurrogateInvalid:
-    case rapidjson::kParseErrorStringEscapeInvalid:
-    case rapidjson::kParseErrorStringMissQuotationMark:  // a zero byte: the text ends only later
-    case rapidjson::kParseErrorStringInvalidEncoding:
-    case rapidjson::kParseErrorTermination:  // the builder's: a lone \uDC00..\uDFFF
-      in_string = true;
-      break;
-    default:
-      break;
-  }
   const std::string what =
       in_string ? "a string with a control character, a bad escape or text that is not UTF-8"
                 : "unexpected \"" + escaped(text.substr(at, end - at)) + "\"";
@@ -397,6 +503,8 @@ class Builder {
   bool Key(const char* s, SizeType n, bool copy) {
     return utf8_text(s, n) && into_.Key(s, n, copy);
   }
+  // Where the refused string begins (after its quote) in the text the strings are read in.
+  const char* refused = nullptr;
   bool StartObject() { return into_.StartObject(); }
   bool EndObject(SizeType n) { return into_.EndObject(n); }
   bool StartArray() { return into_.StartArray(); }
@@ -405,12 +513,15 @@ class Builder {
  private:
   // Text read from the file was checked as it was read; only an escaped surrogate (ED A0..BF in
   // UTF-8) can be wrong here.
-  static bool utf8_text(const char* s, SizeType n) {
+  bool utf8_text(const char* s, SizeType n) {
     if (!std::memchr(s, 0xED, n)) return true;
     const auto* p = reinterpret_cast<const unsigned char*>(s);
     for (std::size_t i = 0; i < n;) {
       const std::size_t step = utf8::sequence(p + i, p + n);
-      if (!step) return false;
+      if (!step) {
+        refused = s;
+        return false;
+      }
       i += step;
     }
     return true;
@@ -492,13 +603,20 @@ void parse_object(const std::string& text, Context cx, const char* not_an_object
   doc.text.assign(text, skip);
   rapidjson::Reader reader;
   rapidjson::InsituStringStream in(doc.text.data());
+  const char* refused = nullptr;
   auto generate = [&](rapidjson::Document& into) {
     Builder<rapidjson::Document> builder(into);
-    return !reader.Parse<kFlags>(in, builder).IsError();
+    const bool ok = !reader.Parse<kFlags>(in, builder).IsError();
+    refused = builder.refused;
+    return ok;
   };
   doc.root.Populate(generate);
-  if (reader.HasParseError())
-    cx.fail(malformed(text, reader.GetParseErrorCode(), reader.GetErrorOffset() + skip));
+  if (reader.HasParseError()) {
+    // Strings are read in place: a refused one begins where its text lies in the copy.
+    const std::size_t string = refused ? static_cast<std::size_t>(refused - doc.text.data()) : 0;
+    cx.fail(
+        malformed(text, reader.GetParseErrorCode(), reader.GetErrorOffset() + skip, string + skip));
+  }
   // The stream reads a zero byte as the end of the text: one after the value is refused here.
   if (in.Tell() + skip < text.size())
     cx.fail(malformed(text, rapidjson::kParseErrorDocumentRootNotSingular, in.Tell() + skip));
