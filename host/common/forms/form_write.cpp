@@ -75,10 +75,12 @@ class Writer {
     out_.RawValue(token_.data(), token_.size(), rapidjson::kStringType);
   }
   void string(std::string_view s) {
-    if (!quote(s))
-      fail(where("form", number_ ? "#" + std::to_string(number_) : std::string(control_),
-                 std::string(key_)) +
+    if (!quote(s)) {
+      std::string control(control_);
+      if (number_) control.assign(1, '#').append(std::to_string(number_));
+      fail(where("form", control, std::string(key_)) +
            ": text is not valid UTF-8; nothing was saved");
+    }
     out_.RawValue(token_.data(), token_.size(), rapidjson::kStringType);
   }
   void null() { out_.Null(); }
