@@ -344,12 +344,11 @@ std::string position(const std::string& text, std::size_t byte) {
 
 bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
-// Where a reader that takes the text a token at a time stops, as messages have always placed
-// a fault: at the last character of a token it did not expect, and inside a string or a number
-// at the character that breaks it. The library says where the fault begins instead: the start
-// of the unexpected token, the backslash of a bad escape, the first byte of a bad sequence.
-// Past the end of the text when the text ends first.
-std::size_t stop_of_token(const std::string& t, std::size_t i);
+// Messages place a fault where a reader that takes the text a token at a time stops: at the
+// last character of a token it did not expect, and inside a string or a number at the character
+// that breaks it. The library says where the fault begins instead: the start of the unexpected
+// token, the backslash of a bad escape, the first byte of a bad sequence. The two below move
+// from the one to the other; past the end of the text when the text ends first.
 
 // Inside a string from byte i (after its opening quote): the byte where reading it fails (the
 // end of the text when it runs out), or the closing quote when nothing does.
@@ -401,6 +400,7 @@ std::size_t stop_in_string(const std::string& t, std::size_t i) {
   return i;
 }
 
+// From the start of the token at byte i.
 std::size_t stop_of_token(const std::string& t, std::size_t i) {
   if (i >= t.size()) return i;
   const char c = t[i];
@@ -503,12 +503,13 @@ class Builder {
   bool Key(const char* s, SizeType n, bool copy) {
     return utf8_text(s, n) && into_.Key(s, n, copy);
   }
-  // Where the refused string begins (after its quote) in the text the strings are read in.
-  const char* refused = nullptr;
   bool StartObject() { return into_.StartObject(); }
   bool EndObject(SizeType n) { return into_.EndObject(n); }
   bool StartArray() { return into_.StartArray(); }
   bool EndArray(SizeType n) { return into_.EndArray(n); }
+
+  // Where the refused string begins (after its quote) in the text the strings are read in.
+  const char* refused = nullptr;
 
  private:
   // Text read from the file was checked as it was read; only an escaped surrogate (ED A0..BF in
