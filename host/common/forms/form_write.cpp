@@ -11,9 +11,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <type_traits>
 
 #include "brelund/forms.h"
+#include "control/shortest.h"
 #include "host/common/forms/base64.h"
 #include "host/common/forms/limits.h"
 #include "host/common/png.h"
@@ -86,14 +86,17 @@ class Writer {
   void null() { out_.Null(); }
   void boolean(bool b) { out_.Bool(b); }
   void integer(std::int32_t i) { out_.Int(i); }
-  // A double, or a float as the shortest text that reads back as that float (what a double made
-  // from that text would be written as, found without the detour).
-  template <class Real>
-  void number(Real d) {
+  void number(double d) {
     if (!std::isfinite(d)) return null();
     char buf[48];
     const std::size_t n = fraction_text(d, buf);
     out_.RawValue(buf, n, rapidjson::kNumberType);
+  }
+  // A float as the double its shortest text stands for (450.7, not 450.70001220703125). A whole
+  // float up to 2^24 is that double already, and most places and sizes are one.
+  void number(float f) {
+    const bool whole = std::fabs(f) < 16777216.0f && f == std::floor(f);
+    number(whole ? static_cast<double>(f) : num::shortest(f));
   }
 
   std::string text() const {
@@ -164,22 +167,18 @@ class Writer {
     return true;
   }
 
-  // The shortest digits that read back as d (> 0, a float or a double), correctly rounded, and
-  // the power of ten of the first: to_chars where the standard library has it for floating
-  // point; the browser build's libc++ has not, and its C library's %.*e (correctly rounded, in
-  // the "C" locale) stands in.
-  template <class Real>
-  static int shortest_digits(Real d, char* digits, int& first_power) {
+  // The shortest digits that read back as d (> 0), correctly rounded, and the power of ten of
+  // the first: to_chars where the standard library has it for doubles; the browser build's
+  // libc++ has not, and its C library's %.*e (correctly rounded, in the "C" locale) stands in.
+  static int shortest_digits(double d, char* digits, int& first_power) {
     char buf[40];
 #if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
     const char* end = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific).ptr;
 #else
     int length = 0;
     for (int precision = 0; precision < 17; ++precision) {
-      length = std::snprintf(buf, sizeof buf, "%.*e", precision, static_cast<double>(d));
-      const Real back = std::is_same_v<Real, float> ? std::strtof(buf, nullptr)
-                                                    : static_cast<Real>(std::strtod(buf, nullptr));
-      if (back == d) break;
+      length = std::snprintf(buf, sizeof buf, "%.*e", precision, d);
+      if (std::strtod(buf, nullptr) == d) break;
     }
     const char* end = buf + length;
 #endif
@@ -196,9 +195,8 @@ class Writer {
     return k;
   }
 
-  // A finite number as the shortest digits that read back, laid out as described above.
-  template <class Real>
-  static std::size_t fraction_text(Real d, char* out) {
+  // A finite double as the shortest digits that read back, laid out as described above.
+  static std::size_t fraction_text(double d, char* out) {
     char* o = out;
     if (std::signbit(d)) {
       *o++ = '-';
@@ -208,8 +206,9 @@ class Writer {
       std::memcpy(o, "0.0", 3);
       return static_cast<std::size_t>(o + 3 - out);
     }
-    // Whole numbers (most places and sizes) need no search for their digits.
-    if (d < Real(1e15) && d == std::floor(d)) {
+    // Whole numbers (most places and sizes) need no search for their digits: below 1e15 every
+    // one is a double of its own, written with all its digits.
+    if (d < 1e15 && d == std::floor(d)) {
       o = std::to_chars(o, o + 20, static_cast<long long>(d)).ptr;
       *o++ = '.';
       *o++ = '0';
