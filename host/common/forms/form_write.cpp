@@ -133,35 +133,16 @@ class Writer {
         continue;
       }
       ++p;
-      char escape[6] = {'\\', static_cast<char>(c), 0, 0, 0, 0};
-      std::size_t length = 2;
-      switch (c) {
-        case '"':
-        case '\\':
-          break;
-        case '\b':
-          escape[1] = 'b';
-          break;
-        case '\f':
-          escape[1] = 'f';
-          break;
-        case '\n':
-          escape[1] = 'n';
-          break;
-        case '\r':
-          escape[1] = 'r';
-          break;
-        case '\t':
-          escape[1] = 't';
-          break;
-        default:
-          escape[1] = 'u';
-          escape[2] = escape[3] = '0';
-          escape[4] = kHex[c >> 4];
-          escape[5] = kHex[c & 15];
-          length = 6;
+      // A quote, a backslash and the controls that have a letter of their own get it; any
+      // other control is \u00XX.
+      static constexpr std::string_view kNamed = "\"\\\b\f\n\r\t", kLetter = "\"\\bfnrt";
+      token_.push_back('\\');
+      if (const auto k = kNamed.find(static_cast<char>(c)); k != std::string_view::npos) {
+        token_.push_back(kLetter[k]);
+      } else {
+        const char u[] = {'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+        token_.append(u, sizeof u);
       }
-      token_.append(escape, length);
     }
     token_.push_back('"');
     return true;
