@@ -351,8 +351,8 @@ bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; 
 // from the one to the other; past the end of the text when the text ends first.
 
 // Inside a string from byte i (after its opening quote): the byte where reading it fails (the
-// end of the text when it runs out), or the closing quote when nothing does.
-std::size_t stop_in_string(const std::string& t, std::size_t i) {
+// end of the text when it runs out), or the closing quote when nothing does (and then `closed`).
+std::size_t stop_in_string(const std::string& t, std::size_t i, bool* closed = nullptr) {
   const auto hex4 = [&](std::size_t& k, unsigned& v) {  // k at the first digit
     v = 0;
     for (int d = 0; d < 4; ++d, ++k) {
@@ -365,7 +365,10 @@ std::size_t stop_in_string(const std::string& t, std::size_t i) {
   };
   while (i < t.size()) {
     const auto c = static_cast<unsigned char>(t[i]);
-    if (c == '"') return i;
+    if (c == '"') {
+      if (closed) *closed = true;
+      return i;
+    }
     if (c < 0x20) return i;
     if (c >= 0x80) {
       const auto* p = reinterpret_cast<const unsigned char*>(t.data());
@@ -400,11 +403,10 @@ std::size_t stop_in_string(const std::string& t, std::size_t i) {
   return i;
 }
 
-// From the start of the token at byte i.
+// From the start of the token at byte i, a string's aside.
 std::size_t stop_of_token(const std::string& t, std::size_t i) {
   if (i >= t.size()) return i;
   const char c = t[i];
-  if (c == '"') return stop_in_string(t, i + 1);
   const auto digit = [&](std::size_t k) { return k < t.size() && t[k] >= '0' && t[k] <= '9'; };
   if (c == '-' || digit(i)) {
     std::size_t k = i;
@@ -446,7 +448,14 @@ std::string malformed(const std::string& text, rapidjson::ParseErrorCode code, s
     case rapidjson::kParseErrorObjectMissCommaOrCurlyBracket:
     case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
     case rapidjson::kParseErrorDocumentRootNotSingular:
-      at = stop_of_token(text, at);
+      if (at < text.size() && text[at] == '"') {
+        // A string that was not expected is read to its end first, and may break before it.
+        bool closed = false;
+        at = stop_in_string(text, at + 1, &closed);
+        in_string = !closed;
+      } else {
+        at = stop_of_token(text, at);
+      }
       break;
     case rapidjson::kParseErrorStringUnicodeEscapeInvalidHex:
     case rapidjson::kParseErrorStringUnicodeSurrogateInvalid:
@@ -481,9 +490,10 @@ std::string malformed(const std::string& text, rapidjson::ParseErrorCode code, s
   return "malformed JSON at " + position(text, at) + ": " + what;
 }
 
-// Builds the document as the library's own parse does. An escape of a lone low surrogate
-// (\uDC00..\uDFFF) is the one way the library lets text that is not UTF-8 into a string; the
-// builder stops there, as at any other bad string.
+// Builds the document as the library's own parse does, and holds every string and key to the
+// one UTF-8 rule (host/common/utf8.h): the library's own check goes byte by byte through each
+// string, and lets an escaped lone low surrogate (\uDC00..\uDFFF) through. Outside strings,
+// any byte that is not ASCII is refused by the library.
 template <class Handler>
 class Builder {
  public:
@@ -512,12 +522,13 @@ class Builder {
   const char* refused = nullptr;
 
  private:
-  // Text read from the file was checked as it was read; only an escaped surrogate (ED A0..BF in
-  // UTF-8) can be wrong here.
   bool utf8_text(const char* s, SizeType n) {
-    if (!std::memchr(s, 0xED, n)) return true;
     const auto* p = reinterpret_cast<const unsigned char*>(s);
     for (std::size_t i = 0; i < n;) {
+      if (p[i] < 0x80) {
+        ++i;
+        continue;
+      }
       const std::size_t step = utf8::sequence(p + i, p + n);
       if (!step) {
         refused = s;
@@ -591,36 +602,57 @@ struct Document {
   rapidjson::Document root;
 };
 
-// The text as one JSON object, or an error saying what is wrong with it.
-void parse_object(const std::string& text, Context cx, const char* not_an_object, Document& doc) {
-  if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
-  // Strict: the text must be UTF-8 throughout, numbers are read to the last digit, and nesting
-  // takes no stack. Strings are read where they are, in a copy of the text.
-  constexpr unsigned kFlags = rapidjson::kParseIterativeFlag |
-                              rapidjson::kParseValidateEncodingFlag |
-                              rapidjson::kParseFullPrecisionFlag | rapidjson::kParseInsituFlag;
-  // A byte-order mark is allowed, as editors write one.
-  const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+// Reads the text (from byte `skip`) into doc, in place. On a failure, `refused` is where a string
+// the builder refused begins; `end` is where the reading stopped.
+template <unsigned kFlags>
+rapidjson::ParseResult read_in_place(const std::string& text, std::size_t skip, Document& doc,
+                                     const char*& refused, std::size_t& end) {
   doc.text.assign(text, skip);
   rapidjson::Reader reader;
   rapidjson::InsituStringStream in(doc.text.data());
-  const char* refused = nullptr;
+  rapidjson::ParseResult result;
   auto generate = [&](rapidjson::Document& into) {
     Builder<rapidjson::Document> builder(into);
-    const bool ok = !reader.Parse<kFlags>(in, builder).IsError();
+    result = reader.Parse<kFlags>(in, builder);
     refused = builder.refused;
-    return ok;
+    return !result.IsError();
   };
   doc.root.Populate(generate);
-  if (reader.HasParseError()) {
+  end = in.Tell();
+  return result;
+}
+
+// The text as one JSON object, or an error saying what is wrong with it.
+void parse_object(const std::string& text, Context cx, const char* not_an_object, Document& doc) {
+  if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
+  // Strict: numbers are read to the last digit, and nesting takes no stack. Strings are read
+  // where they are, in a copy of the text, and held to UTF-8 by the builder.
+  constexpr unsigned kFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag |
+                              rapidjson::kParseInsituFlag;
+  // A byte-order mark is allowed, as editors write one.
+  const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  const char* refused = nullptr;
+  std::size_t end = 0;
+  rapidjson::ParseResult result = read_in_place<kFlags>(text, skip, doc, refused, end);
+  if (result.IsError()) {
+    // A text that fails is read again with the library checking UTF-8 byte by byte, as it goes:
+    // the first of several faults in a string is then the one named. The builder's check at the
+    // end of each string is the same rule, and no faster to fail.
+    const char* again_refused = nullptr;
+    const rapidjson::ParseResult again =
+        read_in_place<kFlags | rapidjson::kParseValidateEncodingFlag>(text, skip, doc,
+                                                                      again_refused, end);
+    if (again.IsError()) {
+      result = again;
+      refused = again_refused;
+    }
     // Strings are read in place: a refused one begins where its text lies in the copy.
     const std::size_t string = refused ? static_cast<std::size_t>(refused - doc.text.data()) : 0;
-    cx.fail(
-        malformed(text, reader.GetParseErrorCode(), reader.GetErrorOffset() + skip, string + skip));
+    cx.fail(malformed(text, result.Code(), result.Offset() + skip, string + skip));
   }
   // The stream reads a zero byte as the end of the text: one after the value is refused here.
-  if (in.Tell() + skip < text.size())
-    cx.fail(malformed(text, rapidjson::kParseErrorDocumentRootNotSingular, in.Tell() + skip));
+  if (end + skip < text.size())
+    cx.fail(malformed(text, rapidjson::kParseErrorDocumentRootNotSingular, end + skip));
   if (const auto duplicate = first_duplicate(doc.root)) {
     cx.control = duplicate->first;
     cx.key = duplicate->second;
