@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <random>
 #include <vector>
@@ -175,6 +176,42 @@ TEST(MaskImage, APictureHandedOutKeepsItsSizeAndPixelsThroughALaterRebuild) {
   EXPECT_EQ(held->picture()->pixels, before);
   EXPECT_NE(held->handle(), now->handle());
   EXPECT_EQ(now->picture()->pixels, std::vector<std::uint32_t>(6 * 7, kBlack));
+}
+
+// A form's buttons come in a few shapes: canvases that draw the same region at the same size
+// share one image, and only those. A canvas whose box went empty gets an image of its own again.
+TEST(MaskImage, OneShapeAtOneSizeIsOneImageUntilTheBoxGoesEmpty) {
+  auto canvas = [](int w, int h, const shape::Region& r) {
+    auto m = std::make_unique<MaskImage>();
+    m->set_width(twips(w));
+    m->set_height(twips(h));
+    m->clear();
+    m->fill_black(r);
+    return m;
+  };
+  const shape::Region round = shape::round_rect_region(0, 0, 40, 30, 8, 8);
+  auto a = canvas(40, 30, round), b = canvas(40, 30, round);
+  const Seen first = look(*a), second = look(*b);
+  EXPECT_EQ(first.handle, second.handle);
+  EXPECT_EQ(first.px, second.px);
+  // Another size, or another region at this size, is another image.
+  auto wider = canvas(41, 30, round);
+  auto rounder = canvas(40, 30, shape::round_rect_region(0, 0, 40, 30, 10, 10));
+  for (MaskImage* other : {wider.get(), rounder.get()}) {
+    const Seen s = look(*other);
+    EXPECT_NE(s.handle, first.handle);
+    EXPECT_NE(s.px, first.px);
+  }
+  // Through an empty box and back, the same drawing makes a value of its own; the other canvas
+  // keeps the one it had.
+  a->set_width(0);
+  a->set_width(twips(40));
+  a->clear();
+  a->fill_black(round);
+  const Seen again = look(*a);
+  EXPECT_EQ(again.px, first.px);
+  EXPECT_NE(again.handle, first.handle);
+  EXPECT_EQ(look(*b).handle, first.handle);
 }
 
 }  // namespace

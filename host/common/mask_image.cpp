@@ -2,11 +2,42 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "brelund/units.h"
 #include "shape/region.h"
 
 namespace brelund {
+
+namespace {
+
+// The image of `region` alone on an image of w x h. A form's buttons come in a few shapes and
+// sizes, and building the same image for each of them was a tenth of opening a form; images do
+// not change once built, so the buttons of one shape share one. The few made last are kept, per
+// thread, so that no lock is taken.
+MaskRef region_image(const shape::Region& region, int w, int h, bool fresh) {
+  struct Made {
+    shape::Region region;
+    int width, height;
+    MaskRef image;
+  };
+  constexpr std::size_t kKept = 32;
+  thread_local std::vector<Made> made;
+  const auto same = [&](const Made& m) {
+    return m.width == w && m.height == h && m.region == region;
+  };
+  const auto found = std::find_if(made.begin(), made.end(), same);
+  if (found != made.end() && !fresh) return found->image;
+  MaskShape::Builder b(w, h);
+  shape::for_each_span(region, [&](int y, int l, int r) { b.add(y, l, r); });
+  MaskRef image = b.build();
+  if (found != made.end()) made.erase(found);
+  if (made.size() == kKept) made.erase(made.begin());
+  made.push_back({region, w, h, image});
+  return image;
+}
+
+}  // namespace
 
 void MaskImage::set_width(float twips) {
   width_ = twips;
@@ -38,6 +69,8 @@ void MaskImage::reshape() {
   image_shape_.reset();
   // Under a pending clear, or through an empty box, nothing of the old image stays.
   if (clear_pending_ || kept_width_ <= 0 || kept_height_ <= 0 || image_->empty()) {
+    // Back from an empty box, the image is a value of its own, never one it had before.
+    if (had_image_ && (kept_width_ <= 0 || kept_height_ <= 0)) fresh_ = true;
     clear_pending_ = false;
     image_ = MaskShape::blank(w, h);
     return;
@@ -58,9 +91,9 @@ void MaskImage::fill_black(const shape::Region& region) {
   if (clear_pending_ || image_->empty()) {
     clear_pending_ = false;
     if (image_shape_ == region) return;  // the image is this very region already
-    MaskShape::Builder b(w, h);
-    shape::for_each_span(region, [&](int y, int l, int r) { b.add(y, l, r); });
-    image_ = b.build();
+    image_ = region_image(region, w, h, fresh_);
+    fresh_ = false;
+    had_image_ = had_image_ || !image_->empty();
     image_shape_ = region;
     return;
   }
@@ -72,10 +105,12 @@ void MaskImage::fill_black(const shape::Region& region) {
   image_shape_.reset();
   if (*next == *image_) return;  // nothing new: the value handed out stays the image
   image_ = std::move(next);
+  had_image_ = true;
 }
 
 void MaskImage::adopt(MaskRef mask) {
   image_ = mask ? std::move(mask) : MaskShape::blank(0, 0);
+  had_image_ = had_image_ || !image_->empty();
   image_shape_.reset();  // drawn elsewhere, from shapes this canvas does not keep
   size_pending_ = false;
   clear_pending_ = false;

@@ -44,6 +44,10 @@ class MaskImage final : public host::MaskCanvas {
   // that one fill. Most rebuilds (a new caption, colour or picture) draw the shape the image
   // already shows, and then keep the image itself.
   std::optional<shape::Region> image_shape_;
+  // Once it has had an image, a canvas whose box went empty makes its next one anew (a value of
+  // its own), where a first image may be one that other canvases of its shape share.
+  bool had_image_ = false;
+  bool fresh_ = false;
 };
 
 }  // namespace brelund

@@ -15,10 +15,11 @@ void Label::changed(host::Change what) {
   if (what == host::Change::measure ||
       (what == host::Change::text &&
        !(measured_ && caption() == measured_caption_ && *font() == *measured_font_)))
-    remeasure();
+    stale_ = true;
 }
 
 void Label::remeasure() {
+  stale_ = false;
   measured_ = false;
   if (pinned()) return measured(0, 0);
   const FontRef f = font();

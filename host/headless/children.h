@@ -17,12 +17,27 @@ class Label final : public host::StoredLabel {
  public:
   explicit Label(TextMeasure measure);
 
+  // The size is measured when it is asked for: a load sets the design caption, then the saved
+  // one, then the font, and only the last of them is ever drawn.
+  float width() override {
+    settle();
+    return StoredLabel::width();
+  }
+  float height() override {
+    settle();
+    return StoredLabel::height();
+  }
+
  private:
   void changed(host::Change what) override;
+  void settle() {
+    if (stale_) remeasure();
+  }
   void remeasure();
   TextMeasure measure_fn_;
   // What the size was last measured from, while it still stands.
   bool measured_ = false;
+  bool stale_ = false;  // changed since it was measured
   std::string measured_caption_;
   FontRef measured_font_;
 };

@@ -2,6 +2,8 @@
 
 #include <hb.h>
 
+#include <algorithm>
+
 namespace brelund::headless {
 
 namespace {
@@ -89,13 +91,22 @@ bool rides_along(char32_t c) {
   }
 }
 
-bool covers(FT_Face face, std::u32string_view text) {
-  for (char32_t c : text)
-    if (c >= 0x20 && FT_Get_Char_Index(face, c) == 0) return false;
-  return true;
-}
-
 }  // namespace
+
+bool FontFaces::has_glyph(FT_Face face, char32_t c) {
+  if (c >= 128) return FT_Get_Char_Index(face, c) != 0;
+  if (face != ascii_face_) {
+    ascii_glyphs_ = &ascii_[face];
+    ascii_face_ = face;
+  }
+  const std::uint64_t bit = std::uint64_t{1} << (c & 63);
+  AsciiGlyphs& g = *ascii_glyphs_;
+  if (!(g.known[c >> 6] & bit)) {
+    g.known[c >> 6] |= bit;
+    if (FT_Get_Char_Index(face, c) != 0) g.present[c >> 6] |= bit;
+  }
+  return (g.present[c >> 6] & bit) != 0;
+}
 
 FontFaces& FontFaces::instance() {
   static FontFaces faces;
@@ -118,21 +129,30 @@ FT_Face FontFaces::open(const std::string& file, int index) {
 }
 
 FT_Face FontFaces::matched(const Font& font) {
+  if (last_font_ && *last_font_ == font) return last_match_;
   const std::string key = font_key(font);
-  if (auto it = matches_.find(key); it != matches_.end()) return it->second;
+  if (auto it = matches_.find(key); it != matches_.end()) {
+    last_font_ = font;
+    return last_match_ = it->second;
+  }
   std::string file;
   int index = 0;
   FT_Face face = match_file(font, file, index) ? open(file, index) : nullptr;
   if (!face) face = open(dejavu_file(font), 0);
   matches_.emplace(key, face);
-  return face;
+  last_font_ = font;
+  return last_match_ = face;
 }
 
 FT_Face FontFaces::face(const Font& font, std::u32string_view text) {
+  const auto covers = [&](FT_Face f) {
+    return std::all_of(text.begin(), text.end(),
+                       [&](char32_t c) { return c < 0x20 || has_glyph(f, c); });
+  };
   FT_Face face = matched(font);
-  if (face && covers(face, text)) return face;
+  if (face && covers(face)) return face;
   FT_Face fallback = open(dejavu_file(font), 0);
-  if (fallback && (!face || covers(fallback, text))) return fallback;
+  if (fallback && (!face || covers(fallback))) return fallback;
   return face;
 }
 
@@ -149,7 +169,7 @@ const FcFontSet* FontFaces::fallbacks(const Font& font) {
 }
 
 FT_Face FontFaces::face_for(const Font& font, FT_Face face, char32_t c) {
-  if (!face || FT_Get_Char_Index(face, c) != 0 || rides_along(c)) return face;
+  if (!face || has_glyph(face, c) || rides_along(c)) return face;
   const FcFontSet* set = fallbacks(font);
   for (int i = 0; set && i < set->nfont; ++i) {
     FcCharSet* chars = nullptr;
@@ -161,7 +181,7 @@ FT_Face FontFaces::face_for(const Font& font, FT_Face face, char32_t c) {
     if (!file_of(set->fonts[i], file, index)) continue;
     // fontconfig's character sets can list what a face maps to an empty glyph: FreeType decides.
     FT_Face other = open(file, index);
-    if (other && FT_Get_Char_Index(other, c) != 0) return other;
+    if (other && has_glyph(other, c)) return other;
   }
   return face;
 }

@@ -8,9 +8,11 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +36,10 @@ class FontFaces {
   // that has it; `face` again when none has (its missing-glyph box shows).
   FT_Face face_for(const Font& font, FT_Face face, char32_t c);
 
+  // Whether `face` maps `c` to a glyph. FreeType's answer is kept for ASCII, most of every
+  // caption: a form's buttons asked it for each character twice a measurement.
+  bool has_glyph(FT_Face face, char32_t c);
+
  private:
   FontFaces();
   struct LibraryDeleter {
@@ -55,6 +61,15 @@ class FontFaces {
   std::map<std::string, std::unique_ptr<FT_FaceRec_, FaceDeleter>> files_;
   std::map<std::string, FT_Face> matches_;    // family/bold/italic -> face
   std::map<std::string, FontSet> fallbacks_;  // family/bold/italic -> sorted faces (may be null)
+  // The last font matched and its face: a form's captions are mostly in one font.
+  std::optional<Font> last_font_;
+  FT_Face last_match_ = nullptr;
+  struct AsciiGlyphs {
+    std::uint64_t known[2] = {0, 0}, present[2] = {0, 0};
+  };
+  std::map<FT_Face, AsciiGlyphs> ascii_;
+  FT_Face ascii_face_ = nullptr;  // the face of the entry below, the last one asked about
+  AsciiGlyphs* ascii_glyphs_ = nullptr;
 };
 
 }  // namespace brelund::headless

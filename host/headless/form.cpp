@@ -25,7 +25,8 @@ FormInstance FormInstance::open(forms::Form form, const std::string& file,
     bool loaded = false;
     const Status s = h.instance.open(entry, file, loaded);
     // A load's failure names its file and control already; a show's does not.
-    throw_if_failed(s, loaded ? forms::where(file, entry.name, "") + ": " : std::string());
+    if (!s.ok())
+      throw_if_failed(s, loaded ? forms::where(file, entry.name, "") + ": " : std::string());
     fi.buttons.push_back(std::move(b));
     if (step) step();
   }

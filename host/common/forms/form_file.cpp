@@ -1,15 +1,20 @@
 // Reading form files: every value checked against its key and the limits before it is used.
 #include "brelund/forms.h"
 
+#include <rapidjson/document.h>
+#include <rapidjson/reader.h>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <nlohmann/json.hpp>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <tuple>
+#include <unordered_set>
 
 #include "control/convert.h"
 #include "control/property_table.h"
@@ -24,7 +29,7 @@ namespace brelund::forms {
 
 namespace {
 
-using json = nlohmann::ordered_json;
+using json = rapidjson::Value;
 namespace fs = std::filesystem;
 
 // The few questions the reading below asks of a value, in the form reader's own terms (an
@@ -32,39 +37,42 @@ namespace fs = std::filesystem;
 enum class Type { null, boolean, integer, floating, string, object, other };
 
 Type type(const json& j) {
-  switch (j.type()) {
-    case json::value_t::null:
+  switch (j.GetType()) {
+    case rapidjson::kNullType:
       return Type::null;
-    case json::value_t::boolean:
+    case rapidjson::kFalseType:
+    case rapidjson::kTrueType:
       return Type::boolean;
-    case json::value_t::number_integer:
-    case json::value_t::number_unsigned:
-      return Type::integer;
-    case json::value_t::number_float:
-      return Type::floating;
-    case json::value_t::string:
+    case rapidjson::kNumberType:
+      return j.IsDouble() ? Type::floating : Type::integer;
+    case rapidjson::kStringType:
       return Type::string;
-    case json::value_t::object:
+    case rapidjson::kObjectType:
       return Type::object;
     default:
       return Type::other;
   }
 }
-std::string_view text(const json& j) { return j.get_ref<const std::string&>(); }
-double number(const json& j) { return j.get<double>(); }
-long long integer(const json& j) { return j.get<long long>(); }
-bool boolean(const json& j) { return j.get<bool>(); }
-const json* member(const json& j, const char* key) {
-  const auto it = j.find(key);
-  return it == j.end() ? nullptr : &*it;
+std::string_view text(const json& j) { return {j.GetString(), j.GetStringLength()}; }
+double number(const json& j) { return j.GetDouble(); }
+// Asked only of whole numbers; one above the signed range wraps, as a cast would (the callers
+// check the range on the double first).
+long long integer(const json& j) {
+  return j.IsInt64() ? j.GetInt64() : static_cast<long long>(j.GetUint64());
+}
+bool boolean(const json& j) { return j.GetBool(); }
+const json* member(const json& j, std::string_view key) {
+  for (auto it = j.MemberBegin(); it != j.MemberEnd(); ++it)
+    if (text(it->name) == key) return &it->value;
+  return nullptr;
 }
 template <class Fn>
 void each_member(const json& j, Fn&& fn) {
-  for (auto it = j.begin(); it != j.end(); ++it) fn(std::string_view(it.key()), *it);
+  for (auto it = j.MemberBegin(); it != j.MemberEnd(); ++it) fn(text(it->name), it->value);
 }
 template <class Fn>
 void each_element(const json& j, Fn&& fn) {
-  for (const json& e : j) fn(e);
+  for (const json& e : j.GetArray()) fn(e);
 }
 
 struct Context {
@@ -98,13 +106,15 @@ bool is_number(const json& j) { return type(j) == Type::integer || type(j) == Ty
 
 // A whole number, written as an integer or as a number without a fraction (20.0), in range.
 long long checked_integer(const json& j, const Context& cx, long long least, long long most) {
-  const std::string range = " (" + std::to_string(least) + " to " + std::to_string(most) + ")";
-  if (!is_number(j)) cx.fail("expected an integer" + range);
+  // The range is named only in a message: built for each value, it was most of a form's reading.
+  const auto fail = [&](const char* what, const char* after = "") {
+    cx.fail(what + (" (" + std::to_string(least) + " to " + std::to_string(most) + ")") + after);
+  };
+  if (!is_number(j)) fail("expected an integer");
   const double d = number(j);
   if (type(j) == Type::floating && (!std::isfinite(d) || d != std::floor(d)))
-    cx.fail("expected an integer" + range + ", not a fraction");
-  if (d < static_cast<double>(least) || d > static_cast<double>(most))
-    cx.fail("value out of range" + range);
+    fail("expected an integer", ", not a fraction");
+  if (d < static_cast<double>(least) || d > static_cast<double>(most)) fail("value out of range");
   return type(j) == Type::integer ? integer(j) : static_cast<long long>(d);
 }
 
@@ -190,7 +200,7 @@ PictureRef picture_file(const std::string& rel, const Context& cx) {
 }
 
 PictureRef parse_picture(const json& j, const Context& cx) {
-  if (j.size() != 1) cx.fail("a picture is {\"png\": BASE64} or {\"file\": PATH}");
+  if (j.MemberCount() != 1) cx.fail("a picture is {\"png\": BASE64} or {\"file\": PATH}");
   if (const auto data = member(j, "png")) {
     if (type(*data) != Type::string) cx.fail("expected base64 text under \"png\"");
     const std::string_view base64_text = text(*data);
@@ -272,7 +282,7 @@ Variant typed_value(const Member& m, const json& j, const Context& cx) {
   }
 }
 
-Control parse_control(const json& j, Context cx) {
+Control parse_control(const json& j, Context& cx) {
   if (type(j) != Type::object) cx.fail("each control must be an object");
   Control c;
   if (const auto name = member(j, "Name")) {
@@ -298,11 +308,11 @@ Control parse_control(const json& j, Context cx) {
       c.is_cancel = checked_bool(v, cx);
     else if (k == "Properties") {
       if (type(v) != Type::object) cx.fail("expected an object of saved properties");
-      c.properties.reserve(v.size());
+      c.properties.reserve(v.MemberCount());
       each_member(v, [&](std::string_view pk, const auto& pv) {
         cx.key = pk;
         if (pk.size() > 64) cx.fail("key name too long");
-        const Member* m = is_property_name(pk) ? find_member(pk) : nullptr;
+        const Member* m = saved_member(pk);
         if (!m) unknown(cx, "property", pk, property_names());
         c.properties.emplace_back(std::string(pk), typed_value(*m, pv, cx));
       });
@@ -332,15 +342,141 @@ std::string position(const std::string& text, std::size_t byte) {
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-// What the library found wrong, in our words: its own messages quote the text raw and name its
-// internals ("parse_error.101", "last read").
-std::string malformed(const std::string& text, const json::exception& e) {
-  const auto* pe = dynamic_cast<const json::parse_error*>(&e);
-  if (!pe) return "malformed JSON: a number too large";
-  // The library counts the byte it stopped at from 1.
-  std::size_t at = pe->byte == 0 ? 0 : pe->byte - 1;
+bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+// Messages place a fault where a reader that takes the text a token at a time stops: at the
+// last character of a token it did not expect, and inside a string or a number at the character
+// that breaks it. The library says where the fault begins instead: the start of the unexpected
+// token, the backslash of a bad escape, the first byte of a bad sequence. The two below move
+// from the one to the other; past the end of the text when the text ends first.
+
+// Inside a string from byte i (after its opening quote): the byte where reading it fails (the
+// end of the text when it runs out), or the closing quote when nothing does (and then `closed`).
+std::size_t stop_in_string(const std::string& t, std::size_t i, bool* closed = nullptr) {
+  const auto hex4 = [&](std::size_t& k, unsigned& v) {  // k at the first digit
+    v = 0;
+    for (int d = 0; d < 4; ++d, ++k) {
+      if (k >= t.size() || !is_hex(t[k])) return false;
+      const char h = static_cast<char>(std::tolower(static_cast<unsigned char>(t[k])));
+      v = v * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : h - 'a' + 10);
+    }
+    --k;  // on the last digit
+    return true;
+  };
+  while (i < t.size()) {
+    const auto c = static_cast<unsigned char>(t[i]);
+    if (c == '"') {
+      if (closed) *closed = true;
+      return i;
+    }
+    if (c < 0x20) return i;
+    if (c >= 0x80) {
+      const auto* p = reinterpret_cast<const unsigned char*>(t.data());
+      const utf8::Scan scan = utf8::scan(p + i, p + t.size());
+      if (!scan.ok) return c < 0xC2 || c > 0xF4 ? i : i + scan.bytes;
+      i += scan.bytes;
+      continue;
+    }
+    if (c != '\\') {
+      ++i;
+      continue;
+    }
+    if (++i >= t.size()) return i;
+    if (std::string_view("\"\\/bfnrt").find(t[i]) != std::string_view::npos) {
+      ++i;
+      continue;
+    }
+    if (t[i] != 'u') return i;
+    std::size_t k = i + 1;
+    unsigned v = 0;
+    if (!hex4(k, v)) return k;
+    if (v >= 0xDC00 && v <= 0xDFFF) return k;
+    if (v >= 0xD800 && v <= 0xDBFF) {
+      if (++k >= t.size() || t[k] != '\\') return k;
+      if (++k >= t.size() || t[k] != 'u') return k;
+      ++k;
+      if (!hex4(k, v)) return k;
+      if (v < 0xDC00 || v > 0xDFFF) return k;
+    }
+    i = k + 1;
+  }
+  return i;
+}
+
+// From the start of the token at byte i, a string's aside.
+std::size_t stop_of_token(const std::string& t, std::size_t i) {
+  if (i >= t.size()) return i;
+  const char c = t[i];
+  const auto digit = [&](std::size_t k) { return k < t.size() && t[k] >= '0' && t[k] <= '9'; };
+  if (c == '-' || digit(i)) {
+    std::size_t k = i;
+    if (t[k] == '-' && !digit(++k)) return k;
+    if (t[k] == '0')
+      ++k;
+    else
+      while (digit(k)) ++k;
+    if (k < t.size() && t[k] == '.') {
+      if (!digit(++k)) return k;
+      while (digit(k)) ++k;
+    }
+    if (k < t.size() && (t[k] == 'e' || t[k] == 'E')) {
+      if (++k < t.size() && (t[k] == '+' || t[k] == '-')) ++k;
+      if (!digit(k)) return k;
+      while (digit(k)) ++k;
+    }
+    return k - 1;
+  }
+  for (const std::string_view word : {"true", "false", "null"}) {
+    if (c != word[0]) continue;
+    for (std::size_t k = 1; k < word.size(); ++k)
+      if (i + k >= t.size() || t[i + k] != word[k]) return i + k;
+    return i + word.size() - 1;
+  }
+  return i;
+}
+
+// What the library found wrong, in our words: its own messages name its internals
+// ("kParseErrorValueInvalid"). `at` is where it says the fault is; `string` where the string
+// begins that the builder refused, if it was one.
+std::string malformed(const std::string& text, rapidjson::ParseErrorCode code, std::size_t at,
+                      std::size_t string = 0) {
+  if (code == rapidjson::kParseErrorNumberTooBig) return "malformed JSON: a number too large";
+  bool in_string = false;
+  switch (code) {
+    case rapidjson::kParseErrorObjectMissName:
+    case rapidjson::kParseErrorObjectMissColon:
+    case rapidjson::kParseErrorObjectMissCommaOrCurlyBracket:
+    case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
+    case rapidjson::kParseErrorDocumentRootNotSingular:
+      if (at < text.size() && text[at] == '"') {
+        // A string that was not expected is read to its end first, and may break before it.
+        bool closed = false;
+        at = stop_in_string(text, at + 1, &closed);
+        in_string = !closed;
+      } else {
+        at = stop_of_token(text, at);
+      }
+      break;
+    case rapidjson::kParseErrorStringUnicodeEscapeInvalidHex:
+    case rapidjson::kParseErrorStringUnicodeSurrogateInvalid:
+    case rapidjson::kParseErrorStringEscapeInvalid:  // at the backslash, or a control character
+    case rapidjson::kParseErrorStringInvalidEncoding:
+      if (text[at] == '\\' || static_cast<unsigned char>(text[at]) >= 0x80)
+        at = stop_in_string(text, at);
+      in_string = true;
+      break;
+    case rapidjson::kParseErrorStringMissQuotationMark:  // a zero byte: the text ends only later
+      in_string = true;
+      break;
+    case rapidjson::kParseErrorTermination:  // the builder's: a lone \uDC00..\uDFFF
+      at = stop_in_string(text, string);
+      in_string = true;
+      break;
+    default:
+      break;
+  }
   if (at >= text.size()) return "malformed JSON: the text ends early (" + position(text, at) + ")";
-  // The library stops inside a word it cannot read (nope, tru); the word is shown from its start.
+  // The fault may be inside a word (nope, tru); the word is shown from its start.
   const auto word = [&](std::size_t i) {
     return i < text.size() && (std::isalnum(static_cast<unsigned char>(text[i])) ||
                                static_cast<unsigned char>(text[i]) >= 0x80);
@@ -349,99 +485,180 @@ std::string malformed(const std::string& text, const json::exception& e) {
   std::size_t end = at + 1;
   while (end < text.size() && end - at < 16 && word(at) && word(end)) ++end;
   const std::string what =
-      std::string(e.what()).find("invalid string") != std::string::npos
-          ? "a string with a control character, a bad escape or text that is not UTF-8"
-          : "unexpected \"" + escaped(text.substr(at, end - at)) + "\"";
+      in_string ? "a string with a control character, a bad escape or text that is not UTF-8"
+                : "unexpected \"" + escaped(text.substr(at, end - at)) + "\"";
   return "malformed JSON at " + position(text, at) + ": " + what;
 }
 
-// Reads the text into a document as the library's own parse does, through its event interface,
-// and notes the first key that an object holds twice, with the control it is in: the library
-// would keep one of them without a word.
-class Reader {
+// Builds the document as the library's own parse does, and holds every string and key to the
+// one UTF-8 rule (host/common/utf8.h): the library's own check goes byte by byte through each
+// string, and lets an escaped lone low surrogate (\uDC00..\uDFFF) through. Outside strings,
+// any byte that is not ASCII is refused by the library.
+template <class Handler>
+class Builder {
  public:
-  json root;
-  std::optional<std::pair<std::string, std::string>> duplicate;  // control, key
+  explicit Builder(Handler& into) : into_(into) {}
+  using SizeType = rapidjson::SizeType;
+  bool Null() { return into_.Null(); }
+  bool Bool(bool b) { return into_.Bool(b); }
+  bool Int(int i) { return into_.Int(i); }
+  bool Uint(unsigned i) { return into_.Uint(i); }
+  bool Int64(std::int64_t i) { return into_.Int64(i); }
+  bool Uint64(std::uint64_t i) { return into_.Uint64(i); }
+  bool Double(double d) { return into_.Double(d); }
+  bool RawNumber(const char* s, SizeType n, bool copy) { return into_.RawNumber(s, n, copy); }
+  bool String(const char* s, SizeType n, bool copy) {
+    return utf8_text(s, n) && into_.String(s, n, copy);
+  }
+  bool Key(const char* s, SizeType n, bool copy) {
+    return utf8_text(s, n) && into_.Key(s, n, copy);
+  }
+  bool StartObject() { return into_.StartObject(); }
+  bool EndObject(SizeType n) { return into_.EndObject(n); }
+  bool StartArray() { return into_.StartArray(); }
+  bool EndArray(SizeType n) { return into_.EndArray(n); }
 
-  bool null() { return place(nullptr), true; }
-  bool boolean(bool v) { return place(v), true; }
-  bool number_integer(json::number_integer_t v) { return place(v), true; }
-  bool number_unsigned(json::number_unsigned_t v) { return place(v), true; }
-  bool number_float(json::number_float_t v, const std::string&) { return place(v), true; }
-  bool string(std::string& v) { return place(std::move(v)), true; }
-  bool binary(json::binary_t& v) { return place(json::binary(std::move(v))), true; }
-  bool start_object(std::size_t) {
-    stack_.push_back({place(json::value_t::object), 0, {}});
-    return true;
-  }
-  bool start_array(std::size_t) {
-    stack_.push_back({place(json::value_t::array), 0, {}});
-    return true;
-  }
-  bool end_object() { return stack_.pop_back(), true; }
-  bool end_array() { return stack_.pop_back(), true; }
-  bool key(std::string& k) {
-    auto& members = stack_.back().value->get_ref<json::object_t&>();
-    auto it = members.find(k);
-    if (it != members.end() && !duplicate)
-      duplicate = {control(), stack_.size() == 2 && stack_[0].key == "Form" ? "Form." + k : k};
-    if (stack_.size() == 1) stack_[0].key = k;
-    if (it == members.end()) it = members.emplace(std::move(k), nullptr).first;
-    slot_ = &it->second;
-    return true;
-  }
-  // The library's own exception, of its own type, as its parse throws it.
-  template <class Exception>
-  bool parse_error(std::size_t, const std::string&, const Exception& e) {
-    throw e;
-  }
+  // Where the refused string begins (after its quote) in the text the strings are read in.
+  const char* refused = nullptr;
 
  private:
-  struct Level {
-    json* value;
-    std::size_t index;  // elements of an array placed so far
-    std::string key;    // the member being read, kept at the top level only
-  };
-
-  template <class V>
-  json* place(V&& v) {
-    if (stack_.empty()) return &(root = json(std::forward<V>(v)));
-    Level& top = stack_.back();
-    if (top.value->is_array()) {
-      ++top.index;
-      auto& elements = top.value->get_ref<json::array_t&>();
-      return &elements.emplace_back(std::forward<V>(v));
+  bool utf8_text(const char* s, SizeType n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    for (std::size_t i = 0; i < n;) {
+      if (p[i] < 0x80) {
+        ++i;
+        continue;
+      }
+      const std::size_t step = utf8::sequence(p + i, p + n);
+      if (!step) {
+        refused = s;
+        return false;
+      }
+      i += step;
     }
-    *slot_ = json(std::forward<V>(v));
-    return slot_;
+    return true;
   }
-  // "#N" inside the N-th element of Controls.
-  std::string control() const {
-    if (stack_.size() >= 3 && stack_[0].key == "Controls" && stack_[1].value->is_array())
-      return "#" + std::to_string(stack_[1].index);
-    return "";
-  }
-
-  std::vector<Level> stack_;
-  json* slot_ = nullptr;  // the member whose key was read last
+  Handler& into_;
 };
 
-// The text as one JSON object, or an error saying what is wrong with it.
-json parse_object(const std::string& text, Context cx, const char* not_an_object) {
-  if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
-  Reader reader;
-  try {
-    json::sax_parse(text, &reader);
-  } catch (const json::exception& e) {  // also out_of_range: a number too large for a double
-    cx.fail(malformed(text, e));
+// The first key an object holds twice, in the order the text gives them, with the control it is
+// in ("#N" inside the N-th element of Controls): the document keeps both, and a look-up would see
+// only the first. Walked without recursion, as the text was read: its depth is the file's to
+// choose.
+std::optional<std::pair<std::string, std::string>> first_duplicate(const json& root) {
+  if (!root.IsObject() && !root.IsArray()) return std::nullopt;
+  struct Frame {
+    const json* value;
+    rapidjson::SizeType next;  // members or elements visited so far
+    std::unique_ptr<std::unordered_set<std::string_view>> seen;  // large objects only
+  };
+  constexpr rapidjson::SizeType kLinear = 16;  // objects this small are searched in place
+  std::vector<Frame> stack;
+  stack.push_back({&root, 0, nullptr});
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    const json& v = *f.value;
+    const json* child = nullptr;
+    if (v.IsObject()) {
+      if (f.next == v.MemberCount()) {
+        stack.pop_back();
+        continue;
+      }
+      const auto m = v.MemberBegin() + f.next;
+      const std::string_view k = text(m->name);
+      bool twice = false;
+      if (v.MemberCount() <= kLinear) {
+        for (auto e = v.MemberBegin(); e != m && !twice; ++e) twice = text(e->name) == k;
+      } else {
+        if (!f.seen) f.seen = std::make_unique<std::unordered_set<std::string_view>>();
+        twice = !f.seen->insert(k).second;
+      }
+      ++f.next;
+      if (twice) {
+        const std::string_view top =
+            root.IsObject() ? text((root.MemberBegin() + (stack[0].next - 1))->name) : "";
+        std::string control;
+        if (stack.size() >= 3 && top == "Controls" && stack[1].value->IsArray())
+          control = "#" + std::to_string(stack[1].next);
+        return std::pair{control, stack.size() == 2 && top == "Form" ? "Form." + std::string(k)
+                                                                     : std::string(k)};
+      }
+      child = &m->value;
+    } else {
+      if (f.next == v.Size()) {
+        stack.pop_back();
+        continue;
+      }
+      child = &v[f.next++];
+    }
+    if (child->IsObject() || child->IsArray()) stack.push_back({child, 0, nullptr});
   }
-  if (reader.duplicate) {
-    cx.control = reader.duplicate->first;
-    cx.key = reader.duplicate->second;
+  return std::nullopt;
+}
+
+// A document read in place: its strings lie in its own copy of the text.
+struct Document {
+  std::string text;
+  rapidjson::Document root;
+};
+
+// Reads the text (from byte `skip`) into doc, in place. On a failure, `refused` is where a string
+// the builder refused begins; `end` is where the reading stopped.
+template <unsigned kFlags>
+rapidjson::ParseResult read_in_place(const std::string& text, std::size_t skip, Document& doc,
+                                     const char*& refused, std::size_t& end) {
+  doc.text.assign(text, skip);
+  rapidjson::Reader reader;
+  rapidjson::InsituStringStream in(doc.text.data());
+  rapidjson::ParseResult result;
+  auto generate = [&](rapidjson::Document& into) {
+    Builder<rapidjson::Document> builder(into);
+    result = reader.Parse<kFlags>(in, builder);
+    refused = builder.refused;
+    return !result.IsError();
+  };
+  doc.root.Populate(generate);
+  end = in.Tell();
+  return result;
+}
+
+// The text as one JSON object, or an error saying what is wrong with it.
+void parse_object(const std::string& text, Context cx, const char* not_an_object, Document& doc) {
+  if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
+  // Strict: numbers are read to the last digit, and nesting takes no stack. Strings are read
+  // where they are, in a copy of the text, and held to UTF-8 by the builder.
+  constexpr unsigned kFlags = rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag |
+                              rapidjson::kParseInsituFlag;
+  // A byte-order mark is allowed, as editors write one.
+  const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  const char* refused = nullptr;
+  std::size_t end = 0;
+  rapidjson::ParseResult result = read_in_place<kFlags>(text, skip, doc, refused, end);
+  if (result.IsError()) {
+    // A text that fails is read again with the library checking UTF-8 byte by byte, as it goes:
+    // the first of several faults in a string is then the one named. The builder's check at the
+    // end of each string is the same rule, and no faster to fail.
+    const char* again_refused = nullptr;
+    const rapidjson::ParseResult again =
+        read_in_place<kFlags | rapidjson::kParseValidateEncodingFlag>(text, skip, doc,
+                                                                      again_refused, end);
+    if (again.IsError()) {
+      result = again;
+      refused = again_refused;
+    }
+    // Strings are read in place: a refused one begins where its text lies in the copy.
+    const std::size_t string = refused ? static_cast<std::size_t>(refused - doc.text.data()) : 0;
+    cx.fail(malformed(text, result.Code(), result.Offset() + skip, string + skip));
+  }
+  // The stream reads a zero byte as the end of the text: one after the value is refused here.
+  if (end + skip < text.size())
+    cx.fail(malformed(text, rapidjson::kParseErrorDocumentRootNotSingular, end + skip));
+  if (const auto duplicate = first_duplicate(doc.root)) {
+    cx.control = duplicate->first;
+    cx.key = duplicate->second;
     cx.fail("the key is given twice");
   }
-  if (!reader.root.is_object()) cx.fail(not_an_object);
-  return std::move(reader.root);
+  if (!doc.root.IsObject()) cx.fail(not_an_object);
 }
 
 // The form in a document the text was read into.
@@ -480,10 +697,10 @@ Form form_of(const json& doc, Context& cx) {
   });
   if (const auto controls = member(doc, "Controls")) {
     cx.key = "Controls";
-    if (!controls->is_array()) cx.fail("expected an array of controls");
-    if (controls->size() > kMaxControls) cx.fail("too many controls");
+    if (!controls->IsArray()) cx.fail("expected an array of controls");
+    if (controls->Size() > kMaxControls) cx.fail("too many controls");
     cx.key.clear();
-    form.controls.reserve(controls->size());
+    form.controls.reserve(controls->Size());
     std::size_t index = 0;
     each_element(*controls, [&](const auto& c) {
       cx.control = "#" + std::to_string(++index);
@@ -522,15 +739,17 @@ Properties properties_of(const json& doc, Context& cx) {
 
 Form parse(const std::string& text, const std::string& folder, const std::string& name) {
   Context cx{name, folder, "", ""};
-  const json doc = parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"");
-  return form_of(doc, cx);
+  Document doc;
+  parse_object(text, cx, "expected a JSON object with \"Form\" and \"Controls\"", doc);
+  return form_of(doc.root, cx);
 }
 
 Properties parse_properties(const std::string& text, const std::string& folder,
                             const std::string& name) {
   Context cx{name, folder, "", ""};
-  const json doc = parse_object(text, cx, "expected a JSON object of saved properties");
-  return properties_of(doc, cx);
+  Document doc;
+  parse_object(text, cx, "expected a JSON object of saved properties", doc);
+  return properties_of(doc.root, cx);
 }
 
 Form load(const std::string& path) {

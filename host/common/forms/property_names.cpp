@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <numeric>
+#include <unordered_map>
 #include <vector>
 
 #include "control/convert.h"
@@ -54,6 +55,21 @@ std::optional<std::string_view> suggest(std::string_view key,
   return best;
 }
 
+const Member* saved_member(std::string_view key) {
+  // Keys are almost always written as a save writes them: that spelling is looked up first, in a
+  // table (a form reads several keys for each of its controls); any other goes through the
+  // members' own case-blind look-up.
+  static const std::unordered_map<std::string_view, const Member*> exact = [] {
+    std::unordered_map<std::string_view, const Member*> m;
+    for (const Member& member : members())
+      if (member.saved_default != nullptr) m.emplace(member.name, &member);
+    return m;
+  }();
+  if (const auto it = exact.find(key); it != exact.end()) return it->second;
+  const Member* m = find_member(key);
+  return m && m->saved_default != nullptr ? m : nullptr;
+}
+
 const std::vector<std::string_view>& property_names() {
   static const std::vector<std::string_view> names = [] {
     std::vector<std::string_view> v;
@@ -62,13 +78,6 @@ const std::vector<std::string_view>& property_names() {
     return v;
   }();
   return names;
-}
-
-bool is_property_name(std::string_view key) {
-  const auto all = members();
-  return std::any_of(all.begin(), all.end(), [&](const Member& m) {
-    return m.saved_default != nullptr && convert::iequals(m.name, key);
-  });
 }
 
 std::string_view nearest_property_name(std::string_view key) {

@@ -8,9 +8,16 @@
 #include <string_view>
 #include <vector>
 
+namespace brelund {
+struct Member;
+}
+
 namespace brelund::forms {
 
-bool is_property_name(std::string_view key);
+// The saved member `key` names, case ignored; nullptr for anything else (a member a save does not
+// write among them).
+const Member* saved_member(std::string_view key);
+
 // The property name closest to `key` by edit distance (case ignored); ties go to the first in
 // the control's order.
 std::string_view nearest_property_name(std::string_view key);
