@@ -313,8 +313,7 @@ function captionLinesAsElements(lines) {
 }
 
 // The shape's and the face's styles, and the face's size in device pixels.
-function faceLooks(page, view) {
-  const w = page.width(), h = page.height();
+function faceLooks(page, view, w = page.width(), h = page.height()) {
   // Whole device pixels: the canvas's pixels are the screen's, never smoothed by the browser.
   // The core draws the face at the device's resolution, and the shape is cut in device pixels.
   const ratio = window.devicePixelRatio || 1;
@@ -481,19 +480,23 @@ export class View {
   sync() {
     const page = this.button._page();
     if (!page || this.held) return;
-    const changed = page.changes();
-    const caption = changed & (CAPTION | TIP) || !this.shape ? page.caption() : null;
-    const picture = changed & (PICTURE | TIP | CAPTION) ? page.picture() : null;
-    const face = changed & FACE || !this.shape ? faceLooks(page, this) : null;
-    const text = changed & CAPTION || !this.shape ? captionLooks(caption) : null;
-    if (!this.shape) this.#build(face, text);
+    // The numbers in one call (Page::state): read before any other call into the module.
+    const [changed, w, h, enabled, pointer, color, left, top, width, height, hasTip, hasPicture,
+      timerOn, interval] = page.state();
+    const first = !this.shape;
+    const caption = changed & CAPTION || first
+      ? { text: page.captionText(), font: page.captionFont(), color, left, top, width, height }
+      : null;
+    const face = changed & FACE || first ? faceLooks(page, this, w, h) : null;
+    const text = caption && captionLooks(caption);
+    if (first) this.#build(face, text);
     if (face) this.#showFace(page, face);
     if (changed & CAPTION) this.#showCaption(text);
-    if (changed & PICTURE) this.#showPicture(picture);
-    if (changed & (CAPTION | TIP)) this.#showName(caption, picture);
-    if (changed & ENABLED) this.#showEnabled(page.enabled());
-    if (changed & POINTER) this.element.style.cursor = CURSORS[page.mousePointer()] ?? "";
-    if (changed & TIMER) this.#runTimer(page);
+    if (changed & PICTURE) this.#showPicture(hasPicture ? page.picture() : null);
+    if (changed & (CAPTION | TIP)) this.#showName(hasTip ? page.tip() : "");
+    if (changed & ENABLED) this.#showEnabled(Boolean(enabled));
+    if (changed & POINTER) this.element.style.cursor = CURSORS[pointer] ?? "";
+    if (changed & TIMER) this.#runTimer(timerOn, interval);
     // Drawn out of the document, then shown: the page's style work is done once, not per canvas.
     if (this.shape.parentNode !== this.element) this.element.replaceChildren(this.shape);
   }
@@ -588,8 +591,7 @@ export class View {
 
   // The accessible name: the caption as read (no marks), else the tooltip, unless the page
   // named the button itself.
-  #showName(caption, picture) {
-    const tip = caption.tip || picture.tip;
+  #showName(tip) {
     const el = this.element;
     if (tip) el.title = tip;
     else if (this.saved.attributes.title === null) el.removeAttribute("title");
@@ -602,7 +604,7 @@ export class View {
   }
 
   #showPicture(p) {
-    const image = p.visible ? p.image : null;
+    const image = p?.visible ? p.image : null;
     if (!image) {
       if (this.pic) this.pic.style.display = "none";
       return;
@@ -618,11 +620,10 @@ export class View {
     this.pic.getContext("2d").putImageData(new ImageData(image.data, image.width, image.height), 0, 0);
   }
 
-  #runTimer(page) {
+  #runTimer(on, interval) {
     clearInterval(this.timer);
     this.timer = null;
-    const t = page.timer();
-    if (t.enabled && t.interval > 0) this.timer = setInterval(() => this.#run((p) => p.tick()), t.interval);
+    if (on && interval > 0) this.timer = setInterval(() => this.#run((p) => p.tick()), interval);
   }
 
   // A step from the page's input: a failure is reported as a "BotonError" event on the element
