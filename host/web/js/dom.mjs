@@ -15,7 +15,9 @@ const CURSORS = ["", "default", "crosshair", "text", "default", "move", "nesw-re
   "ns-resize", "nwse-resize", "ew-resize", "n-resize", "wait", "no-drop", "progress", "help",
   "move"];
 
-let measureContext;
+// The caption's sizes, by font and text: alike buttons measure once.
+let measureContext, measureFont;
+const measured = new Map();
 
 // The element's own look, at zero specificity (:where) so that every rule of the page wins over
 // it: position, display, size and outline stay the author's. The shape clips the face and is
@@ -37,12 +39,17 @@ const SHEET = `
   :where([data-boton][aria-disabled="true"]) [data-boton-caption] { color: GrayText !important; }
   :where([data-boton]) { forced-color-adjust: none; }
 }`;
+// Each document's sheet, looked for once rather than per button.
+const sheets = new WeakMap();
 export function addSheet(doc) {
-  if (doc.querySelector("style[data-boton-sheet]")) return;
+  if (sheets.get(doc)?.isConnected) return;
+  const found = doc.querySelector("style[data-boton-sheet]");
+  if (found) return void sheets.set(doc, found);
   const style = doc.createElement("style");
   style.dataset.botonSheet = "";
   style.textContent = SHEET;
   doc.head.prepend(style);
+  sheets.set(doc, style);
 }
 
 // The page's CSS for a control font. Points are the CSS unit of the same name (96 pixels to
@@ -412,15 +419,25 @@ export class View {
   // The caption's size in pixels in its font, as the page draws it: the widest line, and the
   // lines' heights together, read by the caption rule every host shares.
   measure(font, text) {
-    measureContext ??= document.createElement("canvas").getContext("2d");
-    measureContext.font = fontText(font);
+    const css = fontText(font), key = `${css}\n${text}`;
+    let size = measured.get(key);
+    if (size) return size;
+    if (!measureContext) {
+      measureContext = document.createElement("canvas").getContext("2d");
+      // A web font that arrives measures differently from the fallback measured before it.
+      document.fonts?.addEventListener("loadingdone", () => measured.clear());
+    }
+    // The context parses a font each time it is given one.
+    if (measureFont !== css) measureContext.font = measureFont = css;
     let width = 0, height = 0;
     for (const line of linesOf(text)) {
       const m = measureContext.measureText(line.before + line.key + line.after);
       width = Math.max(width, m.width);
       height += m.fontBoundingBoxAscent + m.fontBoundingBoxDescent;
     }
-    return [width, height];
+    if (measured.size >= 256) measured.clear();
+    measured.set(key, (size = [width, height]));
+    return size;
   }
 
   // A picture from the page: an <img>, <canvas>, ImageBitmap or ImageData, as straight RGBA
