@@ -156,7 +156,18 @@ class Page {
     const auto& rgba = button_->face_rgba();
     return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
   }
-  std::string shape(double ratio) { return button_->shape_path(ratio); }
+  // The same text as the last shape's is the same JavaScript string: alike buttons' paths are
+  // not decoded again, one per button.
+  val shape(double ratio) {
+    static std::string last;
+    static val text = val::undefined();
+    std::string path = button_->shape_path(ratio);
+    if (text.isUndefined() || path != last) {
+      text = val(path);
+      last = std::move(path);
+    }
+    return text;
+  }
   // The ratio of device pixels to CSS pixels the face is drawn at from the next paint on (the
   // page shows the button again, as Show does, when it changes).
   void set_ratio(double ratio) { button_->surface().set_ratio(ratio); }
