@@ -18,7 +18,7 @@ Button::Button(EventFn events, Measure measure, host::Observer* observer)
 namespace {
 // ARGB pixels as the opaque RGBA bytes of an ImageData: R and B change places. Two pixels at a
 // time, as one 64-bit word (the module has 64-bit integers but no vectors): half the steps of a
-// pixel at a time, which was half of a new button's work in the module.
+// pixel at a time, which took half of the instructions a new button cost in the module.
 void rgba_of(const Raster& r, std::span<std::uint8_t> out) {
   const std::size_t n = out.size() / 4;
   const std::uint32_t* in = r.pixels.data();
@@ -239,12 +239,15 @@ std::string Button::shape_path(double ratio) const {
     ratio = 0;
   }
   ShapeMemo& memo = shape_memo();
+  // Without regions the ratio is 0, which no memo with regions has.
   if (memo.width != width || memo.height != height || memo.ratio != ratio || memo.runs != runs ||
-      (regions && memo.regions != *regions) || (!regions && !memo.regions.empty())) {
-    std::string path = path_of(runs, regions, ratio, width, height);
-    memo = {std::move(runs), regions ? *regions : std::vector<shape::Region>{},
-            ratio,           width,
-            height,          std::move(path)};
+      (regions && memo.regions != *regions)) {
+    memo.path = path_of(runs, regions, ratio, width, height);
+    memo.runs = std::move(runs);
+    memo.regions = regions ? *regions : std::vector<shape::Region>{};
+    memo.ratio = ratio;
+    memo.width = width;
+    memo.height = height;
   }
   return memo.path;
 }

@@ -199,7 +199,7 @@ class Page {
               l.top() / px,
               l.width() / px,
               l.height() / px,
-              tip().empty() ? 0.0 : 1.0,
+              l.tool_tip_text().empty() && p.tool_tip_text().empty() ? 0.0 : 1.0,
               p.visible() != 0 && pic && pic->handle != 0 ? 1.0 : 0.0,
               button_->timer().enabled() ? 1.0 : 0.0,
               static_cast<double>(button_->timer().interval())};
