@@ -15,7 +15,9 @@ const CURSORS = ["", "default", "crosshair", "text", "default", "move", "nesw-re
   "ns-resize", "nwse-resize", "ew-resize", "n-resize", "wait", "no-drop", "progress", "help",
   "move"];
 
-let measureContext;
+// The caption's sizes, by font and text: alike buttons measure once.
+let measureContext, measureFont;
+const measured = new Map();
 
 // The element's own look, at zero specificity (:where) so that every rule of the page wins over
 // it: position, display, size and outline stay the author's. The shape clips the face and is
@@ -37,12 +39,17 @@ const SHEET = `
   :where([data-boton][aria-disabled="true"]) [data-boton-caption] { color: GrayText !important; }
   :where([data-boton]) { forced-color-adjust: none; }
 }`;
+// Each document's sheet, looked for once rather than per button.
+const sheets = new WeakMap();
 export function addSheet(doc) {
-  if (doc.querySelector("style[data-boton-sheet]")) return;
+  if (sheets.get(doc)?.isConnected) return;
+  const found = doc.querySelector("style[data-boton-sheet]");
+  if (found) return void sheets.set(doc, found);
   const style = doc.createElement("style");
   style.dataset.botonSheet = "";
   style.textContent = SHEET;
   doc.head.prepend(style);
+  sheets.set(doc, style);
 }
 
 // The page's CSS for a control font. Points are the CSS unit of the same name (96 pixels to
@@ -313,8 +320,7 @@ function captionLinesAsElements(lines) {
 }
 
 // The shape's and the face's styles, and the face's size in device pixels.
-function faceLooks(page, view) {
-  const w = page.width(), h = page.height();
+function faceLooks(page, view, w = page.width(), h = page.height()) {
   // Whole device pixels: the canvas's pixels are the screen's, never smoothed by the browser.
   // The core draws the face at the device's resolution, and the shape is cut in device pixels.
   const ratio = window.devicePixelRatio || 1;
@@ -343,6 +349,22 @@ function imageOf(bytes, width, height) {
   return new ImageData(data, width, height);
 }
 
+// Buttons made together (the elements of one task) draw their first faces together, after all
+// are made: the canvases' work back to back costs the browser less than the same work spread
+// among each button's other steps.
+let together = null;
+export function makeTogether(make) {
+  if (together) return make();
+  together = [];
+  try {
+    make();
+  } finally {
+    const made = together;
+    together = null;
+    for (const view of made) view.showPendingFace();
+  }
+}
+
 // Attributes the view gives its element while it holds a button, and takes back after.
 const OWN_ATTRIBUTES = ["role", "tabindex", "aria-disabled", "aria-label", "aria-keyshortcuts", "title"];
 
@@ -358,6 +380,7 @@ export class View {
     this.shape = null;
     this.face = null;
     this.faceContext = null;
+    this.pendingFace = null;  // a first face drawn with the others made together (makeTogether)
     this.pic = null;  // made with a picture
     this.caption = null;
     this.looks = null;  // what they were last given
@@ -413,15 +436,25 @@ export class View {
   // The caption's size in pixels in its font, as the page draws it: the widest line, and the
   // lines' heights together, read by the caption rule every host shares.
   measure(font, text) {
-    measureContext ??= document.createElement("canvas").getContext("2d");
-    measureContext.font = fontText(font);
+    const css = fontText(font), key = `${css}\n${text}`;
+    let size = measured.get(key);
+    if (size) return size;
+    if (!measureContext) {
+      measureContext = document.createElement("canvas").getContext("2d");
+      // A web font that arrives measures differently from the fallback measured before it.
+      document.fonts?.addEventListener("loadingdone", () => measured.clear());
+    }
+    // The context parses a font each time it is given one.
+    if (measureFont !== css) measureContext.font = measureFont = css;
     let width = 0, height = 0;
     for (const line of linesOf(text)) {
       const m = measureContext.measureText(line.before + line.key + line.after);
       width = Math.max(width, m.width);
       height += m.fontBoundingBoxAscent + m.fontBoundingBoxDescent;
     }
-    return [width, height];
+    if (measured.size >= 256) measured.clear();
+    measured.set(key, (size = [width, height]));
+    return size;
   }
 
   // A picture from the page: an <img>, <canvas>, ImageBitmap or ImageData, as straight RGBA
@@ -481,19 +514,26 @@ export class View {
   sync() {
     const page = this.button._page();
     if (!page || this.held) return;
-    const changed = page.changes();
-    const caption = changed & (CAPTION | TIP) || !this.shape ? page.caption() : null;
-    const picture = changed & (PICTURE | TIP | CAPTION) ? page.picture() : null;
-    const face = changed & FACE || !this.shape ? faceLooks(page, this) : null;
-    const text = changed & CAPTION || !this.shape ? captionLooks(caption) : null;
-    if (!this.shape) this.#build(face, text);
-    if (face) this.#showFace(page, face);
+    // The numbers in one call (Page::state): read before any other call into the module.
+    const [changed, w, h, enabled, pointer, color, left, top, width, height, hasTip, hasPicture,
+      timerOn, interval] = page.state();
+    const first = !this.shape;
+    const caption = changed & CAPTION || first
+      ? { text: page.captionText(), font: page.captionFont(), color, left, top, width, height }
+      : null;
+    const face = changed & FACE || first ? faceLooks(page, this, w, h) : null;
+    const text = caption && captionLooks(caption);
+    if (first) this.#build(face, text);
+    if (face && first && together) {
+      this.pendingFace = face;
+      together.push(this);
+    } else if (face) this.#showFace(page, face);
     if (changed & CAPTION) this.#showCaption(text);
-    if (changed & PICTURE) this.#showPicture(picture);
-    if (changed & (CAPTION | TIP)) this.#showName(caption, picture);
-    if (changed & ENABLED) this.#showEnabled(page.enabled());
-    if (changed & POINTER) this.element.style.cursor = CURSORS[page.mousePointer()] ?? "";
-    if (changed & TIMER) this.#runTimer(page);
+    if (changed & PICTURE) this.#showPicture(hasPicture ? page.picture() : null);
+    if (changed & (CAPTION | TIP)) this.#showName(hasTip ? page.tip() : "");
+    if (changed & ENABLED) this.#showEnabled(Boolean(enabled));
+    if (changed & POINTER) this.element.style.cursor = CURSORS[pointer] ?? "";
+    if (changed & TIMER) this.#runTimer(timerOn, interval);
     // Drawn out of the document, then shown: the page's style work is done once, not per canvas.
     if (this.shape.parentNode !== this.element) this.element.replaceChildren(this.shape);
   }
@@ -534,7 +574,13 @@ export class View {
     return Math.min(window.devicePixelRatio || 1, 32767 / Math.max(width, height, 1));
   }
 
+  showPendingFace() {
+    const page = this.button._page(), looks = this.pendingFace;
+    if (page && looks) this.#showFace(page, looks);
+  }
+
   #showFace(page, looks) {
+    this.pendingFace = null;
     const { w, h } = looks;
     if (!this.sizedByCss) {
       this.element.style.width = `${w}px`;
@@ -588,8 +634,7 @@ export class View {
 
   // The accessible name: the caption as read (no marks), else the tooltip, unless the page
   // named the button itself.
-  #showName(caption, picture) {
-    const tip = caption.tip || picture.tip;
+  #showName(tip) {
     const el = this.element;
     if (tip) el.title = tip;
     else if (this.saved.attributes.title === null) el.removeAttribute("title");
@@ -602,7 +647,7 @@ export class View {
   }
 
   #showPicture(p) {
-    const image = p.visible ? p.image : null;
+    const image = p?.visible ? p.image : null;
     if (!image) {
       if (this.pic) this.pic.style.display = "none";
       return;
@@ -618,11 +663,10 @@ export class View {
     this.pic.getContext("2d").putImageData(new ImageData(image.data, image.width, image.height), 0, 0);
   }
 
-  #runTimer(page) {
+  #runTimer(on, interval) {
     clearInterval(this.timer);
     this.timer = null;
-    const t = page.timer();
-    if (t.enabled && t.interval > 0) this.timer = setInterval(() => this.#run((p) => p.tick()), t.interval);
+    if (on && interval > 0) this.timer = setInterval(() => this.#run((p) => p.tick()), interval);
   }
 
   // A step from the page's input: a failure is reported as a "BotonError" event on the element

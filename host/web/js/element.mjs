@@ -8,7 +8,7 @@
 // :disabled, fieldset), sizes itself from its CSS box, and holds its control only while it is
 // in a document, so that frameworks may create, move and drop it like any other element.
 
-import { addSheet, SETUP } from "./dom.mjs";
+import { addSheet, makeTogether, SETUP } from "./dom.mjs";
 
 // Attributes that set a member from its text. Colours also take any CSS colour.
 const MEMBERS = {
@@ -81,9 +81,9 @@ export function defineElement(Boton, loadCore) {
     static #makePending() {
       const batch = BrelundBoton.#pending.splice(0);
       const sizes = batch.map(([el]) => (el.isConnected && !el.#boton ? el.#size() : null));
-      batch.forEach(([el, module], i) => {
+      makeTogether(() => batch.forEach(([el, module], i) => {
         if (sizes[i] && el.isConnected && !el.#boton) el.#catching(() => el.#create(module, sizes[i]));
-      });
+      }));
     }
     // The CSS box is the button's extent: one observer, all sizes read before any resize.
     static #resizes = new ResizeObserver((entries) => {

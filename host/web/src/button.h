@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,10 +37,10 @@ class Button {
 
   // The face as the page shows it: straight RGBA bytes, transparent where the mask cuts the
   // control away. Caption and picture are the page's own elements over it.
-  const std::vector<std::uint8_t>& face_rgba();
+  std::span<const std::uint8_t> face_rgba();
   // The face drawn at the surface's device pixel ratio, as opaque RGBA bytes (the shape's
   // clip-path cuts it); empty while the ratio is 1 or the face has not been drawn at it.
-  const std::vector<std::uint8_t>& device_face_rgba();
+  std::span<const std::uint8_t> device_face_rgba();
   // The opaque part of the mask as an SVG path in pixels, for the element's clip-path: the
   // browser then hit-tests the corners as outside, and the element behind gets the click.
   // Empty while the whole rectangle belongs to the control. At a device pixel `ratio` above 1
@@ -63,7 +65,11 @@ class Button {
   Timer timer_{dirty_};
   Platform platform_{surface_};
   Relay relay_;
-  std::vector<std::uint8_t> rgba_;
+  // The last face handed to the page; its bytes are all written before they are read, so they
+  // are never zeroed first.
+  std::unique_ptr<std::uint8_t[]> rgba_;
+  std::size_t rgba_capacity_ = 0;
+  std::span<std::uint8_t> rgba_bytes(std::size_t size);
   host::Instance instance_;
 };
 

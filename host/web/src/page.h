@@ -6,6 +6,7 @@
 
 #include <emscripten/val.h>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -149,14 +150,24 @@ class Page {
   }
 
   // What the page shows.
-  int changes() { return static_cast<int>(button_->take_changes()); }
   int width() { return button_->surface().pixel_width(); }
   int height() { return button_->surface().pixel_height(); }
   val face() {
     const auto& rgba = button_->face_rgba();
     return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
   }
-  std::string shape(double ratio) { return button_->shape_path(ratio); }
+  // The same text as the last shape's is the same JavaScript string: alike buttons' paths are
+  // not decoded again, one per button.
+  val shape(double ratio) {
+    static std::string last;
+    static val text = val::undefined();
+    std::string path = button_->shape_path(ratio);
+    if (text.isUndefined() || path != last) {
+      text = val(path);
+      last = std::move(path);
+    }
+    return text;
+  }
   // The ratio of device pixels to CSS pixels the face is drawn at from the next paint on (the
   // page shows the button again, as Show does, when it changes).
   void set_ratio(double ratio) { button_->surface().set_ratio(ratio); }
@@ -166,36 +177,48 @@ class Page {
     if (rgba.empty()) return val::null();
     return val(emscripten::typed_memory_view(rgba.size(), rgba.data()));
   }
-  val caption() {
+  // What the view shows, as numbers, in one call (a call into the module costs about as much as
+  // reading all of them): what changed since the last call (and forgets it), the size, Enabled,
+  // MousePointer, the caption's colour and box in pixels, whether there is a tip and a shown
+  // picture, and the timer. Strings and the picture are calls of their own, made only when they
+  // changed. A view of the module's memory: read before the next call.
+  val state() {
     Label& l = button_->label();
-    val out = val::object();
-    out.set("text", l.caption());
-    out.set("font", font_value(*l.font()));
+    Image& p = button_->pic();
     OleColor rgb = 0;
     (void)guarded([&] { rgb = SysColorToRgb(button_->platform(), l.fore_color()); });
-    out.set("color", rgb);
-    out.set("left", l.left() / units::kTwipsPerPixel);
-    out.set("top", l.top() / units::kTwipsPerPixel);
-    out.set("width", l.width() / units::kTwipsPerPixel);
-    out.set("height", l.height() / units::kTwipsPerPixel);
-    out.set("tip", l.tool_tip_text());
-    return out;
+    const PictureRef pic = p.picture();
+    constexpr double px = units::kTwipsPerPixel;
+    state_ = {static_cast<double>(button_->take_changes()),
+              static_cast<double>(width()),
+              static_cast<double>(height()),
+              enabled() ? 1.0 : 0.0,
+              static_cast<double>(mouse_pointer()),
+              static_cast<double>(rgb),
+              l.left() / px,
+              l.top() / px,
+              l.width() / px,
+              l.height() / px,
+              l.tool_tip_text().empty() && p.tool_tip_text().empty() ? 0.0 : 1.0,
+              p.visible() != 0 && pic && pic->handle != 0 ? 1.0 : 0.0,
+              button_->timer().enabled() ? 1.0 : 0.0,
+              static_cast<double>(button_->timer().interval())};
+    return val(emscripten::typed_memory_view(state_.size(), state_.data()));
+  }
+  std::string caption_text() { return button_->label().caption(); }
+  val caption_font() { return font_value(*button_->label().font()); }
+  // The tip the element shows: the caption's, else the picture's.
+  std::string tip() {
+    const std::string& own = button_->label().tool_tip_text();
+    return own.empty() ? button_->pic().tool_tip_text() : own;
   }
   val picture() {
     Image& p = button_->pic();
     val out = val::object();
     out.set("visible", p.visible() != 0);
-    out.set("enabled", p.enabled() != 0);
     out.set("left", units::position_pixels(p.left()));
     out.set("top", units::position_pixels(p.top()));
     out.set("image", js::picture_of(p.picture()));
-    out.set("tip", p.tool_tip_text());
-    return out;
-  }
-  val timer() {
-    val out = val::object();
-    out.set("enabled", button_->timer().enabled());
-    out.set("interval", button_->timer().interval());
     return out;
   }
   bool enabled() { return button_->surface().enabled() != 0; }
@@ -233,6 +256,7 @@ class Page {
   }
   val events_;
   val measure_;
+  std::array<double, 14> state_{};
   std::optional<bool> default_ = false, cancel_ = false;
   bool quiet_ = false;
   std::unique_ptr<Button> button_;

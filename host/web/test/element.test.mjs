@@ -351,10 +351,11 @@ test("elements written together each get their own size, caption and look, and s
   await freshPage();
   const r = await page.evaluate(async () => {
     const holder = document.createElement("div");
-    // Alike but for one caption, one size and one colour.
+    // Alike but for one caption, one size, one colour, one roundness and one with no shape.
     holder.innerHTML = `<brelund-boton caption="Same"></brelund-boton><brelund-boton caption="Same"></brelund-boton>
       <brelund-boton caption="Other &amp;one" style="width: 130px; height: 45px"></brelund-boton>
-      <brelund-boton caption="Same" back-color="#102030"></brelund-boton>`;
+      <brelund-boton caption="Same" back-color="#102030"></brelund-boton>
+      <brelund-boton caption="Same" round-size="3"></brelund-boton><brelund-boton caption="Same" create-region="false"></brelund-boton>`;
     document.body.append(holder);
     const els = [...holder.querySelectorAll("brelund-boton")];
     while (!els.every((el) => el.boton)) await new Promise((ok) => setTimeout(ok));
@@ -365,7 +366,7 @@ test("elements written together each get their own size, caption and look, and s
       const saved = await el.boton.save();
       return { size: [saved.Width / 15, saved.Height / 15, c.width, c.height],
         text: caption.textContent, left: caption.offsetLeft, name: el.getAttribute("aria-label"),
-        pixel: [r, g, b] };
+        pixel: [r, g, b], shape: el.querySelector("[data-boton-shape]").style.clipPath };
     };
     const before = await Promise.all(els.map(look));
     // One of the alike buttons changes: the other keeps its caption, place and face.
@@ -373,8 +374,13 @@ test("elements written together each get their own size, caption and look, and s
     els[0].boton.set("BackColor", 0x0000ff);
     return { before, after: await Promise.all(els.map(look)) };
   });
-  const [a, b, other, coloured] = r.before;
+  const [a, b, other, coloured, rounder, square] = r.before;
   assert.deepEqual([a.size, other.size], [[81, 33, 81, 33], [130, 45, 130, 45]]);
+  // Each is cut by its own shape: alike ones by the same, another roundness or none by theirs.
+  assert.match(a.shape, /^path\(/);
+  assert.ok(![other.shape, rounder.shape, square.shape].includes(a.shape), rounder.shape);
+  assert.equal(rounder.size.join(), a.size.join());
+  assert.equal(square.shape, "");
   assert.deepEqual([a.text, other.text, other.name], ["Same", "Other one", "Other one"]);
   assert.deepEqual(b, a);
   assert.notEqual(other.left, a.left, "a longer caption is placed further left");
