@@ -212,6 +212,10 @@ TEST(MaskImage, OneShapeAtOneSizeIsOneImageUntilTheBoxGoesEmpty) {
   EXPECT_EQ(again.px, first.px);
   EXPECT_NE(again.handle, first.handle);
   EXPECT_EQ(look(*b).handle, first.handle);
+  // An image no canvas holds any more is freed, not kept for a canvas that may never come.
+  const std::weak_ptr<const MaskShape> left = b->image();
+  b.reset();
+  EXPECT_TRUE(left.expired());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "host/common/mask_image.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -13,13 +14,14 @@ namespace {
 
 // The image of `region` alone on an image of w x h. A form's buttons come in a few shapes and
 // sizes, and building the same image for each of them was a tenth of opening a form; images do
-// not change once built, so the buttons of one shape share one. The few made last are kept, per
-// thread, so that no lock is taken.
+// not change once built, so the buttons of one shape share one. The few made last are remembered
+// per thread, so that no lock is taken, and only weakly: an image no button holds any more is
+// freed, not kept for a button that may never come.
 MaskRef region_image(const shape::Region& region, int w, int h, bool fresh) {
   struct Made {
     shape::Region region;
     int width, height;
-    MaskRef image;
+    std::weak_ptr<const MaskShape> image;
   };
   constexpr std::size_t kKept = 32;
   thread_local std::vector<Made> made;
@@ -27,7 +29,8 @@ MaskRef region_image(const shape::Region& region, int w, int h, bool fresh) {
     return m.width == w && m.height == h && m.region == region;
   };
   const auto found = std::find_if(made.begin(), made.end(), same);
-  if (found != made.end() && !fresh) return found->image;
+  if (found != made.end() && !fresh)
+    if (MaskRef image = found->image.lock()) return image;
   MaskShape::Builder b(w, h);
   shape::for_each_span(region, [&](int y, int l, int r) { b.add(y, l, r); });
   MaskRef image = b.build();
