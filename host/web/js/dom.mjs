@@ -349,6 +349,44 @@ function imageOf(bytes, width, height) {
   return new ImageData(data, width, height);
 }
 
+// Faces seen more than once, by their pixels: alike buttons (the caption is text over the face,
+// so buttons of one size and look have the same pixels) show one image, encoded once, as their
+// canvas's background, and give a canvas its own pixels only when its face first differs. A
+// face seen once keeps its own canvas: encoding costs more than one canvas.
+const sharedFaces = new Map();  // "width height hash" -> { bytes, url }
+let encoder = null;
+function hashOf(bytes) {
+  let h = 0x811c9dc5;
+  const words = bytes.byteOffset % 4 === 0 && bytes.length % 4 === 0
+    ? new Uint32Array(bytes.buffer, bytes.byteOffset, bytes.length >> 2) : bytes;
+  for (let i = 0; i < words.length; i++) h = Math.imul(h ^ words[i], 0x01000193);
+  return h >>> 0;
+}
+function sameBytes(a, b) {
+  if (a.length !== b.length) return false;
+  for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
+  return true;
+}
+// The shared image of a face, when one like it was seen before; else remembers it and answers null.
+function sharedFace(bytes, width, height) {
+  const key = `${width} ${height} ${hashOf(bytes)}`;
+  const seen = sharedFaces.get(key);
+  if (!seen) {
+    if (sharedFaces.size >= 32) sharedFaces.clear();
+    sharedFaces.set(key, { bytes: bytes.slice(), url: null });
+    return null;
+  }
+  if (!sameBytes(seen.bytes, bytes)) return null;
+  if (!seen.url) {
+    encoder ??= document.createElement("canvas");
+    encoder.width = width;
+    encoder.height = height;
+    encoder.getContext("2d").putImageData(imageOf(seen.bytes, width, height), 0, 0);
+    seen.url = `url("${encoder.toDataURL()}")`;
+  }
+  return seen;
+}
+
 // Buttons made together (the elements of one task) draw their first faces together, after all
 // are made: the canvases' work back to back costs the browser less than the same work spread
 // among each button's other steps.
@@ -380,6 +418,7 @@ export class View {
     this.shape = null;
     this.face = null;
     this.faceContext = null;
+    this.shared = null;  // the face's image shared with alike buttons, until the canvas has its own
     this.pendingFace = null;  // a first face drawn with the others made together (makeTogether)
     this.pic = null;  // made with a picture
     this.caption = null;
@@ -593,13 +632,17 @@ export class View {
     if (this.face.width !== dw) this.face.width = dw;
     if (this.face.height !== dh) this.face.height = dh;
     if (w === 0 || h === 0) return;
-    const ctx = (this.faceContext ??= this.face.getContext("2d"));
     const device = dw === w && dh === h ? null : page.deviceFace();
-    if (device && device.length === dw * dh * 4) return ctx.putImageData(imageOf(device, dw, dh), 0, 0);
+    const bytes = device && device.length === dw * dh * 4 ? device : dw === w && dh === h ? page.face() : null;
+    if (bytes && !this.faceContext) {
+      const shared = sharedFace(bytes, dw, dh);
+      if (shared) return this.#showShared(shared);
+    }
+    const ctx = this.#ownFace();
+    if (bytes) return ctx.putImageData(imageOf(bytes, dw, dh), 0, 0);
     // No face drawn at this scale (a button so large that the canvas's limit lowered it): the
     // logical pixels as blocks of device pixels, edges kept sharp.
     const logical = imageOf(page.face(), w, h);
-    if (dw === w && dh === h) return ctx.putImageData(logical, 0, 0);
     // The finer shape decides what is cut: a logical pixel it only partly keeps is drawn.
     for (let i = 3; i < logical.data.length; i += 4) logical.data[i] = 255;
     this.logical ??= document.createElement("canvas");
@@ -609,6 +652,36 @@ export class View {
     ctx.imageSmoothingEnabled = false;
     ctx.clearRect(0, 0, dw, dh);
     ctx.drawImage(this.logical, 0, 0, dw, dh);
+  }
+
+  // A face like others shown, as their shared image under the canvas. Whoever reads the canvas
+  // (getContext) finds the face in it, as in every other canvas.
+  #showShared(shared) {
+    const face = this.face;
+    this.shared = shared;
+    face.style.background = `${shared.url} 0 0 / 100% 100% no-repeat`;
+    if (!Object.hasOwn(face, "getContext")) {
+      face.getContext = (...args) => {
+        this.#ownFace(true);
+        return HTMLCanvasElement.prototype.getContext.apply(face, args);
+      };
+    }
+  }
+
+  // The canvas's own context; `keep`: with the shared face it showed (if any) as its pixels.
+  #ownFace(keep) {
+    if (this.faceContext) return this.faceContext;
+    const face = this.face;
+    delete face.getContext;
+    this.faceContext = face.getContext("2d");
+    if (this.shared) {
+      face.style.background = "";
+      const { bytes } = this.shared;
+      if (keep && bytes.length === face.width * face.height * 4)
+        this.faceContext.putImageData(imageOf(bytes, face.width, face.height), 0, 0);
+      this.shared = null;
+    }
+    return this.faceContext;
   }
 
   #showCaption(looks) {
