@@ -353,30 +353,41 @@ function imageOf(bytes, width, height) {
 // so buttons of one size and look have the same pixels) show one image, encoded once, as their
 // canvas's background, and give a canvas its own pixels only when its face first differs. A
 // face seen once keeps its own canvas: encoding costs more than one canvas.
-const sharedFaces = new Map();  // "width height hash" -> { bytes, url }
+const sharedFaces = new Map();  // "width height hash" -> { width, height, bytes, words, url }
 let encoder = null;
-function hashOf(bytes) {
-  let h = 0x811c9dc5;
-  const words = bytes.byteOffset % 4 === 0 && bytes.length % 4 === 0
+// Whole pixels, four bytes at once, where the bytes allow it.
+function wordsOf(bytes) {
+  return bytes.byteOffset % 4 === 0 && bytes.length % 4 === 0
     ? new Uint32Array(bytes.buffer, bytes.byteOffset, bytes.length >> 2) : bytes;
+}
+function hashOf(words) {
+  let h = 0x811c9dc5;
   for (let i = 0; i < words.length; i++) h = Math.imul(h ^ words[i], 0x01000193);
   return h >>> 0;
 }
-function sameBytes(a, b) {
+function sameWords(a, b) {
   if (a.length !== b.length) return false;
   for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
   return true;
 }
-// The shared image of a face, when one like it was seen before; else remembers it and answers null.
+// The shared image of a face, when one like it was seen before; else remembers it and answers
+// null. Alike buttons come in runs: the last face seen is compared first, without a hash.
+let lastFace = null;
 function sharedFace(bytes, width, height) {
-  const key = `${width} ${height} ${hashOf(bytes)}`;
-  const seen = sharedFaces.get(key);
-  if (!seen) {
-    if (sharedFaces.size >= 32) sharedFaces.clear();
-    sharedFaces.set(key, { bytes: bytes.slice(), url: null });
-    return null;
+  const words = wordsOf(bytes);
+  let seen = lastFace;
+  if (seen?.width !== width || seen.height !== height || !sameWords(seen.words, words)) {
+    const key = `${width} ${height} ${hashOf(words)}`;
+    seen = sharedFaces.get(key);
+    if (!seen) {
+      if (sharedFaces.size >= 32) sharedFaces.clear();
+      const copy = bytes.slice();
+      sharedFaces.set(key, (lastFace = { width, height, bytes: copy, words: wordsOf(copy), url: null }));
+      return null;
+    }
+    if (!sameWords(seen.words, words)) return null;
+    lastFace = seen;
   }
-  if (!sameBytes(seen.bytes, bytes)) return null;
   if (!seen.url) {
     encoder ??= document.createElement("canvas");
     encoder.width = width;
