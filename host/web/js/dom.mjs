@@ -353,7 +353,7 @@ function imageOf(bytes, width, height) {
 // so buttons of one size and look have the same pixels) show one image, encoded once, as their
 // canvas's background, and give a canvas its own pixels only when its face first differs. A
 // face seen once keeps its own canvas: encoding costs more than one canvas.
-const sharedFaces = new Map();  // "width height hash" -> { width, height, bytes, words, url }
+const sharedFaces = new Map();  // "width height hash" -> { width, height, bytes, words, url, canvases }
 let encoder = null;
 // Whole pixels, four bytes at once, where the bytes allow it.
 function wordsOf(bytes) {
@@ -382,7 +382,7 @@ function sharedFace(bytes, width, height) {
     if (!seen) {
       if (sharedFaces.size >= 32) sharedFaces.clear();
       const copy = bytes.slice();
-      sharedFaces.set(key, (lastFace = { width, height, bytes: copy, words: wordsOf(copy), url: null }));
+      sharedFaces.set(key, (lastFace = { width, height, bytes: copy, words: wordsOf(copy), url: null, canvases: new Map() }));
       return null;
     }
     if (!sameWords(seen.words, words)) return null;
@@ -665,18 +665,24 @@ export class View {
     ctx.drawImage(this.logical, 0, 0, dw, dh);
   }
 
-  // A face like others shown, as their shared image under the canvas. Whoever reads the canvas
-  // (getContext) finds the face in it, as in every other canvas.
+  // A face like others shown, as their shared image under the canvas: a clone of one canvas per
+  // image and style, which shares its parsed style (the image's address is long to read). Whoever
+  // reads the canvas (getContext) finds the face in it, as in every other canvas.
   #showShared(shared) {
-    const face = this.face;
-    this.shared = shared;
-    face.style.background = `${shared.url} 0 0 / 100% 100% no-repeat`;
-    if (!Object.hasOwn(face, "getContext")) {
-      face.getContext = (...args) => {
-        this.#ownFace(true);
-        return HTMLCanvasElement.prototype.getContext.apply(face, args);
-      };
+    let proto = shared.canvases.get(this.looks.face);
+    if (!proto) {
+      proto = this.face.cloneNode(false);
+      proto.style.background = `${shared.url} 0 0 / 100% 100% no-repeat`;
+      shared.canvases.set(this.looks.face, proto);
     }
+    const face = proto.cloneNode(false);
+    this.face.replaceWith(face);
+    this.face = face;
+    this.shared = shared;
+    face.getContext = (...args) => {
+      this.#ownFace(true);
+      return HTMLCanvasElement.prototype.getContext.apply(face, args);
+    };
   }
 
   // The canvas's own context; `keep`: with the shared face it showed (if any) as its pixels.
