@@ -369,6 +369,47 @@ test("the face read back from the canvas is the headless host's outside the capt
   assert.deepEqual(errors, []);
 });
 
+test("alike buttons show the same face on screen, and one whose face changes shows its own", async () => {
+  await freshPage();
+  // Three alike buttons, no caption over the face; the last then gets a face of its own.
+  const ids = await page.evaluate(async () => {
+    const ids = ["alike1", "alike2", "changed"];
+    for (const [i, id] of ids.entries()) {
+      const el = Object.assign(document.createElement("div"), { id });
+      el.style.cssText = `position: absolute; left: ${300 + i * 100}px; top: 20px`;
+      document.body.append(el);
+      const b = await window.buttons.Boton.create(el, { width: 81, height: 33 });
+      b.set("Caption", "");
+    }
+    document.getElementById("changed").boton.set("BackColor", 0x3060c0);
+    return ids;
+  });
+  await new Promise((ok) => setTimeout(ok, 100));
+  // What the screen shows, before any script reads a canvas.
+  const shot = decodePng(await page.screenshot({ clip: { x: 300, y: 20, width: 281, height: 33 }, omitBackground: true }));
+  const shown = (i) => {
+    const out = [];
+    for (let y = 0; y < 33; y++)
+      for (let x = 0; x < 81; x++) out.push([...shot.data.slice((y * shot.width + i * 100 + x) * 4, (y * shot.width + i * 100 + x) * 4 + 3)]);
+    return out;
+  };
+  for (const [i, id] of ids.entries()) {
+    // What a script reads from the button's canvas is the face it shows.
+    const face = await page.$eval(`#${id} canvas`, (c) => [...c.getContext("2d").getImageData(0, 0, c.width, c.height).data]);
+    const screen = shown(i);
+    let compared = 0;
+    for (let p = 0; p < 81 * 33; p++) {
+      if (face[p * 4 + 3] !== 255) continue;
+      assert.deepEqual(screen[p], face.slice(p * 4, p * 4 + 3), `${id}: pixel ${p % 81},${Math.floor(p / 81)}`);
+      compared++;
+    }
+    assert.ok(compared > 81 * 33 / 2, `${id}: only ${compared} opaque pixels`);
+  }
+  assert.deepEqual(shown(0), shown(1));
+  assert.notDeepEqual(shown(0), shown(2));
+  assert.deepEqual(errors, []);
+});
+
 test("a page opened from a file uses the standalone script, with real input", async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-page-"));
   try {
