@@ -354,7 +354,7 @@ function imageOf(bytes, width, height) {
 // canvas's background, and give a canvas its own pixels only when its face first differs. A
 // face seen once keeps its own canvas: encoding costs more than one canvas.
 const sharedFaces = new Map();  // "width height hash" -> { width, height, bytes, words, url, canvases }
-let encoder = null;
+let encoder = null, sharing = true;
 // Whole pixels, four bytes at once, where the bytes allow it.
 function wordsOf(bytes) {
   return bytes.byteOffset % 4 === 0 && bytes.length % 4 === 0
@@ -393,7 +393,15 @@ function sharedFace(bytes, width, height) {
     encoder.width = width;
     encoder.height = height;
     encoder.getContext("2d").putImageData(imageOf(seen.bytes, width, height), 0, 0);
-    seen.url = `url("${encoder.toDataURL()}")`;
+    const data = encoder.toDataURL();
+    seen.url = `url("${data}")`;
+    // A page whose security policy refuses such images gets each face drawn in its own canvas.
+    const probe = new Image();
+    probe.onerror = () => {
+      sharing = false;
+      for (const view of views.values()) view.unshare();
+    };
+    probe.src = data;
   }
   return seen;
 }
@@ -645,7 +653,7 @@ export class View {
     if (w === 0 || h === 0) return;
     const device = dw === w && dh === h ? null : page.deviceFace();
     const bytes = device && device.length === dw * dh * 4 ? device : dw === w && dh === h ? page.face() : null;
-    if (bytes && !this.faceContext) {
+    if (bytes && !this.faceContext && sharing) {
       const shared = sharedFace(bytes, dw, dh);
       if (shared) return this.#showShared(shared);
     }
@@ -672,7 +680,9 @@ export class View {
     let proto = shared.canvases.get(this.looks.face);
     if (!proto) {
       proto = this.face.cloneNode(false);
-      proto.style.background = `${shared.url} 0 0 / 100% 100% no-repeat`;
+      // Printed as shown (a printout leaves backgrounds out unless told).
+      proto.style.cssText += `background: ${shared.url} 0 0 / 100% 100% no-repeat; ` +
+        "-webkit-print-color-adjust: exact; print-color-adjust: exact;";
       shared.canvases.set(this.looks.face, proto);
     }
     const face = proto.cloneNode(false);
@@ -683,6 +693,10 @@ export class View {
       this.#ownFace(true);
       return HTMLCanvasElement.prototype.getContext.apply(face, args);
     };
+  }
+
+  unshare() {
+    if (this.shared) this.#ownFace(true);
   }
 
   // The canvas's own context; `keep`: with the shared face it showed (if any) as its pixels.

@@ -369,8 +369,9 @@ test("the face read back from the canvas is the headless host's outside the capt
   assert.deepEqual(errors, []);
 });
 
-test("alike buttons show the same face on screen, and one whose face changes shows its own", async () => {
-  await freshPage();
+// Three alike buttons, no caption over the face; the last then gets a face of its own. What the
+// screen shows is what a script reads from each canvas; the alike ones show the same.
+async function alikeFaces() {
   // Three alike buttons, no caption over the face; the last then gets a face of its own.
   const ids = await page.evaluate(async () => {
     const ids = ["alike1", "alike2", "changed"];
@@ -407,7 +408,19 @@ test("alike buttons show the same face on screen, and one whose face changes sho
   }
   assert.deepEqual(shown(0), shown(1));
   assert.notDeepEqual(shown(0), shown(2));
+}
+
+test("alike buttons show the same face on screen, and one whose face changes shows its own", async () => {
+  await freshPage();
+  await alikeFaces();
   assert.deepEqual(errors, []);
+  // A page whose policy refuses images from data shows the same faces.
+  errors = [];
+  page = await openPage(chromium.browser, `${server.url}/test/csp.html`, errors);
+  await page.waitForFunction("window.ready === true");
+  await alikeFaces();
+  // Only the refused image is reported.
+  assert.ok(errors.every((e) => /violates the following Content Security Policy/.test(e)), errors.join("\n"));
 });
 
 test("a page opened from a file uses the standalone script, with real input", async () => {
