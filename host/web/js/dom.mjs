@@ -290,19 +290,20 @@ function shapeLike(looks, text) {
     caption.dataset.botonCaption = "";
     caption.style.cssText = text.font + text.box.css;
     shape.append(face, caption);
-    templates.set(key, (template = { shape, box: text.box.css }));
+    templates.set(key, (template = { shape, box: text.box }));
   }
   const shape = template.shape.cloneNode(true);
   const caption = shape.lastChild;
-  if (template.box !== text.box.css) placeCaption(caption, text.box);
+  if (template.box.css !== text.box.css) placeCaption(caption, text.box, template.box);
   caption.append(...captionLinesAsElements(text.lines));
   return shape;
 }
 
-function placeCaption(caption, box) {
-  caption.style.left = `${box.left}px`;
-  caption.style.top = `${box.top}px`;
-  caption.style.width = `${box.width}px`;
+// Each side set costs a parse: only those that differ from where the caption was.
+function placeCaption(caption, box, was = {}) {
+  if (box.left !== was.left) caption.style.left = `${box.left}px`;
+  if (box.top !== was.top) caption.style.top = `${box.top}px`;
+  if (box.width !== was.width) caption.style.width = `${box.width}px`;
 }
 
 function captionLinesAsElements(lines) {
