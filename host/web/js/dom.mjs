@@ -352,8 +352,8 @@ function imageOf(bytes, width, height) {
 
 // Faces seen more than once, by their pixels: alike buttons (the caption is text over the face,
 // so buttons of one size and look have the same pixels) show one image, encoded once, as their
-// canvas's background, and give a canvas its own pixels only when its face first differs. A
-// face seen once keeps its own canvas: encoding costs more than one canvas.
+// canvas's background, and give a canvas its own pixels only when its face first differs or a
+// script reads it. A face seen once keeps its own canvas: encoding costs more than one canvas.
 const sharedFaces = new Map();  // "width height hash" -> { width, height, bytes, words, url, canvases }
 let encoder = null, sharing = true;
 // Whole pixels, four bytes at once, where the bytes allow it.
@@ -383,7 +383,8 @@ function sharedFace(bytes, width, height) {
     if (!seen) {
       if (sharedFaces.size >= 32) sharedFaces.clear();
       const copy = bytes.slice();
-      sharedFaces.set(key, (lastFace = { width, height, bytes: copy, words: wordsOf(copy), url: null, canvases: new Map() }));
+      lastFace = { width, height, bytes: copy, words: wordsOf(copy), url: null, canvases: new Map() };
+      sharedFaces.set(key, lastFace);
       return null;
     }
     if (!sameWords(seen.words, words)) return null;
@@ -653,7 +654,8 @@ export class View {
     if (this.face.height !== dh) this.face.height = dh;
     if (w === 0 || h === 0) return;
     const device = dw === w && dh === h ? null : page.deviceFace();
-    const bytes = device && device.length === dw * dh * 4 ? device : dw === w && dh === h ? page.face() : null;
+    const bytes =
+      device && device.length === dw * dh * 4 ? device : dw === w && dh === h ? page.face() : null;
     if (bytes && !this.faceContext && sharing) {
       const shared = sharedFace(bytes, dw, dh);
       if (shared) return this.#showShared(shared);
@@ -696,6 +698,7 @@ export class View {
     };
   }
 
+  // The page refuses the shared image: the face in the canvas's own pixels.
   unshare() {
     if (this.shared) this.#ownFace(true);
   }

@@ -403,14 +403,16 @@ async function alikeFaces(ratio = 1) {
   };
   for (const [i, id] of ids.entries()) {
     // What a script reads from the button's canvas is the face it shows.
-    const face = await page.$eval(`#${id} canvas`, (c) => [c.width, ...c.getContext("2d").getImageData(0, 0, c.width, c.height).data]);
+    const face = await page.$eval(`#${id} canvas`,
+      (c) => [c.width, ...c.getContext("2d").getImageData(0, 0, c.width, c.height).data]);
     assert.equal(face.shift(), w);
     const screen = shown(i);
     let compared = 0;
     // Where both are opaque (the shape's edge may cut a face pixel the browser smooths).
     for (let p = 0; p < w * h; p++) {
       if (face[p * 4 + 3] !== 255 || screen[p][3] !== 255) continue;
-      assert.deepEqual(screen[p], face.slice(p * 4, p * 4 + 4), `${id} at ${ratio}x: pixel ${p % w},${Math.floor(p / w)}`);
+      const where = `${id} at ${ratio}x: pixel ${p % w},${Math.floor(p / w)}`;
+      assert.deepEqual(screen[p], face.slice(p * 4, p * 4 + 4), where);
       compared++;
     }
     assert.ok(compared > (w * h) / 2, `${id}: only ${compared} opaque pixels`);
