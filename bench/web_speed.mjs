@@ -82,8 +82,8 @@ try {
     console.log(`  ${label.padEnd(34)} ${ours.toFixed(1).padStart(6)}  ${floor.toFixed(1).padStart(8)}  ` +
       `${(ours / floor).toFixed(2).padStart(6)}x   2x   (${before})`);
   };
-  row(`${COUNT} x Boton.create, ${WIDTH}x${HEIGHT}`, "create", "before: 4.3-5.0x; 4.6x, 498 ms at first");
-  row(`${COUNT} x <brelund-boton> markup`, "element", "before: 5.4-6.4x; 11.7x at first");
+  row(`${COUNT} x Boton.create, ${WIDTH}x${HEIGHT}`, "create", "before: 3.5-5.0x; 4.6x, 498 ms at first");
+  row(`${COUNT} x <brelund-boton> markup`, "element", "before: 3.3-4.3x; 11.7x at first");
   console.log(`  (floor: ${COUNT} canvases of ${WIDTH}x${HEIGHT}, one putImageData each)`);
 } finally {
   await chromium.close();

@@ -290,19 +290,20 @@ function shapeLike(looks, text) {
     caption.dataset.botonCaption = "";
     caption.style.cssText = text.font + text.box.css;
     shape.append(face, caption);
-    templates.set(key, (template = { shape, box: text.box.css }));
+    templates.set(key, (template = { shape, box: text.box }));
   }
   const shape = template.shape.cloneNode(true);
   const caption = shape.lastChild;
-  if (template.box !== text.box.css) placeCaption(caption, text.box);
+  if (template.box.css !== text.box.css) placeCaption(caption, text.box, template.box);
   caption.append(...captionLinesAsElements(text.lines));
   return shape;
 }
 
-function placeCaption(caption, box) {
-  caption.style.left = `${box.left}px`;
-  caption.style.top = `${box.top}px`;
-  caption.style.width = `${box.width}px`;
+// Each side set costs a parse: only those that differ from where the caption was.
+function placeCaption(caption, box, was = {}) {
+  if (box.left !== was.left) caption.style.left = `${box.left}px`;
+  if (box.top !== was.top) caption.style.top = `${box.top}px`;
+  if (box.width !== was.width) caption.style.width = `${box.width}px`;
 }
 
 function captionLinesAsElements(lines) {
@@ -349,6 +350,64 @@ function imageOf(bytes, width, height) {
   return new ImageData(data, width, height);
 }
 
+// Faces seen more than once, by their pixels: alike buttons (the caption is text over the face,
+// so buttons of one size and look have the same pixels) show one image, encoded once, as their
+// canvas's background, and give a canvas its own pixels only when its face first differs or a
+// script reads it. A face seen once keeps its own canvas: encoding costs more than one canvas.
+const sharedFaces = new Map();  // "width height hash" -> { width, height, bytes, words, url, canvases }
+let encoder = null, sharing = true;
+// Whole pixels, four bytes at once, where the bytes allow it.
+function wordsOf(bytes) {
+  return bytes.byteOffset % 4 === 0 && bytes.length % 4 === 0
+    ? new Uint32Array(bytes.buffer, bytes.byteOffset, bytes.length >> 2) : bytes;
+}
+function hashOf(words) {
+  let h = 0x811c9dc5;
+  for (let i = 0; i < words.length; i++) h = Math.imul(h ^ words[i], 0x01000193);
+  return h >>> 0;
+}
+function sameWords(a, b) {
+  if (a.length !== b.length) return false;
+  for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
+  return true;
+}
+// The shared image of a face, when one like it was seen before; else remembers it and answers
+// null. Alike buttons come in runs: the last face seen is compared first, without a hash.
+let lastFace = null;
+function sharedFace(bytes, width, height) {
+  const words = wordsOf(bytes);
+  let seen = lastFace;
+  if (seen?.width !== width || seen.height !== height || !sameWords(seen.words, words)) {
+    const key = `${width} ${height} ${hashOf(words)}`;
+    seen = sharedFaces.get(key);
+    if (!seen) {
+      if (sharedFaces.size >= 32) sharedFaces.clear();
+      const copy = bytes.slice();
+      lastFace = { width, height, bytes: copy, words: wordsOf(copy), url: null, canvases: new Map() };
+      sharedFaces.set(key, lastFace);
+      return null;
+    }
+    if (!sameWords(seen.words, words)) return null;
+    lastFace = seen;
+  }
+  if (!seen.url) {
+    encoder ??= document.createElement("canvas");
+    encoder.width = width;
+    encoder.height = height;
+    encoder.getContext("2d").putImageData(imageOf(seen.bytes, width, height), 0, 0);
+    const data = encoder.toDataURL();
+    seen.url = `url("${data}")`;
+    // A page whose security policy refuses such images gets each face drawn in its own canvas.
+    const probe = new Image();
+    probe.onerror = () => {
+      sharing = false;
+      for (const view of views.values()) view.unshare();
+    };
+    probe.src = data;
+  }
+  return seen;
+}
+
 // Buttons made together (the elements of one task) draw their first faces together, after all
 // are made: the canvases' work back to back costs the browser less than the same work spread
 // among each button's other steps.
@@ -380,6 +439,7 @@ export class View {
     this.shape = null;
     this.face = null;
     this.faceContext = null;
+    this.shared = null;  // the face's image shared with alike buttons, until the canvas has its own
     this.pendingFace = null;  // a first face drawn with the others made together (makeTogether)
     this.pic = null;  // made with a picture
     this.caption = null;
@@ -593,13 +653,18 @@ export class View {
     if (this.face.width !== dw) this.face.width = dw;
     if (this.face.height !== dh) this.face.height = dh;
     if (w === 0 || h === 0) return;
-    const ctx = (this.faceContext ??= this.face.getContext("2d"));
     const device = dw === w && dh === h ? null : page.deviceFace();
-    if (device && device.length === dw * dh * 4) return ctx.putImageData(imageOf(device, dw, dh), 0, 0);
+    const bytes =
+      device && device.length === dw * dh * 4 ? device : dw === w && dh === h ? page.face() : null;
+    if (bytes && !this.faceContext && sharing) {
+      const shared = sharedFace(bytes, dw, dh);
+      if (shared) return this.#showShared(shared);
+    }
+    const ctx = this.#ownFace();
+    if (bytes) return ctx.putImageData(imageOf(bytes, dw, dh), 0, 0);
     // No face drawn at this scale (a button so large that the canvas's limit lowered it): the
     // logical pixels as blocks of device pixels, edges kept sharp.
     const logical = imageOf(page.face(), w, h);
-    if (dw === w && dh === h) return ctx.putImageData(logical, 0, 0);
     // The finer shape decides what is cut: a logical pixel it only partly keeps is drawn.
     for (let i = 3; i < logical.data.length; i += 4) logical.data[i] = 255;
     this.logical ??= document.createElement("canvas");
@@ -609,6 +674,49 @@ export class View {
     ctx.imageSmoothingEnabled = false;
     ctx.clearRect(0, 0, dw, dh);
     ctx.drawImage(this.logical, 0, 0, dw, dh);
+  }
+
+  // A face like others shown, as their shared image under the canvas: a clone of one canvas per
+  // image and style, which shares its parsed style (the image's address is long to read). Whoever
+  // reads the canvas (getContext) finds the face in it, as in every other canvas.
+  #showShared(shared) {
+    let proto = shared.canvases.get(this.looks.face);
+    if (!proto) {
+      proto = this.face.cloneNode(false);
+      // Printed as shown (a printout leaves backgrounds out unless told).
+      proto.style.cssText += `background: ${shared.url} 0 0 / 100% 100% no-repeat; ` +
+        "-webkit-print-color-adjust: exact; print-color-adjust: exact;";
+      shared.canvases.set(this.looks.face, proto);
+    }
+    const face = proto.cloneNode(false);
+    this.face.replaceWith(face);
+    this.face = face;
+    this.shared = shared;
+    face.getContext = (...args) => {
+      this.#ownFace(true);
+      return HTMLCanvasElement.prototype.getContext.apply(face, args);
+    };
+  }
+
+  // The page refuses the shared image: the face in the canvas's own pixels.
+  unshare() {
+    if (this.shared) this.#ownFace(true);
+  }
+
+  // The canvas's own context; `keep`: with the shared face it showed (if any) as its pixels.
+  #ownFace(keep) {
+    if (this.faceContext) return this.faceContext;
+    const face = this.face;
+    delete face.getContext;
+    this.faceContext = face.getContext("2d");
+    if (this.shared) {
+      face.style.background = "";
+      const { bytes } = this.shared;
+      if (keep && bytes.length === face.width * face.height * 4)
+        this.faceContext.putImageData(imageOf(bytes, face.width, face.height), 0, 0);
+      this.shared = null;
+    }
+    return this.faceContext;
   }
 
   #showCaption(looks) {

@@ -369,6 +369,73 @@ test("the face read back from the canvas is the headless host's outside the capt
   assert.deepEqual(errors, []);
 });
 
+// Three alike buttons, no caption over the face; the last then gets a face of its own. What the
+// screen shows, one device pixel to one, is what a script reads from each canvas; the alike ones
+// show the same.
+async function alikeFaces(ratio = 1) {
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: ratio });
+  const ids = await page.evaluate(async () => {
+    const ids = ["alike1", "alike2", "changed"];
+    for (const [i, id] of ids.entries()) {
+      const el = Object.assign(document.createElement("div"), { id });
+      el.style.cssText = `position: absolute; left: ${300 + i * 100}px; top: 20px`;
+      document.body.append(el);
+      const b = await window.buttons.Boton.create(el, { width: 81, height: 33 });
+      b.set("Caption", "");
+    }
+    document.getElementById("changed").boton.set("BackColor", 0x3060c0);
+    return ids;
+  });
+  await new Promise((ok) => setTimeout(ok, 100));
+  // What the screen shows, before any script reads a canvas.
+  const clip = { x: 300, y: 20, width: 281, height: 33 };
+  const shot = decodePng(await page.screenshot({ clip, omitBackground: true }));
+  const [w, h] = [81 * ratio, 33 * ratio];
+  assert.equal(shot.width, clip.width * ratio);
+  const shown = (i) => {
+    const out = [];
+    for (let y = 0; y < h; y++)
+      for (let x = 0; x < w; x++) {
+        const at = (y * shot.width + i * 100 * ratio + x) * 4;
+        out.push([...shot.data.slice(at, at + 4)]);
+      }
+    return out;
+  };
+  for (const [i, id] of ids.entries()) {
+    // What a script reads from the button's canvas is the face it shows.
+    const face = await page.$eval(`#${id} canvas`,
+      (c) => [c.width, ...c.getContext("2d").getImageData(0, 0, c.width, c.height).data]);
+    assert.equal(face.shift(), w);
+    const screen = shown(i);
+    let compared = 0;
+    // Where both are opaque (the shape's edge may cut a face pixel the browser smooths).
+    for (let p = 0; p < w * h; p++) {
+      if (face[p * 4 + 3] !== 255 || screen[p][3] !== 255) continue;
+      const where = `${id} at ${ratio}x: pixel ${p % w},${Math.floor(p / w)}`;
+      assert.deepEqual(screen[p], face.slice(p * 4, p * 4 + 4), where);
+      compared++;
+    }
+    assert.ok(compared > (w * h) / 2, `${id}: only ${compared} opaque pixels`);
+  }
+  assert.deepEqual(shown(0), shown(1));
+  assert.notDeepEqual(shown(0), shown(2));
+}
+
+test("alike buttons show the same face on screen, and one whose face changes shows its own", async () => {
+  for (const ratio of [1, 2]) {
+    await freshPage();
+    await alikeFaces(ratio);
+    assert.deepEqual(errors, []);
+  }
+  // A page whose policy refuses images from data shows the same faces.
+  errors = [];
+  page = await openPage(chromium.browser, `${server.url}/test/csp.html`, errors);
+  await page.waitForFunction("window.ready === true");
+  await alikeFaces();
+  // Only the refused image is reported.
+  assert.ok(errors.every((e) => /violates the following Content Security Policy/.test(e)), errors.join("\n"));
+});
+
 test("a page opened from a file uses the standalone script, with real input", async () => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), "brelund-page-"));
   try {

@@ -42,14 +42,15 @@ Boton.create(document.getElementById("b"), { width: 100, height: 30 }).then(asyn
 // (the browser's stands in), file access, comments and long names in the modules.
 // (121 KB before the forms module was split off; 68.6 KB after; 70.4 with the view's one-call
 // state, the shared shape, the two-pixel face copy and faces drawn together, which make buttons
-// faster; 71.4 with mask images shared between buttons of one shape; the goal is 60.)
-test("what a page downloads for a button stays under 72 KB gzipped", () => {
+// faster; 71.4 with mask images shared between buttons of one shape; 72.0 with alike faces
+// shown as one shared image; the goal is 60.)
+test("what a page downloads for a button stays under 73 KB gzipped", () => {
   const files = shippingSize(pkg);
   const names = files.map((f) => f.name);
   assert.deepEqual([names[0], names.at(-1)], ["brelund.mjs", "brelund-core.wasm"]);
   assert.ok(names.includes("brelund-core.mjs"), names.join(" "));
   const total = files.reduce((sum, f) => sum + f.gzip, 0);
-  assert.ok(total <= 72 * 1024, `${(total / 1024).toFixed(1)} KB gzipped`);
+  assert.ok(total <= 73 * 1024, `${(total / 1024).toFixed(1)} KB gzipped`);
   // The forms module is not among them.
   assert.ok(!names.some((n) => n.startsWith("brelund-forms")), names.join(" "));
 });
