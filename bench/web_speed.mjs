@@ -2,7 +2,8 @@
 // canvases of the same size, each given its pixels with one putImageData, in the same page and
 // the same run (median of several rounds, taken in turn so that all see the same machine). Two
 // ways a page makes them: Boton.create on 200 <div>s, and 200 <brelund-boton> elements written
-// as markup (innerHTML) and made at the end of the task, each with its own caption.
+// as markup (innerHTML) and made at the end of the task, each with its own caption; the markup
+// row is also set against 200 canvases written as markup.
 // Usage: node web_speed.mjs PACKAGE_FOLDER   (puppeteer-core from host/web/test/node_modules)
 // BRELUND_WEB_ROUNDS sets the number of rounds (7).
 import fs from "node:fs";
@@ -53,6 +54,12 @@ try {
           const last = host.lastElementChild;
           for (let i = 0; i < 100 && !last.boton; i++) await null;
           while (!last.boton) await new Promise((ok) => setTimeout(ok));
+        } else if (kind === "canvasMarkup") {
+          let html = "";
+          for (let i = 0; i < count; i++) html += `<canvas width="${w}" height="${h}"></canvas>`;
+          host.innerHTML = html;
+          const pixels = new ImageData(w, h);
+          for (const c of host.children) c.getContext("2d").putImageData(pixels, 0, 0);
         } else {
           const pixels = new ImageData(w, h);
           for (let i = 0; i < count; i++) {
@@ -70,7 +77,7 @@ try {
         return ms;
       },
       kind, COUNT, WIDTH, HEIGHT);
-  const kinds = ["create", "element", "canvases"];
+  const kinds = ["create", "element", "canvases", "canvasMarkup"];
   const times = Object.fromEntries(kinds.map((k) => [k, []]));
   for (const kind of kinds) await round(kind);  // the first round compiles what the others then reuse
   for (let r = 0; r < ROUNDS; r++) for (const kind of kinds) times[kind].push(await round(kind));
@@ -85,6 +92,11 @@ try {
   row(`${COUNT} x Boton.create, ${WIDTH}x${HEIGHT}`, "create", "before: 3.5-5.0x; 4.6x, 498 ms at first");
   row(`${COUNT} x <brelund-boton> markup`, "element", "before: 3.3-4.3x; 11.7x at first");
   console.log(`  (floor: ${COUNT} canvases of ${WIDTH}x${HEIGHT}, one putImageData each)`);
+  // Markup pays for its parsing before any button exists; against canvases written the same way
+  // (and then each given its pixels), the element's own share shows.
+  const markupFloor = median(times.canvasMarkup);
+  console.log(`  ${COUNT} x <brelund-boton> markup, against ${COUNT} <canvas> in markup: ` +
+    `${(median(times.element) / markupFloor).toFixed(2)}x (floor ${markupFloor.toFixed(1)} ms)`);
 } finally {
   await chromium.close();
   server.close();
