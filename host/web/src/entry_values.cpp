@@ -44,21 +44,7 @@ PictureRef pixels_from(const val& v) {
   return make_picture(static_cast<int>(w), static_cast<int>(h), std::move(pixels));
 }
 
-val stored_of(const Variant& v) {
-  return std::visit(
-      [](const auto& x) -> val {
-        using T = std::decay_t<decltype(x)>;
-        if constexpr (std::is_same_v<T, std::monostate> || std::is_same_v<T, Nothing>)
-          return val::null();
-        else if constexpr (std::is_same_v<T, FontRef>)
-          return x ? font_of(*x) : val::null();
-        else if constexpr (std::is_same_v<T, PictureRef>)
-          return pixels_of(x);
-        else
-          return val(x);
-      },
-      v);
-}
+val stored_of(const Variant& v) { return value_of(v, pixels_of); }
 
 double number(const val& v) {
   if (!v.isNumber() || !std::isfinite(v.as<double>())) invalid("a number was expected");

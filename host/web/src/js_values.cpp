@@ -46,21 +46,23 @@ val picture_of(const PictureRef& p) {
   return out;
 }
 
-val value_of(const Variant& v) {
+val value_of(const Variant& v, val (*picture)(const PictureRef&)) {
   return std::visit(
-      [](const auto& x) -> val {
+      [picture](const auto& x) -> val {
         using T = std::decay_t<decltype(x)>;
         if constexpr (std::is_same_v<T, std::monostate> || std::is_same_v<T, Nothing>)
           return val::null();
         else if constexpr (std::is_same_v<T, FontRef>)
           return x ? font_of(*x) : val::null();
         else if constexpr (std::is_same_v<T, PictureRef>)
-          return picture_of(x);
+          return picture(x);
         else
           return val(x);
       },
       v);
 }
+
+val value_of(const Variant& v) { return value_of(v, picture_of); }
 
 namespace {
 [[noreturn]] void invalid(const std::string& why) {

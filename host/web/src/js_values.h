@@ -19,6 +19,8 @@ val font_of(const Font& f);
 // null for a picture object without an image.
 val picture_of(const PictureRef& p);
 val value_of(const Variant& v);
+// The same, with pictures given as `picture` gives them.
+val value_of(const Variant& v, val (*picture)(const PictureRef&));
 // Throws Error 380 naming what was wrong.
 Font font_from(const val& v);
 PictureRef picture_from(const val& v);
