@@ -65,5 +65,15 @@ TEST(FormReader, RefusesWhatFollowsTheFormAfterAZeroByte) {
   EXPECT_EQ(message_of(text), "f.json: malformed JSON at line 1, column 22: unexpected \"\\x00\"");
 }
 
+// A sequence cut off by the end of the text is refused; its bytes are looked at inside the text
+// (the sanitizer builds catch a read past it).
+TEST(FormReader, RefusesASequenceCutOffByTheEnd) {
+  for (const char* lead : {"\xC3", "\xE2\x82", "\xF0", "\xF0\x9F\x98"}) {
+    const std::string message = message_of(std::string(R"({"Form":{"Caption":")") + lead);
+    EXPECT_NE(message.find("f.json: "), std::string::npos) << message;
+    EXPECT_NE(message, "(read without an error)");
+  }
+}
+
 }  // namespace
 }  // namespace brelund

@@ -608,6 +608,9 @@ template <unsigned kFlags>
 rapidjson::ParseResult read_in_place(const std::string& text, std::size_t skip, Document& doc,
                                      const char*& refused, std::size_t& end) {
   doc.text.assign(text, skip);
+  // The library's UTF-8 check takes a whole sequence before judging it, so a lead byte at the end
+  // reads up to three bytes past the text: zeros there end it, inside the copy.
+  doc.text.append(4, '\0');
   rapidjson::Reader reader;
   rapidjson::InsituStringStream in(doc.text.data());
   rapidjson::ParseResult result;
