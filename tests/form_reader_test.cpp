@@ -75,5 +75,15 @@ TEST(FormReader, RefusesASequenceCutOffByTheEnd) {
   }
 }
 
+// Exponents past any double's are refused before the number is read, small or large; one in a
+// string is only text.
+TEST(FormReader, RefusesExponentsPastAnyDouble) {
+  for (const char* n : {"1e-585521281", "1e401", "0.5E+99999999999", "2e-0000401"})
+    EXPECT_EQ(message_of(std::string(R"({"Form":{"Width":)") + n + "}}"),
+              "f.json: malformed JSON: a number too large")
+        << n;
+  EXPECT_EQ(message_of(R"({"Form":{"Caption":"1e999"}})"), "(read without an error)");
+}
+
 }  // namespace
 }  // namespace brelund

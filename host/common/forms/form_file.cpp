@@ -625,6 +625,32 @@ rapidjson::ParseResult read_in_place(const std::string& text, std::size_t skip, 
   return result;
 }
 
+// Whether a number in the text has an exponent past any double's (beyond 1e±400). The library's
+// full-precision reading of such a number overflows its own integers, so it never sees one.
+bool absurd_exponent(std::string_view text) {
+  bool in_string = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        in_string = false;
+    } else if (c == '"') {
+      in_string = true;
+    } else if ((c == 'e' || c == 'E') && i > 0 &&
+               (std::isdigit(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '.')) {
+      std::size_t j = i + 1;
+      if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+      int exponent = 0;
+      for (; j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])); ++j)
+        if ((exponent = exponent * 10 + (text[j] - '0')) > 400) return true;
+      i = j - 1;
+    }
+  }
+  return false;
+}
+
 // The text as one JSON object, or an error saying what is wrong with it.
 void parse_object(const std::string& text, Context cx, const char* not_an_object, Document& doc) {
   if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
@@ -634,6 +660,7 @@ void parse_object(const std::string& text, Context cx, const char* not_an_object
                               rapidjson::kParseInsituFlag;
   // A byte-order mark is allowed, as editors write one.
   const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  if (absurd_exponent(text)) cx.fail("malformed JSON: a number too large");
   const char* refused = nullptr;
   std::size_t end = 0;
   rapidjson::ParseResult result = read_in_place<kFlags>(text, skip, doc, refused, end);
