@@ -83,6 +83,8 @@ TEST(FormReader, RefusesExponentsPastAnyDouble) {
               "f.json: malformed JSON: a number too large")
         << n;
   EXPECT_EQ(message_of(R"({"Form":{"Caption":"1e999"}})"), "(read without an error)");
+  // Zero is zero whatever its exponent.
+  EXPECT_EQ(forms::parse(R"({"Form":{"Width":0.00e0999}})", ".", "f.json").width, 0);
 }
 
 }  // namespace

@@ -596,6 +596,45 @@ std::optional<std::pair<std::string, std::string>> first_duplicate(const json& r
   return std::nullopt;
 }
 
+// Readies the copy for the library's full-precision reading of numbers, which overflows its own
+// integers for an exponent past any double's (beyond 1e±400), and for any large exponent on a
+// zero. False for the first; the second is written as the exponent 0, the same value, in place.
+bool tame_exponents(std::string& text) {
+  const auto digit = [&](std::size_t i) {
+    return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]));
+  };
+  bool in_string = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        in_string = false;
+      continue;
+    }
+    if (c == '"') {
+      in_string = true;
+      continue;
+    }
+    if (!digit(i)) continue;
+    bool zero = true;
+    for (; digit(i) || (i < text.size() && text[i] == '.'); ++i)
+      zero = zero && (text[i] == '0' || text[i] == '.');
+    if (i >= text.size() || (text[i] != 'e' && text[i] != 'E')) continue;
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    int exponent = 0;
+    for (std::size_t k = j; digit(k); ++k) {
+      exponent = std::min(exponent * 10 + (text[k] - '0'), 1000);
+      if (zero) text[k] = '0';
+    }
+    if (!zero && exponent > 400) return false;
+    i = j - 1;
+  }
+  return true;
+}
+
 // A document read in place: its strings lie in its own copy of the text.
 struct Document {
   std::string text;
@@ -611,6 +650,8 @@ rapidjson::ParseResult read_in_place(const std::string& text, std::size_t skip, 
   // The library's UTF-8 check takes a whole sequence before judging it, so a lead byte at the end
   // reads up to three bytes past the text: zeros there end it, inside the copy.
   doc.text.append(4, '\0');
+  if (!tame_exponents(doc.text))
+    return rapidjson::ParseResult(rapidjson::kParseErrorNumberTooBig, 0);
   rapidjson::Reader reader;
   rapidjson::InsituStringStream in(doc.text.data());
   rapidjson::ParseResult result;
@@ -625,32 +666,6 @@ rapidjson::ParseResult read_in_place(const std::string& text, std::size_t skip, 
   return result;
 }
 
-// Whether a number in the text has an exponent past any double's (beyond 1e±400). The library's
-// full-precision reading of such a number overflows its own integers, so it never sees one.
-bool absurd_exponent(std::string_view text) {
-  bool in_string = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (in_string) {
-      if (c == '\\')
-        ++i;
-      else if (c == '"')
-        in_string = false;
-    } else if (c == '"') {
-      in_string = true;
-    } else if ((c == 'e' || c == 'E') && i > 0 &&
-               (std::isdigit(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '.')) {
-      std::size_t j = i + 1;
-      if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-      int exponent = 0;
-      for (; j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])); ++j)
-        if ((exponent = exponent * 10 + (text[j] - '0')) > 400) return true;
-      i = j - 1;
-    }
-  }
-  return false;
-}
-
 // The text as one JSON object, or an error saying what is wrong with it.
 void parse_object(const std::string& text, Context cx, const char* not_an_object, Document& doc) {
   if (text.size() > kMaxFileBytes) cx.fail("file is larger than the limit");
@@ -660,7 +675,6 @@ void parse_object(const std::string& text, Context cx, const char* not_an_object
                               rapidjson::kParseInsituFlag;
   // A byte-order mark is allowed, as editors write one.
   const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  if (absurd_exponent(text)) cx.fail("malformed JSON: a number too large");
   const char* refused = nullptr;
   std::size_t end = 0;
   rapidjson::ParseResult result = read_in_place<kFlags>(text, skip, doc, refused, end);
